@@ -1,0 +1,30 @@
+// converter_state.h: the one document and the error hand-in.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include "screen.h"
+#include "text.h"
+
+namespace pelorin {
+
+constexpr std::int32_t kMinStripWidth = 1;
+constexpr std::int32_t kMaxStripWidth = 31;
+constexpr std::uint8_t kDefaultFillAttribute = 71;  // bright white ink on black paper
+
+struct ConverterState {
+  ScreenImage screen{};                                // what is painted and what Save writes
+  std::vector<std::uint8_t> spriteData = {0};          // the loaded file's bytes
+  std::int32_t spriteLength = 0;                       // bytes of spriteData in use; 0: nothing
+  std::int32_t stripWidth = kMinStripWidth;            // sprite width in bytes, 1 to 31
+  std::uint8_t fillAttribute = kDefaultFillAttribute;  // written to every attribute cell
+  Text sourcePath;                                     // the save path is this plus ".scr"
+};
+
+// Shows a failure the user must know of and returns when the user has seen it. The window
+// shows a message box titled "Error"; the converter prints to stderr.
+using ReportError = std::function<void(const Text& message)>;
+
+}  // namespace pelorin

@@ -1,0 +1,107 @@
+// platform_posix.cpp: file access and upper-casing on POSIX systems. Paths are UTF-16 in
+// the core and UTF-8 bytes here. Only regular files are read: a directory, a FIFO or a
+// device answers as no file, and nothing here ever blocks waiting for a writer or reader.
+#include <cerrno>
+#include <clocale>
+#include <cwctype>
+#include <fcntl.h>
+#include <locale.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "platform.h"
+
+namespace pelorin::platform {
+
+namespace {
+
+// The path as the file system takes it, or false when it cannot name a file (empty, or
+// holding a NUL that would cut it short).
+bool FileSystemPath(const Text& path, std::string& bytes) {
+  if (path.empty() || path.find(u'\0') != Text::npos) return false;
+  bytes = TextToUtf8(path);
+  return true;
+}
+
+int OpenPath(const Text& path, int flags) {
+  std::string bytes;
+  if (!FileSystemPath(path, bytes)) return -1;
+  int fd;
+  do {
+    fd = ::open(bytes.c_str(), flags | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0666);
+  } while (fd < 0 && errno == EINTR);
+  return fd;
+}
+
+}  // namespace
+
+std::int64_t QueryFileSize(const Text& path) {
+  std::string bytes;
+  struct stat info;
+  if (!FileSystemPath(path, bytes) || ::stat(bytes.c_str(), &info) != 0) return kNoSuchFile;
+  if (!S_ISREG(info.st_mode)) return kNotAFile;
+  return static_cast<std::int64_t>(info.st_size);
+}
+
+File OpenForReading(const Text& path) {
+  const int fd = OpenPath(path, O_RDONLY);
+  if (fd < 0) return File{};
+  File file{fd};
+  struct stat info;
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) return File{};
+  return file;
+}
+
+File CreateForWriting(const Text& path) {
+  int fd = OpenPath(path, O_RDWR | O_CREAT | O_TRUNC);
+  if (fd < 0) fd = OpenPath(path, O_WRONLY | O_TRUNC);
+  return fd < 0 ? File{} : File{fd};
+}
+
+std::int64_t File::Read(void* buffer, std::int32_t n) {
+  if (!IsOpen()) return -1;
+  auto* bytes = static_cast<char*>(buffer);
+  std::int64_t delivered = 0;
+  while (delivered < n) {
+    const ssize_t got = ::read(static_cast<int>(handle_), bytes + delivered,
+                               static_cast<std::size_t>(n - delivered));
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) return -1;
+    if (got == 0) break;  // end of file
+    delivered += got;
+  }
+  return delivered;
+}
+
+std::int64_t File::Write(const void* bytes, std::int32_t n) {
+  if (!IsOpen()) return -1;
+  const auto* data = static_cast<const char*>(bytes);
+  std::int64_t written = 0;
+  while (written < n) {
+    const ssize_t put = ::write(static_cast<int>(handle_), data + written,
+                                static_cast<std::size_t>(n - written));
+    if (put < 0 && errno == EINTR) continue;
+    if (put <= 0) break;  // disk full, file size limit, or a pipe that takes no more
+    written += put;
+  }
+  return written > 0 || n == 0 ? written : -1;
+}
+
+bool File::Close() {
+  if (!IsOpen()) return true;
+  const int fd = static_cast<int>(handle_);
+  handle_ = kClosed;
+  // After EINTR the descriptor is already released on Linux: never close it twice.
+  return ::close(fd) == 0 || errno == EINTR;
+}
+
+char16_t UpperCase(char16_t c) {
+  if (c >= 0xD800 && c <= 0xDFFF) return c;  // half of a pair: no case of its own
+  // Unicode case rules whatever locale the process runs in; plain ASCII if there are none.
+  static const locale_t unicode = ::newlocale(LC_CTYPE_MASK, "C.UTF-8", locale_t{});
+  if (unicode == locale_t{}) return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - 32) : c;
+  const wint_t upper = ::towupper_l(static_cast<wint_t>(c), unicode);
+  return upper <= 0xFFFF ? static_cast<char16_t>(upper) : c;
+}
+
+}  // namespace pelorin::platform

@@ -1,0 +1,111 @@
+// platform_win32.cpp: file access and upper-casing through Win32, the core's one Win32 file.
+#include <windows.h>
+
+#include "platform.h"
+
+namespace pelorin::platform {
+
+static_assert(sizeof(wchar_t) == sizeof(char16_t), "Win32 wide text is UTF-16");
+
+namespace {
+
+const wchar_t* Wide(const Text& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
+
+bool CanNameFile(const Text& path) { return !path.empty() && path.find(u'\0') == Text::npos; }
+
+// Wildcards would make the directory search match other names. The "\\?\" prefix of long
+// paths is the one place where a question mark belongs.
+bool HasWildcard(const Text& path) {
+  const std::size_t start = path.rfind(u"\\\\?\\", 0) == 0 ? 4 : 0;
+  return path.find_first_of(u"*?", start) != Text::npos;
+}
+
+bool IsBareDrive(const Text& path) {
+  return path.size() == 2 && path[1] == u':' &&
+         ((path[0] >= u'A' && path[0] <= u'Z') || (path[0] >= u'a' && path[0] <= u'z'));
+}
+
+// A handle from CreateFileW as a File. Devices (CON, COM1, pipes) are refused: reading one
+// could wait for ever, and a screen file must be a file.
+File DiskFile(HANDLE handle) {
+  if (handle == INVALID_HANDLE_VALUE || handle == nullptr) return File{};
+  if (GetFileType(handle) != FILE_TYPE_DISK) {
+    CloseHandle(handle);
+    return File{};
+  }
+  return File{reinterpret_cast<std::intptr_t>(handle)};
+}
+
+}  // namespace
+
+std::int64_t QueryFileSize(const Text& path) {
+  if (!CanNameFile(path)) return kNoSuchFile;
+  Text name = path;
+  while (!name.empty() && name.back() == u'\\') name.pop_back();
+  if (name.empty()) {  // the root of the current drive
+    const DWORD attributes = GetFileAttributesW(Wide(path));
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)
+               ? kNotAFile
+               : kNoSuchFile;
+  }
+  if (IsBareDrive(name)) {
+    const Text root = name + u"\\";
+    const UINT type = GetDriveTypeW(Wide(root));
+    return type == DRIVE_NO_ROOT_DIR || type == DRIVE_UNKNOWN ? kNoSuchFile : kNotAFile;
+  }
+  if (HasWildcard(name)) return kNoSuchFile;
+  WIN32_FIND_DATAW entry;
+  const HANDLE search = FindFirstFileW(Wide(name), &entry);
+  if (search == INVALID_HANDLE_VALUE) return kNoSuchFile;
+  FindClose(search);
+  if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return kNotAFile;
+  return static_cast<std::int64_t>(entry.nFileSizeHigh) << 32 | entry.nFileSizeLow;
+}
+
+File OpenForReading(const Text& path) {
+  if (!CanNameFile(path)) return File{};
+  return DiskFile(CreateFileW(Wide(path), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
+File CreateForWriting(const Text& path) {
+  if (!CanNameFile(path)) return File{};
+  HANDLE handle = CreateFileW(Wide(path), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE || handle == nullptr) {
+    handle = CreateFileW(Wide(path), GENERIC_WRITE, FILE_SHARE_READ, nullptr, TRUNCATE_EXISTING, 0,
+                         nullptr);
+  }
+  return DiskFile(handle);
+}
+
+std::int64_t File::Read(void* buffer, std::int32_t n) {
+  if (!IsOpen() || n < 0) return -1;
+  DWORD delivered = 0;
+  const BOOL ok = ReadFile(reinterpret_cast<HANDLE>(handle_), buffer, static_cast<DWORD>(n),
+                           &delivered, nullptr);
+  return ok ? static_cast<std::int64_t>(delivered) : -1;
+}
+
+std::int64_t File::Write(const void* bytes, std::int32_t n) {
+  if (!IsOpen() || n < 0) return -1;
+  DWORD written = 0;
+  const BOOL ok = WriteFile(reinterpret_cast<HANDLE>(handle_), bytes, static_cast<DWORD>(n),
+                            &written, nullptr);
+  return ok || written > 0 ? static_cast<std::int64_t>(written) : -1;
+}
+
+bool File::Close() {
+  if (!IsOpen()) return true;
+  const HANDLE handle = reinterpret_cast<HANDLE>(handle_);
+  handle_ = kClosed;
+  return CloseHandle(handle) != 0;
+}
+
+char16_t UpperCase(char16_t c) {
+  // With the high word zero, CharUpperW converts the one character in the low word.
+  const auto upper = reinterpret_cast<ULONG_PTR>(CharUpperW(reinterpret_cast<LPWSTR>(ULONG_PTR{c})));
+  return static_cast<char16_t>(upper & 0xFFFF);
+}
+
+}  // namespace pelorin::platform

@@ -1,0 +1,64 @@
+// redraw.cpp: sprite placement and painting of the screen.
+#include "redraw.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace pelorin {
+
+void PlaceSprite(ConverterState& state) {
+  std::uint8_t* screen = state.screen.data();
+  std::memset(screen, 0, kPixelBytes);
+  std::memset(screen + kPixelBytes, state.fillAttribute, kAttributeBytes);
+
+  const std::int32_t width = std::clamp(state.stripWidth, kMinStripWidth, kMaxStripWidth);
+  // Never read past what spriteData holds, whatever the length claims.
+  const std::int64_t length =
+      std::min<std::int64_t>(state.spriteLength, static_cast<std::int64_t>(state.spriteData.size()));
+  const std::uint8_t* source = state.spriteData.data();
+
+  // One sprite row per picture line; after 192 rows the next strip starts at the top, one
+  // strip width further right. Offsets past the line's 32 bytes are not clipped: they land
+  // in later lines or the attributes, and only what falls past the screen's end is dropped.
+  // Once the strip offset reaches the end no later byte can land, so placement stops there.
+  std::int64_t j = 0;
+  for (std::int32_t stripOffset = 0; stripOffset < kScreenBytes && j < length;
+       stripOffset += width) {
+    for (int line = 0; line < kScreenHeight && j < length; ++line) {
+      const std::int32_t target = LineAddressTable[line] + stripOffset;
+      const std::int64_t count = std::min<std::int64_t>(width, length - j);
+      const std::int64_t fits = std::clamp<std::int64_t>(kScreenBytes - target, 0, count);
+      if (fits > 0) std::memcpy(screen + target, source + j, static_cast<std::size_t>(fits));
+      j += count;
+    }
+  }
+}
+
+void PaintScreen(const ScreenImage& screen, CanvasPainter& painter) {
+  BeginPainting(painter);  // not examined: fills on a painting that did not open write nothing
+  // A local copy of the record: the pixel stores (bytes, which may alias anything) cannot
+  // then force the compiler to reload the record after every pixel.
+  CanvasPainting painting = painter.painting;
+  for (int y = 0; y < kScreenHeight; ++y) {
+    const std::uint8_t* pixelRow = screen.data() + LineAddressTable[y];
+    const std::uint8_t* attributeRow = screen.data() + AttributeOffset(y, 0);
+    for (int x = 0; x < kBytesPerLine; ++x) {
+      const unsigned pixels = pixelRow[x];
+      const Rgb ink = InkTable[attributeRow[x]];
+      const Rgb paper = PaperTable[attributeRow[x]];
+      for (int m = 0; m < 8; ++m) {
+        FillRectangle(painting, 8 * x + m, y, 1, 1, (pixels & (0x80u >> m)) ? ink : paper);
+      }
+    }
+  }
+  painter.painting = painting;
+  EndPainting(painter);
+}
+
+void Redraw(ConverterState& state, CanvasPainter& painter) {
+  if (state.spriteLength <= 0) return;
+  PlaceSprite(state);
+  PaintScreen(state.screen, painter);
+}
+
+}  // namespace pelorin

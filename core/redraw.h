@@ -1,0 +1,19 @@
+// redraw.h: laying the sprite bytes out on the screen and painting the screen.
+#pragma once
+
+#include "canvas_painter.h"
+#include "converter_state.h"
+
+namespace pelorin {
+
+// Rebuilds the screen from the sprite bytes at the current strip width and fill attribute,
+// then paints all 256 x 192 pixels. With nothing loaded (sprite length 0) it does nothing at
+// all: the screen and the canvas keep the previous picture.
+void Redraw(ConverterState& state, CanvasPainter& painter);
+
+// The two halves of Redraw. PlaceSprite clears the pixels, fills every attribute cell and
+// lays the sprite down in strips; PaintScreen paints the screen through the painter.
+void PlaceSprite(ConverterState& state);
+void PaintScreen(const ScreenImage& screen, CanvasPainter& painter);
+
+}  // namespace pelorin

@@ -1,0 +1,61 @@
+// sprite_file.cpp: loading sprite bytes and saving the screen file.
+#include "sprite_file.h"
+
+#include <new>
+
+#include "platform.h"
+#include "redraw.h"
+
+namespace pelorin {
+
+static_assert(SpriteReadBound == 6911 * 192 + 1, "width 1 reaches furthest: line 0 of strip 6,911");
+
+namespace {
+
+void FailLoad(ConverterState& state, const ReportError& reportError) {
+  reportError(u"error reading\n" + state.sourcePath);
+  state.sourcePath.clear();
+  state.spriteLength = 0;
+}
+
+// Fills spriteData from the file; false when the file cannot be read.
+bool ReadSprite(ConverterState& state) {
+  const std::int64_t size = platform::QueryFileSize(state.sourcePath);
+  platform::File file = platform::OpenForReading(state.sourcePath);
+  if (!file.IsOpen()) return false;
+
+  // Only the first SpriteReadBound bytes can ever reach the screen. A size the query could
+  // not give (a long path, a device name, 2 GiB or more) is no reason to refuse a file that
+  // opened: the prefix is read all the same, and the count read is what counts.
+  const std::int32_t wanted =
+      size >= 0 && size < SpriteReadBound ? static_cast<std::int32_t>(size) : SpriteReadBound;
+  try {
+    state.spriteData.resize(static_cast<std::size_t>(wanted));
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  const std::int64_t delivered = wanted > 0 ? file.Read(state.spriteData.data(), wanted) : 0;
+  file.Close();
+  if (delivered < 0) return false;
+  // A file that shrank since the query delivers less: bytes not delivered are not shown.
+  state.spriteLength = static_cast<std::int32_t>(delivered);
+  return true;
+}
+
+}  // namespace
+
+void LoadSprite(ConverterState& state, CanvasPainter& painter, const ReportError& reportError) {
+  if (!ReadSprite(state)) FailLoad(state, reportError);
+  Redraw(state, painter);
+}
+
+void SaveScreen(const ConverterState& state, const ReportError& reportError) {
+  if (state.sourcePath.empty()) return;
+  platform::File file = platform::CreateForWriting(ScreenFilePath(state.sourcePath));
+  bool written = file.IsOpen() && file.Write(state.screen.data(), kScreenBytes) == kScreenBytes;
+  // A full disk may only show when the file is completed.
+  if (file.IsOpen()) written = file.Close() && written;
+  if (!written) reportError(u"error writing\n" + state.sourcePath);
+}
+
+}  // namespace pelorin
