@@ -78,8 +78,8 @@ std::int64_t File::Write(const void* bytes, std::int32_t n) {
   const auto* data = static_cast<const char*>(bytes);
   std::int64_t written = 0;
   while (written < n) {
-    const ssize_t put = ::write(static_cast<int>(handle_), data + written,
-                                static_cast<std::size_t>(n - written));
+    const ssize_t put =
+        ::write(static_cast<int>(handle_), data + written, static_cast<std::size_t>(n - written));
     if (put < 0 && errno == EINTR) continue;
     if (put <= 0) break;  // disk full, file size limit, or a pipe that takes no more
     written += put;

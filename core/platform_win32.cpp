@@ -9,9 +9,13 @@ static_assert(sizeof(wchar_t) == sizeof(char16_t), "Win32 wide text is UTF-16");
 
 namespace {
 
-const wchar_t* Wide(const Text& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
+const wchar_t* Wide(const Text& text) {
+  return reinterpret_cast<const wchar_t*>(text.c_str());
+}
 
-bool CanNameFile(const Text& path) { return !path.empty() && path.find(u'\0') == Text::npos; }
+bool CanNameFile(const Text& path) {
+  return !path.empty() && path.find(u'\0') == Text::npos;
+}
 
 // Wildcards would make the directory search match other names. The "\\?\" prefix of long
 // paths is the one place where a question mark belongs.
@@ -90,8 +94,8 @@ std::int64_t File::Read(void* buffer, std::int32_t n) {
 std::int64_t File::Write(const void* bytes, std::int32_t n) {
   if (!IsOpen() || n < 0) return -1;
   DWORD written = 0;
-  const BOOL ok = WriteFile(reinterpret_cast<HANDLE>(handle_), bytes, static_cast<DWORD>(n),
-                            &written, nullptr);
+  const BOOL ok =
+      WriteFile(reinterpret_cast<HANDLE>(handle_), bytes, static_cast<DWORD>(n), &written, nullptr);
   return ok || written > 0 ? static_cast<std::int64_t>(written) : -1;
 }
 
@@ -104,7 +108,8 @@ bool File::Close() {
 
 char16_t UpperCase(char16_t c) {
   // With the high word zero, CharUpperW converts the one character in the low word.
-  const auto upper = reinterpret_cast<ULONG_PTR>(CharUpperW(reinterpret_cast<LPWSTR>(ULONG_PTR{c})));
+  const auto upper =
+      reinterpret_cast<ULONG_PTR>(CharUpperW(reinterpret_cast<LPWSTR>(ULONG_PTR{c})));
   return static_cast<char16_t>(upper & 0xFFFF);
 }
 

@@ -13,8 +13,8 @@ void PlaceSprite(ConverterState& state) {
 
   const std::int32_t width = std::clamp(state.stripWidth, kMinStripWidth, kMaxStripWidth);
   // Never read past what spriteData holds, whatever the length claims.
-  const std::int64_t length =
-      std::min<std::int64_t>(state.spriteLength, static_cast<std::int64_t>(state.spriteData.size()));
+  const std::int64_t length = std::min<std::int64_t>(
+      state.spriteLength, static_cast<std::int64_t>(state.spriteData.size()));
   const std::uint8_t* source = state.spriteData.data();
 
   // One sprite row per picture line; after 192 rows the next strip starts at the top, one

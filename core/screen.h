@@ -57,6 +57,8 @@ inline constexpr std::array<std::int16_t, kScreenHeight> LineAddressTable = Make
 inline constexpr std::array<Rgb, 256> InkTable = MakeColourTable(0);
 inline constexpr std::array<Rgb, 256> PaperTable = MakeColourTable(3);
 
-constexpr int AttributeOffset(int y, int x) { return kPixelBytes + (y / 8) * kBytesPerLine + x; }
+constexpr int AttributeOffset(int y, int x) {
+  return kPixelBytes + (y / 8) * kBytesPerLine + x;
+}
 
 }  // namespace pelorin

@@ -43,6 +43,8 @@ void LoadSprite(ConverterState& state, CanvasPainter& painter, const ReportError
 // feed and sourcePath.
 void SaveScreen(const ConverterState& state, const ReportError& reportError);
 
-inline Text ScreenFilePath(const Text& sourcePath) { return sourcePath + u".scr"; }
+inline Text ScreenFilePath(const Text& sourcePath) {
+  return sourcePath + u".scr";
+}
 
 }  // namespace pelorin

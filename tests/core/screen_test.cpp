@@ -16,7 +16,9 @@ struct NamedColour {
   Rgb bright;
 };
 
-constexpr Rgb RGB(unsigned r, unsigned g, unsigned b) { return r | g << 8 | b << 16; }
+constexpr Rgb RGB(unsigned r, unsigned g, unsigned b) {
+  return r | g << 8 | b << 16;
+}
 
 const NamedColour kChart[] = {
     {"black", 0, RGB(0, 0, 0), RGB(0, 0, 0)},
@@ -56,7 +58,9 @@ TEST(ColourTables, KnownAttributes) {
 
 // The address of a line straight from the hardware's bit layout: 010T TLLL RRRC CCCC
 // without the 0x4000 base.
-int HardwareLineAddress(int y) { return (y & 0xC0) << 5 | (y & 0x07) << 8 | (y & 0x38) << 2; }
+int HardwareLineAddress(int y) {
+  return (y & 0xC0) << 5 | (y & 0x07) << 8 | (y & 0x38) << 2;
+}
 
 TEST(LineAddressTable, FollowsTheInterleavedLayout) {
   for (int y : {0, 1, 7, 8, 9, 63, 64, 65, 127, 128, 191}) {
