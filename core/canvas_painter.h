@@ -53,15 +53,26 @@ inline void EndPainting(CanvasPainter& painter) {
 inline void FillRectangle(CanvasPainting& painting, std::int32_t x, std::int32_t y,
                           std::int32_t width, std::int32_t height, Rgb colour) {
   if (painting.pixels == nullptr) return;
-  if (colour != painting.colour) {
-    painting.colour = colour;
-    painting.red = static_cast<std::uint8_t>(colour);
-    painting.green = static_cast<std::uint8_t>(colour >> 8);
-    painting.blue = static_cast<std::uint8_t>(colour >> 16);
-  }
+  // Splitting the colour costs less than a branch on whether it changed, which random
+  // pictures make unpredictable.
+  painting.colour = colour;
+  painting.red = static_cast<std::uint8_t>(colour);
+  painting.green = static_cast<std::uint8_t>(colour >> 8);
+  painting.blue = static_cast<std::uint8_t>(colour >> 16);
+
   // 64-bit arithmetic: extreme positions and sizes must not wrap around into the picture.
   std::int64_t left = std::int64_t{x} + painting.originX;
   std::int64_t top = std::int64_t{y} + painting.originY;
+  if (width == 1 && height == 1) {
+    // A screen is painted with 49,152 one-pixel fills: they skip the size arithmetic.
+    if (left < 0 || left >= painting.width || top < 0 || top >= painting.height) return;
+    const std::int64_t stored = painting.bottomUp ? painting.height - 1 - top : top;
+    std::uint8_t* p = painting.pixels + stored * painting.stride + left * 3;
+    p[0] = painting.blue;
+    p[1] = painting.green;
+    p[2] = painting.red;
+    return;
+  }
   std::int64_t w = width;
   std::int64_t h = height;
   if (w < 0) left += w, w = -w;
