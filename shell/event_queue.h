@@ -54,7 +54,7 @@ struct ShellEvent {
 };
 
 struct EventQueue {
-  std::deque<ShellEvent> waiting;     // oldest first
+  std::deque<ShellEvent> waiting;      // oldest first
   std::optional<ShellEvent> current;  // handed out last; valid until the next take
 };
 
