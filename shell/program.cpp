@@ -23,6 +23,7 @@ void PreparePlatform(ThreadPlatform& platform) {
   platform.com = SUCCEEDED(CoInitialize(nullptr));
 }
 
+// Each successful initialisation is undone once, COM before the OLE apartment under it.
 void ReleasePlatform(ThreadPlatform& platform) {
   if (platform.com) CoUninitialize();
   if (platform.ole) OleUninitialize();

@@ -25,8 +25,8 @@ struct ShellState {
   std::unique_ptr<ConverterState> state;
   EventQueue queue;
   MainWindow main;
-  CanvasPainter painter;  // the canvas's; paints nothing when there is no canvas
-  ReportError reportError;
+  CanvasPainter painter;    // the canvas's; paints nothing when there is no canvas
+  ReportError reportError;  // the error box, unless another was handed in before the start
   bool quit = false;
 };
 

@@ -220,13 +220,6 @@ TEST_F(CanvasViewTest, MouseInputIsQueuedAsCanvasEventsWithCapture) {
   EXPECT_EQ(details, std::vector<std::int32_t>(std::begin(expected), std::end(expected)));
 }
 
-TEST_F(CanvasViewTest, ShowsTheArrowCursor) {
-  EXPECT_EQ(SendMessageW(canvas, WM_SETCURSOR, reinterpret_cast<WPARAM>(canvas),
-                         MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)),
-            TRUE);
-  EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_ARROW));
-}
-
 TEST_F(CanvasViewTest, DestroyingTheWindowGivesTheNumberBack) {
   const GuiObjects before = CountGuiObjects();
   DestroyWindow(canvas);
