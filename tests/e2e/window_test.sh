@@ -142,6 +142,21 @@ loaded_file() {
   cmp "$saved" "$work/reference-2.scr" || fail "the saved screen differs from the core's"
   echo "File > Save wrote the core's screen file byte for byte"
 
+  # The button held on the trough near its right end pages right until the thumb is under
+  # the pointer. The loop waits meanwhile: the title and the picture change once, after the
+  # release, to the final width.
+  xdotool mousemove --sync $((client_x + 236)) $((client_y + 204)) mousedown 1
+  sleep 3
+  title_is "Pelorin,2" || fail "the title followed the held button: $(xdotool getwindowname "$window")"
+  xdotool mouseup 1
+  widened() { [[ "$(xdotool getwindowname "$window")" =~ ^Pelorin,([0-9]+)$ ]] && [ "${BASH_REMATCH[1]}" -gt 20 ]; }
+  poll 10 widened || fail "title $(xdotool getwindowname "$window") after holding the trough"
+  local width="${BASH_REMATCH[1]}"
+  reference "$width"
+  poll 10 canvas_shows "$work/visible-$width.ppm" ||
+    fail "canvas differs from the core's picture at width $width by $(canvas_difference "$work/visible-$width.ppm") pixels"
+  echo "holding the trough left the title alone until the release, then showed width $width"
+
   close_with_alt_f4
 }
 
