@@ -1,5 +1,5 @@
 // The running program in-process: start-up, the main window, the dispatch table, the end
-// of the loop, and what a long session leaves behind.
+// of the loop, and what a long run leaves behind.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -343,9 +343,9 @@ TEST_F(ShellTest, ABurstOfNotificationsInOneDispatchIsOneEventAndOneRedraw) {
   UnregisterClassW(L"PelorinTestBurst", burstClass.hInstance);
 }
 
-TEST_F(ShellTest, ALongSessionLeavesNoGuiObjectsBehind) {
+TEST_F(ShellTest, ALongRunLeavesNoGuiObjectsBehind) {
   const std::vector<std::uint8_t> bytes = PatternBytes(30000);
-  const Text path = PathText(WriteTestFile("long session.bin", bytes));
+  const Text path = PathText(WriteTestFile("long run.bin", bytes));
   Start();
   shell.state->sourcePath = path;
   LoadSprite(*shell.state, shell.painter, shell.reportError);
