@@ -1,0 +1,119 @@
+// program.cpp: start-up sequence, dispatch table and end sequence.
+#include "program.h"
+
+#include <commctrl.h>
+#include <ole2.h>
+
+#include "canvas_view.h"
+#include "command_line.h"
+#include "dialog_support.h"
+#include "next_event.h"
+#include "redraw.h"
+#include "sprite_file.h"
+#include "width_scrollbar.h"
+
+namespace pelorin {
+
+namespace {
+
+void PreparePlatform(ThreadPlatform& platform) {
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
+  InitCommonControlsEx(&controls);
+  platform.ole = SUCCEEDED(OleInitialize(nullptr));
+  platform.com = SUCCEEDED(CoInitialize(nullptr));
+}
+
+// Each successful initialisation is undone once, COM before the OLE apartment under it.
+void ReleasePlatform(ThreadPlatform& platform) {
+  if (platform.com) CoUninitialize();
+  if (platform.ole) OleUninitialize();
+  platform = ThreadPlatform{};
+}
+
+void PaintBlack(CanvasPainter& painter) {
+  BeginPainting(painter);  // not examined: without a painting the fill writes nothing
+  FillRectangle(painter.painting, 0, 0, kScreenWidth, kScreenHeight, 0);
+  EndPainting(painter);
+}
+
+void OnMenuItem(ShellState& shell, std::int32_t item) {
+  switch (item) {
+    case kSaveItem:
+      if (!shell.state->sourcePath.empty()) SaveScreen(*shell.state, shell.reportError);
+      break;
+    case kQuitItem:
+      shell.quit = true;
+      break;
+    default:
+      break;
+  }
+}
+
+void OnWidthChanged(ShellState& shell) {
+  const std::int32_t position = ScrollbarPosition(shell.main.controls, kWidthScrollbarControl);
+  if (position < kMinStripWidth) return;  // no scrollbar: the width stays
+  shell.state->stripWidth = position;
+  SetMainTitle(shell.main, u"Pelorin," + DecimalText(position));
+  Redraw(*shell.state, shell.painter);
+}
+
+void Dispatch(ShellState& shell, EventKind kind) {
+  const ShellEvent& event = *shell.queue.current;
+  switch (kind) {
+    case EventKind::Close:
+      shell.quit = true;
+      break;
+    case EventKind::Menu:
+      OnMenuItem(shell, event.source);
+      break;
+    case EventKind::Control:
+      if (event.source == kWidthScrollbarControl) OnWidthChanged(shell);
+      break;
+    default:
+      break;
+  }
+}
+
+}  // namespace
+
+bool StartShell(ShellState& shell, HINSTANCE instance, std::u16string_view commandLine) {
+  PreparePlatform(shell.platform);
+  shell.state = std::make_unique<ConverterState>();
+  if (!shell.reportError) shell.reportError = ShowErrorMessage;
+  if (!OpenMainWindow(shell.main, instance, shell.queue)) return false;
+
+  // Neither control is examined: without a canvas painting does nothing, without a
+  // scrollbar the width stays 1.
+  const HWND canvas =
+      CreateCanvasView(shell.main.controls, kCanvasControl, 0, 0, kScreenWidth, kScreenHeight);
+  CreateWidthScrollbar(shell.main.controls, kWidthScrollbarControl, 0, 194, kClientWidth, 20,
+                       kMinStripWidth, kMaxStripWidth, 1);
+  shell.painter = CanvasViewPainter(canvas);
+  PaintBlack(shell.painter);
+  BuildMainMenu(shell.main);
+
+  // The window and its menu are on the screen, so a failed load reports over them.
+  if (ArgumentCount(commandLine) != 0) {
+    shell.state->sourcePath = ArgumentAt(commandLine, 0);
+    LoadSprite(*shell.state, shell.painter, shell.reportError);
+  }
+  shell.quit = false;
+  return true;
+}
+
+bool RunEventLoopTurn(ShellState& shell) {
+  const std::optional<EventKind> kind =
+      NextEvent(shell.queue, shell.main.window.Get(), shell.main.accelerators.Get());
+  if (kind) Dispatch(shell, *kind);
+  return !shell.quit;
+}
+
+void EndShell(ShellState& shell) {
+  shell.state.reset();
+  shell.painter = CanvasPainter{};
+  CloseMainWindow(shell.main);
+  shell.queue = EventQueue{};  // events still waiting go with their window
+  ReleasePlatform(shell.platform);
+}
+
+}  // namespace pelorin

@@ -1,0 +1,46 @@
+// program.h: the program's run: start-up, one turn of the event loop, and the end.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <string_view>
+
+#include "canvas_painter.h"
+#include "converter_state.h"
+#include "event_queue.h"
+#include "main_window.h"
+
+namespace pelorin {
+
+// What the thread set up for the common controls, OLE and COM, to be undone at the end.
+struct ThreadPlatform {
+  bool ole = false;
+  bool com = false;
+};
+
+// Everything the shell keeps for the life of the process.
+struct ShellState {
+  ThreadPlatform platform;
+  std::unique_ptr<ConverterState> state;
+  EventQueue queue;
+  MainWindow main;
+  CanvasPainter painter;    // the canvas's; paints nothing when there is no canvas
+  ReportError reportError;  // the error box, unless another was handed in before the start
+  bool quit = false;
+};
+
+// Start-up: the platform, the state, the main window with its canvas (painted black) and
+// scrollbar, the menu, then the file named first on the command line, if any. False when
+// the main window cannot be opened: the end sequence follows at once.
+bool StartShell(ShellState& shell, HINSTANCE instance, std::u16string_view commandLine);
+
+// One turn of the event loop: takes the next event and acts on it. False once the user
+// has asked to end the program.
+bool RunEventLoopTurn(ShellState& shell);
+
+// Releases the state, the window with its menu and controls, the keyboard table, the class
+// and the thread's platform set-up. The caller then ends the process with exit code 0.
+void EndShell(ShellState& shell);
+
+}  // namespace pelorin

@@ -1,0 +1,113 @@
+// window_probe.cpp: the end-to-end tests' eyes inside Wine. It computes what the window
+// should show and save for a file (through the same core the program uses), and reports
+// where the program's window is and what its message box says.
+//
+//   window_probe reference FILE WIDTH PICTURE.ppm SCREEN.scr
+//   window_probe client          -> "x y width height" of the main window's client area
+//   window_probe message CAPTION -> the texts of that window's controls, and its owner
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "pixel_buffer.h"
+#include "redraw.h"
+#include "sprite_file.h"
+
+namespace {
+
+using pelorin::Text;
+
+Text ArgumentText(const wchar_t* argument) {
+  return Text(reinterpret_cast<const char16_t*>(argument));
+}
+
+std::string Utf8(const std::wstring& text) {
+  return pelorin::TextToUtf8(std::u16string(text.begin(), text.end()));
+}
+
+bool WritePicture(const pelorin::PixelBuffer& buffer, const wchar_t* path) {
+  FILE* file = _wfopen(path, L"wb");
+  if (file == nullptr) return false;
+  std::fprintf(file, "P6\n%d %d\n255\n", buffer.width, buffer.height);
+  for (int y = 0; y < buffer.height; ++y)
+    for (int x = 0; x < buffer.width; ++x) {
+      const pelorin::Rgb colour = buffer.PixelAt(x, y);
+      const unsigned char rgb[3] = {static_cast<unsigned char>(colour),
+                                    static_cast<unsigned char>(colour >> 8),
+                                    static_cast<unsigned char>(colour >> 16)};
+      std::fwrite(rgb, 1, 3, file);
+    }
+  return std::fclose(file) == 0;
+}
+
+int Reference(const wchar_t* source, int width, const wchar_t* picture, const wchar_t* screen) {
+  pelorin::ConverterState state;
+  state.stripWidth = width;
+  state.sourcePath = ArgumentText(source);
+  pelorin::PixelBuffer buffer;
+  pelorin::CanvasPainter painter = pelorin::MemoryPainter(buffer);
+  bool failed = false;
+  const pelorin::ReportError report = [&failed](const Text&) { failed = true; };
+  pelorin::LoadSprite(state, painter, report);
+  if (failed || !WritePicture(buffer, picture)) return 1;
+  // The screen file as Save writes it, under the name asked for.
+  FILE* file = _wfopen(screen, L"wb");
+  if (file == nullptr) return 1;
+  std::fwrite(state.screen.data(), 1, state.screen.size(), file);
+  return std::fclose(file) == 0 ? 0 : 1;
+}
+
+int Client() {
+  const HWND main = FindWindowW(L"PelorinMainWindow", nullptr);
+  if (main == nullptr) return 1;
+  RECT client{};
+  GetClientRect(main, &client);
+  POINT origin{0, 0};
+  ClientToScreen(main, &origin);
+  std::printf("%ld %ld %ld %ld\n", origin.x, origin.y, client.right, client.bottom);
+  return 0;
+}
+
+std::wstring TextOf(HWND window) {
+  wchar_t text[1024] = {};
+  DWORD_PTR length = 0;
+  SendMessageTimeoutW(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
+                      2000, &length);
+  return text;
+}
+
+BOOL CALLBACK PrintControl(HWND control, LPARAM) {
+  const std::wstring text = TextOf(control);
+  if (!text.empty()) std::printf("text: %s\n", Utf8(text).c_str());
+  return TRUE;
+}
+
+int Message(const wchar_t* caption) {
+  const HWND box = FindWindowW(nullptr, caption);
+  if (box == nullptr || !IsWindowVisible(box)) return 1;
+  const HWND owner = GetWindow(box, GW_OWNER);
+  wchar_t ownerClass[64] = {};
+  if (owner != nullptr) GetClassNameW(owner, ownerClass, 64);
+  std::printf("owner: %s %s\n", Utf8(owner != nullptr ? TextOf(owner) : L"").c_str(),
+              Utf8(ownerClass).c_str());
+  std::printf("owner menu: %s\n", owner != nullptr && GetMenu(owner) != nullptr ? "yes" : "no");
+  EnumChildWindows(box, PrintControl, 0);
+  return 0;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  const std::wstring mode = argc > 1 ? argv[1] : L"";
+  if (mode == L"reference" && argc == 6)
+    return Reference(argv[2], std::wcstol(argv[3], nullptr, 10), argv[4], argv[5]);
+  if (mode == L"client" && argc == 2) return Client();
+  if (mode == L"message" && argc == 3) return Message(argv[2]);
+  std::fprintf(stderr,
+               "usage: window_probe reference FILE WIDTH PICTURE.ppm SCREEN.scr\n"
+               "       window_probe client\n"
+               "       window_probe message CAPTION\n");
+  return 2;
+}

@@ -1,0 +1,47 @@
+// shell_test_support.h: what the in-process window tests share: running the loop until it
+// has nothing left to do, reading the canvas, and counting the process's GUI objects.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "program.h"
+#include "text.h"
+
+namespace pelorin::testing {
+
+// Runs turns of the event loop while an event waits or a message is pending, so that it
+// never blocks. False when a turn ended the loop.
+bool RunWhileBusy(ShellState& shell, int maxTurns = 1000000);
+
+// Handles every pending message of the thread without the loop (for tests without a shell).
+void PumpMessages();
+
+// The DIB bytes of a canvas window's buffer: 192 bottom-up rows of 768 bytes.
+std::vector<std::uint8_t> CanvasBytes(HWND canvas);
+
+// What the screen shows at a point of a window's client area.
+COLORREF ScreenPixel(HWND window, int x, int y);
+
+// GUI objects of this process: GDI and USER. GetGuiResources where the platform keeps
+// these counts; Wine's answers 0 for everything, so there the handle tables are scanned.
+struct GuiObjects {
+  long gdi = 0;
+  long user = 0;
+};
+GuiObjects CountGuiObjects();
+
+// A file under the test's temporary folder with the given bytes.
+std::filesystem::path WriteTestFile(const std::string& name,
+                                    const std::vector<std::uint8_t>& bytes);
+
+Text PathText(const std::filesystem::path& path);
+
+// Bytes that make a picture with something in every strip at every width.
+std::vector<std::uint8_t> PatternBytes(std::size_t count);
+
+}  // namespace pelorin::testing
