@@ -2,6 +2,7 @@
 // revocation, the dropped file list, and the drop's dispatch row.
 #include <windows.h>
 #include <ole2.h>
+#include <shlobj.h>
 
 #include <cstring>
 #include <string>
@@ -312,6 +313,10 @@ TEST(DroppedFileList, ReadsTheNamesOfTheCurrentEvent) {
   };
   std::vector<std::uint8_t> unterminated = FileListBlock({u"C:\\a.bin"});
   unterminated.resize(unterminated.size() - 4);  // both NULs gone
+  // An empty list, then bytes the list does not reach.
+  std::vector<std::uint8_t> emptyThenMore = FileListBlock({});
+  const std::vector<std::uint8_t> stray = FileListBlock({u"C:\\stray.bin"});
+  emptyThenMore.insert(emptyThenMore.end(), stray.begin() + sizeof(DROPFILES), stray.end());
 
   struct Case {
     const char* name;
@@ -327,6 +332,7 @@ TEST(DroppedFileList, ReadsTheNamesOfTheCurrentEvent) {
       {"a list of 8-bit names", dropOf(FileListBlock({u"C:\\a.bin", u"C:\\b"}, false)),
        u"C:\\a.bin\nC:\\b"},
       {"a list with no names", dropOf(FileListBlock({})), u""},
+      {"a list with no names, then other bytes", dropOf(emptyThenMore), u""},
       {"a list that does not end", dropOf(unterminated), u""},
       {"another format", dropOf(FileListBlock({u"C:\\a.bin"}), CF_UNICODETEXT), u""},
       {"no payload", ShellEvent{EventKind::Menu, 0, 0, 0, {}}, u""},
