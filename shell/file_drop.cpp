@@ -14,6 +14,8 @@ namespace pelorin {
 namespace {
 
 const wchar_t kDropTargetProperty[] = L"PelorinDropTarget";
+// The window that every event of this program belongs to: the main window.
+constexpr std::int32_t kMainWindowNumber = 0;
 
 FORMATETC RequestFor(CLIPFORMAT format) {
   return FORMATETC{format, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};

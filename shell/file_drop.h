@@ -13,9 +13,6 @@
 
 namespace pelorin {
 
-// The number of the window that every event of this program belongs to: the main window.
-constexpr std::int32_t kMainWindowNumber = 0;
-
 // The drop target of one control. Accepts the formats it is enabled for with the actions
 // given, and answers every accepted drag with a copy, whatever keys are held, so that the
 // source always keeps its file. A drop copies the dropped block and queues a Drop event.

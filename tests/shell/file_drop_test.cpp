@@ -197,7 +197,7 @@ TEST_F(FileDropTest, DropQueuesCopyOfWholeBlockWithClientPoint) {
   ASSERT_EQ(TakeEvent(queue), EventKind::Drop);
   const ShellEvent& event = *queue.current;
   EXPECT_EQ(event.source, kCanvasControl);
-  EXPECT_EQ(event.window, kMainWindowNumber);
+  EXPECT_EQ(event.window, 0) << "every event belongs to the main window";
   EXPECT_EQ(event.detail, 0);
   const auto* payload = std::get_if<DropPayload>(&event.payload);
   ASSERT_NE(payload, nullptr);
