@@ -1,0 +1,24 @@
+// command_flows.h: what "Open..", "Fill with color.." and a file drop do: ask the user or
+// read the drop, then hand the answer to the core.
+#pragma once
+
+#include "canvas_painter.h"
+#include "converter_state.h"
+#include "event_queue.h"
+
+namespace pelorin {
+
+// "Open..": the open-file dialog's answer becomes the source path, even when the user
+// cancelled (the previous path is then gone); a chosen file is loaded and shown.
+void OpenSourceFile(ConverterState& state, CanvasPainter& painter, const ReportError& reportError);
+
+// "Fill with color..": asks for the fill attribute, offering the present one, and applies
+// the answer; a cancelled dialog changes nothing.
+void EnterFillColour(ConverterState& state, CanvasPainter& painter, const ReportError& reportError);
+
+// A Drop event, while it is the current event: the first dropped path becomes the source
+// path and is loaded; the others are ignored.
+void LoadDroppedFile(ConverterState& state, const ShellEvent* current, CanvasPainter& painter,
+                     const ReportError& reportError);
+
+}  // namespace pelorin

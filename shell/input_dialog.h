@@ -1,0 +1,20 @@
+// input_dialog.h: the small modal window that asks for one line of text.
+#pragma once
+
+#include "text.h"
+
+namespace pelorin {
+
+// The dialog's window class and the numbers of its entry field and its "OK" button.
+inline constexpr wchar_t kInputDialogClass[] = L"PelorinInputDialog";
+constexpr int kInputFieldId = 10;
+constexpr int kInputOkId = 1000;
+
+// Shows the prompt, an entry field holding the default text with the caret after it, and an
+// "OK" button, centred on the primary screen, and waits for the user. The field's text,
+// blanks and all, when the user confirms ("OK" or Enter); the empty text when the user
+// cancels (Escape, the close box, Alt+F4) or the dialog cannot be shown. The dialog's owner
+// and the thread's other windows take no input meanwhile, but go on repainting.
+Text InputDialog(const Text& title, const Text& prompt, const Text& defaultText);
+
+}  // namespace pelorin
