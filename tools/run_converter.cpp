@@ -59,9 +59,10 @@ bool WritePng(const Text& path, const PixelBuffer& picture, std::int32_t scale) 
 bool ConvertFile(const Text& input, const ConvertOptions& options, OutputGuard& guard,
                  Messages& messages) {
   ConverterState state;  // fresh for each file, as the window is when it starts
-  PixelBuffer picture;
-  CanvasPainter painter = MemoryPainter(picture);
-  if (!LoadInput(state, painter, options, input, messages)) return false;
+  // The load's redraw paints no canvas: painting leaves the screen bytes as they are, and
+  // it would take most of the time of a conversion that writes only the screen file.
+  CanvasPainter noCanvas;
+  if (!LoadInput(state, noCanvas, options, input, messages)) return false;
 
   // Save writes to sourcePath + ".scr": with an output folder, the input's name there.
   state.sourcePath = OutputBase(input, options.outputFolder);
@@ -77,6 +78,8 @@ bool ConvertFile(const Text& input, const ConvertOptions& options, OutputGuard& 
     const Text path = state.sourcePath + u".png";
     converted &= WriteOutput(path, input, guard, messages, [&] {
       // Painted from the screen as saved: an empty file shows the blank screen it saves.
+      PixelBuffer picture;
+      CanvasPainter painter = MemoryPainter(picture);
       PaintScreen(state.screen, painter);
       return WritePng(path, picture, options.scale);
     });
