@@ -75,7 +75,7 @@ bool ReadWholeNumber(std::u16string_view text, bool allowHex, std::int64_t max,
     } else {
       return false;
     }
-    if (result > (max - digit) / base) return false;
+    if (result > max / base || result * base > max - digit) return false;
     result = result * base + digit;
   }
   value = result;

@@ -18,10 +18,12 @@ struct ConvertOptions {
   bool writeScreen = true;                         // FILE.scr
   bool writePicture = false;                       // FILE.png
   std::int32_t scale = 1;                          // pixels per Spectrum pixel in a PNG
-  Text sheetPath;     // not empty: write only this contact sheet of the one input
-  Text outputFolder;  // not empty: outputs go here instead of beside each input
+  Text sheetPath{};     // not empty: write only this contact sheet of the one input
+  Text outputFolder{};  // not empty: outputs go here instead of beside each input
   bool quiet = false;
-  std::vector<Text> files;
+  std::vector<Text> files{};
+
+  bool operator==(const ConvertOptions&) const = default;
 };
 
 enum class CommandAction { kConvert, kHelp, kVersion, kMistake };
