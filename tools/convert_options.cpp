@@ -25,31 +25,38 @@ enum class OptionId {
   kVersion
 };
 
-struct OptionSpec {
+struct OptionEntry {
   char16_t shortName;            // 0: none
   std::u16string_view longName;  // empty: none
   bool takesValue;
   OptionId id;
 };
 
-constexpr OptionSpec kOptions[] = {
-    {u'w', u"width", true, OptionId::kWidth},    {u'a', u"attr", true, OptionId::kAttr},
-    {0, u"offset", true, OptionId::kOffset},     {0, u"png", false, OptionId::kPng},
-    {0, u"png-only", false, OptionId::kPngOnly}, {0, u"scale", true, OptionId::kScale},
-    {0, u"sheet", true, OptionId::kSheet},       {u'o', u"", true, OptionId::kOutput},
-    {u'q', u"", false, OptionId::kQuiet},        {0, u"help", false, OptionId::kHelp},
-    {0, u"version", false, OptionId::kVersion},
+// clang-format off
+constexpr OptionEntry kOptions[] = {
+    {u'w', u"width",    true,  OptionId::kWidth},
+    {u'a', u"attr",     true,  OptionId::kAttr},
+    {0,    u"offset",   true,  OptionId::kOffset},
+    {0,    u"png",      false, OptionId::kPng},
+    {0,    u"png-only", false, OptionId::kPngOnly},
+    {0,    u"scale",    true,  OptionId::kScale},
+    {0,    u"sheet",    true,  OptionId::kSheet},
+    {u'o', u"",         true,  OptionId::kOutput},
+    {u'q', u"",         false, OptionId::kQuiet},
+    {0,    u"help",     false, OptionId::kHelp},
+    {0,    u"version",  false, OptionId::kVersion},
 };
+// clang-format on
 
-const OptionSpec* FindLong(std::u16string_view name) {
-  for (const OptionSpec& spec : kOptions)
-    if (!spec.longName.empty() && spec.longName == name) return &spec;
+const OptionEntry* FindLong(std::u16string_view name) {
+  for (const OptionEntry& entry : kOptions)
+    if (!entry.longName.empty() && entry.longName == name) return &entry;
   return nullptr;
 }
 
-const OptionSpec* FindShort(char16_t name) {
-  for (const OptionSpec& spec : kOptions)
-    if (spec.shortName != 0 && spec.shortName == name) return &spec;
+const OptionEntry* FindShort(char16_t name) {
+  for (const OptionEntry& entry : kOptions)
+    if (entry.shortName != 0 && entry.shortName == name) return &entry;
   return nullptr;
 }
 
@@ -176,41 +183,41 @@ CommandLine ParseCommandLine(const std::vector<Text>& arguments) {
       continue;
     }
 
-    const OptionSpec* spec;
+    const OptionEntry* entry;
     Text name;
     Text value;
     bool hasValue = false;
     if (argument[1] == u'-') {  // --name or --name=value
       const std::size_t equals = argument.find(u'=');
       name = argument.substr(0, equals);
-      spec = FindLong(std::u16string_view{name}.substr(2));
+      entry = FindLong(std::u16string_view{name}.substr(2));
       if (equals != Text::npos) {
         value = argument.substr(equals + 1);
         hasValue = true;
       }
     } else {  // -x, or -xVALUE for an option that takes a value
       name = argument.substr(0, 2);
-      spec = FindShort(argument[1]);
+      entry = FindShort(argument[1]);
       if (argument.size() > 2) {
         value = argument.substr(2);
         hasValue = true;
       }
     }
-    if (spec == nullptr) return Mistake(u"unknown option: " + argument);
-    if (!spec->takesValue && hasValue) {
+    if (entry == nullptr) return Mistake(u"unknown option: " + argument);
+    if (!entry->takesValue && hasValue) {
       return Mistake(argument[1] == u'-' ? name + u" takes no value"
                                          : u"unknown option: " + argument);
     }
-    if (spec->takesValue && !hasValue) {
+    if (entry->takesValue && !hasValue) {
       if (i + 1 == arguments.size()) return Mistake(name + u" needs a value");
       value = arguments[++i];
     }
-    if (spec->takesValue && value.empty()) return Mistake(name + u" needs a value");
+    if (entry->takesValue && value.empty()) return Mistake(name + u" needs a value");
 
-    const Text mistake = ApplyOption(spec->id, name, value, options, line.action);
+    const Text mistake = ApplyOption(entry->id, name, value, options, line.action);
     if (!mistake.empty()) return Mistake(mistake);
     if (line.action != CommandAction::kConvert) return line;  // --help, --version
-    if (ConflictsWithSheet(spec->id) && sheetConflict.empty()) sheetConflict = name;
+    if (ConflictsWithSheet(entry->id) && sheetConflict.empty()) sheetConflict = name;
   }
 
   if (options.files.empty()) return Mistake(u"no input files");
