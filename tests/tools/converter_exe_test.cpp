@@ -1,5 +1,6 @@
 // Tests of the built pelorin-convert run as its own process: exit status, the exact text on
-// its streams, file names beyond ASCII, unreadable files, and agreement with the window.
+// its streams, file names beyond ASCII (through the entry point, and agreeing with the
+// window), and a file it may not read.
 #include <gtest/gtest.h>
 
 #include "platform.h"
@@ -32,17 +33,10 @@ const ExeCase kExeCases[] = {
      kExitSomeFailed,
      "pelorin-convert: error reading: @m\u00e4\u20ac\U0001F600.bin\n",
      ""},
-    {"a folder", {u"@."}, kExitSomeFailed, "pelorin-convert: error reading: @.\n", ""},
     {"bad width",
      {u"-w", u"99", u"@good.bin"},
      kExitBadCommandLine,
      "pelorin-convert: -w takes a width from 1 to 31, not: 99\n"
-     "Try 'pelorin-convert --help' for more information.\n",
-     ""},
-    {"bad attribute",
-     {u"-a", u"$4G", u"@good.bin"},
-     kExitBadCommandLine,
-     "pelorin-convert: -a $4G: Wrong character:G\n"
      "Try 'pelorin-convert --help' for more information.\n",
      ""},
     {"output is an input",
@@ -87,23 +81,6 @@ TEST(ConverterExe, ConvertsFilesNamedBeyondAscii) {
   EXPECT_EQ(result.exitCode, kExitConverted) << result.error;
   EXPECT_EQ(ReadBytes(input + u".scr"), WindowSave(input, 3, u"71"));
   EXPECT_TRUE(ReadBytes(input + u".png").has_value());
-}
-
-TEST(ConverterExe, WritesWhatTheWindowsSaveWrites) {
-  for (const std::int32_t width : {1, 6, 31}) {
-    ScratchFolder folder;
-    const Text input = folder.Path(u"sprite.bin");
-    WriteBytes(input, SampleBytes(width * 1000, width));
-    std::filesystem::create_directory(folder.root / "out");
-    const ProcessResult result = RunConverterExe(
-        {u"-q", u"-o", folder.Path(u"out"), u"--width", DecimalText(width), u"--attr=%1010", input},
-        folder);
-    EXPECT_EQ(result.exitCode, kExitConverted) << result.error;
-    EXPECT_EQ(
-        ReadBytes(folder.Path(u"out") + Utf8ToText(std::string(1, kSeparator)) + u"sprite.bin.scr"),
-        WindowSave(input, width, u"%1010"))
-        << "width " << width;
-  }
 }
 
 TEST(ConverterExe, ReportsAFileItMayNotRead) {

@@ -213,16 +213,16 @@ const ErrorCase kErrorCases[] = {
 TEST(Converter, ReportsEachFailureAndConvertsTheOtherFiles) {
   for (const ErrorCase& c : kErrorCases) {
     ScratchFolder folder;
-    Arranged setup = c.arrange(folder);
-    const bool sheet = setup.arguments.front() == u"--sheet";
-    if (!sheet) setup.arguments.push_back(folder.Path(u"other.bin"));
+    Arranged arranged = c.arrange(folder);
+    const bool sheet = arranged.arguments.front() == u"--sheet";
+    if (!sheet) arranged.arguments.push_back(folder.Path(u"other.bin"));
     WriteBytes(folder.Path(u"other.bin"), SampleBytes(20, 9));
 
-    const Result result = Convert(setup.arguments);
+    const Result result = Convert(arranged.arguments);
     EXPECT_EQ(result.exitCode, c.exitCode) << c.name;
-    EXPECT_EQ(result.error, setup.error) << c.name;
+    EXPECT_EQ(result.error, arranged.error) << c.name;
     const bool otherConverted = c.exitCode != kExitBadCommandLine && !sheet;
-    const bool intoOut = setup.arguments.front() == u"-o";
+    const bool intoOut = arranged.arguments.front() == u"-o";
     EXPECT_EQ(ReadBytes(folder.Path(intoOut ? u"out/other.bin.scr" : u"other.bin.scr")).has_value(),
               otherConverted)
         << c.name;

@@ -109,22 +109,6 @@ TEST(ConverterPng, HasTheSpectrumColoursInRedGreenBlueOrder) {
   EXPECT_TRUE(ReadBytes(input + u".scr").has_value());  // --png writes both
 }
 
-TEST(ContactSheet, PanelsLieApartInsideTheSheet) {
-  for (std::int32_t a = kMinStripWidth; a <= kMaxStripWidth; ++a) {
-    const PanelPlace p = SheetPanelPlace(a);
-    EXPECT_GE(p.y - kSheetLabelHeight, 0);
-    EXPECT_LE(p.x + kScreenWidth, kSheetWidth);
-    EXPECT_LE(p.y + kScreenHeight, kSheetHeight);
-    for (std::int32_t b = kMinStripWidth; b < a; ++b) {
-      const PanelPlace q = SheetPanelPlace(b);  // panel and label band of each kept apart
-      const bool apart = p.x >= q.x + kScreenWidth || q.x >= p.x + kScreenWidth ||
-                         p.y - kSheetLabelHeight >= q.y + kScreenHeight ||
-                         q.y - kSheetLabelHeight >= p.y + kScreenHeight;
-      EXPECT_TRUE(apart) << "widths " << a << " and " << b;
-    }
-  }
-}
-
 TEST(ContactSheet, HoldsEveryWidthsScreenUnderItsOwnLabel) {
   for (const std::int32_t scale : {1, 2}) {
     ScratchFolder folder;
