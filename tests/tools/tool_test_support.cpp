@@ -40,7 +40,6 @@ ScratchFolder::ScratchFolder() {
 
 ScratchFolder::~ScratchFolder() {
   std::error_code ignored;
-  std::filesystem::permissions(root, std::filesystem::perms::all, ignored);
   std::filesystem::remove_all(root, ignored);
 }
 
