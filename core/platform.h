@@ -1,9 +1,12 @@
-// platform.h: the core's only contact with the platform: file access and the upper-casing
-// of one character. platform_win32.cpp and platform_posix.cpp implement it; the build picks
-// one, and tests may link their own to make failures happen on demand.
+// platform.h: the core's only contact with the platform: file access, the upper-casing of
+// one character, and the standard streams the converter writes to. platform_win32.cpp and
+// platform_posix.cpp implement it; the build picks one, and tests may link their own to make
+// failures happen on demand.
 #pragma once
 
+#include <compare>
 #include <cstdint>
+#include <optional>
 
 #include "text.h"
 
@@ -41,6 +44,9 @@ class File {
   std::int64_t Read(void* buffer, std::int32_t n);
   // One request for n bytes. The count written, or -1 when nothing could be written.
   std::int64_t Write(const void* bytes, std::int32_t n);
+  // Moves the position to `offset` bytes from the file's start; past the end is allowed and
+  // reads nothing there. False when the platform refuses.
+  bool Seek(std::int64_t offset);
   // Releases the file. False when the platform says the file could not be completed.
   bool Close();
 
@@ -54,7 +60,27 @@ File OpenForReading(const Text& path);
 // The file emptied or made anew, for writing. Closed when it cannot be made.
 File CreateForWriting(const Text& path);
 
+// Which file a path reaches, whatever its spelling: two paths give the same identity only
+// when they reach the same file (through links, "." and "..", or letter case where the file
+// system ignores it).
+struct FileIdentity {
+  std::uint64_t volume = 0;
+  std::uint64_t index = 0;
+  auto operator<=>(const FileIdentity&) const = default;
+};
+// Nothing when the path reaches no file or folder.
+std::optional<FileIdentity> QueryFileIdentity(const Text& path);
+
 // The character upper-cased by the platform's text rules.
 char16_t UpperCase(char16_t c);
+
+enum class StandardStream { kOutput, kError };
+
+// Whether the stream is shown on a terminal (a console window) rather than sent to a file
+// or a pipe.
+bool IsTerminal(StandardStream stream);
+// Writes the text to the stream as it is: UTF-16 to a Windows console, which shows any
+// character that way, and UTF-8 bytes everywhere else.
+void WriteStandardStream(StandardStream stream, const Text& text);
 
 }  // namespace pelorin::platform

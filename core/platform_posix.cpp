@@ -33,6 +33,10 @@ int OpenPath(const Text& path, int flags) {
   return fd;
 }
 
+int Descriptor(StandardStream stream) {
+  return stream == StandardStream::kOutput ? STDOUT_FILENO : STDERR_FILENO;
+}
+
 }  // namespace
 
 std::int64_t QueryFileSize(const Text& path) {
@@ -87,12 +91,25 @@ std::int64_t File::Write(const void* bytes, std::int32_t n) {
   return written > 0 || n == 0 ? written : -1;
 }
 
+bool File::Seek(std::int64_t offset) {
+  if (!IsOpen() || offset < 0) return false;
+  return ::lseek(static_cast<int>(handle_), static_cast<off_t>(offset), SEEK_SET) == offset;
+}
+
 bool File::Close() {
   if (!IsOpen()) return true;
   const int fd = static_cast<int>(handle_);
   handle_ = kClosed;
   // After EINTR the descriptor is already released on Linux: never close it twice.
   return ::close(fd) == 0 || errno == EINTR;
+}
+
+std::optional<FileIdentity> QueryFileIdentity(const Text& path) {
+  std::string bytes;
+  struct stat info;
+  if (!FileSystemPath(path, bytes) || ::stat(bytes.c_str(), &info) != 0) return std::nullopt;
+  return FileIdentity{static_cast<std::uint64_t>(info.st_dev),
+                      static_cast<std::uint64_t>(info.st_ino)};
 }
 
 char16_t UpperCase(char16_t c) {
@@ -102,6 +119,21 @@ char16_t UpperCase(char16_t c) {
   if (unicode == locale_t{}) return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - 32) : c;
   const wint_t upper = ::towupper_l(static_cast<wint_t>(c), unicode);
   return upper <= 0xFFFF ? static_cast<char16_t>(upper) : c;
+}
+
+bool IsTerminal(StandardStream stream) {
+  return ::isatty(Descriptor(stream)) == 1;
+}
+
+void WriteStandardStream(StandardStream stream, const Text& text) {
+  const std::string bytes = TextToUtf8(text);
+  std::size_t written = 0;
+  while (written < bytes.size()) {
+    const ssize_t put = ::write(Descriptor(stream), bytes.data() + written, bytes.size() - written);
+    if (put < 0 && errno == EINTR) continue;
+    if (put <= 0) return;  // a closed pipe or a full disk: nobody is left to tell
+    written += static_cast<std::size_t>(put);
+  }
 }
 
 }  // namespace pelorin::platform

@@ -40,6 +40,10 @@ File DiskFile(HANDLE handle) {
   return File{reinterpret_cast<std::intptr_t>(handle)};
 }
 
+HANDLE StandardHandle(StandardStream stream) {
+  return GetStdHandle(stream == StandardStream::kOutput ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE);
+}
+
 }  // namespace
 
 std::int64_t QueryFileSize(const Text& path) {
@@ -99,6 +103,13 @@ std::int64_t File::Write(const void* bytes, std::int32_t n) {
   return ok || written > 0 ? static_cast<std::int64_t>(written) : -1;
 }
 
+bool File::Seek(std::int64_t offset) {
+  if (!IsOpen() || offset < 0) return false;
+  LARGE_INTEGER distance;
+  distance.QuadPart = offset;
+  return SetFilePointerEx(reinterpret_cast<HANDLE>(handle_), distance, nullptr, FILE_BEGIN) != 0;
+}
+
 bool File::Close() {
   if (!IsOpen()) return true;
   const HANDLE handle = reinterpret_cast<HANDLE>(handle_);
@@ -106,11 +117,55 @@ bool File::Close() {
   return CloseHandle(handle) != 0;
 }
 
+std::optional<FileIdentity> QueryFileIdentity(const Text& path) {
+  if (!CanNameFile(path)) return std::nullopt;
+  // No access asked and every sharing allowed: the file is only looked at, and a file that
+  // another program holds open still answers. Backup semantics let folders open too.
+  const HANDLE handle =
+      CreateFileW(Wide(path), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (handle == INVALID_HANDLE_VALUE || handle == nullptr) return std::nullopt;
+  BY_HANDLE_FILE_INFORMATION information;
+  const BOOL known = GetFileInformationByHandle(handle, &information);
+  CloseHandle(handle);
+  if (!known) return std::nullopt;
+  return FileIdentity{
+      information.dwVolumeSerialNumber,
+      static_cast<std::uint64_t>(information.nFileIndexHigh) << 32 | information.nFileIndexLow};
+}
+
 char16_t UpperCase(char16_t c) {
   // With the high word zero, CharUpperW converts the one character in the low word.
   const auto upper =
       reinterpret_cast<ULONG_PTR>(CharUpperW(reinterpret_cast<LPWSTR>(ULONG_PTR{c})));
   return static_cast<char16_t>(upper & 0xFFFF);
+}
+
+bool IsTerminal(StandardStream stream) {
+  DWORD mode;
+  return GetConsoleMode(StandardHandle(stream), &mode) != 0;
+}
+
+void WriteStandardStream(StandardStream stream, const Text& text) {
+  const HANDLE handle = StandardHandle(stream);
+  if (handle == INVALID_HANDLE_VALUE || handle == nullptr || text.empty()) return;
+  DWORD mode;
+  if (GetConsoleMode(handle, &mode)) {
+    // A console takes UTF-16 whatever its code page; UTF-8 bytes would show as other letters.
+    DWORD written;
+    WriteConsoleW(handle, Wide(text), static_cast<DWORD>(text.size()), &written, nullptr);
+    return;
+  }
+  const std::string bytes = TextToUtf8(text);
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    DWORD written = 0;
+    if (!WriteFile(handle, bytes.data() + done, static_cast<DWORD>(bytes.size() - done), &written,
+                   nullptr) ||
+        written == 0)
+      return;  // a closed pipe or a full disk: nobody is left to tell
+    done += written;
+  }
 }
 
 }  // namespace pelorin::platform

@@ -64,7 +64,9 @@ void PlaceSprite(ConverterState& state) {
 }
 
 void PaintScreen(const ScreenImage& screen, CanvasPainter& painter) {
-  BeginPainting(painter);  // not examined: fills on a painting that did not open write nothing
+  // A painting that did not open takes no fills, so there is nothing to do: the converter
+  // redraws with no canvas at all when it writes only the screen file.
+  if (!BeginPainting(painter)) return;
   // A local copy of the record: the pixel stores (bytes, which may alias anything) cannot
   // then force the compiler to reload the record after every pixel.
   CanvasPainting painting = painter.painting;

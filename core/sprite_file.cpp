@@ -1,6 +1,7 @@
 // sprite_file.cpp: loading sprite bytes and saving the screen file.
 #include "sprite_file.h"
 
+#include <algorithm>
 #include <new>
 
 #include "platform.h"
@@ -18,17 +19,22 @@ void FailLoad(ConverterState& state, const ReportError& reportError) {
   state.spriteLength = 0;
 }
 
-// Fills spriteData from the file; false when the file cannot be read.
-bool ReadSprite(ConverterState& state) {
+// Fills spriteData from the file's bytes after the first `offset`; false when the file
+// cannot be read.
+bool ReadSprite(ConverterState& state, std::int64_t offset) {
+  if (offset < 0) return false;
   const std::int64_t size = platform::QueryFileSize(state.sourcePath);
   platform::File file = platform::OpenForReading(state.sourcePath);
   if (!file.IsOpen()) return false;
+  if (offset > 0 && !file.Seek(offset)) return false;
 
   // Only the first SpriteReadBound bytes can ever reach the screen. A size the query could
   // not give (a long path, a device name, 2 GiB or more) is no reason to refuse a file that
   // opened: the prefix is read all the same, and the count read is what counts.
-  const std::int32_t wanted =
-      size >= 0 && size < SpriteReadBound ? static_cast<std::int32_t>(size) : SpriteReadBound;
+  const std::int64_t remaining = size >= 0 ? std::max<std::int64_t>(size - offset, 0) : -1;
+  const std::int32_t wanted = remaining >= 0 && remaining < SpriteReadBound
+                                  ? static_cast<std::int32_t>(remaining)
+                                  : SpriteReadBound;
   try {
     state.spriteData.resize(static_cast<std::size_t>(wanted));
   } catch (const std::bad_alloc&) {
@@ -45,7 +51,12 @@ bool ReadSprite(ConverterState& state) {
 }  // namespace
 
 void LoadSprite(ConverterState& state, CanvasPainter& painter, const ReportError& reportError) {
-  if (!ReadSprite(state)) FailLoad(state, reportError);
+  LoadSpriteAtOffset(state, painter, reportError, 0);
+}
+
+void LoadSpriteAtOffset(ConverterState& state, CanvasPainter& painter,
+                        const ReportError& reportError, std::int64_t offset) {
+  if (!ReadSprite(state, offset)) FailLoad(state, reportError);
   Redraw(state, painter);
 }
 

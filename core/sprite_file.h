@@ -38,6 +38,12 @@ inline constexpr std::int32_t SpriteReadBound = MakeSpriteReadBound();
 // then emptied, the sprite length is 0 and the picture stays as it was.
 void LoadSprite(ConverterState& state, CanvasPainter& painter, const ReportError& reportError);
 
+// LoadSprite for a file whose sprite bytes follow a header: the first `offset` bytes are
+// skipped unread, and the rest is loaded as LoadSprite loads a whole file. An offset at or
+// past the end leaves nothing to show, as an empty file does; a negative one cannot be read.
+void LoadSpriteAtOffset(ConverterState& state, CanvasPainter& painter,
+                        const ReportError& reportError, std::int64_t offset);
+
 // Writes the screen, 6,912 bytes, to sourcePath + ".scr", replacing any file of that name.
 // Does nothing when sourcePath is empty; a failure is reported as "error writing", a line
 // feed and sourcePath.

@@ -63,9 +63,11 @@ std::int64_t File::Read(void* buffer, std::int32_t n) {
   fake::OpenFile* file = fake::Find(handle_);
   if (file == nullptr || files.readFails) return -1;
   const auto& bytes = files.files[file->path];
-  const std::int64_t available = static_cast<std::int64_t>(bytes.size() - file->position);
+  const std::int64_t available =
+      static_cast<std::int64_t>(bytes.size() - std::min(file->position, bytes.size()));
   const std::int64_t count = std::min({std::int64_t{n}, available, files.deliverAtMost});
-  std::memcpy(buffer, bytes.data() + file->position, static_cast<std::size_t>(count));
+  if (count > 0)
+    std::memcpy(buffer, bytes.data() + file->position, static_cast<std::size_t>(count));
   file->position += count;
   return count;
 }
@@ -79,6 +81,13 @@ std::int64_t File::Write(const void* bytes, std::int32_t n) {
   const auto* data = static_cast<const std::uint8_t*>(bytes);
   files.files[file->path].insert(files.files[file->path].end(), data, data + count);
   return count;
+}
+
+bool File::Seek(std::int64_t offset) {
+  fake::OpenFile* file = fake::Find(handle_);
+  if (file == nullptr || offset < 0) return false;
+  file->position = static_cast<std::size_t>(offset);
+  return true;
 }
 
 bool File::Close() {

@@ -1,0 +1,303 @@
+// Tests of the converter run in-process: agreement with the window's Save, the header
+// offset, the refusals and error paths, and what reaches the error stream.
+#include <functional>
+
+#include <gtest/gtest.h>
+
+#include "run_converter.h"
+#include "sprite_file.h"
+#include "tool_test_support.h"
+
+namespace pelorin {
+namespace {
+
+struct Result {
+  int exitCode;
+  std::string error;
+};
+
+Result Convert(const std::vector<Text>& arguments, bool terminal = false) {
+  Text output, error;
+  const Console console{[&](const Text& text) { output += text; },
+                        [&](const Text& text) { error += text; }, terminal};
+  const int exitCode = RunConverter(arguments, console);
+  EXPECT_EQ(output, u"");
+  return {exitCode, TextToUtf8(error)};
+}
+
+struct SaveCase {
+  const char* name;
+  std::size_t size;
+  std::int32_t width;
+  Text attribute;
+};
+
+const SaveCase kSaveCases[] = {
+    {"empty file", 0, 1, u"71"},
+    {"one byte", 1, 1, u"$47"},
+    {"a screen's worth at width 8", kScreenBytes, 8, u"%00111000"},
+    {"width 31 spilling into the attributes", 192 * 31 + 2, 31, u"#0a"},
+    {"past the read bound", SpriteReadBound + 4096, 1, u"300"},
+    {"three megabytes at width 13", 3'000'000, 13, u"$FF"},
+};
+
+TEST(Converter, WritesWhatTheWindowsSaveWrites) {
+  for (const SaveCase& c : kSaveCases) {
+    ScratchFolder folder;
+    const Text input = folder.Path(u"sprite.bin");
+    WriteBytes(input, SampleBytes(c.size, static_cast<std::uint32_t>(c.size)));
+    std::filesystem::create_directory(folder.root / "out");
+    const Result result = Convert(
+        {u"-o", folder.Path(u"out"), u"-w", DecimalText(c.width), u"-a", c.attribute, input});
+    EXPECT_EQ(result.exitCode, kExitConverted) << c.name << ": " << result.error;
+    EXPECT_EQ(ReadBytes(folder.Path(u"out/sprite.bin.scr")),
+              WindowSave(input, c.width, c.attribute))
+        << c.name;
+  }
+}
+
+struct OffsetCase {
+  const char* name;
+  std::size_t header;
+  Text offset;
+};
+
+const OffsetCase kOffsetCases[] = {
+    {"short header, decimal", 128, u"128"},
+    {"header longer than the read bound, hexadecimal", 2'000'000, u"$1E8480"},
+};
+
+TEST(Converter, OffsetSkipsTheHeader) {
+  for (const OffsetCase& c : kOffsetCases) {
+    ScratchFolder folder;
+    const Bytes sprite = SampleBytes(9000, 2);
+    Bytes headed = SampleBytes(c.header, 1);
+    headed.insert(headed.end(), sprite.begin(), sprite.end());
+    WriteBytes(folder.Path(u"bare.bin"), sprite);
+    WriteBytes(folder.Path(u"headed.bin"), headed);
+    const Result result = Convert({u"--offset", c.offset, u"-w", u"4", folder.Path(u"headed.bin")});
+    EXPECT_EQ(result.exitCode, kExitConverted) << c.name << ": " << result.error;
+    EXPECT_EQ(ReadBytes(folder.Path(u"headed.bin.scr")),
+              WindowSave(folder.Path(u"bare.bin"), 4, u"71"))
+        << c.name;
+  }
+}
+
+TEST(Converter, OffsetAtTheEndGivesTheBlankScreenAndSaysSo) {
+  ScratchFolder folder;
+  const Text input = folder.Path(u"header-only.bin");
+  WriteBytes(input, SampleBytes(500, 3));
+  const Result result = Convert({u"--offset", u"500", input});
+  EXPECT_EQ(result.exitCode, kExitConverted);
+  EXPECT_EQ(result.error, "pelorin-convert: warning: no sprite bytes, the screen is blank: " +
+                              TextToUtf8(input) + "\n");
+  EXPECT_EQ(ReadBytes(input + u".scr"), Bytes(kScreenBytes, 0));
+}
+
+// Each case makes its files and gives the arguments and the expected error stream. Every
+// case converts other.bin last, which must be written whatever else fails, and a file the
+// case marks as kept must still hold what it held.
+struct Arranged {
+  std::vector<Text> arguments;
+  std::string error;
+};
+
+struct ErrorCase {
+  const char* name;
+  std::function<Arranged(const ScratchFolder&)> arrange;
+  int exitCode;
+  const char16_t* kept;
+};
+
+std::string Line(const std::string& text) {
+  return "pelorin-convert: " + text + "\n";
+}
+std::string Utf8(const Text& text) {
+  return TextToUtf8(text);
+}
+
+const Bytes kKept = {'k', 'e', 'e', 'p'};
+
+const ErrorCase kErrorCases[] = {
+    {"missing file",
+     [](const ScratchFolder& f) {
+       return Arranged{
+           {f.Path(u"missing.bin")},
+           Line("error reading: " + Utf8(f.Path(u"missing.bin"))) + Line("1 of 2 files failed")};
+     },
+     kExitSomeFailed, nullptr},
+    {"a folder",
+     [](const ScratchFolder& f) {
+       std::filesystem::create_directory(f.root / "folder");
+       return Arranged{
+           {f.Path(u"folder")},
+           Line("error reading: " + Utf8(f.Path(u"folder"))) + Line("1 of 2 files failed")};
+     },
+     kExitSomeFailed, nullptr},
+    {"empty path",
+     [](const ScratchFolder&) {
+       return Arranged{{u""}, Line("error reading: ") + Line("1 of 2 files failed")};
+     },
+     kExitSomeFailed, nullptr},
+    {"output would replace an input",
+     [](const ScratchFolder& f) {
+       WriteBytes(f.Path(u"a.bin"), SampleBytes(10, 1));
+       WriteBytes(f.Path(u"a.bin.scr"), kKept);
+       return Arranged{{f.Path(u"a.bin.scr"), f.Path(u"a.bin")},
+                       Line("would replace an input file: " + Utf8(f.Path(u"a.bin.scr"))) +
+                           Line("1 of 3 files failed")};
+     },
+     kExitSomeFailed, u"a.bin.scr"},
+    {"the input spelt another way",
+     [](const ScratchFolder& f) {
+       std::filesystem::create_directory(f.root / "sub");
+       WriteBytes(f.Path(u"a.bin"), SampleBytes(10, 1));
+       WriteBytes(f.Path(u"a.bin.scr"), kKept);
+       return Arranged{{f.Path(u"sub/../a.bin.scr"), f.Path(u"a.bin")},
+                       Line("would replace an input file: " + Utf8(f.Path(u"a.bin.scr"))) +
+                           Line("1 of 3 files failed")};
+     },
+     kExitSomeFailed, u"a.bin.scr"},
+    {"output is a hard link to an input",
+     [](const ScratchFolder& f) {
+       WriteBytes(f.Path(u"kept.bin"), kKept);
+       WriteBytes(f.Path(u"b.bin"), SampleBytes(10, 1));
+       std::filesystem::create_hard_link(f.root / "kept.bin", f.root / "b.bin.scr");
+       return Arranged{{f.Path(u"kept.bin"), f.Path(u"b.bin")},
+                       Line("would replace an input file: " + Utf8(f.Path(u"b.bin.scr"))) +
+                           Line("1 of 3 files failed")};
+     },
+     kExitSomeFailed, u"kept.bin"},
+    {"two inputs of one name sent to one folder",
+     [](const ScratchFolder& f) {
+       for (const char* name : {"out", "one", "two"})
+         std::filesystem::create_directory(f.root / name);
+       WriteBytes(f.Path(u"one/a.bin"), SampleBytes(10, 1));
+       WriteBytes(f.Path(u"two/a.bin"), kKept);
+       return Arranged{{u"-o", f.Path(u"out"), f.Path(u"one/a.bin"), f.Path(u"two/a.bin")},
+                       Line("already written from another input: " + Utf8(f.Path(u"out")) +
+                            kSeparator + "a.bin.scr") +
+                           Line("1 of 3 files failed")};
+     },
+     kExitSomeFailed, nullptr},
+    {"the same input twice",
+     [](const ScratchFolder& f) {
+       WriteBytes(f.Path(u"a.bin"), SampleBytes(10, 1));
+       return Arranged{{f.Path(u"a.bin"), f.Path(u"a.bin")}, ""};
+     },
+     kExitConverted, nullptr},
+    {"a folder in the screen file's place",
+     [](const ScratchFolder& f) {
+       WriteBytes(f.Path(u"a.bin"), SampleBytes(10, 1));
+       std::filesystem::create_directory(f.root / "a.bin.scr");
+       return Arranged{
+           {f.Path(u"a.bin")},
+           Line("error writing: " + Utf8(f.Path(u"a.bin.scr"))) + Line("1 of 2 files failed")};
+     },
+     kExitSomeFailed, nullptr},
+    {"a sheet onto its own input",
+     [](const ScratchFolder& f) {
+       WriteBytes(f.Path(u"kept.bin"), kKept);
+       return Arranged{{u"--sheet", f.Path(u"kept.bin"), f.Path(u"kept.bin")},
+                       Line("would replace an input file: " + Utf8(f.Path(u"kept.bin")))};
+     },
+     kExitSomeFailed, u"kept.bin"},
+    {"missing output folder",
+     [](const ScratchFolder& f) {
+       return Arranged{{u"-o", f.Path(u"nowhere")},
+                       Line("no such folder: " + Utf8(f.Path(u"nowhere")))};
+     },
+     kExitBadCommandLine, nullptr},
+};
+
+TEST(Converter, ReportsEachFailureAndConvertsTheOtherFiles) {
+  for (const ErrorCase& c : kErrorCases) {
+    ScratchFolder folder;
+    Arranged arranged = c.arrange(folder);
+    const bool sheet = arranged.arguments.front() == u"--sheet";
+    if (!sheet) arranged.arguments.push_back(folder.Path(u"other.bin"));
+    WriteBytes(folder.Path(u"other.bin"), SampleBytes(20, 9));
+
+    const Result result = Convert(arranged.arguments);
+    EXPECT_EQ(result.exitCode, c.exitCode) << c.name;
+    EXPECT_EQ(result.error, arranged.error) << c.name;
+    const bool otherConverted = c.exitCode != kExitBadCommandLine && !sheet;
+    const bool intoOut = arranged.arguments.front() == u"-o";
+    EXPECT_EQ(ReadBytes(folder.Path(intoOut ? u"out/other.bin.scr" : u"other.bin.scr")).has_value(),
+              otherConverted)
+        << c.name;
+    if (c.kept) {
+      EXPECT_EQ(ReadBytes(folder.Path(c.kept)), kKept) << c.name;
+    }
+  }
+}
+
+// The lines a terminal shows after the stream: a carriage return goes back to the start of
+// the line and what follows overwrites it; blanks at a line's end are not seen.
+std::vector<std::string> TerminalLines(const std::string& stream) {
+  std::vector<std::string> lines{""};
+  std::size_t column = 0;
+  for (const char c : stream) {
+    if (c == '\n') {
+      lines.emplace_back();
+      column = 0;
+    } else if (c == '\r') {
+      column = 0;
+    } else {
+      std::string& line = lines.back();
+      if (column < line.size())
+        line[column] = c;
+      else
+        line += c;
+      ++column;
+    }
+  }
+  for (std::string& line : lines) line.erase(line.find_last_not_of(' ') + 1);
+  return lines;
+}
+
+struct StreamCase {
+  const char* name;
+  int files;
+  bool terminal;
+  bool quiet;
+  bool oneMissing;
+  bool progressShown;
+};
+
+const StreamCase kStreamCases[] = {
+    {"ten files on a terminal", 10, true, false, false, true},
+    {"a failure among ten on a terminal", 10, true, false, true, true},
+    {"four files are too few for progress", 4, true, false, false, false},
+    {"ten files into a file or pipe", 10, false, false, true, false},
+    {"quiet on a terminal", 10, true, true, true, false},
+};
+
+TEST(Converter, ShowsProgressOnlyOnATerminalAndNeverAmongTheErrors) {
+  for (const StreamCase& c : kStreamCases) {
+    ScratchFolder folder;
+    std::vector<Text> arguments;
+    if (c.quiet) arguments.push_back(u"-q");
+    for (int i = 0; i < c.files; ++i) {
+      const Text path = folder.Path(DecimalText(i) + u".bin");
+      if (!(c.oneMissing && i == 4)) WriteBytes(path, SampleBytes(30, i));
+      arguments.push_back(path);
+    }
+    const Result result = Convert(arguments, c.terminal);
+
+    std::vector<std::string> expected;
+    if (c.oneMissing)
+      expected.push_back("pelorin-convert: error reading: " + Utf8(arguments[4 + c.quiet]));
+    if (c.oneMissing && !c.quiet) expected.push_back("pelorin-convert: 1 of 10 files failed");
+    expected.push_back("");
+    EXPECT_EQ(TerminalLines(result.error), expected) << c.name;
+    const bool progressShown =
+        result.error.find("pelorin-convert: " + std::to_string(c.files) + " of " +
+                          std::to_string(c.files) + " files") != std::string::npos;
+    EXPECT_EQ(progressShown, c.progressShown) << c.name;
+    EXPECT_EQ(result.error.find('\r') != std::string::npos, c.progressShown) << c.name;
+  }
+}
+
+}  // namespace
+}  // namespace pelorin

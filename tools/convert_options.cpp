@@ -1,0 +1,264 @@
+// convert_options.cpp: the option table of pelorin-convert and the reading of its values.
+#include "convert_options.h"
+
+#include <limits>
+#include <string_view>
+
+#include "canvas_painter.h"
+#include "colour_entry.h"
+
+namespace pelorin {
+
+namespace {
+
+enum class OptionId {
+  kWidth,
+  kAttr,
+  kOffset,
+  kPng,
+  kPngOnly,
+  kScale,
+  kSheet,
+  kOutput,
+  kQuiet,
+  kHelp,
+  kVersion
+};
+
+struct OptionEntry {
+  char16_t shortName;            // 0: none
+  std::u16string_view longName;  // empty: none
+  bool takesValue;
+  OptionId id;
+};
+
+// clang-format off
+constexpr OptionEntry kOptions[] = {
+    {u'w', u"width",    true,  OptionId::kWidth},
+    {u'a', u"attr",     true,  OptionId::kAttr},
+    {0,    u"offset",   true,  OptionId::kOffset},
+    {0,    u"png",      false, OptionId::kPng},
+    {0,    u"png-only", false, OptionId::kPngOnly},
+    {0,    u"scale",    true,  OptionId::kScale},
+    {0,    u"sheet",    true,  OptionId::kSheet},
+    {u'o', u"",         true,  OptionId::kOutput},
+    {u'q', u"",         false, OptionId::kQuiet},
+    {0,    u"help",     false, OptionId::kHelp},
+    {0,    u"version",  false, OptionId::kVersion},
+};
+// clang-format on
+
+const OptionEntry* FindLong(std::u16string_view name) {
+  for (const OptionEntry& entry : kOptions)
+    if (!entry.longName.empty() && entry.longName == name) return &entry;
+  return nullptr;
+}
+
+const OptionEntry* FindShort(char16_t name) {
+  for (const OptionEntry& entry : kOptions)
+    if (entry.shortName != 0 && entry.shortName == name) return &entry;
+  return nullptr;
+}
+
+// A whole number from 0 to max in decimal, or in hexadecimal after "$" when allowed. False
+// for no digits, any other character, or a value past max.
+bool ReadWholeNumber(std::u16string_view text, bool allowHex, std::int64_t max,
+                     std::int64_t& value) {
+  std::int64_t base = 10;
+  if (allowHex && !text.empty() && text[0] == u'$') {
+    base = 16;
+    text.remove_prefix(1);
+  }
+  if (text.empty()) return false;
+  std::int64_t result = 0;
+  for (const char16_t c : text) {
+    std::int64_t digit;
+    if (c >= u'0' && c <= u'9') {
+      digit = c - u'0';
+    } else if (base == 16 && c >= u'A' && c <= u'F') {
+      digit = c - u'A' + 10;
+    } else if (base == 16 && c >= u'a' && c <= u'f') {
+      digit = c - u'a' + 10;
+    } else {
+      return false;
+    }
+    if (result > max / base || result * base > max - digit) return false;
+    result = result * base + digit;
+  }
+  value = result;
+  return true;
+}
+
+// The attribute as the window's colour entry reads it, by the same code: decimal, "$" or
+// "#" hexadecimal, "%" binary, the low 8 bits. Empty text when it is good, else the entry's
+// own message naming the wrong character.
+Text ReadAttribute(const Text& text, std::uint8_t& attribute) {
+  ConverterState scratch;  // nothing loaded, so the entry's redraw paints nothing
+  CanvasPainter noCanvas;
+  Text wrong;
+  ApplyColourAnswer(scratch, text, noCanvas, [&](const Text& message) { wrong = message; });
+  attribute = scratch.fillAttribute;
+  return wrong;
+}
+
+// Applies one option's value; the mistake, or empty text when the value is good.
+Text ApplyOption(OptionId id, const Text& name, const Text& value, ConvertOptions& options,
+                 CommandAction& action) {
+  std::int64_t number = 0;
+  switch (id) {
+    case OptionId::kWidth:
+      if (!ReadWholeNumber(value, false, kMaxStripWidth, number) || number < kMinStripWidth)
+        return name + u" takes a width from 1 to 31, not: " + value;
+      options.width = static_cast<std::int32_t>(number);
+      return {};
+    case OptionId::kAttr: {
+      const Text wrong = ReadAttribute(value, options.attribute);
+      return wrong.empty() ? Text{} : name + u" " + value + u": " + wrong;
+    }
+    case OptionId::kOffset:
+      if (!ReadWholeNumber(value, true, std::numeric_limits<std::int64_t>::max(), number))
+        return name + u" takes a count of bytes, decimal or hexadecimal after $, not: " + value;
+      options.offset = number;
+      return {};
+    case OptionId::kPng:
+      options.writePicture = true;
+      return {};
+    case OptionId::kPngOnly:
+      options.writePicture = true;
+      options.writeScreen = false;
+      return {};
+    case OptionId::kScale:
+      if (!ReadWholeNumber(value, false, kMaxScale, number) || number < 1)
+        return name + u" takes a whole number from 1 to 4, not: " + value;
+      options.scale = static_cast<std::int32_t>(number);
+      return {};
+    case OptionId::kSheet:
+      options.sheetPath = value;
+      return {};
+    case OptionId::kOutput:
+      options.outputFolder = value;
+      return {};
+    case OptionId::kQuiet:
+      options.quiet = true;
+      return {};
+    case OptionId::kHelp:
+      action = CommandAction::kHelp;
+      return {};
+    case OptionId::kVersion:
+      action = CommandAction::kVersion;
+      return {};
+  }
+  return {};
+}
+
+// The options that make no sense beside --sheet, which writes only the sheet at every width.
+bool ConflictsWithSheet(OptionId id) {
+  return id == OptionId::kWidth || id == OptionId::kPng || id == OptionId::kPngOnly ||
+         id == OptionId::kOutput;
+}
+
+CommandLine Mistake(Text text) {
+  CommandLine line;
+  line.action = CommandAction::kMistake;
+  line.mistake = std::move(text);
+  return line;
+}
+
+}  // namespace
+
+CommandLine ParseCommandLine(const std::vector<Text>& arguments) {
+  CommandLine line;
+  ConvertOptions& options = line.options;
+  Text sheetConflict;  // the first option given that --sheet rules out
+  bool endOfOptions = false;
+
+  for (std::size_t i = 0; i < arguments.size(); ++i) {
+    const Text& argument = arguments[i];
+    if (endOfOptions || argument.size() < 2 || argument[0] != u'-') {
+      options.files.push_back(argument);  // "-" alone is a file name too
+      continue;
+    }
+    if (argument == u"--") {
+      endOfOptions = true;
+      continue;
+    }
+
+    const OptionEntry* entry;
+    Text name;
+    Text value;
+    bool hasValue = false;
+    if (argument[1] == u'-') {  // --name or --name=value
+      const std::size_t equals = argument.find(u'=');
+      name = argument.substr(0, equals);
+      entry = FindLong(std::u16string_view{name}.substr(2));
+      if (equals != Text::npos) {
+        value = argument.substr(equals + 1);
+        hasValue = true;
+      }
+    } else {  // -x, or -xVALUE for an option that takes a value
+      name = argument.substr(0, 2);
+      entry = FindShort(argument[1]);
+      if (argument.size() > 2) {
+        value = argument.substr(2);
+        hasValue = true;
+      }
+    }
+    if (entry == nullptr) return Mistake(u"unknown option: " + argument);
+    if (!entry->takesValue && hasValue) {
+      return Mistake(argument[1] == u'-' ? name + u" takes no value"
+                                         : u"unknown option: " + argument);
+    }
+    if (entry->takesValue && !hasValue) {
+      if (i + 1 == arguments.size()) return Mistake(name + u" needs a value");
+      value = arguments[++i];
+    }
+    if (entry->takesValue && value.empty()) return Mistake(name + u" needs a value");
+
+    const Text mistake = ApplyOption(entry->id, name, value, options, line.action);
+    if (!mistake.empty()) return Mistake(mistake);
+    if (line.action != CommandAction::kConvert) return line;  // --help, --version
+    if (ConflictsWithSheet(entry->id) && sheetConflict.empty()) sheetConflict = name;
+  }
+
+  if (options.files.empty()) return Mistake(u"no input files");
+  if (!options.sheetPath.empty()) {
+    if (!sheetConflict.empty())
+      return Mistake(u"--sheet writes only the sheet, at every width: " + sheetConflict +
+                     u" does not go with it");
+    if (options.files.size() != 1) return Mistake(u"--sheet takes exactly one file");
+  }
+  return line;
+}
+
+Text UsageText() {
+  return uR"(Usage: pelorin-convert [options] FILE...
+Lays each FILE out on a Spectrum screen as raw sprite bytes, in vertical strips of
+the given width, and writes FILE.scr: the 6,912-byte screen, byte for byte what
+Pelorin's Save writes at the same width and fill attribute.
+
+Options:
+  -w, --width N     sprite width in bytes, 1 to 31 (default 1)
+  -a, --attr VALUE  attribute byte for every cell: decimal, hexadecimal after $ or #,
+                    binary after %; the low 8 bits count (default $47, bright white
+                    on black)
+      --offset N    skip N bytes of header before the sprite bytes (decimal, or
+                    hexadecimal after $)
+      --png         also write FILE.png, the picture as the window shows it
+      --png-only    write FILE.png instead of FILE.scr
+      --scale K     enlarge PNG pictures K times, 1 to 4 (default 1)
+      --sheet OUT   write only OUT, a PNG contact sheet of one FILE at all 31
+                    widths, each panel labelled with its width
+  -o DIR            write the outputs into the folder DIR instead of beside each FILE
+  -q                print nothing but errors
+      --help        show this text and exit
+      --version     show the version and exit
+
+An output that would replace an input file is refused. Errors name the file and
+the other files are still converted.
+
+Exit status: 0 when everything was written, 1 when any file failed, 2 when the
+command line is wrong (then nothing is written).
+)";
+}
+
+}  // namespace pelorin

@@ -1,0 +1,44 @@
+// convert_options.h: what pelorin-convert is asked to do, read from its command line.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "converter_state.h"
+#include "text.h"
+
+namespace pelorin {
+
+constexpr std::int32_t kMaxScale = 4;  // a sheet at 4x is already 4,256 pixels wide
+
+struct ConvertOptions {
+  std::int32_t width = kMinStripWidth;             // as the window starts
+  std::uint8_t attribute = kDefaultFillAttribute;  // as the window starts
+  std::int64_t offset = 0;                         // header bytes skipped before the sprite
+  bool writeScreen = true;                         // FILE.scr
+  bool writePicture = false;                       // FILE.png
+  std::int32_t scale = 1;                          // pixels per Spectrum pixel in a PNG
+  Text sheetPath{};     // not empty: write only this contact sheet of the one input
+  Text outputFolder{};  // not empty: outputs go here instead of beside each input
+  bool quiet = false;
+  std::vector<Text> files{};
+
+  bool operator==(const ConvertOptions&) const = default;
+};
+
+enum class CommandAction { kConvert, kHelp, kVersion, kMistake };
+
+struct CommandLine {
+  CommandAction action = CommandAction::kConvert;
+  ConvertOptions options;
+  Text mistake;  // what is wrong with the command line, for kMistake
+};
+
+// Reads the arguments (the program's name left out). Options and files may come in any
+// order; "--" ends the options, so that a file name may start with "-".
+CommandLine ParseCommandLine(const std::vector<Text>& arguments);
+
+// The --help text.
+Text UsageText();
+
+}  // namespace pelorin

@@ -1,0 +1,46 @@
+// converter_messages.h: what pelorin-convert tells its user: errors, warnings and, on a
+// terminal, a progress line.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+
+#include "text.h"
+
+namespace pelorin {
+
+// Where the converter's text goes: the process's standard streams, or a test's strings.
+struct Console {
+  std::function<void(const Text&)> output;
+  std::function<void(const Text&)> error;
+  bool errorIsTerminal = false;
+};
+
+// Errors and notes are single lines on the error stream, prefixed with the program's name. The
+// progress line is shown only on a terminal, only for more than a few files, and is cleared before
+// any other line so that the two never mix.
+class Messages {
+ public:
+  Messages(const Console& console, bool quiet, std::size_t totalFiles);
+  Messages(const Messages&) = delete;
+  Messages& operator=(const Messages&) = delete;
+  ~Messages() { ClearProgress(); }
+
+  void Error(const Text& text);
+  // Anything else worth knowing (a warning, a summary); not shown when quiet.
+  void Note(const Text& text);
+  // `done` of the files are finished.
+  void Progress(std::size_t done);
+
+ private:
+  void ClearProgress();
+
+  const Console& console_;
+  bool quiet_;
+  bool showProgress_;
+  std::size_t total_;
+  std::size_t shownPercent_ = 0;
+  std::size_t progressLength_ = 0;  // characters of the progress line now shown; 0: none
+};
+
+}  // namespace pelorin

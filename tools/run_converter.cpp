@@ -1,0 +1,144 @@
+// run_converter.cpp: converting each file as the window's Save does, and the contact sheet.
+#include "run_converter.h"
+
+#include <functional>
+
+#include "contact_sheet.h"
+#include "convert_options.h"
+#include "output_files.h"
+#include "pixel_buffer.h"
+#include "platform.h"
+#include "png_file.h"
+#include "redraw.h"
+#include "sprite_file.h"
+
+namespace pelorin {
+
+namespace {
+
+// Loads the input into a fresh state as the window loads a file; false, and said, when it
+// cannot be read.
+bool LoadInput(ConverterState& state, CanvasPainter& painter, const ConvertOptions& options,
+               const Text& input, Messages& messages) {
+  state.stripWidth = options.width;
+  state.fillAttribute = options.attribute;
+  state.sourcePath = input;
+  bool failed = false;
+  LoadSpriteAtOffset(
+      state, painter, [&](const Text&) { failed = true; }, options.offset);
+  if (failed) {
+    messages.Error(u"error reading: " + input);
+    return false;
+  }
+  if (state.spriteLength == 0)
+    messages.Note(u"warning: no sprite bytes, the screen is blank: " + input);
+  return true;
+}
+
+// Writes one output unless the guard refuses it; false, and said, when it is not written.
+bool WriteOutput(const Text& output, const Text& input, OutputGuard& guard, Messages& messages,
+                 const std::function<bool()>& write) {
+  const Text refusal = guard.Refusal(output, input);
+  if (!refusal.empty()) {
+    messages.Error(refusal);
+    return false;
+  }
+  if (!write()) {
+    messages.Error(u"error writing: " + output);
+    return false;
+  }
+  guard.Record(output, input);
+  return true;
+}
+
+bool WritePng(const Text& path, const PixelBuffer& picture, std::int32_t scale) {
+  const std::vector<std::uint8_t> png = EncodePng(picture, scale);
+  return !png.empty() && WriteWholeFile(path, png);
+}
+
+bool ConvertFile(const Text& input, const ConvertOptions& options, OutputGuard& guard,
+                 Messages& messages) {
+  ConverterState state;  // fresh for each file, as the window is when it starts
+  // The load's redraw paints no canvas: painting leaves the screen bytes as they are, and
+  // it would take most of the time of a conversion that writes only the screen file.
+  CanvasPainter noCanvas;
+  if (!LoadInput(state, noCanvas, options, input, messages)) return false;
+
+  // Save writes to sourcePath + ".scr": with an output folder, the input's name there.
+  state.sourcePath = OutputBase(input, options.outputFolder);
+  bool converted = true;
+  if (options.writeScreen) {
+    converted &= WriteOutput(ScreenFilePath(state.sourcePath), input, guard, messages, [&] {
+      bool saved = true;
+      SaveScreen(state, [&](const Text&) { saved = false; });
+      return saved;
+    });
+  }
+  if (options.writePicture) {
+    const Text path = state.sourcePath + u".png";
+    converted &= WriteOutput(path, input, guard, messages, [&] {
+      // Painted from the screen as saved: an empty file shows the blank screen it saves.
+      PixelBuffer picture;
+      CanvasPainter painter = MemoryPainter(picture);
+      PaintScreen(state.screen, painter);
+      return WritePng(path, picture, options.scale);
+    });
+  }
+  return converted;
+}
+
+int WriteSheet(const ConvertOptions& options, OutputGuard& guard, Messages& messages) {
+  const Text& input = options.files.front();
+  ConverterState state;
+  CanvasPainter noCanvas;  // the sheet paints every panel itself
+  if (!LoadInput(state, noCanvas, options, input, messages)) return kExitSomeFailed;
+  const PixelBuffer sheet = MakeContactSheet(state);
+  const bool written = WriteOutput(options.sheetPath, input, guard, messages, [&] {
+    return WritePng(options.sheetPath, sheet, options.scale);
+  });
+  return written ? kExitConverted : kExitSomeFailed;
+}
+
+}  // namespace
+
+int RunConverter(const std::vector<Text>& arguments, const Console& console) {
+  const CommandLine line = ParseCommandLine(arguments);
+  switch (line.action) {
+    case CommandAction::kHelp:
+      console.output(UsageText());
+      return kExitConverted;
+    case CommandAction::kVersion:
+      console.output(u"pelorin-convert " PELORIN_VERSION "\n");
+      return kExitConverted;
+    case CommandAction::kMistake:
+      console.error(u"pelorin-convert: " + line.mistake +
+                    u"\nTry 'pelorin-convert --help' for more information.\n");
+      return kExitBadCommandLine;
+    case CommandAction::kConvert:
+      break;
+  }
+
+  const ConvertOptions& options = line.options;
+  if (!options.outputFolder.empty() &&
+      platform::QueryFileSize(options.outputFolder) != platform::kNotAFile) {
+    console.error(u"pelorin-convert: no such folder: " + options.outputFolder + u"\n");
+    return kExitBadCommandLine;
+  }
+
+  OutputGuard guard(options.files);
+  Messages messages(console, options.quiet, options.files.size());
+  if (!options.sheetPath.empty()) return WriteSheet(options, guard, messages);
+
+  std::size_t failed = 0;
+  for (std::size_t i = 0; i < options.files.size(); ++i) {
+    if (!ConvertFile(options.files[i], options, guard, messages)) ++failed;
+    messages.Progress(i + 1);
+  }
+  if (failed > 0 && options.files.size() > 1) {
+    messages.Note(DecimalText(static_cast<long long>(failed)) + u" of " +
+                  DecimalText(static_cast<long long>(options.files.size())) + u" files failed");
+  }
+  return failed == 0 ? kExitConverted : kExitSomeFailed;
+}
+
+}  // namespace pelorin
