@@ -7,6 +7,8 @@
 #include <cstring>
 #include <memory>
 
+#include "file_drop.h"
+
 namespace pelorin {
 
 namespace {
@@ -172,6 +174,9 @@ LRESULT CALLBACK CanvasProcedure(HWND window, UINT message, WPARAM wParam, LPARA
       QueueCanvasEvent(*view, message == WM_SETFOCUS ? kFocusGained : kFocusLost, PointerInput{});
       RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE);
       return 0;
+    case WM_DESTROY:  // a registration never revoked would keep the drop target alive
+      RevokeFileDrop(window);
+      return DefWindowProcW(window, message, wParam, lParam);
     case WM_NCDESTROY: {
       const LRESULT result = DefWindowProcW(window, message, wParam, lParam);
       SetWindowLongPtrW(window, GWLP_USERDATA, 0);

@@ -5,8 +5,10 @@
 #include <ole2.h>
 
 #include "canvas_view.h"
+#include "command_flows.h"
 #include "command_line.h"
 #include "dialog_support.h"
+#include "file_drop.h"
 #include "next_event.h"
 #include "redraw.h"
 #include "sprite_file.h"
@@ -38,6 +40,12 @@ void PaintBlack(CanvasPainter& painter) {
 
 void OnMenuItem(ShellState& shell, std::int32_t item) {
   switch (item) {
+    case kOpenItem:
+      OpenSourceFile(*shell.state, shell.painter, shell.reportError);
+      break;
+    case kFillItem:
+      EnterFillColour(*shell.state, shell.painter, shell.reportError);
+      break;
     case kSaveItem:
       if (!shell.state->sourcePath.empty()) SaveScreen(*shell.state, shell.reportError);
       break;
@@ -69,6 +77,9 @@ void Dispatch(ShellState& shell, EventKind kind) {
     case EventKind::Control:
       if (event.source == kWidthScrollbarControl) OnWidthChanged(shell);
       break;
+    case EventKind::Drop:
+      LoadDroppedFile(*shell.state, &event, shell.painter, shell.reportError);
+      break;
     default:
       break;
   }
@@ -88,6 +99,8 @@ bool StartShell(ShellState& shell, HINSTANCE instance, std::u16string_view comma
       CreateCanvasView(shell.main.controls, kCanvasControl, 0, 0, kScreenWidth, kScreenHeight);
   CreateWidthScrollbar(shell.main.controls, kWidthScrollbarControl, 0, 194, kClientWidth, 20,
                        kMinStripWidth, kMaxStripWidth, 1);
+  // Files dropped on the picture are taken as copies: the user's file stays where it was.
+  EnableFileDrop(shell.queue, canvas, kCanvasControl, CF_HDROP, DROPEFFECT_COPY);
   shell.painter = CanvasViewPainter(canvas);
   PaintBlack(shell.painter);
   BuildMainMenu(shell.main);
@@ -111,6 +124,8 @@ bool RunEventLoopTurn(ShellState& shell) {
 void EndShell(ShellState& shell) {
   shell.state.reset();
   shell.painter = CanvasPainter{};
+  // The canvas gives up its drop registration as it is destroyed with the window, while the
+  // OLE apartment is still there.
   CloseMainWindow(shell.main);
   shell.queue = EventQueue{};  // events still waiting go with their window
   ReleasePlatform(shell.platform);

@@ -2,11 +2,13 @@
 // should show and save for a file (through the same core the program uses), and reports
 // where the program's window is and what its message box says.
 //
-//   window_probe reference FILE WIDTH PICTURE.ppm SCREEN.scr
+//   window_probe reference FILE WIDTH ATTRIBUTE PICTURE.ppm SCREEN.scr
 //   window_probe client          -> "x y width height" of the main window's client area
 //   window_probe message CAPTION -> the texts of that window's controls, and its owner
+//   window_probe field CAPTION ID -> the text of that window's control ID
 #include <windows.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -42,9 +44,11 @@ bool WritePicture(const pelorin::PixelBuffer& buffer, const wchar_t* path) {
   return std::fclose(file) == 0;
 }
 
-int Reference(const wchar_t* source, int width, const wchar_t* picture, const wchar_t* screen) {
+int Reference(const wchar_t* source, int width, int attribute, const wchar_t* picture,
+              const wchar_t* screen) {
   pelorin::ConverterState state;
   state.stripWidth = width;
+  state.fillAttribute = static_cast<std::uint8_t>(attribute);
   state.sourcePath = ArgumentText(source);
   pelorin::PixelBuffer buffer;
   pelorin::CanvasPainter painter = pelorin::MemoryPainter(buffer);
@@ -97,17 +101,30 @@ int Message(const wchar_t* caption) {
   return 0;
 }
 
+// The text of one control of the visible window with the caption, on its own line (an empty
+// line for an empty control).
+int Field(const wchar_t* caption, int id) {
+  const HWND window = FindWindowW(nullptr, caption);
+  const HWND control = window != nullptr ? GetDlgItem(window, id) : nullptr;
+  if (control == nullptr || !IsWindowVisible(window)) return 1;
+  std::printf("%s\n", Utf8(TextOf(control)).c_str());
+  return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
   const std::wstring mode = argc > 1 ? argv[1] : L"";
-  if (mode == L"reference" && argc == 6)
-    return Reference(argv[2], std::wcstol(argv[3], nullptr, 10), argv[4], argv[5]);
+  if (mode == L"reference" && argc == 7)
+    return Reference(argv[2], std::wcstol(argv[3], nullptr, 10), std::wcstol(argv[4], nullptr, 0),
+                     argv[5], argv[6]);
   if (mode == L"client" && argc == 2) return Client();
   if (mode == L"message" && argc == 3) return Message(argv[2]);
+  if (mode == L"field" && argc == 4) return Field(argv[2], std::wcstol(argv[3], nullptr, 0));
   std::fprintf(stderr,
-               "usage: window_probe reference FILE WIDTH PICTURE.ppm SCREEN.scr\n"
+               "usage: window_probe reference FILE WIDTH ATTRIBUTE PICTURE.ppm SCREEN.scr\n"
                "       window_probe client\n"
-               "       window_probe message CAPTION\n");
+               "       window_probe message CAPTION\n"
+               "       window_probe field CAPTION ID\n");
   return 2;
 }

@@ -2,23 +2,29 @@
 # End-to-end tests of the real program under Wine on an X display, driven as a person
 # would: xdotool for the mouse and keys, screenshots and the written files for the checks.
 #
-#   window_test.sh loaded-file|missing-file PELORIN.exe window_probe.exe WORK_FOLDER
+#   window_test.sh SCENARIO PELORIN.exe window_probe.exe WORK_FOLDER [DRAG_SOURCE.exe]
 #
+# Scenarios: loaded-file, missing-file, open-file, fill-colour, cancel-dialogs, drop-files.
 # window_probe (built from the same core) computes the picture and screen file that the
-# program must show and save, and reads the program's windows from inside Wine. ctest sets
-# WINEPREFIX and the other Wine variables; the display comes from xvfb-run.
+# program must show and save, and reads the program's windows from inside Wine. drop-files
+# drags with DRAG_SOURCE, the pelorin_drag_source test program. ctest sets WINEPREFIX and
+# the other Wine variables; the display comes from xvfb-run.
 set -euo pipefail
 
 scenario="$1"
 pelorin="$2"
 probe="$3"
 work="$4"
+drag_source="${5:-}"
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 : "${DISPLAY:?needs an X display: run ctest under xvfb-run -a -s '-screen 0 1024x768x24'}"
 
 rm -rf "$work"
 mkdir -p "$work/sprite files"  # a blank in the path: the command line must quote it
 log="$work/log"
 program=""
+sprites="$work/sprite files/sprites.bin"
+sprites_wine=""
 
 fail() {
   echo "FAILED: $*"
@@ -38,9 +44,25 @@ poll() {
 
 probe() { wine "$probe" "$@" 2>>"$log" | tr -d '\r'; }
 
+# start_program [FILE]: starts Pelorin, with FILE on its command line if given.
 start_program() {
-  wine "$pelorin" "$1" </dev/null >>"$log" 2>&1 &
+  wine "$pelorin" "$@" </dev/null >>"$log" 2>&1 &
   program=$!
+}
+
+# Starts Pelorin and waits until its window is up, its client area found and the canvas
+# painted: black, or the file given at width 1.
+start_and_find() {
+  start_program "$@"
+  poll 30 find_window || fail "no window titled Pelorin"
+  poll 10 find_client || fail "window_probe cannot find the client area"
+  [ "$client_width" = 255 ] || fail "client width $client_width"
+  if [ $# -eq 0 ]; then
+    convert -size 255x192 xc:black "$work/black.ppm"
+    poll 10 canvas_shows "$work/black.ppm" || fail "the canvas is not black at start"
+  else
+    expect_canvas 1 71 "the file on the command line"
+  fi
 }
 
 find_window() {
@@ -60,12 +82,33 @@ canvas_difference() {
 }
 canvas_shows() { [ "$(canvas_difference "$1")" = "0" ]; }
 
-# The core's picture and screen file for the sprite file at a width.
+# The sprite file: figures that show as a sheet at width 2 and scramble at other widths.
+make_sprites() {
+  perl "$here/make_sprites.pl" >"$sprites"
+  sprites_wine="$(winepath -w "$sprites")"
+}
+
+# reference WIDTH [ATTRIBUTE]: the core's picture and screen file for the sprite file at that
+# width and fill attribute (71, the program's first, if not given). Sets `picture` to the
+# visible 255 x 192 part of the picture and `screen` to the screen file.
 reference() {
-  local width="$1"
-  probe reference "$sprites_wine" "$width" "$(winepath -w "$work/reference-$width.ppm")" \
-    "$(winepath -w "$work/reference-$width.scr")" || fail "window_probe reference $width"
-  convert "$work/reference-$width.ppm" -crop 255x192+0+0 +repage "$work/visible-$width.ppm"
+  local width="$1" attribute="${2:-71}"
+  local name="$work/reference-$width-$attribute"
+  if [ ! -f "$name.visible.ppm" ]; then
+    probe reference "$sprites_wine" "$width" "$attribute" "$(winepath -w "$name.ppm")" \
+      "$(winepath -w "$name.scr")" || fail "window_probe reference $width $attribute"
+    convert "$name.ppm" -crop 255x192+0+0 +repage "$name.visible.ppm"
+  fi
+  picture="$name.visible.ppm"
+  screen="$name.scr"
+}
+
+# expect_canvas WIDTH ATTRIBUTE WHAT: waits until the canvas shows the core's picture of the
+# sprite file at that width and fill attribute, every visible pixel.
+expect_canvas() {
+  reference "$1" "$2"
+  poll 10 canvas_shows "$picture" ||
+    fail "$3: the canvas differs from the core's picture at width $1, attribute $2 by $(canvas_difference "$picture") pixels"
 }
 
 title_is() { [ "$(xdotool getwindowname "$window" 2>/dev/null)" = "$1" ]; }
@@ -76,6 +119,108 @@ focus_window() {
 }
 
 program_ended() { ! kill -0 "$program" 2>/dev/null; }
+
+window_named() { xdotool search --name "^$1\$" >/dev/null 2>&1; }
+window_gone() { ! window_named "$1"; }
+any_dialog() { window_named Title || window_named "Please choose file to load" || window_named Error; }
+
+focus_named() {
+  local id
+  id="$(xdotool search --name "^$1\$" 2>/dev/null | head -n 1)"
+  [ -n "$id" ] && xdotool windowfocus --sync "$id" 2>/dev/null
+  sleep 0.2
+}
+
+# menu_keys ITEM: File > item ITEM (0 "Open..", 1 "Fill with color..", 2 "Save") from the
+# keyboard, led by a harmless key: Alt selects the menu bar, Down opens "File" at its first
+# item, each further Down moves one item (the separator is skipped), Return chooses.
+menu_keys() {
+  local i
+  focus_window
+  xdotool key shift
+  xdotool key alt
+  sleep 0.3
+  for ((i = 0; i <= $1; i++)); do
+    xdotool key Down
+    sleep 0.3
+  done
+  xdotool key Return
+}
+
+# choose_dialog ITEM DIALOG: chooses the item and waits for the dialog titled DIALOG. When
+# no dialog comes (a key was lost), whatever menu is open is closed and the keys are sent
+# again; another dialog is a failure.
+choose_dialog() {
+  local attempt
+  for attempt in 1 2 3; do
+    menu_keys "$1"
+    poll 5 window_named "$2" && return 0
+    any_dialog && fail "File item $1 opened another window than '$2'"
+    xdotool key Escape Escape
+  done
+  fail "File item $1 did not open '$2'"
+}
+
+# save_and_compare WIDTH: File > Save; the screen file written beside the sprite file must be
+# the core's at that width, byte for byte. A lost key is retried after closing whatever is
+# open.
+save_and_compare() {
+  local saved="$sprites.scr" attempt
+  for attempt in 1 2 3; do
+    menu_keys 2
+    poll 5 test -s "$saved" && break
+    xdotool key Escape Escape
+  done
+  poll 5 eval '[ "$(stat -c %s "$saved" 2>/dev/null)" = 6912 ]' || fail "Save wrote no 6,912-byte file"
+  reference "$1"
+  cmp "$saved" "$screen" || fail "the saved screen differs from the core's"
+}
+
+# press_until_gone WINDOW KEY: presses the key in the window until the window is gone.
+press_until_gone() {
+  local attempt
+  for attempt in 1 2 3 4 5; do
+    focus_named "$1"
+    xdotool key "$2"
+    poll 3 window_gone "$1" && return 0
+  done
+  fail "'$1' did not close with $2"
+}
+
+field_is() { [ "$(probe field "$1" "$2")" = "$3" ]; }
+
+# type_answer TEXT: in the input dialog, replaces what the field holds by TEXT as a user
+# does: End, BackSpace over the text, then the new text. The field is read back before
+# Return is pressed; a lost key is made good by doing it over.
+type_answer() {
+  local attempt current
+  for attempt in 1 2 3; do
+    focus_named Title
+    xdotool key End
+    current="$(probe field Title 10)"
+    [ -n "$current" ] && xdotool key --delay 30 --repeat "${#current}" BackSpace
+    [ -n "$1" ] && xdotool type --delay 30 "$1"
+    poll 3 field_is Title 10 "$1" && break
+  done
+  field_is Title 10 "$1" || fail "the entry field holds '$(probe field Title 10)', not '$1'"
+  press_until_gone Title Return
+}
+
+# point_at X Y: moves the pointer there. (xdotool's --sync waits for a motion, which never
+# comes when the pointer is there already.)
+point_at() {
+  eval "$(xdotool getmouselocation --shell)"
+  if [ "$X" != "$1" ] || [ "$Y" != "$2" ]; then xdotool mousemove --sync "$1" "$2"; fi
+}
+
+# step_width TITLE: clicks the scrollbar's right arrow (the last 8 pixels of the bar at
+# (0, 194), 255 x 20) and waits for the title. The loop handles events in order, so every
+# event queued before the click has been handled once the title shows.
+step_width() {
+  point_at $((client_x + 250)) $((client_y + 204))
+  xdotool click 1
+  poll 10 title_is "$1" || fail "title $(xdotool getwindowname "$window") after the arrow, not $1"
+}
 
 # Alt+F4, repeated until the process is gone (a key right after a window closed can be
 # lost); then the exit code must be 0.
@@ -95,29 +240,20 @@ close_with_alt_f4() {
 }
 
 loaded_file() {
-  local sprites="$work/sprite files/sprites.bin"
-  perl "$(dirname "${BASH_SOURCE[0]}")/make_sprites.pl" >"$sprites"
-  sprites_wine="$(winepath -w "$sprites")"
+  make_sprites
   reference 1
+  local picture1="$picture" screen1="$screen"
   reference 2
   # The two widths must look different and save differently, or the checks below prove nothing.
-  [ "$(compare -metric AE "$work/visible-1.ppm" "$work/visible-2.ppm" null: 2>&1 || true)" != 0 ] ||
+  [ "$(compare -metric AE "$picture1" "$picture" null: 2>&1 || true)" != 0 ] ||
     fail "widths 1 and 2 give the same picture"
-  ! cmp -s "$work/reference-1.scr" "$work/reference-2.scr" || fail "widths 1 and 2 give the same screen"
+  ! cmp -s "$screen1" "$screen" || fail "widths 1 and 2 give the same screen"
 
-  start_program "$sprites_wine"
-  poll 30 find_window || fail "no window titled Pelorin"
-  poll 10 find_client || fail "window_probe cannot find the client area"
-  [ "$client_width" = 255 ] || fail "client width $client_width"
-  poll 10 canvas_shows "$work/visible-1.ppm" ||
-    fail "canvas differs from the core's picture at width 1 by $(canvas_difference "$work/visible-1.ppm") pixels"
+  start_and_find "$sprites_wine"
   echo "the canvas shows the file at width 1, every visible pixel"
 
-  # The scrollbar's right arrow: the last 8 pixels of the bar at (0, 194), 255 x 20.
-  xdotool mousemove --sync $((client_x + 250)) $((client_y + 204)) click 1
-  poll 10 title_is "Pelorin,2" || fail "title $(xdotool getwindowname "$window") after the arrow"
-  poll 10 canvas_shows "$work/visible-2.ppm" ||
-    fail "canvas differs from the core's picture at width 2 by $(canvas_difference "$work/visible-2.ppm") pixels"
+  step_width "Pelorin,2"
+  expect_canvas 2 71 "after the right arrow"
   echo "the right arrow set the title to Pelorin,2 and re-stripped the picture"
   import -window "$window" "$work/window.png"
   if [ -n "${PELORIN_SCREENSHOT:-}" ]; then
@@ -125,21 +261,7 @@ loaded_file() {
     echo "screenshot written to $PELORIN_SCREENSHOT"
   fi
 
-  # File > Save from the keyboard: Alt selects the menu bar, Down opens "File" at "Open..",
-  # two more Downs reach "Save". A lost key is retried after closing whatever is open.
-  local saved="$work/sprite files/sprites.bin.scr"
-  local attempt
-  for attempt in 1 2 3; do
-    focus_window
-    for key in alt Down Down Down Return; do
-      xdotool key "$key"
-      sleep 0.3
-    done
-    poll 5 test -s "$saved" && break
-    xdotool key Escape Escape
-  done
-  poll 5 eval '[ "$(stat -c %s "$saved" 2>/dev/null)" = 6912 ]' || fail "Save wrote no 6,912-byte file"
-  cmp "$saved" "$work/reference-2.scr" || fail "the saved screen differs from the core's"
+  save_and_compare 2
   echo "File > Save wrote the core's screen file byte for byte"
 
   # The button held on the trough near its right end pages right until the thumb is under
@@ -151,11 +273,8 @@ loaded_file() {
   xdotool mouseup 1
   widened() { [[ "$(xdotool getwindowname "$window")" =~ ^Pelorin,([0-9]+)$ ]] && [ "${BASH_REMATCH[1]}" -gt 20 ]; }
   poll 10 widened || fail "title $(xdotool getwindowname "$window") after holding the trough"
-  local width="${BASH_REMATCH[1]}"
-  reference "$width"
-  poll 10 canvas_shows "$work/visible-$width.ppm" ||
-    fail "canvas differs from the core's picture at width $width by $(canvas_difference "$work/visible-$width.ppm") pixels"
-  echo "holding the trough left the title alone until the release, then showed width $width"
+  expect_canvas "${BASH_REMATCH[1]}" 71 "after holding the trough"
+  echo "holding the trough left the title alone until the release, then showed the final width"
 
   close_with_alt_f4
 }
@@ -172,15 +291,7 @@ missing_file() {
   grep -qx 'text: error reading' "$work/message" || fail "no 'error reading' line"
   grep -qxF "$missing" "$work/message" || fail "the path is not on the second line"
 
-  box_gone() { ! xdotool search --name '^Error$' >/dev/null 2>&1; }
-  local attempt
-  for attempt in 1 2 3 4 5; do
-    xdotool windowfocus --sync "$(xdotool search --name '^Error$' | head -n 1)" 2>/dev/null || true
-    sleep 0.3
-    xdotool key Return
-    poll 3 box_gone && break
-  done
-  box_gone || fail "the Error box did not close"
+  press_until_gone Error Return
 
   poll 10 find_client || fail "window_probe cannot find the client area"
   convert -size 255x192 xc:black "$work/black.ppm"
@@ -189,9 +300,161 @@ missing_file() {
   close_with_alt_f4
 }
 
+# File > Open..: the path typed into the open-file dialog and Enter load the file.
+open_file() {
+  make_sprites
+  start_and_find
+  choose_dialog 0 "Please choose file to load"
+  probe message "Please choose file to load" >"$work/message"
+  grep -qx 'owner: Pelorin PelorinMainWindow' "$work/message" || fail "the dialog is not over the window"
+  local attempt
+  for attempt in 1 2 3; do
+    focus_named "Please choose file to load"
+    xdotool key End  # a harmless first key: the name box is empty
+    xdotool type --delay 30 "$sprites_wine"
+    poll 3 field_is "Please choose file to load" 0x47c "$sprites_wine" && break
+    xdotool key --delay 30 --repeat 300 BackSpace
+  done
+  field_is "Please choose file to load" 0x47c "$sprites_wine" ||
+    fail "the name box holds '$(probe field "Please choose file to load" 0x47c)'"
+  press_until_gone "Please choose file to load" Return
+  expect_canvas 1 71 "the opened file"
+  title_is Pelorin || fail "Open.. changed the title to $(xdotool getwindowname "$window")"
+  echo "the typed path and Enter loaded the file: the canvas shows it, every visible pixel"
+
+  # The opened file is the one Save writes beside.
+  save_and_compare 1
+  echo "File > Save then wrote the opened file's screen beside it"
+  close_with_alt_f4
+}
+
+# File > Fill with color..: answers typed as a user types them, each checked on the canvas
+# against the core's picture at the attribute the answer gives.
+fill_colour() {
+  make_sprites
+  start_and_find "$sprites_wine"
+
+  choose_dialog 1 Title
+  field_is Title 10 '$47' || fail "the dialog offers '$(probe field Title 10)', not \$47"
+  local attempt
+  for attempt in 1 2 3; do
+    focus_named Title
+    xdotool key End 5
+    poll 3 field_is Title 10 '$475' && break
+    field_is Title 10 '$47' || fail "the field holds '$(probe field Title 10)' after typing 5"
+  done
+  field_is Title 10 '$475' || fail "5 typed after \$47 gave '$(probe field Title 10)'"
+  press_until_gone Title Return
+  expect_canvas 1 0x75 "\$475 (5 typed after the offered \$47)"
+  echo "5 typed after the offered \$47: attribute \$75 on the canvas"
+
+  choose_dialog 1 Title
+  field_is Title 10 '$75' || fail "the dialog offers '$(probe field Title 10)', not \$75"
+  type_answer '$4f'
+  expect_canvas 1 0x4f "\$4f"
+  echo "\$4f typed over the offered \$75: attribute \$4F on the canvas"
+
+  choose_dialog 1 Title
+  type_answer '$4g'
+  poll 10 window_named Error || fail "no Error box for the wrong character"
+  probe message Error >"$work/message"
+  cat "$work/message"
+  grep -qx 'owner: Pelorin PelorinMainWindow' "$work/message" || fail "the box is not over the window"
+  grep -qx 'text: Wrong character:G' "$work/message" || fail "the box does not say Wrong character:G"
+  press_until_gone Error Return
+  expect_canvas 1 4 "\$4g"
+  echo "\$4g: the Error box said Wrong character:G; the 4 read before it was applied"
+
+  choose_dialog 1 Title
+  type_answer ''
+  step_width "Pelorin,2"
+  expect_canvas 2 4 "an empty answer, then the right arrow"
+  echo "an empty answer changed nothing"
+  close_with_alt_f4
+}
+
+# Each dialog cancelled with Escape changes nothing; after a cancelled Open.. the program has
+# no file, so Save writes nothing and says nothing.
+cancel_dialogs() {
+  make_sprites
+  start_and_find "$sprites_wine"
+
+  choose_dialog 1 Title
+  local attempt
+  for attempt in 1 2 3; do
+    focus_named Title
+    xdotool key End
+    xdotool type --delay 30 "0"
+    poll 3 field_is Title 10 '$470' && break
+  done
+  field_is Title 10 '$470' || fail "0 typed after \$47 gave '$(probe field Title 10)'"
+  press_until_gone Title Escape
+  step_width "Pelorin,2"
+  expect_canvas 2 71 "the input dialog cancelled, then the right arrow"
+  echo "Fill with color.. cancelled with Escape after typing: nothing changed"
+
+  choose_dialog 0 "Please choose file to load"
+  press_until_gone "Please choose file to load" Escape
+  step_width "Pelorin,3"
+  expect_canvas 3 71 "the open-file dialog cancelled, then the right arrow"
+  echo "Open.. cancelled with Escape: the picture stayed"
+
+  menu_keys 2
+  step_width "Pelorin,4"
+  window_gone Error || fail "Save after a cancelled Open.. showed an Error box"
+  [ ! -e "$sprites.scr" ] || fail "Save after a cancelled Open.. wrote $sprites.scr"
+  [ -z "$(find "$work/sprite files" -name '*.scr')" ] || fail "Save after a cancelled Open.. wrote a screen file"
+  [ ! -e .scr ] || fail "Save after a cancelled Open.. wrote .scr in the current folder"
+  expect_canvas 4 71 "Save after a cancelled Open.., then the right arrow"
+  echo "Save after the cancelled Open.. wrote nothing and said nothing"
+  close_with_alt_f4
+}
+
+# drag PATH... X Y: drags the files from the second Wine program to the screen point and
+# releases the button there; sets `report` to what the drag source was told.
+drag() {
+  local count=$(($# - 2)) list="$work/drag-list.txt" path
+  local x="${@:$#-1:1}" y="${@:$#:1}"
+  : >"$list"
+  for path in "${@:1:count}"; do winepath -w "$path" >>"$list"; done
+  report="$("$here/../shell/drag_files.sh" "$drag_source" "$list" "$x" "$y")" ||
+    fail "the drag did not end"
+}
+
+# Three files dragged from another program onto the canvas: the first is loaded and the
+# source is told the files were copied. A drop on the scrollbar is refused.
+drop_files() {
+  [ -n "$drag_source" ] || fail "drop-files needs the drag source program"
+  make_sprites
+  local second="$work/sprite files/second.bin" third="$work/sprite files/third.bin"
+  head -c 3000 /dev/urandom >"$second"
+  head -c 5000 /dev/urandom >"$third"
+  start_and_find
+
+  drag "$sprites" "$second" "$third" $((client_x + 40)) $((client_y + 50))
+  echo "drag source: $report"
+  [ "$report" = "result 00040100 effect 1" ] || fail "the drag source was told '$report', not a copy"
+  expect_canvas 1 71 "three files dropped on the canvas"
+  title_is Pelorin || fail "the drop changed the title to $(xdotool getwindowname "$window")"
+  [ -f "$sprites" ] && [ -f "$second" ] && [ -f "$third" ] || fail "a dropped file is gone"
+  echo "three files dropped on the canvas: the first is shown, and the source was told copy"
+
+  drag "$second" $((client_x + 128)) $((client_y + 204))
+  echo "drag source: $report"
+  [[ "$report" =~ effect\ 0$ ]] || fail "the drop on the scrollbar was taken: '$report'"
+  step_width "Pelorin,2"
+  expect_canvas 2 71 "a file dropped on the scrollbar, then the right arrow"
+  echo "a file dropped on the scrollbar was refused"
+  close_with_alt_f4
+}
+
 case "$scenario" in
 loaded-file) loaded_file ;;
 missing-file) missing_file ;;
+open-file) open_file ;;
+fill-colour) fill_colour ;;
+cancel-dialogs) cancel_dialogs ;;
+drop-files) drop_files ;;
 *) fail "unknown scenario $scenario" ;;
 esac
 echo "e2e passed: $scenario"

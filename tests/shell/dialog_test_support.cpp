@@ -1,9 +1,5 @@
-// dialog_test_support.cpp: the owner window, the dialog driver and the GUI object counts.
+// dialog_test_support.cpp: the owner window, the dialog driver, keys and temporary files.
 #include "dialog_test_support.h"
-
-#include <winternl.h>
-
-#include <cstdint>
 
 namespace pelorin::testing {
 
@@ -53,54 +49,23 @@ BOOL CALLBACK MatchWindow(HWND window, LPARAM parameter) {
   return TRUE;
 }
 
+constexpr int kFileNameBox = 0x47C;  // cmb13, the file name box of an explorer-style dialog
+
+BOOL CALLBACK FindFileNameField(HWND window, LPARAM found) {
+  wchar_t className[16];
+  GetClassNameW(window, className, 16);
+  if (GetDlgCtrlID(window) == kFileNameBox && lstrcmpiW(className, L"Edit") == 0) {
+    *reinterpret_cast<HWND*>(found) = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
 LPARAM KeyData(UINT virtualKey, bool released, bool alt) {
   LPARAM data = 1 | static_cast<LPARAM>(MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC)) << 16;
   if (alt) data |= LPARAM{1} << 29;
   if (released) data |= static_cast<LPARAM>(0xC0000000u);
   return data;
-}
-
-BOOL CALLBACK CountChild(HWND, LPARAM count) {
-  ++*reinterpret_cast<long*>(count);
-  return TRUE;
-}
-
-BOOL CALLBACK CountProcessWindow(HWND window, LPARAM count) {
-  DWORD process = 0;
-  GetWindowThreadProcessId(window, &process);
-  if (process != GetCurrentProcessId()) return TRUE;
-  ++*reinterpret_cast<long*>(count);
-  EnumChildWindows(window, CountChild, count);
-  return TRUE;
-}
-
-// Wine's GDI handle table: one entry per handle index, a non-zero type marking a live
-// object. Wine keeps it in the process and gives its address in the process environment
-// block, where 32-bit Windows kept its own table.
-struct WineGdiHandleEntry {
-  std::uint64_t object;
-  std::uint32_t owner;
-  std::uint16_t unique;
-  std::uint8_t type;
-  std::uint8_t flags;
-  std::uint64_t userPointer;
-};
-static_assert(sizeof(WineGdiHandleEntry) == 24);
-constexpr std::size_t kGdiHandleTableOffset = 0x94;  // in the 32-bit process environment block
-constexpr std::size_t kWineGdiHandles = 0x10000;
-
-long CountWineGdiObjects() {
-  PROCESS_BASIC_INFORMATION basic{};
-  if (NtQueryInformationProcess(GetCurrentProcess(), ProcessBasicInformation, &basic, sizeof basic,
-                                nullptr) != 0)
-    return -1;
-  const auto* environment = reinterpret_cast<const std::uint8_t*>(basic.PebBaseAddress);
-  const auto* table =
-      *reinterpret_cast<const WineGdiHandleEntry* const*>(environment + kGdiHandleTableOffset);
-  if (table == nullptr) return -1;
-  long live = 0;
-  for (std::size_t i = 0; i < kWineGdiHandles; ++i) live += table[i].type != 0 ? 1 : 0;
-  return live;
 }
 
 }  // namespace
@@ -175,6 +140,21 @@ HWND FindThreadWindow(DWORD thread, const wchar_t* className) {
   WindowSearch search{className, nullptr};
   EnumThreadWindows(thread, MatchWindow, reinterpret_cast<LPARAM>(&search));
   return search.found;
+}
+
+HWND OpenFileNameField(HWND dialog) {
+  HWND field = nullptr;
+  WaitUntil([&] {
+    EnumChildWindows(dialog, FindFileNameField, reinterpret_cast<LPARAM>(&field));
+    return field != nullptr;
+  });
+  return field;
+}
+
+void TypePathAndPressEnter(HWND dialog, const Text& path) {
+  const HWND field = OpenFileNameField(dialog);
+  PostText(field, path);
+  PostKey(field, VK_RETURN);
 }
 
 void PostKey(HWND window, UINT virtualKey) {
@@ -263,21 +243,6 @@ bool AllWhite(const std::vector<std::uint8_t>& bytes) {
   for (const std::uint8_t byte : bytes)
     if (byte != 0xFF) return false;
   return true;
-}
-
-GuiObjectCounts CountGuiObjects() {
-  const HANDLE process = GetCurrentProcess();
-  GuiObjectCounts counts;
-  SetLastError(0);
-  counts.gdi = static_cast<long>(GetGuiResources(process, GR_GDIOBJECTS));
-  counts.user = static_cast<long>(GetGuiResources(process, GR_USEROBJECTS));
-  counts.fromPlatform = counts.gdi != 0 || GetLastError() != ERROR_CALL_NOT_IMPLEMENTED;
-  if (!counts.fromPlatform) {
-    counts.gdi = CountWineGdiObjects();
-    counts.user = 0;
-    EnumWindows(CountProcessWindow, reinterpret_cast<LPARAM>(&counts.user));
-  }
-  return counts;
 }
 
 }  // namespace pelorin::testing

@@ -1,6 +1,6 @@
 // dialog_test_support.h: what the dialog tests share: an owner window, a second thread that
-// finds a dialog the test's thread is showing and works it like a user, and counts of the
-// process's GUI objects.
+// finds a dialog the test's thread is showing and works it like a user, keys as they arrive,
+// and temporary files.
 #pragma once
 
 #include <windows.h>
@@ -66,6 +66,12 @@ class DialogDriver {
 // The first visible top-level window of the thread with the class, or null.
 HWND FindThreadWindow(DWORD thread, const wchar_t* className);
 
+// The edit field of the open-file dialog in which the user types the file name (it is made
+// a little after the dialog itself), or null when none comes.
+HWND OpenFileNameField(HWND dialog);
+// Types the path into that field and presses Enter, as a user answers the dialog.
+void TypePathAndPressEnter(HWND dialog, const Text& path);
+
 // Keyboard input as the window's queue receives it: a key press and release, a key pressed
 // with Alt held, and typed characters.
 void PostKey(HWND window, UINT virtualKey);
@@ -96,15 +102,5 @@ class TempFolder {
 
 // Whether nothing was painted on the buffer's bytes since they were made white.
 bool AllWhite(const std::vector<std::uint8_t>& bytes);
-
-// The process's GDI and USER objects, as the platform counts them. Wine's GetGuiResources
-// is a stub that always answers 0; there the GDI objects are counted in the process's GDI
-// handle table and the USER objects are the process's windows, top-level and child.
-struct GuiObjectCounts {
-  long gdi = 0;
-  long user = 0;
-  bool fromPlatform = false;  // false: counted as under Wine
-};
-GuiObjectCounts CountGuiObjects();
 
 }  // namespace pelorin::testing

@@ -1,14 +1,12 @@
 #!/usr/bin/env bash
 # Drags files with the mouse, as a user does, from a second Wine program onto a window.
-#   drag_files.sh DRAG_SOURCE LIST WINDOW_NAME X Y [KEY]
+#   drag_files.sh DRAG_SOURCE LIST X Y [KEY]
 # Starts DRAG_SOURCE (the pelorin_drag_source test program) with the UTF-8 path list LIST,
-# presses the left button on its window, moves the pointer in steps to the point (X, Y) of
-# the window titled WINDOW_NAME (its X window, which without a window manager starts at the
-# menu bar or client area), holding KEY (shift, ctrl, ...) if given, releases the button
-# there and prints the drag source's report. Needs DISPLAY, xdotool and the Wine
-# environment of the tests.
+# presses the left button on its window, moves the pointer in steps to the screen point
+# (X, Y), holding KEY (shift, ctrl, ...) if given, releases the button there and prints the
+# drag source's report. Needs DISPLAY, xdotool and the Wine environment of the tests.
 set -euo pipefail
-source_program=$1 list=$2 target_name=$3 target_x=$4 target_y=$5 key=${6:-}
+source_program=$1 list=$2 end_x=$3 end_y=$4 key=${5:-}
 
 # Polls for the X window of that exact title; prints its id.
 find_window() {
@@ -30,10 +28,7 @@ trap 'rm -f "$report"' EXIT
 wine "$source_program" "$list" >"$report" 2>/dev/null &
 source_pid=$!
 
-target=$(find_window "$target_name")
 source_window=$(find_window "Pelorin drag source")
-geometry "$target"
-end_x=$((X + target_x)) end_y=$((Y + target_y))
 geometry "$source_window"
 start_x=$((X + WIDTH / 2)) start_y=$((Y + HEIGHT / 2))
 

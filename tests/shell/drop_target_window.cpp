@@ -3,8 +3,9 @@
 //   pelorin_drop_target_window RESULT
 //
 // Shows a window titled "Pelorin drop target" with a 256 x 192 child at its client area's
-// top left that is made a drop target with EnableFileDrop, as the canvas is. It runs an event
-// loop over the event queue; the first Drop event is written to RESULT in UTF-8:
+// top left that is made a drop target with EnableFileDrop, as the canvas is, and prints
+// "canvas <x> <y>", the screen position of the child's top left. It runs an event loop over
+// the event queue; the first Drop event is written to RESULT in UTF-8:
 //   effect <n>
 //   point <x> <y>
 // and then the dropped file list, one path a line. It exits 0 after a drop and 3 when none
@@ -12,6 +13,7 @@
 #include <windows.h>
 #include <ole2.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 
@@ -64,6 +66,12 @@ int wmain(int argc, wchar_t** argv) {
   if (main == nullptr || canvas == nullptr) return 1;
   EnableFileDrop(queue, canvas, 0, CF_HDROP, DROPEFFECT_COPY);
   SetTimer(main, 1, 60000, nullptr);
+  // Where a drag must end: without a window manager Wine draws the caption and the frame
+  // inside the X window, so its corner tells nothing about the client area.
+  POINT origin{0, 0};
+  ClientToScreen(canvas, &origin);
+  std::printf("canvas %ld %ld\n", origin.x, origin.y);
+  std::fflush(stdout);
 
   int code = 3;
   MSG message;

@@ -18,11 +18,21 @@ printf 'x' >"$second"
 windows_path() { local p=$1; echo "Z:${p//\//\\}"; }
 printf '%s\n%s\n' "$(windows_path "$first")" "$(windows_path "$second")" >"$work/list.txt"
 
-wine "$target_program" "$(windows_path "$work/result.txt")" >/dev/null 2>&1 &
+wine "$target_program" "$(windows_path "$work/result.txt")" >"$work/target.out" 2>/dev/null &
 target_pid=$!
 trap 'kill "$target_pid" 2>/dev/null || true' EXIT
 
-report=$("$here/drag_files.sh" "$drag_source" "$work/list.txt" "Pelorin drop target" 40 50)
+# The target tells where its drop area is on the screen once its window is up.
+canvas=""
+for _ in $(seq 100); do
+  canvas=$(tr -d '\r' <"$work/target.out" | grep -m 1 '^canvas ' || true)
+  [ -n "$canvas" ] && break
+  sleep 0.1
+done
+[ -n "$canvas" ] || { echo "file drop e2e: the target window did not come up"; exit 1; }
+read -r _ canvas_x canvas_y <<<"$canvas"
+
+report=$("$here/drag_files.sh" "$drag_source" "$work/list.txt" $((canvas_x + 40)) $((canvas_y + 50)))
 echo "drag source: $report"
 for _ in $(seq 100); do
   kill -0 "$target_pid" 2>/dev/null || break

@@ -19,11 +19,10 @@ namespace {
 using namespace std::string_literals;
 using testing::DialogDriver;
 using testing::PostKey;
-using testing::PostText;
+using testing::TypePathAndPressEnter;
 using testing::WindowText;
 
 const wchar_t kDialogClass[] = L"#32770";
-constexpr int kFileNameBox = 0x47C;  // cmb13, the file name box of an explorer-style dialog
 
 Text TextAt(const wchar_t* units) {
   return units == nullptr ? Text{} : Text(reinterpret_cast<const char16_t*>(units));
@@ -120,32 +119,6 @@ TEST(OpenFileRequest, DefaultPathGivesStartingFolderAndPresetName) {
   }
 }
 
-BOOL CALLBACK FindFileNameField(HWND window, LPARAM found) {
-  wchar_t className[16];
-  GetClassNameW(window, className, 16);
-  if (GetDlgCtrlID(window) == kFileNameBox && lstrcmpiW(className, L"Edit") == 0) {
-    *reinterpret_cast<HWND*>(found) = window;
-    return FALSE;
-  }
-  return TRUE;
-}
-
-// The edit field in which the user types the file name.
-HWND FileNameField(HWND dialog) {
-  HWND field = nullptr;
-  testing::WaitUntil([&] {
-    EnumChildWindows(dialog, FindFileNameField, reinterpret_cast<LPARAM>(&field));
-    return field != nullptr;
-  });
-  return field;
-}
-
-void TypePathAndPressEnter(HWND dialog, const Text& path) {
-  const HWND field = FileNameField(dialog);
-  PostText(field, path);
-  PostKey(field, VK_RETURN);
-}
-
 class OpenFileDialogTest : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_TRUE(testing::MakeForeground(owner.handle())); }
@@ -178,7 +151,7 @@ TEST_F(OpenFileDialogTest, CancellingAnswersTheEmptyText) {
   const Case cases[] = {
       {"Cancel button",
        [](HWND dialog) { PostMessageW(GetDlgItem(dialog, IDCANCEL), BM_CLICK, 0, 0); }},
-      {"Escape", [](HWND dialog) { PostKey(FileNameField(dialog), VK_ESCAPE); }},
+      {"Escape", [](HWND dialog) { PostKey(testing::OpenFileNameField(dialog), VK_ESCAPE); }},
       {"close box", [](HWND dialog) { PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0); }},
   };
   for (const Case& c : cases) {

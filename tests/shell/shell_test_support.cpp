@@ -17,14 +17,6 @@ bool RunWhileBusy(ShellState& shell, int maxTurns) {
   return true;
 }
 
-void PumpMessages() {
-  MSG message;
-  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&message);
-    DispatchMessageW(&message);
-  }
-}
-
 std::vector<std::uint8_t> CanvasBytes(HWND canvas) {
   const CanvasView* view = CanvasViewOf(canvas);
   DIBSECTION dib{};
@@ -77,6 +69,7 @@ GuiObjects CountGuiObjects() {
   const HANDLE process = GetCurrentProcess();
   GuiObjects counts{static_cast<long>(GetGuiResources(process, GR_GDIOBJECTS)),
                     static_cast<long>(GetGuiResources(process, GR_USEROBJECTS))};
+  counts.fromPlatform = counts.gdi != 0 && counts.user != 0;
   if (counts.gdi == 0) counts.gdi = ScanGdiObjects();
   if (counts.user == 0) counts.user = ScanUserObjects();
   return counts;

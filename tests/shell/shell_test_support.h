@@ -18,9 +18,6 @@ namespace pelorin::testing {
 // never blocks. False when a turn ended the loop.
 bool RunWhileBusy(ShellState& shell, int maxTurns = 1000000);
 
-// Handles every pending message of the thread without the loop (for tests without a shell).
-void PumpMessages();
-
 // The DIB bytes of a canvas window's buffer: 192 bottom-up rows of 768 bytes.
 std::vector<std::uint8_t> CanvasBytes(HWND canvas);
 
@@ -32,6 +29,7 @@ COLORREF ScreenPixel(HWND window, int x, int y);
 struct GuiObjects {
   long gdi = 0;
   long user = 0;
+  bool fromPlatform = false;  // false: scanned, as under Wine
 };
 GuiObjects CountGuiObjects();
 
