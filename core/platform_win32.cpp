@@ -5,13 +5,7 @@
 
 namespace pelorin::platform {
 
-static_assert(sizeof(wchar_t) == sizeof(char16_t), "Win32 wide text is UTF-16");
-
 namespace {
-
-const wchar_t* Wide(const Text& text) {
-  return reinterpret_cast<const wchar_t*>(text.c_str());
-}
 
 bool CanNameFile(const Text& path) {
   return !path.empty() && path.find(u'\0') == Text::npos;
@@ -51,19 +45,19 @@ std::int64_t QueryFileSize(const Text& path) {
   Text name = path;
   while (!name.empty() && name.back() == u'\\') name.pop_back();
   if (name.empty()) {  // the root of the current drive
-    const DWORD attributes = GetFileAttributesW(Wide(path));
+    const DWORD attributes = GetFileAttributesW(WideText(path));
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)
                ? kNotAFile
                : kNoSuchFile;
   }
   if (IsBareDrive(name)) {
     const Text root = name + u"\\";
-    const UINT type = GetDriveTypeW(Wide(root));
+    const UINT type = GetDriveTypeW(WideText(root));
     return type == DRIVE_NO_ROOT_DIR || type == DRIVE_UNKNOWN ? kNoSuchFile : kNotAFile;
   }
   if (HasWildcard(name)) return kNoSuchFile;
   WIN32_FIND_DATAW entry;
-  const HANDLE search = FindFirstFileW(Wide(name), &entry);
+  const HANDLE search = FindFirstFileW(WideText(name), &entry);
   if (search == INVALID_HANDLE_VALUE) return kNoSuchFile;
   FindClose(search);
   if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return kNotAFile;
@@ -72,17 +66,17 @@ std::int64_t QueryFileSize(const Text& path) {
 
 File OpenForReading(const Text& path) {
   if (!CanNameFile(path)) return File{};
-  return DiskFile(CreateFileW(Wide(path), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+  return DiskFile(CreateFileW(WideText(path), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
 File CreateForWriting(const Text& path) {
   if (!CanNameFile(path)) return File{};
-  HANDLE handle = CreateFileW(Wide(path), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE handle = CreateFileW(WideText(path), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
+                              nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE || handle == nullptr) {
-    handle = CreateFileW(Wide(path), GENERIC_WRITE, FILE_SHARE_READ, nullptr, TRUNCATE_EXISTING, 0,
-                         nullptr);
+    handle = CreateFileW(WideText(path), GENERIC_WRITE, FILE_SHARE_READ, nullptr, TRUNCATE_EXISTING,
+                         0, nullptr);
   }
   return DiskFile(handle);
 }
@@ -122,8 +116,8 @@ std::optional<FileIdentity> QueryFileIdentity(const Text& path) {
   // No access asked and every sharing allowed: the file is only looked at, and a file that
   // another program holds open still answers. Backup semantics let folders open too.
   const HANDLE handle =
-      CreateFileW(Wide(path), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+      CreateFileW(WideText(path), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                  nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (handle == INVALID_HANDLE_VALUE || handle == nullptr) return std::nullopt;
   BY_HANDLE_FILE_INFORMATION information;
   const BOOL known = GetFileInformationByHandle(handle, &information);
@@ -153,7 +147,7 @@ void WriteStandardStream(StandardStream stream, const Text& text) {
   if (GetConsoleMode(handle, &mode)) {
     // A console takes UTF-16 whatever its code page; UTF-8 bytes would show as other letters.
     DWORD written;
-    WriteConsoleW(handle, Wide(text), static_cast<DWORD>(text.size()), &written, nullptr);
+    WriteConsoleW(handle, WideText(text), static_cast<DWORD>(text.size()), &written, nullptr);
     return;
   }
   const std::string bytes = TextToUtf8(text);

@@ -17,6 +17,14 @@ using Text = std::u16string;
 Text Utf8ToText(std::string_view utf8);
 std::string TextToUtf8(std::u16string_view text);
 
+#ifdef _WIN32
+// The text as Win32's wide-character calls take it: wchar_t is UTF-16 there too.
+inline const wchar_t* WideText(const Text& text) {
+  static_assert(sizeof(wchar_t) == sizeof(char16_t));
+  return reinterpret_cast<const wchar_t*>(text.c_str());
+}
+#endif
+
 // Decimal digits of a value, as the window title and messages show numbers.
 Text DecimalText(long long value);
 

@@ -64,7 +64,7 @@ void ResumeWindows() {
 
 void ShowErrorMessage(const Text& text) {
   SuspendWindows();
-  MessageBoxW(DialogOwner(), reinterpret_cast<const wchar_t*>(text.c_str()), L"Error", 0);
+  MessageBoxW(DialogOwner(), WideText(text), L"Error", 0);
   ResumeWindows();
 }
 

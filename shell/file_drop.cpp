@@ -9,6 +9,8 @@
 #include <new>
 #include <utility>
 
+#include "win32_handles.h"
+
 namespace pelorin {
 
 namespace {
@@ -55,19 +57,7 @@ bool HoldsNames(const std::vector<std::uint8_t>& block) {
 }
 
 // Global memory released in one place.
-class GlobalBlock {
- public:
-  explicit GlobalBlock(HGLOBAL handle) : handle_(handle) {}
-  GlobalBlock(const GlobalBlock&) = delete;
-  GlobalBlock& operator=(const GlobalBlock&) = delete;
-  ~GlobalBlock() {
-    if (handle_ != nullptr) GlobalFree(handle_);
-  }
-  HGLOBAL get() const { return handle_; }
-
- private:
-  HGLOBAL handle_;
-};
+using GlobalBlock = Owned<HGLOBAL, &GlobalFree>;
 
 // The locked bytes of the medium's block, copied; false when it cannot be locked, is no
 // file list, or the copy cannot be made.
@@ -228,13 +218,13 @@ Text DroppedFileList(const ShellEvent* current) {
 
   // DragQueryFileW reads a drop handle: movable global memory holding the block.
   const GlobalBlock copy(GlobalAlloc(GMEM_MOVEABLE, payload->data.size()));
-  if (copy.get() == nullptr) return {};
-  void* place = GlobalLock(copy.get());
+  if (copy.Get() == nullptr) return {};
+  void* place = GlobalLock(copy.Get());
   if (place == nullptr) return {};
   std::memcpy(place, payload->data.data(), payload->data.size());
-  GlobalUnlock(copy.get());
+  GlobalUnlock(copy.Get());
 
-  const auto drop = static_cast<HDROP>(copy.get());
+  const auto drop = static_cast<HDROP>(copy.Get());
   const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
   Text list;
   for (UINT i = 0; i < count; ++i) {

@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "dialog_support.h"
+#include "win32_handles.h"
 
 namespace pelorin {
 
@@ -29,25 +30,10 @@ struct InputDialogState {
 // A stock object: fetched once, never freed.
 HFONT dialogFont = nullptr;
 
-class AcceleratorTable {
- public:
-  AcceleratorTable() {
-    ACCEL keys[] = {{FVIRTKEY, VK_RETURN, kInputOkId}, {FVIRTKEY, VK_ESCAPE, kCancelCommand}};
-    handle_ = CreateAcceleratorTableW(keys, 2);
-  }
-  AcceleratorTable(const AcceleratorTable&) = delete;
-  AcceleratorTable& operator=(const AcceleratorTable&) = delete;
-  ~AcceleratorTable() {
-    if (handle_ != nullptr) DestroyAcceleratorTable(handle_);
-  }
-  HACCEL get() const { return handle_; }
-
- private:
-  HACCEL handle_;
-};
-
-const wchar_t* Wide(const Text& text) {
-  return reinterpret_cast<const wchar_t*>(text.c_str());
+// Enter answers, Escape cancels.
+OwnedAccelerators MakeDialogAccelerators() {
+  ACCEL keys[] = {{FVIRTKEY, VK_RETURN, kInputOkId}, {FVIRTKEY, VK_ESCAPE, kCancelCommand}};
+  return OwnedAccelerators(CreateAcceleratorTableW(keys, 2));
 }
 
 // Gives the owner and the suspended windows their input back; each only once.
@@ -112,7 +98,7 @@ void RegisterDialogClass(HINSTANCE instance) {
 HWND CreateControl(HWND dialog, DWORD extendedStyle, const wchar_t* className, const Text& text,
                    DWORD style, int x, int y, int width, int height, int id) {
   const HWND control =
-      CreateWindowExW(extendedStyle, className, Wide(text), WS_CHILD | WS_VISIBLE | style, x, y,
+      CreateWindowExW(extendedStyle, className, WideText(text), WS_CHILD | WS_VISIBLE | style, x, y,
                       width, height, dialog, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                       GetModuleHandleW(nullptr), nullptr);
   SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(dialogFont), TRUE);
@@ -125,7 +111,7 @@ void CreateControls(InputDialogState& state, const Text& prompt, const Text& def
                               WS_TABSTOP | ES_AUTOHSCROLL, 10, 32, 275, 21, kInputFieldId);
   SetFocus(state.field);
   if (!defaultText.empty()) {
-    SendMessageW(state.field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(Wide(defaultText)));
+    SendMessageW(state.field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(WideText(defaultText)));
     // The caret after the last character, nothing selected: typing adds to the default.
     SendMessageW(state.field, EM_SETSEL, defaultText.size(), defaultText.size());
   }
@@ -176,8 +162,8 @@ Text InputDialog(const Text& title, const Text& prompt, const Text& defaultText)
   const int x = GetSystemMetrics(SM_CXSCREEN) / 2 - kWidth / 2;
   const int y = GetSystemMetrics(SM_CYSCREEN) / 2 - kHeight / 2;
   state.window =
-      CreateWindowExW(0, kInputDialogClass, Wide(title), WS_VISIBLE | WS_CAPTION | WS_SYSMENU, x, y,
-                      kWidth, kHeight, DialogOwner(), nullptr, instance, nullptr);
+      CreateWindowExW(0, kInputDialogClass, WideText(title), WS_VISIBLE | WS_CAPTION | WS_SYSMENU,
+                      x, y, kWidth, kHeight, DialogOwner(), nullptr, instance, nullptr);
   if (state.window == nullptr) {
     ReleaseOwner(state);
     UnregisterClassW(kInputDialogClass, instance);
@@ -187,10 +173,10 @@ Text InputDialog(const Text& title, const Text& prompt, const Text& defaultText)
   CreateControls(state, prompt, defaultText);
 
   {
-    const AcceleratorTable accelerators;
+    const OwnedAccelerators accelerators = MakeDialogAccelerators();
     SetForegroundWindow(state.window);
     BringWindowToTop(state.window);
-    RunModalLoop(state, accelerators.get());
+    RunModalLoop(state, accelerators.Get());
   }
   // Only now, with its window gone, can the class be unregistered.
   UnregisterClassW(kInputDialogClass, instance);

@@ -189,7 +189,7 @@ bool BuildMainMenu(MainWindow& main) {
 }
 
 void SetMainTitle(const MainWindow& main, const Text& title) {
-  SetWindowTextW(main.window.Get(), reinterpret_cast<const wchar_t*>(title.c_str()));
+  SetWindowTextW(main.window.Get(), WideText(title));
 }
 
 void CloseMainWindow(MainWindow& main) {

@@ -20,10 +20,6 @@ bool IsTypableName(const Text& name) {
   });
 }
 
-const wchar_t* Wide(const Text& text) {
-  return reinterpret_cast<const wchar_t*>(text.c_str());
-}
-
 }  // namespace
 
 Text FilterList(const Text& patternList) {
@@ -60,12 +56,12 @@ std::unique_ptr<OpenFileRequest> MakeOpenFileRequest(const Text& title, const Te
   OPENFILENAMEW& record = request->record;
   record.lStructSize = OPENFILENAME_SIZE_VERSION_400W;  // without the trailing Windows 2000 fields
   record.hwndOwner = DialogOwner();
-  record.lpstrFilter = Wide(request->filter);
+  record.lpstrFilter = WideText(request->filter);
   record.nFilterIndex = static_cast<DWORD>(patternIndex) + 1;
   record.lpstrFile = reinterpret_cast<wchar_t*>(request->file.data());
   record.nMaxFile = static_cast<DWORD>(request->file.size());
-  record.lpstrInitialDir = Wide(request->startFolder);
-  record.lpstrTitle = Wide(request->title);
+  record.lpstrInitialDir = WideText(request->startFolder);
+  record.lpstrTitle = WideText(request->title);
   // The folder of a typed name must exist but the file need not; the read-only box is
   // hidden; the current folder stays.
   record.Flags = OFN_EXPLORER | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_HIDEREADONLY;
