@@ -9,6 +9,7 @@
 #include <map>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <unistd.h>
@@ -29,13 +30,11 @@ std::vector<std::uint8_t> RandomBytes(std::size_t count) {
   return bytes;
 }
 
-// Random pixels and attributes, so that neither ink/paper choice nor colour changes can be
-// predicted: the worst case for the painting loop.
-void BM_Redraw(benchmark::State& run) {
+void RedrawRepeatedly(benchmark::State& run, std::vector<std::uint8_t> sprite, int width) {
   ConverterState state;
-  state.spriteData = RandomBytes(6144);
-  state.spriteLength = 6144;
-  state.stripWidth = 8;
+  state.spriteLength = static_cast<std::int32_t>(sprite.size());
+  state.spriteData = std::move(sprite);
+  state.stripWidth = width;
   PixelBuffer buffer;
   CanvasPainter painter = MemoryPainter(buffer);
   for (auto _ : run) {
@@ -44,20 +43,17 @@ void BM_Redraw(benchmark::State& run) {
     benchmark::ClobberMemory();
   }
 }
+
+// Random pixels, so that neither the ink/paper choice nor the colour can be predicted: the
+// worst case for the painting loop.
+void BM_Redraw(benchmark::State& run) {
+  RedrawRepeatedly(run, RandomBytes(6144), 8);
+}
 BENCHMARK(BM_Redraw);
 
 // Random attributes too: at width 1 the last strips spill over the attribute area.
 void BM_RedrawRandomAttributes(benchmark::State& run) {
-  ConverterState state;
-  state.spriteData = RandomBytes(SpriteReadBound);
-  state.spriteLength = SpriteReadBound;
-  PixelBuffer buffer;
-  CanvasPainter painter = MemoryPainter(buffer);
-  for (auto _ : run) {
-    Redraw(state, painter);
-    benchmark::DoNotOptimize(buffer.bytes.data());
-    benchmark::ClobberMemory();
-  }
+  RedrawRepeatedly(run, RandomBytes(SpriteReadBound), 1);
 }
 BENCHMARK(BM_RedrawRandomAttributes);
 
