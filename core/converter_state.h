@@ -21,6 +21,9 @@ struct ConverterState {
   std::int32_t stripWidth = kMinStripWidth;            // sprite width in bytes, 1 to 31
   std::uint8_t fillAttribute = kDefaultFillAttribute;  // written to every attribute cell
   Text sourcePath;                                     // the save path is this plus ".scr"
+  std::int64_t viewOffset = 0;    // leading bytes of the source skipped before the sprite
+  std::int64_t sourceLength = 0;  // bytes in the source as last loaded: the file, or its image
+  bool readMemoryImages = false;  // snapshots and tapes load as the memory they hold
 };
 
 // Shows a failure the user must know of and returns when the user has seen it. The window
