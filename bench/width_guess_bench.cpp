@@ -32,6 +32,7 @@ struct Tally {
   int files = 0;
   int first = 0;
   int topThree = 0;
+  int unsure = 0;
 };
 
 double Percent(int part, int whole) {
@@ -54,6 +55,7 @@ Tally Score(std::uint32_t firstSeed, int files, bool details) {
       ++t->files;
       t->first += first;
       t->topThree += three;
+      t->unsure += guess.unsure;
     }
     if (details && !first) {
       std::printf("  wrong: seed %u %s width %d, %zu bytes: guessed %d %d %d%s\n", seed,
@@ -150,6 +152,7 @@ int main(int argc, char** argv) {
   std::printf("width guess top-3: %.1f%%\n", Percent(tuning.topThree, tuning.files));
   std::printf("width guess top-1 (held-out): %.1f%%\n", Percent(heldOut.first, heldOut.files));
   std::printf("width guess top-3 (held-out): %.1f%%\n", Percent(heldOut.topThree, heldOut.files));
+  std::printf("width guess unsure (held-out): %.1f%%\n", Percent(heldOut.unsure, heldOut.files));
   std::printf("guess/load ratio: %.2f\n", ratio);
   return ratio < 0 ? 1 : 0;
 }

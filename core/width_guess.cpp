@@ -30,6 +30,7 @@ constexpr double kEdgeShare = 0.4;
 constexpr double kPeakWeight = 4.0;        // how much standing out of the neighbours counts
 constexpr double kWidthOneShare = 0.5;     // width 1's correlation, against the others' scores
 constexpr double kSureCorrelation = 0.05;  // below this nothing repeats from row to row
+constexpr double kSureMargin = 0.01;       // a closer runner-up: no width stands out
 
 inline std::uint8_t Smeared(std::uint8_t byte) {
   return static_cast<std::uint8_t>(byte | (byte >> 1));
@@ -159,7 +160,9 @@ WidthGuess GuessStripWidth(const std::uint8_t* bytes, std::int32_t length) {
   if (guess.count == 0) return WidthGuess{};  // width 1, unsure
   std::stable_sort(guess.ranked.begin(), guess.ranked.begin() + guess.count,
                    [&](std::int32_t a, std::int32_t b) { return score[a] > score[b]; });
-  guess.unsure = !(r[guess.ranked[0]] > kSureCorrelation);
+  const std::int32_t best = guess.ranked[0];
+  guess.unsure = !(r[best] > kSureCorrelation) ||
+                 (guess.count > 1 && score[best] - score[guess.ranked[1]] < kSureMargin);
   return guess;
 }
 
