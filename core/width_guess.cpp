@@ -19,7 +19,7 @@ namespace pelorin {
 
 namespace {
 
-constexpr std::int32_t kMaxLag = kMaxStripWidth + 1;
+constexpr std::int32_t kMaxLag = kMaxStripWidth + 1;  // the widest width and its neighbour
 
 // Two looks at each byte, correlated separately and then mixed:
 // - its pixels, smeared one pixel to the right, so that the rows of a 0xAA / 0x55 dither,
@@ -122,9 +122,10 @@ std::array<double, kMaxLag + 1> Correlation(const std::array<std::uint64_t, kMax
                                             const Tallies& tallies, std::uint64_t having,
                                             double perByte) {
   std::array<double, kMaxLag + 1> correlation{};
+  if (tallies.bytes == 0) return correlation;
   const double share = static_cast<double>(having) / (perByte * static_cast<double>(tallies.bytes));
   const double variance = share * (1 - share);
-  if (tallies.bytes == 0 || variance <= 1e-9) return correlation;
+  if (variance <= 1e-9) return correlation;
   for (std::int32_t lag = 1; lag <= kMaxLag && tallies.pairs[lag] > 0; ++lag) {
     const double both =
         static_cast<double>(together[lag]) / (perByte * static_cast<double>(tallies.pairs[lag]));
