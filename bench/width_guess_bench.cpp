@@ -3,13 +3,15 @@
 //
 // Two seed sets: the tuning set, which the guess was tuned on, and a held-out set that it
 // never was; both are reported. With --quick: a few files and few repetitions, for a smoke
-// run. --kinds adds each kind's figures and the files guessed wrong.
+// run. --kinds adds, for the tuning set only, each kind's figures and the files guessed
+// wrong.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 

@@ -14,8 +14,8 @@ struct WidthGuess {
   std::array<std::int32_t, kMaxStripWidth> ranked{kMinStripWidth};
   std::int32_t count = 1;
   // True when the bytes gave no good reason for the first width: too few of them to hold
-  // two rows at any width (the guess is then width 1 alone), or nothing in them repeats
-  // from row to row at any width (a blank or a noisy run).
+  // two rows at any width (the guess is then width 1 alone), nothing in them repeats from
+  // row to row at any width (a blank or a noisy run), or the runner-up scores as well.
   bool unsure = true;
 };
 
