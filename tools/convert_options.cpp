@@ -21,6 +21,7 @@ enum class OptionId {
   kSheet,
   kOutput,
   kQuiet,
+  kGuessWidth,
   kHelp,
   kVersion
 };
@@ -43,6 +44,7 @@ constexpr OptionEntry kOptions[] = {
     {0,    u"sheet",    true,  OptionId::kSheet},
     {u'o', u"",         true,  OptionId::kOutput},
     {u'q', u"",         false, OptionId::kQuiet},
+    {0,    u"guess-width", false, OptionId::kGuessWidth},
     {0,    u"help",     false, OptionId::kHelp},
     {0,    u"version",  false, OptionId::kVersion},
 };
@@ -107,6 +109,10 @@ Text ApplyOption(OptionId id, const Text& name, const Text& value, ConvertOption
   std::int64_t number = 0;
   switch (id) {
     case OptionId::kWidth:
+      if (value == u"auto") {
+        options.width = kGuessedWidth;
+        return {};
+      }
       if (!ReadWholeNumber(value, false, kMaxStripWidth, number) || number < kMinStripWidth)
         return name + u" takes a width from 1 to 31, not: " + value;
       options.width = static_cast<std::int32_t>(number);
@@ -141,6 +147,9 @@ Text ApplyOption(OptionId id, const Text& name, const Text& value, ConvertOption
     case OptionId::kQuiet:
       options.quiet = true;
       return {};
+    case OptionId::kGuessWidth:
+      options.guessWidth = true;
+      return {};
     case OptionId::kHelp:
       action = CommandAction::kHelp;
       return {};
@@ -154,7 +163,7 @@ Text ApplyOption(OptionId id, const Text& name, const Text& value, ConvertOption
 // The options that make no sense beside --sheet, which writes only the sheet at every width.
 bool ConflictsWithSheet(OptionId id) {
   return id == OptionId::kWidth || id == OptionId::kPng || id == OptionId::kPngOnly ||
-         id == OptionId::kOutput;
+         id == OptionId::kOutput || id == OptionId::kGuessWidth;
 }
 
 CommandLine Mistake(Text text) {
@@ -237,7 +246,8 @@ the given width, and writes FILE.scr: the 6,912-byte screen, byte for byte what
 Pelorin's Save writes at the same width and fill attribute.
 
 Options:
-  -w, --width N     sprite width in bytes, 1 to 31 (default 1)
+  -w, --width N     sprite width in bytes, 1 to 31 (default 1), or auto: each FILE
+                    at the width --guess-width puts first, named unless -q
   -a, --attr VALUE  attribute byte for every cell: decimal, hexadecimal after $ or #,
                     binary after %; the low 8 bits count (default $47, bright white
                     on black)
@@ -250,6 +260,9 @@ Options:
                     widths, each panel labelled with its width
   -o DIR            write the outputs into the folder DIR instead of beside each FILE
   -q                print nothing but errors
+      --guess-width print the likely widths of each FILE, best first, and write
+                    nothing, as in FILE: 3 (also 6, 1); (unsure) follows when the
+                    bytes do not tell
       --help        show this text and exit
       --version     show the version and exit
 

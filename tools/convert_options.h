@@ -10,6 +10,7 @@
 namespace pelorin {
 
 constexpr std::int32_t kMaxScale = 4;  // a sheet at 4x is already 4,256 pixels wide
+constexpr std::int32_t kGuessedWidth = 0;  // -w auto: each file at the width guessed for it
 
 struct ConvertOptions {
   std::int32_t width = kMinStripWidth;             // as the window starts
@@ -21,6 +22,7 @@ struct ConvertOptions {
   Text sheetPath{};     // not empty: write only this contact sheet of the one input
   Text outputFolder{};  // not empty: outputs go here instead of beside each input
   bool quiet = false;
+  bool guessWidth = false;  // print each file's likely widths and write nothing
   std::vector<Text> files{};
 
   bool operator==(const ConvertOptions&) const = default;

@@ -24,6 +24,11 @@ void Messages::Note(const Text& text) {
   console_.error(u"pelorin-convert: " + text + u"\n");
 }
 
+void Messages::Output(const Text& text) {
+  ClearProgress();  // on a terminal the two streams share one screen
+  console_.output(text + u"\n");
+}
+
 void Messages::Progress(std::size_t done) {
   if (!showProgress_ || total_ == 0) return;
   // One update per percent: a thousand files need not write to the terminal a thousand times.

@@ -29,6 +29,8 @@ class Messages {
   void Error(const Text& text);
   // Anything else worth knowing (a warning, a summary); not shown when quiet.
   void Note(const Text& text);
+  // A line of what was asked for, on the output stream, quiet or not.
+  void Output(const Text& text);
   // `done` of the files are finished.
   void Progress(std::size_t done);
 

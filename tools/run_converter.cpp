@@ -1,6 +1,7 @@
 // run_converter.cpp: converting each file as the window's Save does, and the contact sheet.
 #include "run_converter.h"
 
+#include <algorithm>
 #include <functional>
 
 #include "contact_sheet.h"
@@ -11,6 +12,7 @@
 #include "png_file.h"
 #include "redraw.h"
 #include "sprite_file.h"
+#include "width_guess.h"
 
 namespace pelorin {
 
@@ -30,7 +32,7 @@ bool LoadInput(ConverterState& state, CanvasPainter& painter, const ConvertOptio
     messages.Error(u"error reading: " + input);
     return false;
   }
-  if (state.spriteLength == 0)
+  if (state.spriteLength == 0 && !options.guessWidth)  // the guess says "unsure" instead
     messages.Note(u"warning: no sprite bytes, the screen is blank: " + input);
   return true;
 }
@@ -64,6 +66,15 @@ bool ConvertFile(const Text& input, const ConvertOptions& options, OutputGuard& 
   CanvasPainter noCanvas;
   if (!LoadInput(state, noCanvas, options, input, messages)) return false;
 
+  if (options.width == kGuessedWidth) {
+    const WidthGuess guess = GuessStripWidth(state);
+    state.stripWidth = guess.ranked[0];
+    PlaceSprite(state);
+    if (!options.quiet)
+      messages.Output(input + u": width " + DecimalText(state.stripWidth) +
+                      (guess.unsure ? u" (unsure)" : u""));
+  }
+
   // Save writes to sourcePath + ".scr": with an output folder, the input's name there.
   state.sourcePath = OutputBase(input, options.outputFolder);
   bool converted = true;
@@ -85,6 +96,24 @@ bool ConvertFile(const Text& input, const ConvertOptions& options, OutputGuard& 
     });
   }
   return converted;
+}
+
+// "FILE: 3 (also 6, 1)": the guess, up to two runners-up, and whether it is unsure.
+Text GuessLine(const Text& input, const WidthGuess& guess) {
+  Text line = input + u": " + DecimalText(guess.ranked[0]);
+  for (std::int32_t i = 1; i < std::min(guess.count, 3); ++i)
+    line += (i == 1 ? u" (also " : u", ") + DecimalText(guess.ranked[i]);
+  if (guess.count > 1) line += u")";
+  if (guess.unsure) line += u" (unsure)";
+  return line;
+}
+
+bool GuessWidth(const Text& input, const ConvertOptions& options, Messages& messages) {
+  ConverterState state;
+  CanvasPainter noCanvas;
+  if (!LoadInput(state, noCanvas, options, input, messages)) return false;
+  messages.Output(GuessLine(input, GuessStripWidth(state)));
+  return true;
 }
 
 int WriteSheet(const ConvertOptions& options, OutputGuard& guard, Messages& messages) {
@@ -131,7 +160,9 @@ int RunConverter(const std::vector<Text>& arguments, const Console& console) {
 
   std::size_t failed = 0;
   for (std::size_t i = 0; i < options.files.size(); ++i) {
-    if (!ConvertFile(options.files[i], options, guard, messages)) ++failed;
+    const bool done = options.guessWidth ? GuessWidth(options.files[i], options, messages)
+                                         : ConvertFile(options.files[i], options, guard, messages);
+    if (!done) ++failed;
     messages.Progress(i + 1);
   }
   if (failed > 0 && options.files.size() > 1) {

@@ -1,0 +1,160 @@
+// width_guess_bench.cpp: how often the width guess is right on drawn sprite files, and what
+// it costs against loading the same window of bytes.
+//
+// Two seed sets: the tuning set, which the guess was tuned on, and a held-out set that it
+// never was; both are reported. With --quick: a few files and few repetitions, for a smoke
+// run. --kinds adds, for the tuning set only, each kind's figures and the files guessed
+// wrong.
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
+
+#include "pixel_buffer.h"
+#include "sprite_corpus.h"
+#include "sprite_file.h"
+#include "width_guess.h"
+
+namespace pelorin {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::uint32_t kTuningSeeds = 1;
+constexpr std::uint32_t kHeldOutSeeds = 7'000'001;  // never looked at while tuning
+
+struct Tally {
+  int files = 0;
+  int first = 0;
+  int topThree = 0;
+  int unsure = 0;
+};
+
+double Percent(int part, int whole) {
+  return whole > 0 ? 100.0 * part / whole : 0.0;
+}
+
+Tally Score(std::uint32_t firstSeed, int files, bool details) {
+  Tally all;
+  Tally kinds[std::size(kSpriteKinds)];
+  for (int i = 0; i < files; ++i) {
+    const std::uint32_t seed = firstSeed + static_cast<std::uint32_t>(i);
+    const SpriteFile file = MakeSpriteFile(seed);
+    const WidthGuess guess =
+        GuessStripWidth(file.bytes.data(), static_cast<std::int32_t>(file.bytes.size()));
+    const bool first = guess.ranked[0] == file.width;
+    const bool three =
+        std::find(guess.ranked.begin(), guess.ranked.begin() + std::min(guess.count, 3),
+                  file.width) != guess.ranked.begin() + std::min(guess.count, 3);
+    for (Tally* t : {&all, &kinds[static_cast<int>(file.kind)]}) {
+      ++t->files;
+      t->first += first;
+      t->topThree += three;
+      t->unsure += guess.unsure;
+    }
+    if (details && !first) {
+      std::printf("  wrong: seed %u %s width %d, %zu bytes: guessed %d %d %d%s\n", seed,
+                  SpriteKindName(file.kind), file.width, file.bytes.size(), guess.ranked[0],
+                  guess.ranked[1], guess.ranked[2], guess.unsure ? " (unsure)" : "");
+    }
+  }
+  if (details) {
+    for (SpriteKind kind : kSpriteKinds) {
+      const Tally& t = kinds[static_cast<int>(kind)];
+      std::printf("  %-12s %3d files  top-1 %5.1f%%  top-3 %5.1f%%\n", SpriteKindName(kind),
+                  t.files, Percent(t.first, t.files), Percent(t.topThree, t.files));
+    }
+  }
+  return all;
+}
+
+// The largest window there is: every byte that can reach the screen, drawn sprites repeated.
+std::vector<std::uint8_t> LargestWindow() {
+  std::vector<std::uint8_t> bytes;
+  for (std::uint32_t seed = 1; bytes.size() < static_cast<std::size_t>(SpriteReadBound); ++seed) {
+    const SpriteFile file = MakeSpriteFile(seed);
+    bytes.insert(bytes.end(), file.bytes.begin(), file.bytes.end());
+  }
+  bytes.resize(static_cast<std::size_t>(SpriteReadBound));
+  return bytes;
+}
+
+template <typename Work>
+double FastestSeconds(int repetitions, Work work) {
+  double best = 1e30;
+  for (int i = 0; i < repetitions; ++i) {
+    const auto start = std::chrono::steady_clock::now();
+    work();
+    const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+    best = std::min(best, took.count());
+  }
+  return best;
+}
+
+// Guessing over the largest window against loading it, both timed in this one run.
+double GuessLoadRatio(int repetitions) {
+  const std::vector<std::uint8_t> window = LargestWindow();
+  const fs::path path =
+      fs::temp_directory_path() / ("pelorin-guess-bench-" + std::to_string(::getpid()));
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(window.data()),
+             static_cast<std::streamsize>(window.size()));
+
+  ConverterState state;
+  PixelBuffer buffer;
+  CanvasPainter painter = MemoryPainter(buffer);
+  bool failed = false;
+  const double load = FastestSeconds(repetitions, [&] {
+    state.sourcePath = path.u16string();
+    LoadSprite(state, painter, [&](const Text&) { failed = true; });
+  });
+  fs::remove(path);
+  if (failed || state.spriteLength != SpriteReadBound) {
+    std::fprintf(stderr, "width_guess_bench: the window could not be loaded\n");
+    return -1;
+  }
+  std::int32_t sink = 0;
+  const double guess =
+      FastestSeconds(repetitions, [&] { sink += GuessStripWidth(state).ranked[0]; });
+  std::printf("load %.3f ms, guess %.3f ms over %d bytes (guessed %d)\n", load * 1e3, guess * 1e3,
+              state.spriteLength, sink / repetitions);
+  return guess / load;
+}
+
+}  // namespace
+}  // namespace pelorin
+
+int main(int argc, char** argv) {
+  bool quick = false;
+  bool details = false;
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--quick") == 0) {
+      quick = true;
+    } else if (std::strcmp(argv[i], "--kinds") == 0) {
+      details = true;
+    } else {
+      std::fprintf(stderr, "usage: width_guess_bench [--quick] [--kinds]\n");
+      return 2;
+    }
+  }
+  using namespace pelorin;
+  const int files = quick ? 14 : 420;
+  const Tally tuning = Score(kTuningSeeds, files, details);
+  const Tally heldOut = Score(kHeldOutSeeds, files, false);
+  const double ratio = GuessLoadRatio(quick ? 3 : 30);
+  std::printf("width guess files: %d tuning, %d held-out\n", tuning.files, heldOut.files);
+  std::printf("width guess top-1: %.1f%%\n", Percent(tuning.first, tuning.files));
+  std::printf("width guess top-3: %.1f%%\n", Percent(tuning.topThree, tuning.files));
+  std::printf("width guess top-1 (held-out): %.1f%%\n", Percent(heldOut.first, heldOut.files));
+  std::printf("width guess top-3 (held-out): %.1f%%\n", Percent(heldOut.topThree, heldOut.files));
+  std::printf("width guess unsure (held-out): %.1f%%\n", Percent(heldOut.unsure, heldOut.files));
+  std::printf("guess/load ratio: %.2f\n", ratio);
+  return ratio < 0 ? 1 : 0;
+}
