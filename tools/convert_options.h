@@ -21,6 +21,9 @@ struct ConvertOptions {
   Text sheetPath{};     // not empty: write only this contact sheet of the one input
   Text outputFolder{};  // not empty: outputs go here instead of beside each input
   bool quiet = false;
+  bool locate = false;  // print the file position shown at (locateX, locateY), write nothing
+  std::int32_t locateX = 0;
+  std::int32_t locateY = 0;
   std::vector<Text> files{};
 
   bool operator==(const ConvertOptions&) const = default;

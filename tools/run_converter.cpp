@@ -11,6 +11,7 @@
 #include "png_file.h"
 #include "redraw.h"
 #include "sprite_file.h"
+#include "view_offset.h"
 
 namespace pelorin {
 
@@ -87,6 +88,17 @@ bool ConvertFile(const Text& input, const ConvertOptions& options, OutputGuard& 
   return converted;
 }
 
+// --locate: the position shown at the pixel, one line per file; false when it cannot be read.
+bool LocateInFile(const Text& input, const ConvertOptions& options, const Console& console,
+                  Messages& messages) {
+  ConverterState state;
+  CanvasPainter noCanvas;
+  if (!LoadInput(state, noCanvas, options, input, messages)) return false;
+  const std::optional<std::int64_t> position = LocateByte(state, options.locateX, options.locateY);
+  console.output((position ? DecimalText(*position) : Text{u"none"}) + u"\n");
+  return true;
+}
+
 int WriteSheet(const ConvertOptions& options, OutputGuard& guard, Messages& messages) {
   const Text& input = options.files.front();
   ConverterState state;
@@ -131,7 +143,9 @@ int RunConverter(const std::vector<Text>& arguments, const Console& console) {
 
   std::size_t failed = 0;
   for (std::size_t i = 0; i < options.files.size(); ++i) {
-    if (!ConvertFile(options.files[i], options, guard, messages)) ++failed;
+    const bool done = options.locate ? LocateInFile(options.files[i], options, console, messages)
+                                     : ConvertFile(options.files[i], options, guard, messages);
+    if (!done) ++failed;
     messages.Progress(i + 1);
   }
   if (failed > 0 && options.files.size() > 1) {
