@@ -451,22 +451,26 @@ drop_files() {
   close_with_alt_f4
 }
 
-# shortcut KEYS CHECK...: presses the keys in the main window until the check holds; a key
-# lost on the way is pressed again only after the check has had time to see its effect.
+# shortcut KEYS CHECK...: presses the keys in the main window until the check holds. The keys
+# are pressed again only when they changed nothing in the title (a lost key), so that a
+# command's wrong effect is never covered by a second one.
 shortcut() {
-  local keys="$1" attempt
+  local keys="$1" attempt before
   shift
   for attempt in 1 2 3; do
+    before="$(xdotool getwindowname "$window")"
     focus_window
     xdotool key "$keys"
     poll 5 "$@" && return 0
+    [ "$(xdotool getwindowname "$window")" = "$before" ] ||
+      fail "$keys: the title became $(xdotool getwindowname "$window")"
   done
   fail "$keys: $* never held"
 }
 
 checked() { [ "$(probe checked "$1")" = yes ]; }
 
-# A file opened, then browsed from the keyboard: the shortcuts step by screen, byte and row
+# A file loaded, then browsed from the keyboard: the shortcuts step by screen, byte and row
 # within the file, a typed $ offset goes there, Save writes what is shown, 2x zoom shows
 # every pixel twice across and down, and a click in locate mode names the byte under it.
 browse() {
@@ -474,21 +478,8 @@ browse() {
   head -c 6912 /dev/urandom >"$sprites"
   perl "$here/make_sprites.pl" >>"$sprites"
   sprites_wine="$(winepath -w "$sprites")"
-  start_and_find
-  choose_dialog 0 "Please choose file to load"
-  local attempt
-  for attempt in 1 2 3; do
-    focus_named "Please choose file to load"
-    xdotool key End
-    xdotool type --delay 30 "$sprites_wine"
-    poll 3 field_is "Please choose file to load" 0x47c "$sprites_wine" && break
-    xdotool key --delay 30 --repeat 300 BackSpace
-  done
-  press_until_gone "Please choose file to load" Return
-  expect_canvas 1 71 "the opened file"
+  start_and_find "$sprites_wine"
   step_width "Pelorin,2"
-  expect_canvas 2 71 "width 2"
-  echo "the opened file shows at width 2"
 
   # One screen at width 2 is 16 strips of 192 rows: 6,144 bytes.
   shortcut ctrl+Next title_is "Pelorin,2 @ 6144 (\$1800)"
@@ -496,13 +487,9 @@ browse() {
   shortcut ctrl+Right title_is "Pelorin,2 @ 6145 (\$1801)"
   shortcut ctrl+Down title_is "Pelorin,2 @ 6147 (\$1803)"
   expect_canvas 2 71 "Ctrl+Right, Ctrl+Down" 6147
-  shortcut ctrl+Up title_is "Pelorin,2 @ 6145 (\$1801)"
-  shortcut ctrl+Left title_is "Pelorin,2 @ 6144 (\$1800)"
-  shortcut ctrl+Prior title_is "Pelorin,2"
-  expect_canvas 2 71 "Ctrl+PgUp"
-  shortcut ctrl+Next title_is "Pelorin,2 @ 6144 (\$1800)"
+  shortcut ctrl+Prior title_is "Pelorin,2 @ 3 (\$3)"
   shortcut ctrl+Home title_is "Pelorin,2"
-  echo "Ctrl+PgDn, Right, Down, Up, Left, PgUp and Home moved the offset and the title"
+  echo "Ctrl+PgDn, Right, Down, PgUp and Home moved the offset and the title"
 
   shortcut ctrl+g window_named "Go to offset"
   field_is "Go to offset" 10 0 || fail "Go to offset offers '$(probe field "Go to offset" 10)', not 0"
