@@ -25,4 +25,18 @@ void ApplyColourAnswer(ConverterState& state, const Text& answer, CanvasPainter&
 std::int32_t ParseNumber(std::u16string_view text, std::int32_t base, std::u16string_view digits,
                          const ReportError& reportError);
 
+// How a typed number is written: its first character picks the base ("$" or "#"
+// hexadecimal, "%" binary, anything else decimal, the whole text), the rest is the digits.
+struct NumberNotation {
+  std::int32_t base;
+  std::u16string_view digits;  // upper-case, in order of value
+  std::u16string_view body;    // the text that holds the number
+};
+NumberNotation NotationOf(std::u16string_view answer);
+
+// ParseNumber for counts that need all 64 bits: read the same way, but a number too large
+// to hold stops growing at the largest one.
+std::int64_t ParseLargeNumber(std::u16string_view text, std::int32_t base,
+                              std::u16string_view digits, const ReportError& reportError);
+
 }  // namespace pelorin

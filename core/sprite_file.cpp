@@ -17,11 +17,13 @@ void FailLoad(ConverterState& state, const ReportError& reportError) {
   reportError(u"error reading\n" + state.sourcePath);
   state.sourcePath.clear();
   state.spriteLength = 0;
+  state.sourceLength = 0;
 }
 
-// Fills spriteData from the file's bytes after the first `offset`; false when the file
+// Fills spriteData from the file's bytes after the first viewOffset; false when the file
 // cannot be read.
-bool ReadSprite(ConverterState& state, std::int64_t offset) {
+bool ReadSprite(ConverterState& state) {
+  const std::int64_t offset = state.viewOffset;
   if (offset < 0) return false;
   const std::int64_t size = platform::QueryFileSize(state.sourcePath);
   platform::File file = platform::OpenForReading(state.sourcePath);
@@ -45,19 +47,22 @@ bool ReadSprite(ConverterState& state, std::int64_t offset) {
   if (delivered < 0) return false;
   // A file that shrank since the query delivers less: bytes not delivered are not shown.
   state.spriteLength = static_cast<std::int32_t>(delivered);
+  // Without a size from the query, what was read is all that is known to be there.
+  state.sourceLength = size >= 0 ? size : offset + delivered;
   return true;
 }
 
 }  // namespace
 
 void LoadSprite(ConverterState& state, CanvasPainter& painter, const ReportError& reportError) {
-  LoadSpriteAtOffset(state, painter, reportError, 0);
+  if (!ReadSprite(state)) FailLoad(state, reportError);
+  Redraw(state, painter);
 }
 
 void LoadSpriteAtOffset(ConverterState& state, CanvasPainter& painter,
                         const ReportError& reportError, std::int64_t offset) {
-  if (!ReadSprite(state, offset)) FailLoad(state, reportError);
-  Redraw(state, painter);
+  state.viewOffset = offset;
+  LoadSprite(state, painter, reportError);
 }
 
 void SaveScreen(const ConverterState& state, const ReportError& reportError) {

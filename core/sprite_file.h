@@ -33,14 +33,15 @@ constexpr std::int32_t MakeSpriteReadBound() {
 // No byte past this many can be shown or saved at any width, so no more is ever read.
 inline constexpr std::int32_t SpriteReadBound = MakeSpriteReadBound();
 
-// Reads the file named by sourcePath into spriteData, then calls Redraw once. A file that
-// cannot be read is reported as "error reading", a line feed and the path; sourcePath is
-// then emptied, the sprite length is 0 and the picture stays as it was.
+// Reads the file named by sourcePath, from viewOffset on, into spriteData, records the
+// file's size in sourceLength, then calls Redraw once. A file that cannot be read is
+// reported as "error reading", a line feed and the path; sourcePath is then emptied, the
+// sprite and source lengths are 0 and the picture stays as it was. An offset at or past the
+// end leaves nothing to show, as an empty file does; a negative one cannot be read.
 void LoadSprite(ConverterState& state, CanvasPainter& painter, const ReportError& reportError);
 
-// LoadSprite for a file whose sprite bytes follow a header: the first `offset` bytes are
-// skipped unread, and the rest is loaded as LoadSprite loads a whole file. An offset at or
-// past the end leaves nothing to show, as an empty file does; a negative one cannot be read.
+// Sets viewOffset, then loads as LoadSprite does: the window, Save and the converter all
+// skip leading bytes this one way. A new file is loaded at offset 0.
 void LoadSpriteAtOffset(ConverterState& state, CanvasPainter& painter,
                         const ReportError& reportError, std::int64_t offset);
 

@@ -41,6 +41,7 @@ struct CanvasView {
   HGDIOBJ displacedBitmap = nullptr;  // what the painting's DC held before the buffer
   bool pointerInside = false;         // tells the first move (enter) from the others
   HCURSOR cursor = nullptr;
+  std::int32_t zoom = 1;  // window pixels per picture pixel, across and down
 };
 
 // Makes the canvas window at the given place in the registry's parent, with its buffer,
@@ -50,6 +51,13 @@ HWND CreateCanvasView(ControlRegistry& controls, std::int32_t number, std::int32
 
 // The record of a canvas window; null for any other window, or none.
 CanvasView* CanvasViewOf(HWND window);
+
+// Shows the picture enlarged `zoom` times by repeating its pixels, the window sized to fit.
+// The buffer and the painting stay at the picture's own size.
+void SetCanvasZoom(HWND canvas, std::int32_t zoom);
+
+// The canvas's zoom; 1 for a window that is no canvas.
+std::int32_t CanvasZoom(HWND canvas);
 
 // The painter of a canvas window. Begin fails (and the fills then write nothing) when the
 // window is no canvas, so a missing canvas makes painting do nothing.

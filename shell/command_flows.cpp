@@ -11,7 +11,7 @@ namespace pelorin {
 
 void OpenSourceFile(ConverterState& state, CanvasPainter& painter, const ReportError& reportError) {
   state.sourcePath = OpenFileDialog(u"Please choose file to load", u"", u"All files (*.*)|*.*", 0);
-  if (!state.sourcePath.empty()) LoadSprite(state, painter, reportError);
+  if (!state.sourcePath.empty()) LoadSpriteAtOffset(state, painter, reportError, 0);
 }
 
 void EnterFillColour(ConverterState& state, CanvasPainter& painter,
@@ -25,7 +25,7 @@ void LoadDroppedFile(ConverterState& state, const ShellEvent* current, CanvasPai
                      const ReportError& reportError) {
   const Text list = DroppedFileList(current);
   state.sourcePath = list.substr(0, list.find(u'\n'));
-  LoadSprite(state, painter, reportError);
+  LoadSpriteAtOffset(state, painter, reportError, 0);
 }
 
 }  // namespace pelorin

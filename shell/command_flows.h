@@ -1,5 +1,5 @@
 // command_flows.h: what "Open..", "Fill with color.." and a file drop do: ask the user or
-// read the drop, then hand the answer to the core.
+// read the drop, then hand the answer to the core. A new file is always shown from its start.
 #pragma once
 
 #include "canvas_painter.h"
@@ -9,7 +9,8 @@
 namespace pelorin {
 
 // "Open..": the open-file dialog's answer becomes the source path, even when the user
-// cancelled (the previous path is then gone); a chosen file is loaded and shown.
+// cancelled (the previous path is then gone); a chosen file is loaded and shown from its
+// start.
 void OpenSourceFile(ConverterState& state, CanvasPainter& painter, const ReportError& reportError);
 
 // "Fill with color..": asks for the fill attribute, offering the present one, and applies

@@ -2,7 +2,11 @@
 #include "main_window.h"
 
 #include <algorithm>
+#include <iterator>
+#include <string>
 #include <vector>
+
+#include "canvas_view.h"
 
 namespace pelorin {
 
@@ -42,14 +46,44 @@ void MoveFocus(HWND window, bool forward) {
   }
 }
 
+bool IsViewItem(std::int32_t command) {
+  return std::any_of(std::begin(kViewMenu), std::end(kViewMenu),
+                     [command](const ViewMenuRow& row) { return row.item == command; });
+}
+
 LRESULT OnCommand(MainWindow& main, HWND window, WPARAM wParam, LPARAM lParam) {
   if (lParam == 0 && HIWORD(wParam) == 0) {
     QueueWindowEvent(main, EventKind::Menu, LOWORD(wParam), 0);
   } else if (lParam == 0 && HIWORD(wParam) == 1) {
     if (LOWORD(wParam) == kFocusNextCommand) MoveFocus(window, true);
     if (LOWORD(wParam) == kFocusPreviousCommand) MoveFocus(window, false);
+    // A View shortcut does what its item does.
+    if (IsViewItem(LOWORD(wParam))) QueueWindowEvent(main, EventKind::Menu, LOWORD(wParam), 0);
   }
   return 0;
+}
+
+void BuildViewMenu(HMENU bar) {
+  OwnedMenu popup(CreateMenu());
+  if (!popup ||
+      !AppendMenuW(bar, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(popup.Get()), L"View"))
+    return;
+  const HMENU view = popup.Release();  // the bar owns it now
+  for (const ViewMenuRow& row : kViewMenu) {
+    if (row.kind == MenuRowKind::kSeparator) {
+      AppendMenuW(view, MF_SEPARATOR, static_cast<UINT_PTR>(-1), nullptr);
+      continue;
+    }
+    std::wstring text = std::wstring(row.text) + L"\t" + row.shortcut;
+    MENUITEMINFOW info{};
+    info.cbSize = sizeof info;
+    info.fMask = MIIM_FTYPE | MIIM_ID | MIIM_STRING | MIIM_STATE;
+    info.fType = row.kind == MenuRowKind::kRadio ? MFT_RADIOCHECK : MFT_STRING;
+    info.fState = row.checkedAtStart ? MFS_CHECKED : MFS_UNCHECKED;
+    info.wID = static_cast<UINT>(row.item);
+    info.dwTypeData = text.data();
+    InsertMenuItemW(view, static_cast<UINT>(GetMenuItemCount(view)), TRUE, &info);
+  }
 }
 
 LRESULT OnScroll(MainWindow& main, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -156,11 +190,13 @@ bool OpenMainWindow(MainWindow& main, HINSTANCE instance, EventQueue& queue) {
   CentreOnScreen(window);
   ShowWindow(window, SW_SHOWNORMAL);
 
-  ACCEL keys[] = {
+  std::vector<ACCEL> keys = {
       {FVIRTKEY | FNOINVERT, VK_TAB, kFocusNextCommand},
       {FVIRTKEY | FNOINVERT | FSHIFT, VK_TAB, kFocusPreviousCommand},
   };
-  main.accelerators.Reset(CreateAcceleratorTableW(keys, 2));
+  for (const ViewMenuRow& row : kViewMenu)
+    if (row.key != 0) keys.push_back({FVIRTKEY | FCONTROL, row.key, static_cast<WORD>(row.item)});
+  main.accelerators.Reset(CreateAcceleratorTableW(keys.data(), static_cast<int>(keys.size())));
   return true;
 }
 
@@ -185,11 +221,33 @@ bool BuildMainMenu(MainWindow& main) {
   AppendMenuW(file, MF_SEPARATOR, static_cast<UINT_PTR>(-1), nullptr);
   AppendMenuW(file, MF_STRING, kQuitItem, L"Quit");
   SetMenu(window, attached);
+  BuildViewMenu(attached);
+  DrawMenuBar(window);
   return true;
 }
 
 void SetMainTitle(const MainWindow& main, const Text& title) {
   SetWindowTextW(main.window.Get(), WideText(title));
+}
+
+void ZoomMainWindow(MainWindow& main, std::int32_t zoom) {
+  const HWND window = main.window.Get();
+  if (window == nullptr || zoom < 1) return;
+  // Computed without the menu, as at the start: at 1x this is the window's first size.
+  RECT outer{0, 0, kClientWidth * zoom, kClientHeight + kScreenHeight * (zoom - 1)};
+  AdjustWindowRectEx(&outer, kMainWindowStyle, FALSE, 0);
+  const int width = outer.right - outer.left;
+  const int height = outer.bottom - outer.top;
+  RECT place{};
+  GetWindowRect(window, &place);
+  const int x = std::max<int>(0, std::min<int>(place.left, GetSystemMetrics(SM_CXSCREEN) - width));
+  const int y = std::max<int>(0, std::min<int>(place.top, GetSystemMetrics(SM_CYSCREEN) - height));
+  SetWindowPos(window, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+  SetCanvasZoom(ControlWindow(main.controls, kCanvasControl), zoom);
+  const HWND bar = ControlWindow(main.controls, kWidthScrollbarControl);
+  if (bar != nullptr)
+    SetWindowPos(bar, nullptr, 0, kScreenHeight * zoom + (kScrollbarTop - kScreenHeight),
+                 kClientWidth * zoom, kScrollbarHeight, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void CloseMainWindow(MainWindow& main) {

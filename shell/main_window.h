@@ -8,18 +8,65 @@
 
 #include "control_registry.h"
 #include "event_queue.h"
+#include "screen.h"
 #include "text.h"
 #include "win32_handles.h"
 
 namespace pelorin {
 
-// Ids of the "File" menu's items, the sources of their Menu events.
+// Ids of the menu items, the sources of their Menu events.
 enum MenuItem : std::int32_t {
   kOpenItem = 0,
   kFillItem = 1,
   kSaveItem = 2,
   kQuitItem = 3,
+  kGuessWidthItem = 4,
+  kNextScreenItem = 5,
+  kPreviousScreenItem = 6,
+  kNextRowItem = 7,
+  kPreviousRowItem = 8,
+  kNextByteItem = 9,
+  kPreviousByteItem = 10,
+  kStartOfFileItem = 11,
+  kGoToOffsetItem = 12,
+  kLocateItem = 13,
+  kMemoryItem = 14,
+  kZoom1Item = 15,
+  kZoom2Item = 16,
+  kZoom3Item = 17,
 };
+
+enum class MenuRowKind { kCommand, kCheck, kRadio, kSeparator };
+
+// One entry of the "View" menu. Its shortcut is Ctrl with the key, shown after the text and
+// taken by the main window's keyboard table to the same Menu event as the item.
+struct ViewMenuRow {
+  MenuRowKind kind;
+  std::int32_t item;  // -1 for a separator
+  const wchar_t* text;
+  const wchar_t* shortcut;
+  WORD key;
+  bool checkedAtStart;
+};
+
+// clang-format off
+inline constexpr ViewMenuRow kViewMenu[] = {
+    {MenuRowKind::kCommand,   kNextScreenItem,     L"Next screen",          L"Ctrl+PgDn",  VK_NEXT,  false},
+    {MenuRowKind::kCommand,   kPreviousScreenItem, L"Previous screen",      L"Ctrl+PgUp",  VK_PRIOR, false},
+    {MenuRowKind::kCommand,   kNextRowItem,        L"Next row",             L"Ctrl+Down",  VK_DOWN,  false},
+    {MenuRowKind::kCommand,   kPreviousRowItem,    L"Previous row",         L"Ctrl+Up",    VK_UP,    false},
+    {MenuRowKind::kCommand,   kNextByteItem,       L"Next byte",            L"Ctrl+Right", VK_RIGHT, false},
+    {MenuRowKind::kCommand,   kPreviousByteItem,   L"Previous byte",        L"Ctrl+Left",  VK_LEFT,  false},
+    {MenuRowKind::kCommand,   kStartOfFileItem,    L"Start of file",        L"Ctrl+Home",  VK_HOME,  false},
+    {MenuRowKind::kCommand,   kGoToOffsetItem,     L"Go to offset..",       L"Ctrl+G",     'G',      false},
+    {MenuRowKind::kSeparator, -1,                  nullptr,                 nullptr,       0,        false},
+    {MenuRowKind::kCheck,     kLocateItem,         L"Locate byte on click", L"Ctrl+L",     'L',      false},
+    {MenuRowKind::kSeparator, -1,                  nullptr,                 nullptr,       0,        false},
+    {MenuRowKind::kRadio,     kZoom1Item,          L"Zoom 1x",              L"Ctrl+1",     '1',      true},
+    {MenuRowKind::kRadio,     kZoom2Item,          L"Zoom 2x",              L"Ctrl+2",     '2',      false},
+    {MenuRowKind::kRadio,     kZoom3Item,          L"Zoom 3x",              L"Ctrl+3",     '3',      false},
+};
+// clang-format on
 
 // Commands of the keyboard table: Tab and Shift+Tab move the focus between tab stops.
 constexpr WORD kFocusNextCommand = 64001;
@@ -30,6 +77,10 @@ constexpr std::int32_t kClientWidth = 255;
 constexpr std::int32_t kClientHeight = 240;
 
 constexpr DWORD kMainWindowStyle = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+
+// The scrollbar under the picture, at 1x; it moves down and stretches with the zoom.
+constexpr std::int32_t kScrollbarTop = kScreenHeight + 2;
+constexpr std::int32_t kScrollbarHeight = 20;
 
 // Lives at one address while its window exists: the window procedure reaches it through
 // the window's user data. Members are released in reverse order: the window before the
@@ -51,11 +102,16 @@ struct MainWindow {
 // nothing left registered, when the window cannot be created.
 bool OpenMainWindow(MainWindow& main, HINSTANCE instance, EventQueue& queue);
 
-// Attaches the menu bar with its "File" popup. False when the bar cannot be made; the
-// window then has no menu.
+// Attaches the menu bar with its "File" and "View" popups. False when the bar cannot be
+// made; the window then has no menu.
 bool BuildMainMenu(MainWindow& main);
 
 void SetMainTitle(const MainWindow& main, const Text& title);
+
+// Shows the picture `zoom` times enlarged: the client area grows by the picture's growth
+// (the same 255 of its 256 columns stay visible), the scrollbar moves under it at the new
+// width, and the window is pulled back onto the primary screen where it would leave it.
+void ZoomMainWindow(MainWindow& main, std::int32_t zoom);
 
 // Destroys the window with its menu and controls, then the keyboard table and the class.
 void CloseMainWindow(MainWindow& main);

@@ -12,6 +12,8 @@
 #include "next_event.h"
 #include "redraw.h"
 #include "sprite_file.h"
+#include "view_commands.h"
+#include "view_offset.h"
 #include "width_scrollbar.h"
 
 namespace pelorin {
@@ -38,11 +40,21 @@ void PaintBlack(CanvasPainter& painter) {
   EndPainting(painter);
 }
 
+// A new file is shown from its start: a title that named an offset into the last one would
+// now be wrong, so it goes back to the width alone. Unmoved, the title stays as it was.
+void ShowNewSourceTitle(ShellState& shell, std::int64_t offsetBefore) {
+  if (offsetBefore != 0 && shell.state->viewOffset == 0)
+    SetMainTitle(shell.main, ViewTitle(shell.state->stripWidth, 0));
+}
+
 void OnMenuItem(ShellState& shell, std::int32_t item) {
   switch (item) {
-    case kOpenItem:
+    case kOpenItem: {
+      const std::int64_t offsetBefore = shell.state->viewOffset;
       OpenSourceFile(*shell.state, shell.painter, shell.reportError);
+      ShowNewSourceTitle(shell, offsetBefore);
       break;
+    }
     case kFillItem:
       EnterFillColour(*shell.state, shell.painter, shell.reportError);
       break;
@@ -53,6 +65,7 @@ void OnMenuItem(ShellState& shell, std::int32_t item) {
       shell.quit = true;
       break;
     default:
+      RunViewCommand(shell, item);
       break;
   }
 }
@@ -61,7 +74,7 @@ void OnWidthChanged(ShellState& shell) {
   const std::int32_t position = ScrollbarPosition(shell.main.controls, kWidthScrollbarControl);
   if (position < kMinStripWidth) return;  // no scrollbar: the width stays
   shell.state->stripWidth = position;
-  SetMainTitle(shell.main, u"Pelorin," + DecimalText(position));
+  SetMainTitle(shell.main, ViewTitle(position, shell.state->viewOffset));
   Redraw(*shell.state, shell.painter);
 }
 
@@ -76,10 +89,14 @@ void Dispatch(ShellState& shell, EventKind kind) {
       break;
     case EventKind::Control:
       if (event.source == kWidthScrollbarControl) OnWidthChanged(shell);
+      if (event.source == kCanvasControl) LocateClickedByte(shell, event);
       break;
-    case EventKind::Drop:
+    case EventKind::Drop: {
+      const std::int64_t offsetBefore = shell.state->viewOffset;
       LoadDroppedFile(*shell.state, &event, shell.painter, shell.reportError);
+      ShowNewSourceTitle(shell, offsetBefore);
       break;
+    }
     default:
       break;
   }
@@ -97,8 +114,8 @@ bool StartShell(ShellState& shell, HINSTANCE instance, std::u16string_view comma
   // scrollbar the width stays 1.
   const HWND canvas =
       CreateCanvasView(shell.main.controls, kCanvasControl, 0, 0, kScreenWidth, kScreenHeight);
-  CreateWidthScrollbar(shell.main.controls, kWidthScrollbarControl, 0, 194, kClientWidth, 20,
-                       kMinStripWidth, kMaxStripWidth, 1);
+  CreateWidthScrollbar(shell.main.controls, kWidthScrollbarControl, 0, kScrollbarTop, kClientWidth,
+                       kScrollbarHeight, kMinStripWidth, kMaxStripWidth, 1);
   // Files dropped on the picture are taken as copies: the user's file stays where it was.
   EnableFileDrop(shell.queue, canvas, kCanvasControl, CF_HDROP, DROPEFFECT_COPY);
   shell.painter = CanvasViewPainter(canvas);
@@ -108,7 +125,7 @@ bool StartShell(ShellState& shell, HINSTANCE instance, std::u16string_view comma
   // The window and its menu are on the screen, so a failed load reports over them.
   if (ArgumentCount(commandLine) != 0) {
     shell.state->sourcePath = ArgumentAt(commandLine, 0);
-    LoadSprite(*shell.state, shell.painter, shell.reportError);
+    LoadSpriteAtOffset(*shell.state, shell.painter, shell.reportError, 0);
   }
   shell.quit = false;
   return true;

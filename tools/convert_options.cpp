@@ -22,6 +22,7 @@ enum class OptionId {
   kOutput,
   kQuiet,
   kGuessWidth,
+  kLocate,
   kHelp,
   kVersion
 };
@@ -45,6 +46,7 @@ constexpr OptionEntry kOptions[] = {
     {u'o', u"",         true,  OptionId::kOutput},
     {u'q', u"",         false, OptionId::kQuiet},
     {0,    u"guess-width", false, OptionId::kGuessWidth},
+    {0,    u"locate",   true,  OptionId::kLocate},
     {0,    u"help",     false, OptionId::kHelp},
     {0,    u"version",  false, OptionId::kVersion},
 };
@@ -150,6 +152,20 @@ Text ApplyOption(OptionId id, const Text& name, const Text& value, ConvertOption
     case OptionId::kGuessWidth:
       options.guessWidth = true;
       return {};
+    case OptionId::kLocate: {
+      const std::size_t comma = value.find(u',');
+      std::int64_t y = 0;
+      if (comma == Text::npos ||
+          !ReadWholeNumber(std::u16string_view{value}.substr(0, comma), false, kScreenWidth - 1,
+                           number) ||
+          !ReadWholeNumber(std::u16string_view{value}.substr(comma + 1), false, kScreenHeight - 1,
+                           y))
+        return name + u" takes a pixel X,Y of the 256 x 192 screen, not: " + value;
+      options.locate = true;
+      options.locateX = static_cast<std::int32_t>(number);
+      options.locateY = static_cast<std::int32_t>(y);
+      return {};
+    }
     case OptionId::kHelp:
       action = CommandAction::kHelp;
       return {};
@@ -163,7 +179,7 @@ Text ApplyOption(OptionId id, const Text& name, const Text& value, ConvertOption
 // The options that make no sense beside --sheet, which writes only the sheet at every width.
 bool ConflictsWithSheet(OptionId id) {
   return id == OptionId::kWidth || id == OptionId::kPng || id == OptionId::kPngOnly ||
-         id == OptionId::kOutput || id == OptionId::kGuessWidth;
+         id == OptionId::kOutput || id == OptionId::kGuessWidth || id == OptionId::kLocate;
 }
 
 CommandLine Mistake(Text text) {
@@ -263,6 +279,8 @@ Options:
       --guess-width print the likely widths of each FILE, best first, and write
                     nothing, as in FILE: 3 (also 6, 1); (unsure) follows when the
                     bytes do not tell
+      --locate X,Y  write nothing; print the position in FILE (offset included) of the
+                    byte shown at pixel X,Y, or "none" where no byte of it is shown
       --help        show this text and exit
       --version     show the version and exit
 

@@ -9,7 +9,7 @@
 
 namespace pelorin {
 
-constexpr std::int32_t kMaxScale = 4;  // a sheet at 4x is already 4,256 pixels wide
+constexpr std::int32_t kMaxScale = 4;      // a sheet at 4x is already 4,256 pixels wide
 constexpr std::int32_t kGuessedWidth = 0;  // -w auto: each file at the width guessed for it
 
 struct ConvertOptions {
@@ -23,6 +23,9 @@ struct ConvertOptions {
   Text outputFolder{};  // not empty: outputs go here instead of beside each input
   bool quiet = false;
   bool guessWidth = false;  // print each file's likely widths and write nothing
+  bool locate = false;      // print the file position shown at (locateX, locateY), write nothing
+  std::int32_t locateX = 0;
+  std::int32_t locateY = 0;
   std::vector<Text> files{};
 
   bool operator==(const ConvertOptions&) const = default;

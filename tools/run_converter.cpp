@@ -13,6 +13,7 @@
 #include "redraw.h"
 #include "sprite_file.h"
 #include "width_guess.h"
+#include "view_offset.h"
 
 namespace pelorin {
 
@@ -116,6 +117,16 @@ bool GuessWidth(const Text& input, const ConvertOptions& options, Messages& mess
   return true;
 }
 
+// --locate: the position shown at the pixel, one line per file; false when it cannot be read.
+bool LocateInFile(const Text& input, const ConvertOptions& options, Messages& messages) {
+  ConverterState state;
+  CanvasPainter noCanvas;
+  if (!LoadInput(state, noCanvas, options, input, messages)) return false;
+  const std::optional<std::int64_t> position = LocateByte(state, options.locateX, options.locateY);
+  messages.Output(position ? DecimalText(*position) : Text{u"none"});
+  return true;
+}
+
 int WriteSheet(const ConvertOptions& options, OutputGuard& guard, Messages& messages) {
   const Text& input = options.files.front();
   ConverterState state;
@@ -160,8 +171,10 @@ int RunConverter(const std::vector<Text>& arguments, const Console& console) {
 
   std::size_t failed = 0;
   for (std::size_t i = 0; i < options.files.size(); ++i) {
-    const bool done = options.guessWidth ? GuessWidth(options.files[i], options, messages)
-                                         : ConvertFile(options.files[i], options, guard, messages);
+    const Text& file = options.files[i];
+    const bool done = options.guessWidth ? GuessWidth(file, options, messages)
+                      : options.locate   ? LocateInFile(file, options, messages)
+                                         : ConvertFile(file, options, guard, messages);
     if (!done) ++failed;
     messages.Progress(i + 1);
   }

@@ -60,11 +60,9 @@ std::vector<std::uint8_t> RandomBytes(std::size_t count, std::uint32_t seed) {
   return bytes;
 }
 
-namespace {
 int HardwareLineAddress(int y) {
   return (y & 0xC0) << 5 | (y & 0x07) << 8 | (y & 0x38) << 2;
 }
-}  // namespace
 
 ScreenImage ReferenceScreen(const std::vector<std::uint8_t>& sprite, int width,
                             std::uint8_t fillAttribute) {
@@ -78,6 +76,17 @@ ScreenImage ReferenceScreen(const std::vector<std::uint8_t>& sprite, int width,
     if (target < screen.size()) screen[target] = sprite[k];
   }
   return screen;
+}
+
+std::vector<std::int64_t> ReferenceOwners(std::size_t length, int width) {
+  std::vector<std::int64_t> owners(kScreenBytes, -1);
+  for (std::size_t k = 0; k < length; ++k) {
+    const std::size_t row = k / width;
+    const std::size_t target =
+        HardwareLineAddress(static_cast<int>(row % 192)) + row / 192 * width + k % width;
+    if (target < owners.size()) owners[target] = static_cast<std::int64_t>(k);
+  }
+  return owners;
 }
 
 Rgb ReferenceColour(const ScreenImage& screen, int x, int y) {

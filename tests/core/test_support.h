@@ -52,10 +52,15 @@ void WriteBytes(const std::filesystem::path& path, const std::vector<std::uint8_
 std::vector<std::uint8_t> ReadBytes(const std::filesystem::path& path);
 std::vector<std::uint8_t> RandomBytes(std::size_t count, std::uint32_t seed);
 
+// The offset of line y's first pixel byte, from the hardware's bit layout.
+int HardwareLineAddress(int y);
 // The screen built byte by byte from the layout rule, with the line address taken from the
 // hardware's bit layout rather than from the program's table.
 ScreenImage ReferenceScreen(const std::vector<std::uint8_t>& sprite, int width,
                             std::uint8_t fillAttribute);
+// For each screen byte, the index of the sprite byte of `length` that the layout rule puts
+// there last, or -1 where none lands.
+std::vector<std::int64_t> ReferenceOwners(std::size_t length, int width);
 // The colour of pixel (x, y) of a screen, from the documented colour chart.
 Rgb ReferenceColour(const ScreenImage& screen, int x, int y);
 // How many of the 256 x 192 pixels of the buffer differ from the screen's colours.

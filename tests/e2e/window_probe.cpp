@@ -2,8 +2,10 @@
 // should show and save for a file (through the same core the program uses), and reports
 // where the program's window is and what its message box says.
 //
-//   window_probe reference FILE WIDTH ATTRIBUTE PICTURE.ppm SCREEN.scr
+//   window_probe reference FILE WIDTH ATTRIBUTE PICTURE.ppm SCREEN.scr [OFFSET]
+//   window_probe locate FILE WIDTH OFFSET X Y -> the file position shown at pixel X,Y
 //   window_probe client          -> "x y width height" of the main window's client area
+//   window_probe checked ID      -> "yes" or "no": the main window's menu item ID is checked
 //   window_probe message CAPTION -> the texts of that window's controls, and its owner
 //   window_probe field CAPTION ID -> the text of that window's control ID
 #include <windows.h>
@@ -11,11 +13,13 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
 
 #include "pixel_buffer.h"
 #include "redraw.h"
 #include "sprite_file.h"
+#include "view_offset.h"
 
 namespace {
 
@@ -45,7 +49,7 @@ bool WritePicture(const pelorin::PixelBuffer& buffer, const wchar_t* path) {
 }
 
 int Reference(const wchar_t* source, int width, int attribute, const wchar_t* picture,
-              const wchar_t* screen) {
+              const wchar_t* screen, long long offset) {
   pelorin::ConverterState state;
   state.stripWidth = width;
   state.fillAttribute = static_cast<std::uint8_t>(attribute);
@@ -54,13 +58,38 @@ int Reference(const wchar_t* source, int width, int attribute, const wchar_t* pi
   pelorin::CanvasPainter painter = pelorin::MemoryPainter(buffer);
   bool failed = false;
   const pelorin::ReportError report = [&failed](const Text&) { failed = true; };
-  pelorin::LoadSprite(state, painter, report);
+  pelorin::LoadSpriteAtOffset(state, painter, report, offset);
   if (failed || !WritePicture(buffer, picture)) return 1;
   // The screen file as Save writes it, under the name asked for.
   FILE* file = _wfopen(screen, L"wb");
   if (file == nullptr) return 1;
   std::fwrite(state.screen.data(), 1, state.screen.size(), file);
   return std::fclose(file) == 0 ? 0 : 1;
+}
+
+int Locate(const wchar_t* source, int width, long long offset, int x, int y) {
+  pelorin::ConverterState state;
+  state.stripWidth = width;
+  state.sourcePath = ArgumentText(source);
+  pelorin::CanvasPainter noCanvas;
+  bool failed = false;
+  pelorin::LoadSpriteAtOffset(
+      state, noCanvas, [&failed](const Text&) { failed = true; }, offset);
+  if (failed) return 1;
+  const std::optional<std::int64_t> position = pelorin::LocateByte(state, x, y);
+  if (position)
+    std::printf("%lld\n", static_cast<long long>(*position));
+  else
+    std::printf("none\n");
+  return 0;
+}
+
+int Checked(int id) {
+  const HWND main = FindWindowW(L"PelorinMainWindow", nullptr);
+  const HMENU menu = main != nullptr ? GetMenu(main) : nullptr;
+  if (menu == nullptr) return 1;
+  std::printf("%s\n", (GetMenuState(menu, id, MF_BYCOMMAND) & MF_CHECKED) ? "yes" : "no");
+  return 0;
 }
 
 int Client() {
@@ -115,16 +144,23 @@ int Field(const wchar_t* caption, int id) {
 
 int wmain(int argc, wchar_t** argv) {
   const std::wstring mode = argc > 1 ? argv[1] : L"";
-  if (mode == L"reference" && argc == 7)
+  if (mode == L"reference" && (argc == 7 || argc == 8))
     return Reference(argv[2], std::wcstol(argv[3], nullptr, 10), std::wcstol(argv[4], nullptr, 0),
-                     argv[5], argv[6]);
+                     argv[5], argv[6], argc == 8 ? std::wcstoll(argv[7], nullptr, 10) : 0);
+  if (mode == L"locate" && argc == 7)
+    return Locate(argv[2], std::wcstol(argv[3], nullptr, 10), std::wcstoll(argv[4], nullptr, 10),
+                  std::wcstol(argv[5], nullptr, 10), std::wcstol(argv[6], nullptr, 10));
+  if (mode == L"checked" && argc == 3) return Checked(std::wcstol(argv[2], nullptr, 10));
   if (mode == L"client" && argc == 2) return Client();
   if (mode == L"message" && argc == 3) return Message(argv[2]);
   if (mode == L"field" && argc == 4) return Field(argv[2], std::wcstol(argv[3], nullptr, 0));
-  std::fprintf(stderr,
-               "usage: window_probe reference FILE WIDTH ATTRIBUTE PICTURE.ppm SCREEN.scr\n"
-               "       window_probe client\n"
-               "       window_probe message CAPTION\n"
-               "       window_probe field CAPTION ID\n");
+  std::fprintf(
+      stderr,
+      "usage: window_probe reference FILE WIDTH ATTRIBUTE PICTURE.ppm SCREEN.scr [OFFSET]\n"
+      "       window_probe locate FILE WIDTH OFFSET X Y\n"
+      "       window_probe client\n"
+      "       window_probe checked ID\n"
+      "       window_probe message CAPTION\n"
+      "       window_probe field CAPTION ID\n");
   return 2;
 }

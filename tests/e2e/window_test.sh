@@ -4,7 +4,8 @@
 #
 #   window_test.sh SCENARIO PELORIN.exe window_probe.exe WORK_FOLDER [DRAG_SOURCE.exe]
 #
-# Scenarios: loaded-file, missing-file, open-file, fill-colour, cancel-dialogs, drop-files.
+# Scenarios: loaded-file, missing-file, open-file, fill-colour, cancel-dialogs, drop-files,
+# browse.
 # window_probe (built from the same core) computes the picture and screen file that the
 # program must show and save, and reads the program's windows from inside Wine. drop-files
 # drags with DRAG_SOURCE, the pelorin_drag_source test program. ctest sets WINEPREFIX and
@@ -88,25 +89,27 @@ make_sprites() {
   sprites_wine="$(winepath -w "$sprites")"
 }
 
-# reference WIDTH [ATTRIBUTE]: the core's picture and screen file for the sprite file at that
-# width and fill attribute (71, the program's first, if not given). Sets `picture` to the
-# visible 255 x 192 part of the picture and `screen` to the screen file.
+# reference WIDTH [ATTRIBUTE [OFFSET]]: the core's picture and screen file for the sprite file
+# at that width and fill attribute (71, the program's first, if not given), shown from the
+# offset (0 if not given). Sets `picture` to the visible 255 x 192 part of the picture,
+# `whole` to all of it, and `screen` to the screen file.
 reference() {
-  local width="$1" attribute="${2:-71}"
-  local name="$work/reference-$width-$attribute"
+  local width="$1" attribute="${2:-71}" offset="${3:-0}"
+  local name="$work/reference-$width-$attribute-$offset"
+  whole="$name.ppm"
   if [ ! -f "$name.visible.ppm" ]; then
     probe reference "$sprites_wine" "$width" "$attribute" "$(winepath -w "$name.ppm")" \
-      "$(winepath -w "$name.scr")" || fail "window_probe reference $width $attribute"
+      "$(winepath -w "$name.scr")" "$offset" || fail "window_probe reference $width $attribute $offset"
     convert "$name.ppm" -crop 255x192+0+0 +repage "$name.visible.ppm"
   fi
   picture="$name.visible.ppm"
   screen="$name.scr"
 }
 
-# expect_canvas WIDTH ATTRIBUTE WHAT: waits until the canvas shows the core's picture of the
-# sprite file at that width and fill attribute, every visible pixel.
+# expect_canvas WIDTH ATTRIBUTE WHAT [OFFSET]: waits until the canvas shows the core's picture
+# of the sprite file at that width and fill attribute, from the offset, every visible pixel.
 expect_canvas() {
-  reference "$1" "$2"
+  reference "$1" "$2" "${4:-0}"
   poll 10 canvas_shows "$picture" ||
     fail "$3: the canvas differs from the core's picture at width $1, attribute $2 by $(canvas_difference "$picture") pixels"
 }
@@ -161,9 +164,9 @@ choose_dialog() {
   fail "File item $1 did not open '$2'"
 }
 
-# save_and_compare WIDTH: File > Save; the screen file written beside the sprite file must be
-# the core's at that width, byte for byte. A lost key is retried after closing whatever is
-# open.
+# save_and_compare WIDTH [OFFSET]: File > Save; the screen file written beside the sprite file
+# must be the core's at that width and offset, byte for byte. A lost key is retried after
+# closing whatever is open.
 save_and_compare() {
   local saved="$sprites.scr" attempt
   for attempt in 1 2 3; do
@@ -172,7 +175,7 @@ save_and_compare() {
     xdotool key Escape Escape
   done
   poll 5 eval '[ "$(stat -c %s "$saved" 2>/dev/null)" = 6912 ]' || fail "Save wrote no 6,912-byte file"
-  reference "$1"
+  reference "$1" 71 "${2:-0}"
   cmp "$saved" "$screen" || fail "the saved screen differs from the core's"
 }
 
@@ -189,21 +192,21 @@ press_until_gone() {
 
 field_is() { [ "$(probe field "$1" "$2")" = "$3" ]; }
 
-# type_answer TEXT: in the input dialog, replaces what the field holds by TEXT as a user
-# does: End, BackSpace over the text, then the new text. The field is read back before
-# Return is pressed; a lost key is made good by doing it over.
+# type_answer TEXT [DIALOG]: in the input dialog (titled Title unless named), replaces what
+# the field holds by TEXT as a user does: End, BackSpace over the text, then the new text.
+# The field is read back before Return is pressed; a lost key is made good by doing it over.
 type_answer() {
-  local attempt current
+  local attempt current dialog="${2:-Title}"
   for attempt in 1 2 3; do
-    focus_named Title
+    focus_named "$dialog"
     xdotool key End
-    current="$(probe field Title 10)"
+    current="$(probe field "$dialog" 10)"
     [ -n "$current" ] && xdotool key --delay 30 --repeat "${#current}" BackSpace
     [ -n "$1" ] && xdotool type --delay 30 "$1"
-    poll 3 field_is Title 10 "$1" && break
+    poll 3 field_is "$dialog" 10 "$1" && break
   done
-  field_is Title 10 "$1" || fail "the entry field holds '$(probe field Title 10)', not '$1'"
-  press_until_gone Title Return
+  field_is "$dialog" 10 "$1" || fail "the entry field holds '$(probe field "$dialog" 10)', not '$1'"
+  press_until_gone "$dialog" Return
 }
 
 # point_at X Y: moves the pointer there. (xdotool's --sync waits for a motion, which never
@@ -448,6 +451,82 @@ drop_files() {
   close_with_alt_f4
 }
 
+# shortcut KEYS CHECK...: presses the keys in the main window until the check holds. The keys
+# are pressed again only when they changed nothing in the title (a lost key), so that a
+# command's wrong effect is never covered by a second one.
+shortcut() {
+  local keys="$1" attempt before
+  shift
+  for attempt in 1 2 3; do
+    before="$(xdotool getwindowname "$window")"
+    focus_window
+    xdotool key "$keys"
+    poll 5 "$@" && return 0
+    [ "$(xdotool getwindowname "$window")" = "$before" ] ||
+      fail "$keys: the title became $(xdotool getwindowname "$window")"
+  done
+  fail "$keys: $* never held"
+}
+
+checked() { [ "$(probe checked "$1")" = yes ]; }
+
+# A file loaded, then browsed from the keyboard: the shortcuts step by screen, byte and row
+# within the file, a typed $ offset goes there, Save writes what is shown, 2x zoom shows
+# every pixel twice across and down, and a click in locate mode names the byte under it.
+browse() {
+  # Random bytes, then the sprite sheet 6,912 bytes in: a screen's worth at width 2.
+  head -c 6912 /dev/urandom >"$sprites"
+  perl "$here/make_sprites.pl" >>"$sprites"
+  sprites_wine="$(winepath -w "$sprites")"
+  start_and_find "$sprites_wine"
+  step_width "Pelorin,2"
+
+  # One screen at width 2 is 16 strips of 192 rows: 6,144 bytes.
+  shortcut ctrl+Next title_is "Pelorin,2 @ 6144 (\$1800)"
+  expect_canvas 2 71 "Ctrl+PgDn" 6144
+  shortcut ctrl+Right title_is "Pelorin,2 @ 6145 (\$1801)"
+  shortcut ctrl+Down title_is "Pelorin,2 @ 6147 (\$1803)"
+  expect_canvas 2 71 "Ctrl+Right, Ctrl+Down" 6147
+  shortcut ctrl+Prior title_is "Pelorin,2 @ 3 (\$3)"
+  shortcut ctrl+Home title_is "Pelorin,2"
+  echo "Ctrl+PgDn, Right, Down, PgUp and Home moved the offset and the title"
+
+  shortcut ctrl+g window_named "Go to offset"
+  field_is "Go to offset" 10 0 || fail "Go to offset offers '$(probe field "Go to offset" 10)', not 0"
+  type_answer '$1B00' "Go to offset"
+  poll 10 title_is "Pelorin,2 @ 6912 (\$1B00)" || fail "title $(xdotool getwindowname "$window") after \$1B00"
+  expect_canvas 2 71 "\$1B00 typed" 6912
+  echo "\$1B00 typed into Go to offset showed the sprites from 6,912"
+
+  save_and_compare 2 6912
+  echo "File > Save wrote the screen as shown, from the offset, byte for byte"
+
+  shortcut ctrl+2 eval 'find_client && [ "$client_width" = 510 ]'
+  convert "$whole" -scale 200% -crop 510x384+0+0 +repage "$work/zoomed.ppm"
+  zoomed_shows() {
+    import -window root -crop "510x384+${client_x}+${client_y}" +repage -depth 8 "$work/canvas2.ppm"
+    [ "$(compare -metric AE "$work/canvas2.ppm" "$work/zoomed.ppm" null: 2>&1 || true)" = 0 ]
+  }
+  poll 10 zoomed_shows || fail "the 2x canvas differs from the core's picture doubled"
+  echo "Ctrl+2: every visible pixel of the canvas is the core's picture doubled"
+  if [ -n "${PELORIN_BROWSE_SCREENSHOT:-}" ]; then
+    import -window "$window" "$work/browse.png"
+    convert "$work/browse.png" -strip "PNG8:$PELORIN_BROWSE_SCREENSHOT"
+    echo "screenshot written to $PELORIN_BROWSE_SCREENSHOT"
+  fi
+
+  shortcut ctrl+l checked 13
+  local at
+  at="$(probe locate "$sprites_wine" 2 6912 12 20)"
+  [ "$at" != none ] || fail "nothing to locate at 12,20"
+  point_at $((client_x + 2 * 12 + 1)) $((client_y + 2 * 20 + 1))
+  xdotool click 1
+  poll 10 title_is "Pelorin,2 byte $at (\$$(printf %X "$at"))" ||
+    fail "title $(xdotool getwindowname "$window") after the click, not byte $at"
+  echo "a click on picture pixel 12,20 at 2x named byte $at"
+  close_with_alt_f4
+}
+
 case "$scenario" in
 loaded-file) loaded_file ;;
 missing-file) missing_file ;;
@@ -455,6 +534,7 @@ open-file) open_file ;;
 fill-colour) fill_colour ;;
 cancel-dialogs) cancel_dialogs ;;
 drop-files) drop_files ;;
+browse) browse ;;
 *) fail "unknown scenario $scenario" ;;
 esac
 echo "e2e passed: $scenario"

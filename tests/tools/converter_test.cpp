@@ -94,6 +94,35 @@ TEST(Converter, OffsetAtTheEndGivesTheBlankScreenAndSaysSo) {
   EXPECT_EQ(ReadBytes(input + u".scr"), Bytes(kScreenBytes, 0));
 }
 
+TEST(Converter, LocatePrintsTheFilePositionShownAtThePixelAndWritesNothing) {
+  ScratchFolder folder;
+  const Text input = folder.Path(u"sprite.bin");
+  WriteBytes(input, SampleBytes(700, 4));
+  // Width 2 from offset 5: pixel (8, 1) is byte 1 of row 1, sprite byte 3, file byte 8.
+  // Nothing of the 695 bytes reaches line 0's byte 31, nor line 1 from another file.
+  struct Case {
+    std::vector<Text> files;
+    Text pixel;
+    std::u16string output;
+    int exitCode;
+  };
+  const Case cases[] = {
+      {{input}, u"8,1", u"8\n", kExitConverted},
+      {{input}, u"255,0", u"none\n", kExitConverted},
+      {{input, folder.Path(u"missing.bin"), input}, u"15,1", u"8\n8\n", kExitSomeFailed},
+  };
+  for (const Case& c : cases) {
+    Text output, error;
+    const Console console{[&](const Text& text) { output += text; },
+                          [&](const Text& text) { error += text; }, false};
+    std::vector<Text> arguments{u"-w", u"2", u"--offset", u"5", u"--locate", c.pixel};
+    arguments.insert(arguments.end(), c.files.begin(), c.files.end());
+    EXPECT_EQ(RunConverter(arguments, console), c.exitCode) << TextToUtf8(c.pixel);
+    EXPECT_EQ(output, c.output) << TextToUtf8(c.pixel);
+  }
+  EXPECT_FALSE(std::filesystem::exists(FsPath(input + u".scr")));
+}
+
 // Each case makes its files and gives the arguments and the expected error stream. Every
 // case converts other.bin last, which must be written whatever else fails, and a file the
 // case marks as kept must still hold what it held.
