@@ -78,6 +78,36 @@ TEST(FillRectangle, StoresBlueGreenRedWithTheTopRowLast) {
   EXPECT_EQ(buffer.bytes[3 + 2], 0x56);
 }
 
+TEST(FillPixelByte, StoresWhatEightOnePixelFillsStore) {
+  // Inside the painting, at and across every edge, from an origin, rows stored either way.
+  const Rgb ink = 0x12FF7F, paper = 0x7F0034;
+  const PixelColours colours = MakePixelColours(ink, paper);
+  for (const bool bottomUp : {true, false}) {
+    for (const auto& [x, y] : {std::pair{0, 0},
+                               {8, 191},
+                               {101, 57},
+                               {248, 1},
+                               {250, 2},
+                               {-3, 3},
+                               {-8, 4},
+                               {256, 5},
+                               {0, -1},
+                               {0, 192}}) {
+      for (const unsigned bits : {0x00u, 0xFFu, 0x80u, 0x01u, 0xA5u, 0x15Au}) {
+        PixelBuffer byOne, byByte;
+        CanvasPainter one = MemoryPainter(byOne), eight = MemoryPainter(byByte);
+        ASSERT_TRUE(BeginPainting(one) && BeginPainting(eight));
+        one.painting.bottomUp = eight.painting.bottomUp = bottomUp;
+        one.painting.originX = eight.painting.originX = 2;
+        for (int m = 0; m < 8; ++m)
+          FillRectangle(one.painting, x + m - 2, y, 1, 1, bits & (0x80u >> m) ? ink : paper);
+        FillPixelByte(eight.painting, x - 2, y, bits, colours);
+        EXPECT_EQ(byByte.bytes, byOne.bytes) << x << "," << y << " bits " << bits;
+      }
+    }
+  }
+}
+
 TEST(FillRectangle, IgnoresTheTopByteOfTheColour) {
   PixelBuffer plain, tagged;
   CanvasPainter a = MemoryPainter(plain), b = MemoryPainter(tagged);
