@@ -2,7 +2,7 @@
 //
 // The painter is plain procedures over one record: the owner of the picture (the window's
 // canvas, or a pixel buffer in memory) supplies begin and end, and every fill in between is
-// the inline FillRectangle and FillPixelByte below, a few stores the compiler can see through.
+// the inline FillRectangle and FillPixelBytes below, a few stores the compiler can see through.
 #pragma once
 
 #include <bit>
@@ -98,7 +98,7 @@ inline void FillRectangle(CanvasPainting& painting, std::int32_t x, std::int32_t
 
 // The two colours of one screen byte's pixels, each as eight pixels are stored: blue, green,
 // red, eight times over, in three 64-bit words (the first pixel in the lowest byte). Made
-// once for each pair of colours, so that FillPixelByte only chooses between them.
+// once for each pair of colours, so that FillPixelBytes only chooses between them.
 struct PixelColours {
   std::array<std::uint64_t, 3> paper{};
   std::array<std::uint64_t, 3> difference{};  // ink XOR paper
@@ -138,34 +138,40 @@ constexpr Rgb StoredColour(std::uint64_t word) {
 
 }  // namespace painting_detail
 
-// FillPixelByte pixel by pixel: at the painting's edges, and on hosts that store the words'
+// FillPixelBytes pixel by pixel: at the painting's edges, and on hosts that store the words'
 // bytes the other way round. Out of line and given a copy of the painting, so that the fast
 // path's stores cannot be taken to change the painting: it stays in registers.
-void FillPixelByteClipped(CanvasPainting painting, std::int32_t x, std::int32_t y, unsigned bits,
-                          const PixelColours& colours);
+void FillPixelBytesClipped(CanvasPainting painting, std::int32_t x, std::int32_t y,
+                           const std::uint8_t* bits, const PixelColours* const* colours,
+                           std::int32_t count);
 
-// Paints the eight pixels of one screen byte, from (x, y) to the right: bit 7 first, a set bit
-// in ink, a clear one in paper. The same pixels as eight one-pixel FillRectangle calls, but
-// inside the painting they are stored as three words, chosen by mask, not by branch.
-inline void FillPixelByte(CanvasPainting& painting, std::int32_t x, std::int32_t y, unsigned bits,
-                          const PixelColours& colours) {
-  if (painting.pixels == nullptr) return;
-  bits &= 0xFF;
+// Paints `count` screen bytes side by side, from (x, y) to the right, eight pixels each: bit 7
+// first, a set bit in the ink of the byte's colours (colours[i] for bits[i]), a clear one in
+// their paper. The same pixels as one-pixel FillRectangle calls, but a run that lies inside
+// the painting is clipped once and stored three words a byte, chosen by mask, not by branch.
+inline void FillPixelBytes(CanvasPainting& painting, std::int32_t x, std::int32_t y,
+                           const std::uint8_t* bits, const PixelColours* const* colours,
+                           std::int32_t count) {
+  if (painting.pixels == nullptr || count <= 0) return;
   const std::int64_t left = std::int64_t{x} + painting.originX;
   const std::int64_t top = std::int64_t{y} + painting.originY;
   if constexpr (std::endian::native == std::endian::little) {
-    if (left >= 0 && left + 8 <= painting.width && top >= 0 && top < painting.height) {
+    if (left >= 0 && left + 8 * std::int64_t{count} <= painting.width && top >= 0 &&
+        top < painting.height) {
       const std::int64_t stored = painting.bottomUp ? painting.height - 1 - top : top;
       std::uint8_t* p = painting.pixels + stored * painting.stride + left * 3;
-      const std::array<std::uint64_t, 3>& mask = painting_detail::kInkMasks[bits];
-      for (int i = 0; i < 3; ++i) {
-        const std::uint64_t word = colours.paper[i] ^ (colours.difference[i] & mask[i]);
-        std::memcpy(p + 8 * i, &word, sizeof word);
+      for (std::int32_t i = 0; i < count; ++i, p += 24) {
+        const std::array<std::uint64_t, 3>& mask = painting_detail::kInkMasks[bits[i]];
+        const PixelColours& pair = *colours[i];
+        for (int w = 0; w < 3; ++w) {
+          const std::uint64_t word = pair.paper[w] ^ (pair.difference[w] & mask[w]);
+          std::memcpy(p + 8 * w, &word, sizeof word);
+        }
       }
       return;
     }
   }
-  FillPixelByteClipped(painting, x, y, bits, colours);
+  FillPixelBytesClipped(painting, x, y, bits, colours, count);
 }
 
 }  // namespace pelorin

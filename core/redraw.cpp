@@ -27,7 +27,7 @@ constexpr std::array<PixelColours, 256> MakeAttributeColours() {
   return colours;
 }
 
-// The ink and paper of every attribute byte, ready for FillPixelByte.
+// The ink and paper of every attribute byte, ready for FillPixelBytes.
 constexpr std::array<PixelColours, 256> AttributeColours = MakeAttributeColours();
 
 // Copies n bytes, at most 32, as two fixed-size copies that may overlap: one sprite row in a
@@ -98,12 +98,14 @@ void PaintScreen(const ScreenImage& screen, CanvasPainter& painter) {
   // A local copy of the record: the pixel stores (bytes, which may alias anything) cannot
   // then force the compiler to reload the record after every pixel.
   CanvasPainting painting = painter.painting;
+  std::array<const PixelColours*, kBytesPerLine> cellColours{};
   for (int y = 0; y < kScreenHeight; ++y) {
-    const std::uint8_t* pixelRow = screen.data() + LineAddressTable[y];
-    const std::uint8_t* attributeRow = screen.data() + AttributeOffset(y, 0);
-    for (int x = 0; x < kBytesPerLine; ++x) {
-      FillPixelByte(painting, 8 * x, y, pixelRow[x], AttributeColours[attributeRow[x]]);
+    if (y % 8 == 0) {  // the eight lines of a cell row share its attributes
+      const std::uint8_t* attributeRow = screen.data() + AttributeOffset(y, 0);
+      for (int x = 0; x < kBytesPerLine; ++x) cellColours[x] = &AttributeColours[attributeRow[x]];
     }
+    FillPixelBytes(painting, 0, y, screen.data() + LineAddressTable[y], cellColours.data(),
+                   kBytesPerLine);
   }
   painter.painting = painting;
   EndPainting(painter);
