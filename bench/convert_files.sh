@@ -2,11 +2,15 @@
 # Times pelorin-convert as a whole process: a batch of screen-sized files in one invocation
 # against cp of the same files in the same run, and one huge file against one small one.
 #   bench/convert_files.sh [CONVERTER] [FILES] [ROUNDS]
+#   bench/convert_files.sh --quick      10 files, one round: proves that it runs
 # CONVERTER defaults to build/native/pelorin-convert, FILES to 1000, ROUNDS to 7. Each
 # round writes into fresh folders and alternates which of the two goes first; the figures
 # are medians, after one round that is not counted (it warms the caches).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+if [ "${1:-}" = --quick ]; then
+  set -- "$root/build/native/pelorin-convert" 10 1
+fi
 converter=${1:-$root/build/native/pelorin-convert}
 count=${2:-1000}
 rounds=${3:-7}

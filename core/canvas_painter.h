@@ -2,10 +2,12 @@
 //
 // The painter is plain procedures over one record: the owner of the picture (the window's
 // canvas, or a pixel buffer in memory) supplies begin and end, and every fill in between is
-// the inline FillRectangle below, a few byte stores the compiler can see through.
+// the inline FillRectangle and FillPixelBytes below, a few stores the compiler can see through.
 #pragma once
 
+#include <bit>
 #include <cstdint>
+#include <cstring>
 
 #include "screen.h"
 
@@ -92,6 +94,84 @@ inline void FillRectangle(CanvasPainting& painting, std::int32_t x, std::int32_t
       p[2] = painting.red;
     }
   }
+}
+
+// The two colours of one screen byte's pixels, each as eight pixels are stored: blue, green,
+// red, eight times over, in three 64-bit words (the first pixel in the lowest byte). Made
+// once for each pair of colours, so that FillPixelBytes only chooses between them.
+struct PixelColours {
+  std::array<std::uint64_t, 3> paper{};
+  std::array<std::uint64_t, 3> difference{};  // ink XOR paper
+};
+
+constexpr std::array<std::uint64_t, 3> EightPixels(Rgb colour) {
+  const std::uint64_t s = (colour & 0xFF) << 16 | (colour & 0xFF00) | (colour >> 16 & 0xFF);
+  return {s | s << 24 | s << 48, s >> 16 | s << 8 | s << 32 | s << 56, s >> 8 | s << 16 | s << 40};
+}
+
+constexpr PixelColours MakePixelColours(Rgb ink, Rgb paper) {
+  const std::array<std::uint64_t, 3> inks = EightPixels(ink);
+  PixelColours colours;
+  colours.paper = EightPixels(paper);
+  for (int i = 0; i < 3; ++i) colours.difference[i] = inks[i] ^ colours.paper[i];
+  return colours;
+}
+
+namespace painting_detail {
+
+// For each screen byte, the stored bytes of its eight pixels that take the ink: all ones
+// where the bit (from bit 7, the leftmost pixel, down) is set.
+constexpr std::array<std::array<std::uint64_t, 3>, 256> MakeInkMasks() {
+  std::array<std::array<std::uint64_t, 3>, 256> masks{};
+  for (unsigned bits = 0; bits < 256; ++bits)
+    for (unsigned byte = 0; byte < 24; ++byte)
+      if (bits & (0x80u >> (byte / 3)))
+        masks[bits][byte / 8] |= std::uint64_t{0xFF} << (byte % 8 * 8);
+  return masks;
+}
+
+inline constexpr std::array<std::array<std::uint64_t, 3>, 256> kInkMasks = MakeInkMasks();
+
+constexpr Rgb StoredColour(std::uint64_t word) {
+  return static_cast<Rgb>((word >> 16 & 0xFF) | (word & 0xFF00) | (word & 0xFF) << 16);
+}
+
+}  // namespace painting_detail
+
+// FillPixelBytes pixel by pixel: at the painting's edges, and on hosts that store the words'
+// bytes the other way round. Out of line and given a copy of the painting, so that the fast
+// path's stores cannot be taken to change the painting: it stays in registers.
+void FillPixelBytesClipped(CanvasPainting painting, std::int32_t x, std::int32_t y,
+                           const std::uint8_t* bits, const PixelColours* const* colours,
+                           std::int32_t count);
+
+// Paints `count` screen bytes side by side, from (x, y) to the right, eight pixels each: bit 7
+// first, a set bit in the ink of the byte's colours (colours[i] for bits[i]), a clear one in
+// their paper. The same pixels as one-pixel FillRectangle calls, but a run that lies inside
+// the painting is clipped once and stored three words a byte, chosen by mask, not by branch.
+inline void FillPixelBytes(CanvasPainting& painting, std::int32_t x, std::int32_t y,
+                           const std::uint8_t* bits, const PixelColours* const* colours,
+                           std::int32_t count) {
+  if (painting.pixels == nullptr || count <= 0) return;
+  const std::int64_t left = std::int64_t{x} + painting.originX;
+  const std::int64_t top = std::int64_t{y} + painting.originY;
+  if constexpr (std::endian::native == std::endian::little) {
+    if (left >= 0 && left + 8 * std::int64_t{count} <= painting.width && top >= 0 &&
+        top < painting.height) {
+      const std::int64_t stored = painting.bottomUp ? painting.height - 1 - top : top;
+      std::uint8_t* p = painting.pixels + stored * painting.stride + left * 3;
+      for (std::int32_t i = 0; i < count; ++i, p += 24) {
+        const std::array<std::uint64_t, 3>& mask = painting_detail::kInkMasks[bits[i]];
+        const PixelColours& pair = *colours[i];
+        for (int w = 0; w < 3; ++w) {
+          const std::uint64_t word = pair.paper[w] ^ (pair.difference[w] & mask[w]);
+          std::memcpy(p + 8 * w, &word, sizeof word);
+        }
+      }
+      return;
+    }
+  }
+  FillPixelBytesClipped(painting, x, y, bits, colours, count);
 }
 
 }  // namespace pelorin

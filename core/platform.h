@@ -57,8 +57,12 @@ class File {
 
 // An existing regular file, shared with readers only. Closed when it cannot be opened.
 File OpenForReading(const Text& path);
-// The file emptied or made anew, for writing. Closed when it cannot be made.
+// The file emptied or made anew, for writing. Closed when it cannot be made, or when the
+// path names anything but a regular file (a FIFO, a device).
 File CreateForWriting(const Text& path);
+
+// Whether the path names a folder (a directory, or the root of a drive).
+bool IsFolder(const Text& path);
 
 // Which file a path reaches, whatever its spelling: two paths give the same identity only
 // when they reach the same file (through links, "." and "..", or letter case where the file

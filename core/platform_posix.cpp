@@ -1,6 +1,6 @@
 // platform_posix.cpp: file access and upper-casing on POSIX systems. Paths are UTF-16 in
-// the core and UTF-8 bytes here. Only regular files are read: a directory, a FIFO or a
-// device answers as no file, and nothing here ever blocks waiting for a writer or reader.
+// the core and UTF-8 bytes here. Only regular files are read or written: a directory, a FIFO
+// or a device answers as no file, and nothing here ever blocks waiting for a writer or reader.
 #include <cerrno>
 #include <clocale>
 #include <cwctype>
@@ -57,9 +57,18 @@ File OpenForReading(const Text& path) {
 }
 
 File CreateForWriting(const Text& path) {
+  // A FIFO would take the bytes and pass them to whoever reads it, or to no one; a device
+  // is not ours to write. Neither is opened, and what is opened must still be a file.
+  std::string bytes;
+  struct stat info;
+  if (FileSystemPath(path, bytes) && ::stat(bytes.c_str(), &info) == 0 && !S_ISREG(info.st_mode))
+    return File{};
   int fd = OpenPath(path, O_RDWR | O_CREAT | O_TRUNC);
   if (fd < 0) fd = OpenPath(path, O_WRONLY | O_TRUNC);
-  return fd < 0 ? File{} : File{fd};
+  if (fd < 0) return File{};
+  File file{fd};
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) return File{};
+  return file;
 }
 
 std::int64_t File::Read(void* buffer, std::int32_t n) {
@@ -102,6 +111,12 @@ bool File::Close() {
   handle_ = kClosed;
   // After EINTR the descriptor is already released on Linux: never close it twice.
   return ::close(fd) == 0 || errno == EINTR;
+}
+
+bool IsFolder(const Text& path) {
+  std::string bytes;
+  struct stat info;
+  return FileSystemPath(path, bytes) && ::stat(bytes.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
 std::optional<FileIdentity> QueryFileIdentity(const Text& path) {

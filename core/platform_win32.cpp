@@ -111,6 +111,12 @@ bool File::Close() {
   return CloseHandle(handle) != 0;
 }
 
+bool IsFolder(const Text& path) {
+  if (!CanNameFile(path)) return false;
+  const DWORD attributes = GetFileAttributesW(WideText(path));
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
 std::optional<FileIdentity> QueryFileIdentity(const Text& path) {
   if (!CanNameFile(path)) return std::nullopt;
   // No access asked and every sharing allowed: the file is only looked at, and a file that

@@ -21,6 +21,35 @@ constexpr std::array<std::int32_t, kMaxStripWidth + 1> MakeVisibleSprite() {
 // How many leading sprite bytes can land on the screen, for each strip width.
 constexpr std::array<std::int32_t, kMaxStripWidth + 1> VisibleSprite = MakeVisibleSprite();
 
+constexpr std::array<PixelColours, 256> MakeAttributeColours() {
+  std::array<PixelColours, 256> colours{};
+  for (unsigned a = 0; a < 256; ++a) colours[a] = MakePixelColours(InkTable[a], PaperTable[a]);
+  return colours;
+}
+
+// The ink and paper of every attribute byte, ready for FillPixelBytes.
+constexpr std::array<PixelColours, 256> AttributeColours = MakeAttributeColours();
+
+// Copies n bytes, at most 32, as two fixed-size copies that may overlap: one sprite row in a
+// few moves, where a byte loop or a call to memcpy costs more than the row itself.
+inline void CopyRow(std::uint8_t* to, const std::uint8_t* from, std::int64_t n) {
+  const auto twice = [&]<std::size_t size>() {
+    std::memcpy(to, from, size);
+    std::memcpy(to + n - size, from + n - size, size);
+  };
+  if (n >= 16) {
+    twice.operator()<16>();
+  } else if (n >= 8) {
+    twice.operator()<8>();
+  } else if (n >= 4) {
+    twice.operator()<4>();
+  } else if (n >= 2) {
+    twice.operator()<2>();
+  } else if (n == 1) {
+    *to = *from;
+  }
+}
+
 }  // namespace
 
 void PlaceSprite(ConverterState& state) {
@@ -56,8 +85,7 @@ void PlaceSprite(ConverterState& state) {
       const std::int32_t target = LineAddressTable[line] + stripOffset;
       const std::int64_t count = std::min<std::int64_t>(width, length - j);
       const std::int64_t fits = std::clamp<std::int64_t>(kScreenBytes - target, 0, count);
-      // At most 31 bytes: a plain loop beats a call to memcpy.
-      for (std::int64_t i = 0; i < fits; ++i) screen[target + i] = source[j + i];
+      CopyRow(screen + target, source + j, fits);
       j += count;
     }
   }
@@ -70,17 +98,14 @@ void PaintScreen(const ScreenImage& screen, CanvasPainter& painter) {
   // A local copy of the record: the pixel stores (bytes, which may alias anything) cannot
   // then force the compiler to reload the record after every pixel.
   CanvasPainting painting = painter.painting;
+  std::array<const PixelColours*, kBytesPerLine> cellColours{};
   for (int y = 0; y < kScreenHeight; ++y) {
-    const std::uint8_t* pixelRow = screen.data() + LineAddressTable[y];
-    const std::uint8_t* attributeRow = screen.data() + AttributeOffset(y, 0);
-    for (int x = 0; x < kBytesPerLine; ++x) {
-      const unsigned pixels = pixelRow[x];
-      const Rgb ink = InkTable[attributeRow[x]];
-      const Rgb paper = PaperTable[attributeRow[x]];
-      for (int m = 0; m < 8; ++m) {
-        FillRectangle(painting, 8 * x + m, y, 1, 1, (pixels & (0x80u >> m)) ? ink : paper);
-      }
+    if (y % 8 == 0) {  // the eight lines of a cell row share its attributes
+      const std::uint8_t* attributeRow = screen.data() + AttributeOffset(y, 0);
+      for (int x = 0; x < kBytesPerLine; ++x) cellColours[x] = &AttributeColours[attributeRow[x]];
     }
+    FillPixelBytes(painting, 0, y, screen.data() + LineAddressTable[y], cellColours.data(),
+                   kBytesPerLine);
   }
   painter.painting = painting;
   EndPainting(painter);

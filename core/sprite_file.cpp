@@ -28,7 +28,10 @@ bool ReadSprite(ConverterState& state) {
   const std::int64_t size = platform::QueryFileSize(state.sourcePath);
   platform::File file = platform::OpenForReading(state.sourcePath);
   if (!file.IsOpen()) return false;
-  if (offset > 0 && !file.Seek(offset)) return false;
+  // Past the end is past the end, however far: nothing is read, and no seek is asked that
+  // the platform might refuse for its size.
+  const bool pastTheEnd = size >= 0 && offset >= size;
+  if (offset > 0 && !pastTheEnd && !file.Seek(offset)) return false;
 
   // Only the first SpriteReadBound bytes can ever reach the screen. A size the query could
   // not give (a long path, a device name, 2 GiB or more) is no reason to refuse a file that

@@ -159,9 +159,11 @@ int RunConverter(const std::vector<Text>& arguments, const Console& console) {
   }
 
   const ConvertOptions& options = line.options;
-  if (!options.outputFolder.empty() &&
-      platform::QueryFileSize(options.outputFolder) != platform::kNotAFile) {
-    console.error(u"pelorin-convert: no such folder: " + options.outputFolder + u"\n");
+  // A wrong -o is a wrong command line: refused before any file is tried.
+  if (!options.outputFolder.empty() && !platform::IsFolder(options.outputFolder)) {
+    const bool exists = platform::QueryFileSize(options.outputFolder) != platform::kNoSuchFile;
+    console.error(u"pelorin-convert: " + Text{exists ? u"not a folder: " : u"no such folder: "} +
+                  options.outputFolder + u"\n");
     return kExitBadCommandLine;
   }
 

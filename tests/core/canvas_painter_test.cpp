@@ -1,6 +1,7 @@
 // Tests of the painting record: clipping, negative sizes, colour bytes and row order.
 #include <climits>
 #include <string>
+#include <tuple>
 
 #include <gtest/gtest.h>
 
@@ -76,6 +77,44 @@ TEST(FillRectangle, StoresBlueGreenRedWithTheTopRowLast) {
   EXPECT_EQ(buffer.bytes[3 + 0], 0x12);  // bottom row first in memory; blue first
   EXPECT_EQ(buffer.bytes[3 + 1], 0x34);
   EXPECT_EQ(buffer.bytes[3 + 2], 0x56);
+}
+
+TEST(FillPixelBytes, StoresWhatOnePixelFillsStore) {
+  // Runs inside the painting, at and across every edge, from an origin, rows stored either
+  // way; each byte in its own colours.
+  const std::uint8_t bits[] = {0x00, 0xFF, 0x80, 0x01, 0xA5, 0x5A};
+  const Rgb inks[] = {0x12FF7F, 0xFFFFFF, 0, 0x7F0000, 0x00FF00, 0x0000FF};
+  const Rgb papers[] = {0x7F0034, 0, 0xFFFFFF, 0x007F7F, 0x0000FF, 0x00FF00};
+  PixelColours pairs[6];
+  const PixelColours* colours[6];
+  for (int i = 0; i < 6; ++i) {
+    pairs[i] = MakePixelColours(inks[i], papers[i]);
+    colours[i] = &pairs[i];
+  }
+  for (const bool bottomUp : {true, false}) {
+    for (const auto& [x, y, count] : {std::tuple{0, 0, 6},
+                                      {8, 191, 1},
+                                      {101, 57, 3},
+                                      {208, 1, 6},
+                                      {210, 2, 6},
+                                      {-3, 3, 2},
+                                      {-8, 4, 1},
+                                      {256, 5, 1},
+                                      {0, -1, 6},
+                                      {0, 192, 6}}) {
+      PixelBuffer byPixel, byByte;
+      CanvasPainter one = MemoryPainter(byPixel), eight = MemoryPainter(byByte);
+      ASSERT_TRUE(BeginPainting(one) && BeginPainting(eight));
+      one.painting.bottomUp = eight.painting.bottomUp = bottomUp;
+      one.painting.originX = eight.painting.originX = 2;
+      for (int i = 0; i < count; ++i)
+        for (int m = 0; m < 8; ++m)
+          FillRectangle(one.painting, x - 2 + 8 * i + m, y, 1, 1,
+                        bits[i] & (0x80u >> m) ? inks[i] : papers[i]);
+      FillPixelBytes(eight.painting, x - 2, y, bits, colours, count);
+      EXPECT_EQ(byByte.bytes, byPixel.bytes) << x << "," << y << " x " << count;
+    }
+  }
 }
 
 TEST(FillRectangle, IgnoresTheTopByteOfTheColour) {

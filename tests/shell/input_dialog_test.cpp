@@ -193,19 +193,36 @@ TEST_F(InputDialogTest, IsLaidOutAsDesigned) {
   EXPECT_EQ(seen.focus, seen.field);
 }
 
+// Posts a caret position to the field and waits until the field has it: every message posted
+// to the dialog's thread before it has then been handled. (A sent message proves nothing: it
+// is handled before any posted one.)
+bool HandledUpTo(HWND field, DWORD caret) {
+  PostMessageW(field, EM_SETSEL, caret, caret);
+  return WaitUntil([&] {
+    DWORD start = 0, end = 0;
+    SendMessageW(field, EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+                 reinterpret_cast<LPARAM>(&end));
+    return start == caret && end == caret;
+  });
+}
+
 TEST_F(InputDialogTest, TabLeavesTheFocusInTheField) {
   HWND focus = nullptr;
   HWND field = nullptr;
+  bool handled = false;
   Show([&](HWND dialog, HWND entry) {
     field = entry;
     PostKey(entry, VK_TAB);
-    SendMessageW(dialog, WM_NULL, 0, 0);  // the key has been handled
+    // The first mark is handled after the key; the second after the character that the
+    // key's translation posted behind the first.
+    handled = HandledUpTo(entry, 1) && HandledUpTo(entry, 2);
     GUITHREADINFO thread{};
     thread.cbSize = sizeof thread;
     GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &thread);
     focus = thread.hwndFocus;
     PostKey(entry, VK_ESCAPE);
   });
+  EXPECT_TRUE(handled) << "the key was never handled";
   EXPECT_EQ(focus, field);
 }
 

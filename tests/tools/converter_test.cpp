@@ -2,6 +2,10 @@
 // offset, the refusals and error paths, and what reaches the error stream.
 #include <functional>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 #include <gtest/gtest.h>
 
 #include "run_converter.h"
@@ -83,15 +87,18 @@ TEST(Converter, OffsetSkipsTheHeader) {
   }
 }
 
-TEST(Converter, OffsetAtTheEndGivesTheBlankScreenAndSaysSo) {
-  ScratchFolder folder;
-  const Text input = folder.Path(u"header-only.bin");
-  WriteBytes(input, SampleBytes(500, 3));
-  const Result result = Convert({u"--offset", u"500", input});
-  EXPECT_EQ(result.exitCode, kExitConverted);
-  EXPECT_EQ(result.error, "pelorin-convert: warning: no sprite bytes, the screen is blank: " +
-                              TextToUtf8(input) + "\n");
-  EXPECT_EQ(ReadBytes(input + u".scr"), Bytes(kScreenBytes, 0));
+TEST(Converter, OffsetAtOrPastTheEndGivesTheBlankScreenAndSaysSo) {
+  // The largest offset is past what any file system can seek to.
+  for (const Text offset : {u"500", u"2000", u"$7FFFFFFFFFFFFFFF"}) {
+    ScratchFolder folder;
+    const Text input = folder.Path(u"header-only.bin");
+    WriteBytes(input, SampleBytes(500, 3));
+    const Result result = Convert({u"--offset", offset, input});
+    EXPECT_EQ(result.exitCode, kExitConverted) << TextToUtf8(offset);
+    EXPECT_EQ(result.error, "pelorin-convert: warning: no sprite bytes, the screen is blank: " +
+                                TextToUtf8(input) + "\n");
+    EXPECT_EQ(ReadBytes(input + u".scr"), Bytes(kScreenBytes, 0));
+  }
 }
 
 TEST(Converter, LocatePrintsTheFilePositionShownAtThePixelAndWritesNothing) {
@@ -237,6 +244,29 @@ const ErrorCase kErrorCases[] = {
                        Line("no such folder: " + Utf8(f.Path(u"nowhere")))};
      },
      kExitBadCommandLine, nullptr},
+    {"a file as the output folder",
+     [](const ScratchFolder& f) {
+       WriteBytes(f.Path(u"kept.bin"), kKept);
+       return Arranged{{u"-o", f.Path(u"kept.bin")},
+                       Line("not a folder: " + Utf8(f.Path(u"kept.bin")))};
+     },
+     kExitBadCommandLine, u"kept.bin"},
+#ifndef _WIN32
+    {"a device as the output folder",
+     [](const ScratchFolder&) {
+       return Arranged{{u"-o", u"/dev/null"}, Line("not a folder: /dev/null")};
+     },
+     kExitBadCommandLine, nullptr},
+    {"a FIFO in the screen file's place",  // would take the screen and keep none of it
+     [](const ScratchFolder& f) {
+       WriteBytes(f.Path(u"a.bin"), SampleBytes(10, 1));
+       mkfifo((f.root / "a.bin.scr").c_str(), 0600);
+       return Arranged{
+           {f.Path(u"a.bin")},
+           Line("error writing: " + Utf8(f.Path(u"a.bin.scr"))) + Line("1 of 2 files failed")};
+     },
+     kExitSomeFailed, nullptr},
+#endif
 };
 
 TEST(Converter, ReportsEachFailureAndConvertsTheOtherFiles) {
