@@ -51,6 +51,8 @@ struct ViewMenuRow {
 
 // clang-format off
 inline constexpr ViewMenuRow kViewMenu[] = {
+    {MenuRowKind::kCommand,   kGuessWidthItem,     L"Guess width",          L"Ctrl+W",     'W',      false},
+    {MenuRowKind::kSeparator, -1,                  nullptr,                 nullptr,       0,        false},
     {MenuRowKind::kCommand,   kNextScreenItem,     L"Next screen",          L"Ctrl+PgDn",  VK_NEXT,  false},
     {MenuRowKind::kCommand,   kPreviousScreenItem, L"Previous screen",      L"Ctrl+PgUp",  VK_PRIOR, false},
     {MenuRowKind::kCommand,   kNextRowItem,        L"Next row",             L"Ctrl+Down",  VK_DOWN,  false},

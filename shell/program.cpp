@@ -14,6 +14,7 @@
 #include "sprite_file.h"
 #include "view_commands.h"
 #include "view_offset.h"
+#include "width_guess.h"
 #include "width_scrollbar.h"
 
 namespace pelorin {
@@ -47,6 +48,14 @@ void ShowNewSourceTitle(ShellState& shell, std::int64_t offsetBefore) {
     SetMainTitle(shell.main, ViewTitle(shell.state->stripWidth, 0));
 }
 
+void OnWidthChanged(ShellState& shell) {
+  const std::int32_t position = ScrollbarPosition(shell.main.controls, kWidthScrollbarControl);
+  if (position < kMinStripWidth) return;  // no scrollbar: the width stays
+  shell.state->stripWidth = position;
+  SetMainTitle(shell.main, ViewTitle(position, shell.state->viewOffset));
+  Redraw(*shell.state, shell.painter);
+}
+
 void OnMenuItem(ShellState& shell, std::int32_t item) {
   switch (item) {
     case kOpenItem: {
@@ -64,18 +73,17 @@ void OnMenuItem(ShellState& shell, std::int32_t item) {
     case kQuitItem:
       shell.quit = true;
       break;
+    case kGuessWidthItem:
+      // As if the user had moved the scrollbar to the guessed width.
+      if (shell.state->sourcePath.empty()) break;
+      SetScrollbarPosition(shell.main.controls, kWidthScrollbarControl,
+                           GuessStripWidth(*shell.state).ranked[0]);
+      OnWidthChanged(shell);
+      break;
     default:
       RunViewCommand(shell, item);
       break;
   }
-}
-
-void OnWidthChanged(ShellState& shell) {
-  const std::int32_t position = ScrollbarPosition(shell.main.controls, kWidthScrollbarControl);
-  if (position < kMinStripWidth) return;  // no scrollbar: the width stays
-  shell.state->stripWidth = position;
-  SetMainTitle(shell.main, ViewTitle(position, shell.state->viewOffset));
-  Redraw(*shell.state, shell.painter);
 }
 
 void Dispatch(ShellState& shell, EventKind kind) {

@@ -47,11 +47,32 @@ LRESULT HandleWidthScroll(ControlRegistry& controls, std::int32_t number, std::i
   return 0;
 }
 
-std::int32_t ScrollbarPosition(const ControlRegistry& controls, std::int32_t number) {
+namespace {
+
+HWND ScrollbarWindow(const ControlRegistry& controls, std::int32_t number) {
   const HWND bar = ControlWindow(controls, number);
   if (bar == nullptr ||
       controls.entries[static_cast<std::size_t>(number)].kind != ControlKind::Scrollbar)
-    return 0;
+    return nullptr;
+  return bar;
+}
+
+}  // namespace
+
+void SetScrollbarPosition(const ControlRegistry& controls, std::int32_t number,
+                          std::int32_t position) {
+  const HWND bar = ScrollbarWindow(controls, number);
+  if (bar == nullptr) return;
+  SCROLLINFO info{};
+  info.cbSize = sizeof info;
+  info.fMask = SIF_POS;
+  info.nPos = position;
+  SetScrollInfo(bar, SB_CTL, &info, TRUE);
+}
+
+std::int32_t ScrollbarPosition(const ControlRegistry& controls, std::int32_t number) {
+  const HWND bar = ScrollbarWindow(controls, number);
+  if (bar == nullptr) return 0;
   SCROLLINFO info{};
   info.cbSize = sizeof info;
   info.fMask = SIF_POS;

@@ -19,6 +19,11 @@ HWND CreateWidthScrollbar(ControlRegistry& controls, std::int32_t number, std::i
 // and queues a Control event (detail 0) for every notification, moved or not.
 LRESULT HandleWidthScroll(ControlRegistry& controls, std::int32_t number, std::int32_t request);
 
+// Moves a scrollbar control's thumb to `position`, as a user's move would leave it; queues
+// nothing. A number that names no scrollbar is ignored.
+void SetScrollbarPosition(const ControlRegistry& controls, std::int32_t number,
+                          std::int32_t position);
+
 // The position of a scrollbar control; 0 for a control that has none (the canvas) and for
 // a number that names no control.
 std::int32_t ScrollbarPosition(const ControlRegistry& controls, std::int32_t number);

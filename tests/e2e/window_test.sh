@@ -279,6 +279,10 @@ loaded_file() {
   expect_canvas "${BASH_REMATCH[1]}" 71 "after holding the trough"
   echo "holding the trough left the title alone until the release, then showed the final width"
 
+  shortcut ctrl+w title_is "Pelorin,2"
+  expect_canvas 2 71 "Ctrl+W"
+  echo "Ctrl+W guessed the sprites' width, 2, and showed them at it"
+
   close_with_alt_f4
 }
 

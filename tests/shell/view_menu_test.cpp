@@ -6,6 +6,7 @@
 #include "pixel_buffer.h"
 #include "redraw.h"
 #include "shell_test_support.h"
+#include "width_scrollbar.h"
 
 namespace pelorin {
 namespace {
@@ -23,9 +24,11 @@ std::wstring WindowText(HWND window) {
   return text;
 }
 
-// The core's picture of the bytes from `offset` on, at width 1, in the canvas's layout.
-PixelBuffer PictureFrom(const std::vector<std::uint8_t>& bytes, std::size_t offset) {
+// The core's picture of the bytes from `offset` on, in the canvas's layout.
+PixelBuffer PictureFrom(const std::vector<std::uint8_t>& bytes, std::size_t offset,
+                        std::int32_t width = 1) {
   ConverterState state;
+  state.stripWidth = width;
   state.spriteData.assign(bytes.begin() + static_cast<std::ptrdiff_t>(offset), bytes.end());
   state.spriteLength = static_cast<std::int32_t>(state.spriteData.size());
   PixelBuffer buffer;
@@ -84,6 +87,8 @@ TEST_F(ViewMenuTest, ListsTheItemsInOrderWithTheirShortcutsAndMarks) {
     bool checked;
   };
   const Item items[] = {
+      {L"Guess width\tCtrl+W", 4, kPlain, false},
+      {nullptr, 0, kSeparator, false},
       {L"Next screen\tCtrl+PgDn", 5, kPlain, false},
       {L"Previous screen\tCtrl+PgUp", 6, kPlain, false},
       {L"Next row\tCtrl+Down", 7, kPlain, false},
@@ -130,8 +135,9 @@ TEST_F(ViewMenuTest, ListsTheItemsInOrderWithTheirShortcutsAndMarks) {
 TEST_F(ViewMenuTest, EachShortcutWithCtrlReachesItsCommand) {
   Start();
   const std::pair<WORD, std::int32_t> shortcuts[] = {
-      {VK_NEXT, 5},  {VK_PRIOR, 6}, {VK_DOWN, 7}, {VK_UP, 8}, {VK_RIGHT, 9}, {VK_LEFT, 10},
-      {VK_HOME, 11}, {'G', 12},     {'L', 13},    {'1', 15},  {'2', 16},     {'3', 17},
+      {'W', 4},      {VK_NEXT, 5},  {VK_PRIOR, 6}, {VK_DOWN, 7}, {VK_UP, 8},
+      {VK_RIGHT, 9}, {VK_LEFT, 10}, {VK_HOME, 11}, {'G', 12},    {'L', 13},
+      {'1', 15},     {'2', 16},     {'3', 17},
   };
   BYTE keys[256] = {};
   for (const bool control : {false, true}) {
@@ -155,10 +161,33 @@ TEST_F(ViewMenuTest, EachShortcutWithCtrlReachesItsCommand) {
 
 TEST_F(ViewMenuTest, WithNothingLoadedTheStepsDoNothing) {
   Start();
+  Choose(kGuessWidthItem);
   Choose(kNextScreenItem);
   Choose(kGoToOffsetItem);  // a dialog here would never be answered
   EXPECT_EQ(WindowText(Window()), L"Pelorin");
+  EXPECT_EQ(ScrollbarPosition(shell.main.controls, kWidthScrollbarControl), 1);
   EXPECT_TRUE(reports.empty());
+}
+
+TEST_F(ViewMenuTest, GuessWidthActsAsAMoveOfTheScrollbarToTheGuess) {
+  // Eight frames of a ball 3 bytes wide and 20 rows high, shifting a pixel a frame.
+  std::vector<std::uint8_t> bytes;
+  for (int frame = 0; frame < 8; ++frame)
+    for (int row = 0; row < 20; ++row)
+      for (int column = 0; column < 3; ++column) {
+        std::uint8_t byte = 0;
+        for (int bit = 0; bit < 8; ++bit) {
+          const int x = column * 8 + bit - 12 + frame % 3, y = row - 10;
+          if (x * x + y * y < 90) byte |= 0x80 >> bit;
+        }
+        bytes.push_back(byte);
+      }
+  StartWith(bytes);
+  Choose(kGuessWidthItem);
+  EXPECT_EQ(ScrollbarPosition(shell.main.controls, kWidthScrollbarControl), 3);
+  EXPECT_EQ(shell.state->stripWidth, 3);
+  EXPECT_EQ(WindowText(Window()), L"Pelorin,3");
+  EXPECT_EQ(CanvasBytes(Canvas()), PictureFrom(bytes, 0, 3).bytes);
 }
 
 TEST_F(ViewMenuTest, StepsThroughTheFileWithinItsEnds) {
