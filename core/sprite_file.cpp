@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <new>
 
+#include "memory_image.h"
 #include "platform.h"
 #include "redraw.h"
 
@@ -22,6 +23,8 @@ void FailLoad(ConverterState& state, const ReportError& reportError) {
 // Fills spriteData from the file's bytes after the first `offset`; false when the file
 // cannot be read.
 bool ReadSprite(ConverterState& state, std::int64_t offset) {
+  if (state.readMemoryImages && IsMemoryImagePath(state.sourcePath))
+    return ReadMemoryImageWindow(state, offset);
   if (offset < 0) return false;
   const std::int64_t size = platform::QueryFileSize(state.sourcePath);
   platform::File file = platform::OpenForReading(state.sourcePath);
