@@ -21,6 +21,8 @@ struct ConvertOptions {
   Text sheetPath{};     // not empty: write only this contact sheet of the one input
   Text outputFolder{};  // not empty: outputs go here instead of beside each input
   bool quiet = false;
+  bool memory = false;  // snapshots and tapes are read as the memory they hold
+  bool list = false;    // with memory: say what went where, and write nothing
   std::vector<Text> files{};
 
   bool operator==(const ConvertOptions&) const = default;

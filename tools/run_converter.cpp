@@ -5,6 +5,7 @@
 
 #include "contact_sheet.h"
 #include "convert_options.h"
+#include "memory_image.h"
 #include "output_files.h"
 #include "pixel_buffer.h"
 #include "platform.h"
@@ -20,6 +21,11 @@ namespace {
 // cannot be read.
 bool LoadInput(ConverterState& state, CanvasPainter& painter, const ConvertOptions& options,
                const Text& input, Messages& messages) {
+  if (options.memory && !IsMemoryImagePath(input)) {
+    messages.Error(u"not a snapshot or tape: " + input);
+    return false;
+  }
+  state.readMemoryImages = options.memory;
   state.stripWidth = options.width;
   state.fillAttribute = options.attribute;
   state.sourcePath = input;
@@ -87,6 +93,25 @@ bool ConvertFile(const Text& input, const ConvertOptions& options, OutputGuard& 
   return converted;
 }
 
+// Prints one line per bank or block placed in the file's memory image; several files each
+// under their name.
+bool ListFile(const Text& input, const ConvertOptions& options, const Console& console,
+              Messages& messages) {
+  if (!IsMemoryImagePath(input)) {
+    messages.Error(u"not a snapshot or tape: " + input);
+    return false;
+  }
+  const auto image = ReadMemoryImage(input);
+  if (!image) {
+    messages.Error(u"error reading: " + input);
+    return false;
+  }
+  Text lines = options.files.size() > 1 ? input + u":\n" : Text{};
+  for (const PlacedBlock& block : image->blocks) lines += DescribeBlock(block) + u"\n";
+  console.output(lines);
+  return true;
+}
+
 int WriteSheet(const ConvertOptions& options, OutputGuard& guard, Messages& messages) {
   const Text& input = options.files.front();
   ConverterState state;
@@ -131,7 +156,9 @@ int RunConverter(const std::vector<Text>& arguments, const Console& console) {
 
   std::size_t failed = 0;
   for (std::size_t i = 0; i < options.files.size(); ++i) {
-    if (!ConvertFile(options.files[i], options, guard, messages)) ++failed;
+    const bool done = options.list ? ListFile(options.files[i], options, console, messages)
+                                   : ConvertFile(options.files[i], options, guard, messages);
+    if (!done) ++failed;
     messages.Progress(i + 1);
   }
   if (failed > 0 && options.files.size() > 1) {
