@@ -42,24 +42,35 @@ Reader FindReader(const Text& path) {
   return nullptr;
 }
 
-// The whole file, read until it ends; nothing when it cannot be read or is too large.
+// The whole file, read until it ends; nothing when it cannot be read or is too large. The
+// size from the directory entry is only the first guess: the file may have grown since, and
+// a read may deliver less than asked before the end.
 std::optional<std::vector<std::uint8_t>> ReadWholeFile(const Text& path) {
+  const std::int64_t size = platform::QueryFileSize(path);
   platform::File file = platform::OpenForReading(path);
   if (!file.IsOpen()) return std::nullopt;
   std::vector<std::uint8_t> bytes;
+  std::size_t held = 0;
   try {
+    // One byte more than expected, so that a file of the expected size needs no growing.
+    bytes.resize(size >= 0 && size < kMaxImageFileBytes ? static_cast<std::size_t>(size) + 1
+                                                        : kReadChunk);
     for (;;) {
-      const std::size_t held = bytes.size();
-      if (static_cast<std::int64_t>(held) > kMaxImageFileBytes) return std::nullopt;
-      bytes.resize(held + kReadChunk);
-      const std::int64_t delivered = file.Read(bytes.data() + held, kReadChunk);
+      if (held == bytes.size()) {
+        if (static_cast<std::int64_t>(held) > kMaxImageFileBytes) return std::nullopt;
+        bytes.resize(held + kReadChunk);
+      }
+      const auto wanted =
+          static_cast<std::int32_t>(std::min<std::size_t>(bytes.size() - held, kReadChunk));
+      const std::int64_t delivered = file.Read(bytes.data() + held, wanted);
       if (delivered < 0) return std::nullopt;
-      bytes.resize(held + static_cast<std::size_t>(delivered));
       if (delivered == 0) break;
+      held += static_cast<std::size_t>(delivered);
     }
   } catch (const std::bad_alloc&) {
     return std::nullopt;
   }
+  bytes.resize(held);
   return bytes;
 }
 
