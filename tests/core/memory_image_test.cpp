@@ -234,12 +234,12 @@ TEST(MemoryImage, BrokenSnapshotsAreRefused) {
        {"page 19", Edited(z80, [](Bytes& f) { f[88] = 19; })},
        {"a bank past 7 on 128K", Edited(z80, [](Bytes& f) { f[34] = 4, f[88] = 12; })},
        {"the same page twice", Edited(z80, [](Bytes& f) { f[351] = 8; })},
-       {"a block header cut short", Edited(z80,
-                                           [](Bytes& f) {
-                                             Append(f, {0xFF, 0xFF});
-                                           })},
+       {"a cut block header", Edited(z80,
+                                     [](Bytes& f) {
+                                       Append(f, {0xFF, 0xFF});
+                                     })},
        {"version 1 without its end marker",
-        Edited(Z80Version1(true), [](Bytes& f) { f.resize(f.size() - 4); })},
+        Edited(Z80Version1(true), [](Bytes& f) { f.erase(f.end() - 4, f.end()); })},
        {"version 1 stored, one byte short",
         Edited(Z80Version1(false), [](Bytes& f) { f.pop_back(); })}});
 
