@@ -1,28 +1,128 @@
-// Tests of the snapshot and tape readers on hand-made files: the versions and machines the
-// reference converters do not write, every kind of broken file (each a few bytes edited from
-// a good one), and the loading of a memory image into the window's state.
+// Tests of the snapshot and tape readers: snapshots and tapes made here from known memory and
+// blocks, converted to the other formats by the field's reference converters (snapconv and
+// tapeconv), must all give what was put in; hand-made files cover the versions and machines
+// those do not write and every kind of broken file (each a few bytes edited from a good
+// one); and a memory image loads into the window's state.
+#include <array>
+#include <cstdlib>
 #include <functional>
+#include <string>
 
 #include <gtest/gtest.h>
 #include <zlib.h>
 
 #include "memory_image.h"
 #include "sprite_file.h"
-#include "spectrum_files.h"
 #include "test_support.h"
 
 namespace pelorin {
 namespace {
 
 using namespace testing;
+using Bytes = std::vector<std::uint8_t>;
+using Banks = std::array<Bytes, 8>;  // 16,384 bytes each
+
+void Append(Bytes& file, const Bytes& more) {
+  file.insert(file.end(), more.begin(), more.end());
+}
+
+void AppendWord(Bytes& bytes, unsigned value) {
+  bytes.push_back(static_cast<std::uint8_t>(value));
+  bytes.push_back(static_cast<std::uint8_t>(value >> 8));
+}
+
+// Eight banks of random bytes from the seed, with the runs that coders treat specially:
+// runs of 0xED, short and long runs of one byte, and one bank almost all zero.
+Banks SampleBanks(std::uint32_t seed) {
+  Banks banks;
+  for (int bank = 0; bank < 8; ++bank) {
+    banks[bank] = RandomBytes(16384, seed * 8 + bank);
+    Bytes& b = banks[bank];
+    std::fill_n(b.begin() + 100, 300, 0xED);  // longer than one coded run
+    std::fill_n(b.begin() + 1000, 2, 0xED);   // the shortest coded run of 0xED
+    std::fill_n(b.begin() + 2000, 5, 0x41);   // the shortest coded run of another byte
+    std::fill_n(b.begin() + 3000, 4, 0x41);   // one byte short of a run
+    b[4000] = 0xED;                           // a lone 0xED before a run
+    std::fill_n(b.begin() + 4001, 6, 0x00);
+    b.back() = 0xED;  // a lone 0xED at the very end
+  }
+  Bytes& quiet = banks[seed % 2 == 0 ? 7 : 0];
+  std::fill(quiet.begin() + 16, quiet.end(), 0);
+  return banks;
+}
+
+Bytes SnaHeader() {
+  Bytes header(27, 0);
+  header[23] = 0x00;  // SP 0xFF00: a 48K file's PC is read from there
+  header[24] = 0xFF;
+  header[25] = 1;  // interrupt mode
+  header[26] = 2;  // border
+  return header;
+}
+
+// A 48K .sna of banks 5, 2 and 0, and a 128K one with `paged` at 0xC000 (stored twice,
+// as the format wants, when it is bank 5 or 2).
+Bytes Sna48(const Banks& banks) {
+  Bytes file = SnaHeader();
+  for (int bank : {5, 2, 0}) Append(file, banks[bank]);
+  return file;
+}
+
+Bytes Sna128(const Banks& banks, int paged) {
+  Bytes file = SnaHeader();
+  for (int bank : {5, 2, paged}) Append(file, banks[bank]);
+  AppendWord(file, 0x8000);                                 // PC
+  file.push_back(static_cast<std::uint8_t>(paged | 0x10));  // port 0x7FFD: bank, ROM 1
+  file.push_back(0);                                        // TR-DOS not paged
+  for (int bank = 0; bank < 8; ++bank)
+    if (bank != 5 && bank != 2 && bank != paged) Append(file, banks[bank]);
+  return file;
+}
+
+// The image a snapshot of these banks must give: the address space with the ROM area zero,
+// then for 128K (paged >= 0) the banks not shown there in ascending order.
+Bytes SnapshotImageOf(const Banks& banks, int paged) {
+  Bytes image(16384, 0);
+  for (int bank : {5, 2, paged < 0 ? 0 : paged}) Append(image, banks[bank]);
+  if (paged < 0) return image;
+  for (int bank = 0; bank < 8; ++bank)
+    if (bank != 5 && bank != 2 && bank != paged) Append(image, banks[bank]);
+  return image;
+}
+
+// A tape block as the ROM saves it: flag, data, checksum.
+Bytes TapeBlock(std::uint8_t flag, const Bytes& data) {
+  Bytes block(data.size() + 2, flag);
+  std::copy(data.begin(), data.end(), block.begin() + 1);
+  block.back() = 0;
+  for (std::size_t i = 0; i + 1 < block.size(); ++i) block.back() ^= block[i];
+  return block;
+}
+
+// The 17 bytes of a standard header's data.
+Bytes TapeHeader(int type, const std::string& name, int length, int parameter1, int parameter2) {
+  Bytes header(11, ' ');
+  header[0] = static_cast<std::uint8_t>(type);
+  std::copy(name.begin(), name.end(), header.begin() + 1);
+  AppendWord(header, length);
+  AppendWord(header, parameter1);
+  AppendWord(header, parameter2);
+  return header;
+}
+
+// Blocks in .tap form: each behind its two-byte length.
+Bytes Tap(const std::vector<Bytes>& blocks) {
+  Bytes file;
+  for (const Bytes& block : blocks) {
+    AppendWord(file, static_cast<unsigned>(block.size()));
+    Append(file, block);
+  }
+  return file;
+}
 
 Bytes Edited(Bytes file, const std::function<void(Bytes&)>& edit) {
   edit(file);
   return file;
-}
-
-void Append(Bytes& file, const Bytes& more) {
-  file.insert(file.end(), more.begin(), more.end());
 }
 
 // `count` bytes of `value` as 255-byte runs and a last shorter one.
@@ -55,17 +155,11 @@ Bytes Z80(int hardware = 0, int extraHeader = 54) {
 
 Bytes Z80Version1(bool compressed) {
   Bytes file(30, 0);
-  file[6] = 0x00;
   file[7] = 0x80;  // PC 0x8000: not 0, so version 1
   file[12] = compressed ? 0x20 : 0x00;
-  if (compressed) {
-    Append(file, Runs(0x11, 16384));
-    Append(file, Runs(0x22, 16384));
-    Append(file, Runs(0x33, 16384));
-    Append(file, {0x00, 0xED, 0xED, 0x00});
-  } else {
-    for (std::uint8_t value : {0x11, 0x22, 0x33}) Append(file, Bytes(16384, value));
-  }
+  for (std::uint8_t value : {0x11, 0x22, 0x33})
+    Append(file, compressed ? Runs(value, 16384) : Bytes(16384, value));
+  if (compressed) Append(file, {0x00, 0xED, 0xED, 0x00});
   return file;
 }
 
@@ -346,6 +440,126 @@ TEST(MemoryImage, TheSwitchLoadsSnapshotsAndTapesAsTheirMemory) {
   EXPECT_EQ(state.spriteLength, 0);
   EXPECT_EQ(state.screen, shown);
 }
+
+#ifndef _WIN32
+// The reference converters are Debian programs: these checks run in the native tree.
+namespace fs = std::filesystem;
+
+bool HaveTool(const char* name) {
+  return std::system((std::string("command -v ") + name + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+// Runs the tool on the input to make the output; a failure fails the test.
+void Convert(const char* tool, const std::string& options, const fs::path& in,
+             const fs::path& out) {
+  const std::string command = std::string(tool) + " " + options + " '" + in.string() + "' '" +
+                              out.string() + "' >/dev/null 2>&1";
+  ASSERT_EQ(std::system(command.c_str()), 0) << command;
+}
+
+Bytes ImageBytes(const fs::path& path) {
+  const auto image = ReadMemoryImage(PathText(path));
+  return image ? image->bytes : Bytes{};
+}
+
+struct SnapshotCase {
+  const char* name;
+  int paged;  // -1: a 48K machine
+  std::uint32_t seed;
+};
+
+const SnapshotCase kSnapshotCases[] = {
+    {"48K", -1, 1},
+    {"128K, bank 3 at 0xC000", 3, 2},
+    {"128K, bank 5 at 0xC000, stored twice", 5, 3},
+    {"128K, bank 2 at 0xC000, stored twice", 2, 4},
+};
+
+TEST(MemoryImageOracle, SnapshotsOfEveryFormatHoldTheMemoryPutIn) {
+  if (!HaveTool("snapconv")) GTEST_SKIP() << "snapconv (fuse-emulator-utils) is not installed";
+  for (const SnapshotCase& c : kSnapshotCases) {
+    SCOPED_TRACE(c.name);
+    ScratchFolder folder;
+    const Banks banks = SampleBanks(c.seed);
+    WriteBytes(folder / "in.sna", c.paged < 0 ? Sna48(banks) : Sna128(banks, c.paged));
+    const Bytes expected = SnapshotImageOf(banks, c.paged);
+    EXPECT_EQ(ImageBytes(folder / "in.sna"), expected);
+    for (const auto& [options, name] :
+         {std::pair{"", "out.z80"}, {"-n", "raw.z80"}, {"", "out.szx"}, {"-c", "packed.szx"}}) {
+      Convert("snapconv", options, folder / "in.sna", folder / name);
+      EXPECT_EQ(ImageBytes(folder / name), expected) << name;
+    }
+  }
+}
+
+TEST(MemoryImageOracle, TapesInBothFormatsHoldWhatTheirBlocksSay) {
+  if (!HaveTool("tapeconv")) GTEST_SKIP() << "tapeconv (fuse-emulator-utils) is not installed";
+  const Bytes program = RandomBytes(20, 10), screen = RandomBytes(6912, 11),
+              game = RandomBytes(5000, 12), loose = RandomBytes(3000, 13),
+              array = RandomBytes(50, 14), tail = RandomBytes(1000, 15),
+              over = RandomBytes(100, 16), custom = RandomBytes(10, 17);
+  const std::vector<Bytes> blocks = {
+      TapeBlock(0, TapeHeader(0, "loader", 20, 10, 20)),  // 1
+      TapeBlock(0xFF, program),
+      TapeBlock(0, TapeHeader(3, "screen", 6912, 16384, 32768)),
+      TapeBlock(0xFF, screen),  // 4
+      TapeBlock(0, TapeHeader(3, "game", 5000, 30000, 32768)),
+      TapeBlock(0xFF, game),   // 6
+      TapeBlock(0xFF, loose),  // 7: no header
+      TapeBlock(0, TapeHeader(1, "a", 50, 0x8100, 32768)),
+      TapeBlock(0xFF, array),
+      TapeBlock(0, TapeHeader(3, "tail", 1000, 65000, 32768)),
+      TapeBlock(0xFF, tail),  // 11: runs past the address space
+      TapeBlock(0, TapeHeader(3, "over", 100, 31000, 32768)),
+      TapeBlock(0xFF, over),    // 13: over part of "game"
+      TapeBlock(0x42, custom),  // 14: a custom loader's flag
+  };
+  Bytes expected(65536, 0);
+  std::copy(screen.begin(), screen.end(), expected.begin() + 16384);
+  std::copy(game.begin(), game.end(), expected.begin() + 30000);
+  std::copy(tail.begin(), tail.begin() + 536, expected.begin() + 65000);
+  std::copy(over.begin(), over.end(), expected.begin() + 31000);
+  expected.insert(expected.end(), loose.begin(), loose.end());
+  expected.insert(expected.end(), custom.begin(), custom.end());
+  using Kind = PlacedBlock::Kind;
+  std::vector<PlacedBlock> placed = {
+      {Kind::kCode, 4, "screen", 6912, 16384}, {Kind::kCode, 6, "game", 5000, 30000},
+      {Kind::kData, 7, "", 3000, 65536},       {Kind::kCode, 11, "tail", 536, 65000},
+      {Kind::kCode, 13, "over", 100, 31000},   {Kind::kData, 14, "", 10, 68536}};
+
+  ScratchFolder folder;
+  WriteBytes(folder / "in.tap", Tap(blocks));
+  Convert("tapeconv", "", folder / "in.tap", folder / "out.tzx");
+  for (const char* name : {"in.tap", "out.tzx"}) {
+    const auto image = ReadMemoryImage(PathText(folder / name));
+    ASSERT_TRUE(image) << name;
+    EXPECT_EQ(image->bytes, expected) << name;
+    EXPECT_EQ(image->blocks, placed) << name;
+  }
+
+  // Blocks tapeconv does not write: turbo and pure data kept as recorded, flag and checksum
+  // included, and the blocks around them skipped by their lengths, an unknown kind included.
+  Bytes tzx = ReadBytes(folder / "out.tzx");
+  const Bytes extra = {
+      0x30, 3,    'a', 'b',  'c',                                              // 15 text
+      0x11, 0x78, 8,   0x9B, 2,   0xDF, 2,   0x57, 3, 0xAE, 6, 0x7F, 0x1F, 8,  // 16 turbo
+      0xE8, 3,    3,   0,    0,   0xFF, 1,   0xFE,                             //    its data
+      0x5A, 'X',  'T', 'a',  'p', 'e',  '!', 0x1A, 1, 20,                      // 17 glue
+      0x14, 0x57, 3,   0xAE, 6,   8,    0,   0,    2, 0,    0, 0x11, 0x22,     // 18 pure data
+      0x60, 3,    0,   0,    0,   9,    9,   9,                                // 19 unknown
+      0x12, 0x78, 8,   0x7F, 0x1F};                                            // 20 tone
+  tzx.insert(tzx.end(), extra.begin(), extra.end());
+  WriteBytes(folder / "more.tzx", tzx);
+  expected.insert(expected.end(), {0xFF, 1, 0xFE, 0x11, 0x22});
+  placed.push_back({Kind::kData, 16, "", 3, 68546});
+  placed.push_back({Kind::kData, 18, "", 2, 68549});
+  const auto image = ReadMemoryImage(PathText(folder / "more.tzx"));
+  ASSERT_TRUE(image);
+  EXPECT_EQ(image->bytes, expected);
+  EXPECT_EQ(image->blocks, placed);
+}
+
+#endif
 
 }  // namespace
 }  // namespace pelorin
