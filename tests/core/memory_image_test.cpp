@@ -31,26 +31,6 @@ void AppendWord(Bytes& bytes, unsigned value) {
   bytes.push_back(static_cast<std::uint8_t>(value >> 8));
 }
 
-// Eight banks of random bytes from the seed, with the runs that coders treat specially:
-// runs of 0xED, short and long runs of one byte, and one bank almost all zero.
-Banks SampleBanks(std::uint32_t seed) {
-  Banks banks;
-  for (int bank = 0; bank < 8; ++bank) {
-    banks[bank] = RandomBytes(16384, seed * 8 + bank);
-    Bytes& b = banks[bank];
-    std::fill_n(b.begin() + 100, 300, 0xED);  // longer than one coded run
-    std::fill_n(b.begin() + 1000, 2, 0xED);   // the shortest coded run of 0xED
-    std::fill_n(b.begin() + 2000, 5, 0x41);   // the shortest coded run of another byte
-    std::fill_n(b.begin() + 3000, 4, 0x41);   // one byte short of a run
-    b[4000] = 0xED;                           // a lone 0xED before a run
-    std::fill_n(b.begin() + 4001, 6, 0x00);
-    b.back() = 0xED;  // a lone 0xED at the very end
-  }
-  Bytes& quiet = banks[seed % 2 == 0 ? 7 : 0];
-  std::fill(quiet.begin() + 16, quiet.end(), 0);
-  return banks;
-}
-
 Bytes SnaHeader() {
   Bytes header(27, 0);
   header[23] = 0x00;  // SP 0xFF00: a 48K file's PC is read from there
@@ -77,17 +57,6 @@ Bytes Sna128(const Banks& banks, int paged) {
   for (int bank = 0; bank < 8; ++bank)
     if (bank != 5 && bank != 2 && bank != paged) Append(file, banks[bank]);
   return file;
-}
-
-// The image a snapshot of these banks must give: the address space with the ROM area zero,
-// then for 128K (paged >= 0) the banks not shown there in ascending order.
-Bytes SnapshotImageOf(const Banks& banks, int paged) {
-  Bytes image(16384, 0);
-  for (int bank : {5, 2, paged < 0 ? 0 : paged}) Append(image, banks[bank]);
-  if (paged < 0) return image;
-  for (int bank = 0; bank < 8; ++bank)
-    if (bank != 5 && bank != 2 && bank != paged) Append(image, banks[bank]);
-  return image;
 }
 
 // A tape block as the ROM saves it: flag, data, checksum.
@@ -444,6 +413,37 @@ TEST(MemoryImage, TheSwitchLoadsSnapshotsAndTapesAsTheirMemory) {
 #ifndef _WIN32
 // The reference converters are Debian programs: these checks run in the native tree.
 namespace fs = std::filesystem;
+
+// Eight banks of random bytes from the seed, with the runs that coders treat specially:
+// runs of 0xED, short and long runs of one byte, and one bank almost all zero.
+Banks SampleBanks(std::uint32_t seed) {
+  Banks banks;
+  for (int bank = 0; bank < 8; ++bank) {
+    banks[bank] = RandomBytes(16384, seed * 8 + bank);
+    Bytes& b = banks[bank];
+    std::fill_n(b.begin() + 100, 300, 0xED);  // longer than one coded run
+    std::fill_n(b.begin() + 1000, 2, 0xED);   // the shortest coded run of 0xED
+    std::fill_n(b.begin() + 2000, 5, 0x41);   // the shortest coded run of another byte
+    std::fill_n(b.begin() + 3000, 4, 0x41);   // one byte short of a run
+    b[4000] = 0xED;                           // a lone 0xED before a run
+    std::fill_n(b.begin() + 4001, 6, 0x00);
+    b.back() = 0xED;  // a lone 0xED at the very end
+  }
+  Bytes& quiet = banks[seed % 2 == 0 ? 7 : 0];
+  std::fill(quiet.begin() + 16, quiet.end(), 0);
+  return banks;
+}
+
+// The image a snapshot of these banks must give: the address space with the ROM area zero,
+// then for 128K (paged >= 0) the banks not shown there in ascending order.
+Bytes SnapshotImageOf(const Banks& banks, int paged) {
+  Bytes image(16384, 0);
+  for (int bank : {5, 2, paged < 0 ? 0 : paged}) Append(image, banks[bank]);
+  if (paged < 0) return image;
+  for (int bank = 0; bank < 8; ++bank)
+    if (bank != 5 && bank != 2 && bank != paged) Append(image, banks[bank]);
+  return image;
+}
 
 bool HaveTool(const char* name) {
   return std::system((std::string("command -v ") + name + " >/dev/null 2>&1").c_str()) == 0;
