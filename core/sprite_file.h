@@ -41,6 +41,8 @@ void LoadSprite(ConverterState& state, CanvasPainter& painter, const ReportError
 // LoadSprite for a file whose sprite bytes follow a header: the first `offset` bytes are
 // skipped unread, and the rest is loaded as LoadSprite loads a whole file. An offset at or
 // past the end leaves nothing to show, as an empty file does; a negative one cannot be read.
+// With readMemoryImages set, a snapshot or tape (IsMemoryImagePath) is read as its memory
+// image instead, the offset counting in the image (see memory_image.h).
 void LoadSpriteAtOffset(ConverterState& state, CanvasPainter& painter,
                         const ReportError& reportError, std::int64_t offset);
 
