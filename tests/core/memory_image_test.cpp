@@ -314,9 +314,17 @@ TEST(MemoryImage, BrokenSnapshotsAreRefused) {
        {"major version 2", Edited(szx, [](Bytes& f) { f[4] = 2; })},
        {"Timex TC2048", Edited(szx, [](Bytes& f) { f[6] = 8; })},
        {"Pentagon 512", Edited(szx, [](Bytes& f) { f[6] = 13; })},
-       {"a chunk longer than the file", Edited(szx, [&](Bytes& f) { ++f[last + 4]; })},
+       {"a page chunk longer than the file", Edited(szx, [&](Bytes& f) { ++f[last + 4]; })},
+       {"an unknown chunk longer than the file",
+        Edited(szx,
+               [](Bytes& f) {
+                 Append(f, {'Z', 'Z', 'Z', 'Z', 100, 0, 0, 0, 1, 2});
+               })},
        {"a chunk size that wraps 32 bits",
-        Edited(szx, [&](Bytes& f) { std::fill_n(f.begin() + last + 4, 4, 0xFF); })},
+        Edited(szx,
+               [](Bytes& f) {
+                 Append(f, {'Z', 'Z', 'Z', 'Z', 0xFF, 0xFF, 0xFF, 0xFF});
+               })},
        {"a chunk header cut short", Edited(szx,
                                            [](Bytes& f) {
                                              Append(f, {'A', 'B', 'C', 'D', 1});
