@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <new>
+#include <string_view>
 
 #include "platform.h"
 #include "sprite_file.h"
@@ -70,6 +71,7 @@ std::optional<std::vector<std::uint8_t>> ReadWholeFile(const Text& path) {
   } catch (const std::bad_alloc&) {
     return std::nullopt;
   }
+  if (static_cast<std::int64_t>(held) > kMaxImageFileBytes) return std::nullopt;
   bytes.resize(held);
   return bytes;
 }
