@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <new>
 
+#include "memory_image.h"
 #include "platform.h"
 #include "redraw.h"
 
@@ -24,6 +25,8 @@ void FailLoad(ConverterState& state, const ReportError& reportError) {
 // cannot be read.
 bool ReadSprite(ConverterState& state) {
   const std::int64_t offset = state.viewOffset;
+  if (state.readMemoryImages && IsMemoryImagePath(state.sourcePath))
+    return ReadMemoryImageWindow(state, offset);
   if (offset < 0) return false;
   const std::int64_t size = platform::QueryFileSize(state.sourcePath);
   platform::File file = platform::OpenForReading(state.sourcePath);

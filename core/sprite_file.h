@@ -41,7 +41,9 @@ inline constexpr std::int32_t SpriteReadBound = MakeSpriteReadBound();
 void LoadSprite(ConverterState& state, CanvasPainter& painter, const ReportError& reportError);
 
 // Sets viewOffset, then loads as LoadSprite does: the window, Save and the converter all
-// skip leading bytes this one way. A new file is loaded at offset 0.
+// skip leading bytes this one way. A new file is loaded at offset 0. With readMemoryImages
+// set, a snapshot or tape (IsMemoryImagePath) is read as its memory image instead, the
+// offset and sourceLength counting in the image (see memory_image.h).
 void LoadSpriteAtOffset(ConverterState& state, CanvasPainter& painter,
                         const ReportError& reportError, std::int64_t offset);
 

@@ -23,6 +23,8 @@ enum class OptionId {
   kQuiet,
   kGuessWidth,
   kLocate,
+  kMemory,
+  kList,
   kHelp,
   kVersion
 };
@@ -47,6 +49,8 @@ constexpr OptionEntry kOptions[] = {
     {u'q', u"",         false, OptionId::kQuiet},
     {0,    u"guess-width", false, OptionId::kGuessWidth},
     {0,    u"locate",   true,  OptionId::kLocate},
+    {0,    u"memory",   false, OptionId::kMemory},
+    {0,    u"list",     false, OptionId::kList},
     {0,    u"help",     false, OptionId::kHelp},
     {0,    u"version",  false, OptionId::kVersion},
 };
@@ -166,6 +170,12 @@ Text ApplyOption(OptionId id, const Text& name, const Text& value, ConvertOption
       options.locateY = static_cast<std::int32_t>(y);
       return {};
     }
+    case OptionId::kMemory:
+      options.memory = true;
+      return {};
+    case OptionId::kList:
+      options.list = true;
+      return {};
     case OptionId::kHelp:
       action = CommandAction::kHelp;
       return {};
@@ -179,7 +189,8 @@ Text ApplyOption(OptionId id, const Text& name, const Text& value, ConvertOption
 // The options that make no sense beside --sheet, which writes only the sheet at every width.
 bool ConflictsWithSheet(OptionId id) {
   return id == OptionId::kWidth || id == OptionId::kPng || id == OptionId::kPngOnly ||
-         id == OptionId::kOutput || id == OptionId::kGuessWidth || id == OptionId::kLocate;
+         id == OptionId::kOutput || id == OptionId::kGuessWidth || id == OptionId::kLocate ||
+         id == OptionId::kList;
 }
 
 CommandLine Mistake(Text text) {
@@ -246,6 +257,7 @@ CommandLine ParseCommandLine(const std::vector<Text>& arguments) {
   }
 
   if (options.files.empty()) return Mistake(u"no input files");
+  if (options.list && !options.memory) return Mistake(u"--list lists memory images: add --memory");
   if (!options.sheetPath.empty()) {
     if (!sheetConflict.empty())
       return Mistake(u"--sheet writes only the sheet, at every width: " + sheetConflict +
@@ -268,7 +280,12 @@ Options:
                     binary after %; the low 8 bits count (default $47, bright white
                     on black)
       --offset N    skip N bytes of header before the sprite bytes (decimal, or
-                    hexadecimal after $)
+                    hexadecimal after $); with --memory, the offset in the memory
+      --memory      read each FILE (.sna .z80 .szx .tap .tzx) as the Spectrum memory
+                    it holds: snapshots as the 64K address space, 128K banks not
+                    paged in after it; tapes with each CODE file at its address,
+                    other data blocks after 65,535. --offset '$C000' shows $C000
+      --list        with --memory: print what went where in each FILE, write nothing
       --png         also write FILE.png, the picture as the window shows it
       --png-only    write FILE.png instead of FILE.scr
       --scale K     enlarge PNG pictures K times, 1 to 4 (default 1)

@@ -26,6 +26,8 @@ struct ConvertOptions {
   bool locate = false;      // print the file position shown at (locateX, locateY), write nothing
   std::int32_t locateX = 0;
   std::int32_t locateY = 0;
+  bool memory = false;  // snapshots and tapes are read as the memory they hold
+  bool list = false;    // with memory: say what went where, and write nothing
   std::vector<Text> files{};
 
   bool operator==(const ConvertOptions&) const = default;

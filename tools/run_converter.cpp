@@ -6,6 +6,7 @@
 
 #include "contact_sheet.h"
 #include "convert_options.h"
+#include "memory_image.h"
 #include "output_files.h"
 #include "pixel_buffer.h"
 #include "platform.h"
@@ -23,6 +24,11 @@ namespace {
 // cannot be read.
 bool LoadInput(ConverterState& state, CanvasPainter& painter, const ConvertOptions& options,
                const Text& input, Messages& messages) {
+  if (options.memory && !IsMemoryImagePath(input)) {
+    messages.Error(u"not a snapshot or tape: " + input);
+    return false;
+  }
+  state.readMemoryImages = options.memory;
   state.stripWidth = options.width;
   state.fillAttribute = options.attribute;
   state.sourcePath = input;
@@ -127,6 +133,25 @@ bool LocateInFile(const Text& input, const ConvertOptions& options, Messages& me
   return true;
 }
 
+// Prints one line per bank or block placed in the file's memory image; several files each
+// under their name.
+bool ListFile(const Text& input, const ConvertOptions& options, const Console& console,
+              Messages& messages) {
+  if (!IsMemoryImagePath(input)) {
+    messages.Error(u"not a snapshot or tape: " + input);
+    return false;
+  }
+  const auto image = ReadMemoryImage(input);
+  if (!image) {
+    messages.Error(u"error reading: " + input);
+    return false;
+  }
+  Text lines = options.files.size() > 1 ? input + u":\n" : Text{};
+  for (const PlacedBlock& block : image->blocks) lines += DescribeBlock(block) + u"\n";
+  console.output(lines);
+  return true;
+}
+
 int WriteSheet(const ConvertOptions& options, OutputGuard& guard, Messages& messages) {
   const Text& input = options.files.front();
   ConverterState state;
@@ -176,6 +201,7 @@ int RunConverter(const std::vector<Text>& arguments, const Console& console) {
     const Text& file = options.files[i];
     const bool done = options.guessWidth ? GuessWidth(file, options, messages)
                       : options.locate   ? LocateInFile(file, options, messages)
+                      : options.list     ? ListFile(file, options, console, messages)
                                          : ConvertFile(file, options, guard, messages);
     if (!done) ++failed;
     messages.Progress(i + 1);

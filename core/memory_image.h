@@ -1,0 +1,77 @@
+// memory_image.h: snapshots and tapes read as the Spectrum memory they hold. Each format's
+// reader is a pure function over the file's bytes, in a file of its own; this header
+// gathers them with the image they all make and the choice of reader by extension.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "converter_state.h"
+#include "text.h"
+
+namespace pelorin {
+
+using ByteSpan = std::span<const std::uint8_t>;
+
+constexpr std::int32_t kBankBytes = 16384;
+constexpr std::int32_t kAddressSpaceBytes = 65536;
+
+// One piece of the file that went into the image: a RAM bank of a snapshot, or a data
+// block of a tape.
+struct PlacedBlock {
+  enum class Kind { kBank, kCode, kData };
+  Kind kind = Kind::kData;
+  std::int32_t number = 0;    // the bank number; for a tape, the block's place on it from 1
+  std::string name;           // a CODE block's file name as its header gives it
+  std::int64_t length = 0;    // bytes placed
+  std::int64_t position = 0;  // where they start in the image
+
+  bool operator==(const PlacedBlock&) const = default;
+};
+
+// The memory a snapshot or tape holds. Snapshots: the 64 KiB address space with the ROM
+// area zero and, for 128K machines, the banks not paged in after it in ascending order.
+// Tapes: the address space with each CODE block at its start address, then the other data
+// blocks one after another. An offset in the image is a Spectrum address below 65,536.
+struct MemoryImage {
+  std::vector<std::uint8_t> bytes;
+  std::vector<PlacedBlock> blocks;  // in the order they were placed
+};
+
+// True when the path ends in .sna, .z80, .szx, .tap or .tzx, in any letter case.
+bool IsMemoryImagePath(const Text& path);
+
+// Reads the file the path names and makes its memory image by the reader its extension
+// picks. Nothing when the file cannot be read, is larger than any such file can be, or is
+// not what its extension says (truncated, inconsistent, or for other hardware).
+std::optional<MemoryImage> ReadMemoryImage(const Text& path);
+
+// Fills the state's sprite bytes from the memory image of the file sourcePath names, from
+// `offset` on and at most SpriteReadBound of them; sourceLength becomes the image's length.
+// False, with the sprite bytes untouched, when the image cannot be made or the offset is
+// negative.
+bool ReadMemoryImageWindow(ConverterState& state, std::int64_t offset);
+
+// One line saying what the block is and where it went, e.g.
+// `block 3: code "game" 41000 bytes at 23296` or `bank 5: 16384 bytes at 16384`.
+Text DescribeBlock(const PlacedBlock& block);
+
+// The readers, one per format. Nothing when the bytes are not a file of that format that
+// describes a 16K, 48K or 128K (8-bank) Spectrum's memory.
+std::optional<MemoryImage> ReadSnaImage(ByteSpan file);
+std::optional<MemoryImage> ReadZ80Image(ByteSpan file);
+std::optional<MemoryImage> ReadSzxImage(ByteSpan file);
+std::optional<MemoryImage> ReadTapImage(ByteSpan file);
+std::optional<MemoryImage> ReadTzxImage(ByteSpan file);
+
+// The little-endian number of `count` bytes at `offset`; the caller has checked the bounds.
+inline std::uint32_t LittleEndian(ByteSpan bytes, std::size_t offset, int count) {
+  std::uint32_t value = 0;
+  for (int i = count - 1; i >= 0; --i) value = value << 8 | bytes[offset + i];
+  return value;
+}
+
+}  // namespace pelorin

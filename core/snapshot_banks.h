@@ -1,0 +1,38 @@
+// snapshot_banks.h: where a snapshot's RAM banks go in its memory image.
+#pragma once
+
+#include <array>
+
+#include "memory_image.h"
+
+namespace pelorin {
+
+// The RAM a snapshot can describe. A 16K machine has bank 5 only; a 48K machine banks 5, 2
+// and 0 at 0x4000, 0x8000 and 0xC000; a 128K machine banks 0 to 7, paged by port 0x7FFD.
+enum class SnapshotModel { k16K, k48K, k128K };
+
+// Gathers the banks of one snapshot into its image. 16K and 48K: the address space. 128K:
+// the address space as the port pages it (banks 5, 2 and the paged one), then every bank
+// not shown there in ascending order: five, or six when bank 5 or 2 is the paged one, so
+// that no bank is ever left out.
+class SnapshotImage {
+ public:
+  SnapshotImage(SnapshotModel model, int pagedBank);
+
+  // Whether this machine has the bank.
+  bool Has(int bank) const;
+  // Copies the bank's 16,384 bytes to its places; false when the machine has no such bank
+  // or the bank was placed before.
+  bool Place(int bank, ByteSpan bytes);
+  MemoryImage Take() { return std::move(image_); }
+
+ private:
+  void Record(int bank, ByteSpan bytes, std::int64_t position);
+
+  SnapshotModel model_;
+  int pagedBank_;
+  std::array<bool, 8> placed_{};
+  MemoryImage image_;
+};
+
+}  // namespace pelorin
