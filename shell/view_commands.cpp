@@ -35,10 +35,21 @@ void GoToOffset(ShellState& shell) {
     MoveView(shell, *offset);
 }
 
-void ToggleLocate(ShellState& shell) {
-  shell.locateOnClick = !shell.locateOnClick;
-  CheckMenuItem(GetMenu(shell.main.window.Get()), kLocateItem,
-                MF_BYCOMMAND | (shell.locateOnClick ? MF_CHECKED : MF_UNCHECKED));
+// Flips a check item's switch and its mark together.
+void Toggle(ShellState& shell, MenuItem item, bool& on) {
+  on = !on;
+  CheckMenuItem(GetMenu(shell.main.window.Get()), item,
+                MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED));
+}
+
+// The loaded file is read again the other way. An offset into the file means nothing in
+// its memory image, and the other way round, so it is shown from its start.
+void ToggleMemoryImages(ShellState& shell) {
+  ConverterState& state = *shell.state;
+  Toggle(shell, kMemoryItem, state.readMemoryImages);
+  if (state.sourcePath.empty()) return;
+  if (state.viewOffset != 0) SetMainTitle(shell.main, ViewTitle(state.stripWidth, 0));
+  LoadSpriteAtOffset(state, shell.painter, shell.reportError, 0);
 }
 
 void Zoom(ShellState& shell, MenuItem item) {
@@ -63,7 +74,10 @@ bool RunViewCommand(ShellState& shell, std::int32_t item) {
       if (loaded) GoToOffset(shell);
       return true;
     case kLocateItem:
-      ToggleLocate(shell);
+      Toggle(shell, kLocateItem, shell.locateOnClick);
+      return true;
+    case kMemoryItem:
+      ToggleMemoryImages(shell);
       return true;
     case kZoom1Item:
     case kZoom2Item:

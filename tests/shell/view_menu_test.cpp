@@ -99,6 +99,7 @@ TEST_F(ViewMenuTest, ListsTheItemsInOrderWithTheirShortcutsAndMarks) {
       {L"Go to offset..\tCtrl+G", 12, kPlain, false},
       {nullptr, 0, kSeparator, false},
       {L"Locate byte on click\tCtrl+L", 13, kCheck, false},
+      {L"Snapshots and tapes as memory\tCtrl+M", 14, kCheck, false},
       {nullptr, 0, kSeparator, false},
       {L"Zoom 1x\tCtrl+1", 15, kRadio, true},
       {L"Zoom 2x\tCtrl+2", 16, kRadio, false},
@@ -137,7 +138,7 @@ TEST_F(ViewMenuTest, EachShortcutWithCtrlReachesItsCommand) {
   const std::pair<WORD, std::int32_t> shortcuts[] = {
       {'W', 4},      {VK_NEXT, 5},  {VK_PRIOR, 6}, {VK_DOWN, 7}, {VK_UP, 8},
       {VK_RIGHT, 9}, {VK_LEFT, 10}, {VK_HOME, 11}, {'G', 12},    {'L', 13},
-      {'1', 15},     {'2', 16},     {'3', 17},
+      {'M', 14},     {'1', 15},     {'2', 16},     {'3', 17},
   };
   BYTE keys[256] = {};
   for (const bool control : {false, true}) {
@@ -188,6 +189,33 @@ TEST_F(ViewMenuTest, GuessWidthActsAsAMoveOfTheScrollbarToTheGuess) {
   EXPECT_EQ(shell.state->stripWidth, 3);
   EXPECT_EQ(WindowText(Window()), L"Pelorin,3");
   EXPECT_EQ(CanvasBytes(Canvas()), PictureFrom(bytes, 0, 3).bytes);
+}
+
+TEST_F(ViewMenuTest, TheMemorySwitchReadsASnapshotAgainAsTheMemoryItHolds) {
+  std::vector<std::uint8_t> file(27, 0);
+  file[24] = 0x80;  // the stack pointer, at $8000, inside the RAM
+  const std::vector<std::uint8_t> ram = PatternBytes(49152);
+  file.insert(file.end(), ram.begin(), ram.end());
+  std::vector<std::uint8_t> image(16384, 0);  // the ROM area shows as zeros
+  image.insert(image.end(), ram.begin(), ram.end());
+  Start(u"app.exe \"" + PathText(WriteTestFile("game.sna", file)) + u"\"");
+  EXPECT_EQ(CanvasBytes(Canvas()), PictureFrom(file, 0).bytes) << "off: the file's own bytes";
+
+  Choose(kMemoryItem);
+  EXPECT_TRUE(State(kMemoryItem) & MF_CHECKED);
+  EXPECT_EQ(shell.state->sourceLength, 65536);
+  EXPECT_EQ(CanvasBytes(Canvas()), PictureFrom(image, 0).bytes);
+  Choose(kNextScreenItem);
+  EXPECT_EQ(WindowText(Window()), L"Pelorin,1 @ 6144 ($1800)") << "offsets count in the image";
+  EXPECT_EQ(CanvasBytes(Canvas()), PictureFrom(image, 6144).bytes);
+
+  Choose(kMemoryItem);
+  EXPECT_FALSE(State(kMemoryItem) & MF_CHECKED);
+  EXPECT_EQ(shell.state->viewOffset, 0);
+  EXPECT_EQ(shell.state->sourceLength, static_cast<std::int64_t>(file.size()));
+  EXPECT_EQ(WindowText(Window()), L"Pelorin,1");
+  EXPECT_EQ(CanvasBytes(Canvas()), PictureFrom(file, 0).bytes);
+  EXPECT_TRUE(reports.empty());
 }
 
 TEST_F(ViewMenuTest, StepsThroughTheFileWithinItsEnds) {
