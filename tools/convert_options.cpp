@@ -280,7 +280,7 @@ Options:
                     binary after %; the low 8 bits count (default $47, bright white
                     on black)
       --offset N    skip N bytes of header before the sprite bytes (decimal, or
-                    hexadecimal after $); with --memory, the offset in the memory
+                    hexadecimal after $); with --memory, an offset in the memory image
       --memory      read each FILE (.sna .z80 .szx .tap .tzx) as the Spectrum memory
                     it holds: snapshots as the 64K address space, 128K banks not
                     paged in after it; tapes with each CODE file at its address,
