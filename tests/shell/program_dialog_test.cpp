@@ -25,6 +25,7 @@ namespace pelorin {
 namespace {
 
 using testing::CanvasBytes;
+using testing::CorePicture;
 using testing::DialogDriver;
 using testing::FileListBlock;
 using testing::PatternBytes;
@@ -36,20 +37,6 @@ using testing::WindowText;
 
 const wchar_t kStandardDialogClass[] = L"#32770";  // the open-file dialog and the error box
 constexpr DWORD kAnyAction = DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK;
-
-// The picture the core paints for these bytes, in the canvas's layout.
-std::vector<std::uint8_t> CorePicture(const std::vector<std::uint8_t>& bytes, std::int32_t width,
-                                      std::uint8_t fillAttribute = 71) {
-  ConverterState state;
-  state.spriteData = bytes;
-  state.spriteLength = static_cast<std::int32_t>(bytes.size());
-  state.stripWidth = width;
-  state.fillAttribute = fillAttribute;
-  PixelBuffer buffer;
-  CanvasPainter painter = MemoryPainter(buffer);
-  Redraw(state, painter);
-  return buffer.bytes;
-}
 
 // Runs a call on the thread that made it, from any other thread, and waits for it: the
 // dialog's modal loop handles the message, as it handles the platform's calls into the

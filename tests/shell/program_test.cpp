@@ -17,6 +17,7 @@ namespace pelorin {
 namespace {
 
 using testing::CanvasBytes;
+using testing::CorePicture;
 using testing::CountGuiObjects;
 using testing::GuiObjects;
 using testing::PathText;
@@ -29,18 +30,6 @@ std::wstring WindowText(HWND window) {
   wchar_t text[256] = {};
   GetWindowTextW(window, text, 256);
   return text;
-}
-
-// The picture the core paints for these bytes at this width, in the canvas's layout.
-std::vector<std::uint8_t> CorePicture(const std::vector<std::uint8_t>& bytes, std::int32_t width) {
-  ConverterState state;
-  state.spriteData = bytes;
-  state.spriteLength = static_cast<std::int32_t>(bytes.size());
-  state.stripWidth = width;
-  PixelBuffer buffer;
-  CanvasPainter painter = MemoryPainter(buffer);
-  Redraw(state, painter);
-  return buffer.bytes;
 }
 
 class ShellTest : public ::testing::Test {

@@ -4,6 +4,8 @@
 #include <fstream>
 
 #include "canvas_view.h"
+#include "pixel_buffer.h"
+#include "redraw.h"
 
 namespace pelorin::testing {
 
@@ -100,6 +102,19 @@ std::vector<std::uint8_t> PatternBytes(std::size_t count) {
     byte = static_cast<std::uint8_t>(seed >> 16);
   }
   return bytes;
+}
+
+std::vector<std::uint8_t> CorePicture(const std::vector<std::uint8_t>& bytes, std::int32_t width,
+                                      std::uint8_t fillAttribute) {
+  ConverterState state;
+  state.spriteData = bytes;
+  state.spriteLength = static_cast<std::int32_t>(bytes.size());
+  state.stripWidth = width;
+  state.fillAttribute = fillAttribute;
+  PixelBuffer buffer;
+  CanvasPainter painter = MemoryPainter(buffer);
+  Redraw(state, painter);
+  return buffer.bytes;
 }
 
 }  // namespace pelorin::testing

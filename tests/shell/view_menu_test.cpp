@@ -21,14 +21,8 @@ using testing::WindowText;
 // The core's picture of the bytes from `offset` on, in the canvas's layout.
 std::vector<std::uint8_t> PictureFrom(const std::vector<std::uint8_t>& bytes, std::size_t offset,
                                       std::int32_t width = 1) {
-  ConverterState state;
-  state.stripWidth = width;
-  state.spriteData.assign(bytes.begin() + static_cast<std::ptrdiff_t>(offset), bytes.end());
-  state.spriteLength = static_cast<std::int32_t>(state.spriteData.size());
-  PixelBuffer buffer;
-  CanvasPainter painter = MemoryPainter(buffer);
-  Redraw(state, painter);
-  return buffer.bytes;
+  return testing::CorePicture({bytes.begin() + static_cast<std::ptrdiff_t>(offset), bytes.end()},
+                              width);
 }
 
 class ViewMenuTest : public ::testing::Test {
