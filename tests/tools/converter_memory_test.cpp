@@ -8,72 +8,46 @@
 namespace pelorin {
 namespace {
 
-struct Outcome {
-  int exitCode;
-  std::string output;
-  std::string error;
-};
-
-Outcome Convert(const std::vector<Text>& arguments) {
-  Text output, error;
-  const Console console{[&](const Text& text) { output += text; },
-                        [&](const Text& text) { error += text; }, false};
-  const int exitCode = RunConverter(arguments, console);
-  return {exitCode, TextToUtf8(output), TextToUtf8(error)};
-}
-
-// A 48K snapshot: a 27-byte header, then the RAM from 0x4000 up.
-Bytes Sna48(const Bytes& ram) {
-  Bytes file(27 + ram.size(), 0);
-  std::copy(ram.begin(), ram.end(), file.begin() + 27);
-  return file;
-}
-
-// A tape: a CODE header for 5 bytes at 23296 and its data, then a headerless block.
-Bytes Tape() {
-  return {19, 0,    0x00, 3, 'g', 'a',  'm', 'e', ' ', ' ', ' ', ' ',  ' ', ' ', 5,    0, 0, 91,
-          0,  0x80, 0x00, 7, 0,   0xFF, 1,   2,   3,   4,   5,   0xFF, 4,   0,   0xFF, 9, 9, 0xFF};
-}
-
-TEST(ConverterMemory, OffsetsAreAddressesAndOtherFilesAreRefused) {
+TEST(ConverterMemory, ConvertsOrListsTheMemoryAndRefusesOtherFiles) {
   ScratchFolder folder;
+  const Text sna = folder.Path(u"game.SNA"), tape = folder.Path(u"game.tap"),
+             other = folder.Path(u"other.bin"), broken = folder.Path(u"broken.z80"),
+             top = folder.Path(u"top.bin");
+  Bytes snapshot(27, 0);  // a 48K snapshot: a 27-byte header, then the RAM from 0x4000 up
   const Bytes ram = SampleBytes(49152, 7);
-  WriteBytes(folder.Path(u"game.SNA"), Sna48(ram));
-  WriteBytes(folder.Path(u"top.bin"), Bytes(ram.begin() + 32768, ram.end()));
-  WriteBytes(folder.Path(u"other.bin"), SampleBytes(100, 8));
-  const Outcome run = Convert({u"--memory", u"--offset", u"$C000", u"-w", u"2",
-                               folder.Path(u"other.bin"), folder.Path(u"game.SNA")});
-  EXPECT_EQ(run.exitCode, kExitSomeFailed);
-  EXPECT_EQ(run.error,
-            "pelorin-convert: not a snapshot or tape: " + TextToUtf8(folder.Path(u"other.bin")) +
-                "\npelorin-convert: 1 of 2 files failed\n");
-  EXPECT_FALSE(ReadBytes(folder.Path(u"other.bin.scr")));
-  EXPECT_EQ(ReadBytes(folder.Path(u"game.SNA.scr")), WindowSave(folder.Path(u"top.bin"), 2, u"71"));
-}
-
-TEST(ConverterMemory, ListSaysWhatWentWhereAndWritesNothing) {
-  ScratchFolder folder;
-  const Text tape = folder.Path(u"game.tap"), broken = folder.Path(u"broken.z80");
-  WriteBytes(tape, Tape());
+  snapshot.insert(snapshot.end(), ram.begin(), ram.end());
+  WriteBytes(sna, snapshot);
+  WriteBytes(top, Bytes(ram.begin() + 32768, ram.end()));
+  WriteBytes(other, SampleBytes(100, 8));
   WriteBytes(broken, Bytes(20, 0));
+  // A CODE header for 5 bytes at 23296 and its data, then a headerless block.
+  WriteBytes(tape, {19,  0,   0x00, 3, 'g', 'a',  'm', 'e',  ' ',  ' ', ' ', ' ',
+                    ' ', ' ', 5,    0, 0,   91,   0,   0x80, 0x00, 7,   0,   0xFF,
+                    1,   2,   3,    4, 5,   0xFF, 4,   0,    0xFF, 9,   9,   0xFF});
   const std::string listing =
       "block 2: code \"game\" 5 bytes at 23296\nblock 3: data 2 bytes at 65536\n";
-
-  const Outcome one = Convert({u"--memory", u"--list", tape});
-  EXPECT_EQ(one.exitCode, kExitConverted) << one.error;
-  EXPECT_EQ(one.output, listing);
-  EXPECT_FALSE(ReadBytes(tape + u".scr"));
-
-  const Outcome two = Convert({u"--list", u"--memory", broken, tape});
-  EXPECT_EQ(two.exitCode, kExitSomeFailed);
-  EXPECT_EQ(two.output, TextToUtf8(tape) + ":\n" + listing);
-  EXPECT_EQ(two.error, "pelorin-convert: error reading: " + TextToUtf8(broken) +
-                           "\npelorin-convert: 1 of 2 files failed\n");
-
-  WriteBytes(folder.Path(u"game.sna"), Sna48(Bytes(49152, 0)));
-  EXPECT_EQ(Convert({u"--memory", u"--list", folder.Path(u"game.sna")}).output,
-            "bank 5: 16384 bytes at 16384\nbank 2: 16384 bytes at 32768\n"
-            "bank 0: 16384 bytes at 49152\n");
+  const std::string banks =
+      "bank 5: 16384 bytes at 16384\nbank 2: 16384 bytes at 32768\nbank 0: 16384 bytes at 49152\n";
+  const std::string failed = "\npelorin-convert: 1 of 2 files failed\n";
+  const std::string refused =
+      "pelorin-convert: not a snapshot or tape: " + TextToUtf8(other) + failed;
+  const std::string unread = "pelorin-convert: error reading: " + TextToUtf8(broken) + failed;
+  const std::string named = TextToUtf8(tape) + ":\n" + listing;  // when there are two files
+  const std::tuple<std::vector<Text>, int, std::string, std::string> cases[] = {
+      {{u"--memory", u"--offset", u"$C000", u"-w", u"2", other, sna}, kExitSomeFailed, "", refused},
+      {{u"--memory", u"--list", tape}, kExitConverted, listing, ""},
+      {{u"--list", u"--memory", broken, tape}, kExitSomeFailed, named, unread},
+      {{u"--memory", u"--list", sna}, kExitConverted, banks, ""},
+  };
+  for (const auto& [arguments, exitCode, output, error] : cases) {
+    Text out, err;
+    const Console console{[&](const Text& t) { out += t; }, [&](const Text& t) { err += t; }};
+    EXPECT_EQ(RunConverter(arguments, console), exitCode) << TextToUtf8(arguments.back());
+    EXPECT_EQ(TextToUtf8(out), output);
+    EXPECT_EQ(TextToUtf8(err), error);
+  }
+  EXPECT_EQ(ReadBytes(sna + u".scr"), WindowSave(top, 2, u"71")) << "the offset is an address";
+  for (const Text& unwritten : {other, tape, broken}) EXPECT_FALSE(ReadBytes(unwritten + u".scr"));
 }
 
 }  // namespace
