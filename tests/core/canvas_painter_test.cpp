@@ -1,7 +1,6 @@
 // Tests of the painting record: clipping, negative sizes, colour bytes and row order.
 #include <climits>
 #include <string>
-#include <tuple>
 
 #include <gtest/gtest.h>
 
@@ -80,8 +79,8 @@ TEST(FillRectangle, StoresBlueGreenRedWithTheTopRowLast) {
 }
 
 TEST(FillPixelBytes, StoresWhatOnePixelFillsStore) {
-  // Runs inside the painting, at and across every edge, from an origin, rows stored either
-  // way; each byte in its own colours.
+  // Runs (x, y, bytes) inside the painting, at and across every edge, from an origin, rows stored
+  // either way; each byte in its own colours.
   const std::uint8_t bits[] = {0x00, 0xFF, 0x80, 0x01, 0xA5, 0x5A};
   const Rgb inks[] = {0x12FF7F, 0xFFFFFF, 0, 0x7F0000, 0x00FF00, 0x0000FF};
   const Rgb papers[] = {0x7F0034, 0, 0xFFFFFF, 0x007F7F, 0x0000FF, 0x00FF00};
@@ -91,17 +90,10 @@ TEST(FillPixelBytes, StoresWhatOnePixelFillsStore) {
     pairs[i] = MakePixelColours(inks[i], papers[i]);
     colours[i] = &pairs[i];
   }
+  const int runs[][3] = {{0, 0, 6},  {8, 191, 1}, {101, 57, 3}, {208, 1, 6}, {209, 2, 6},
+                         {-1, 3, 2}, {-8, 4, 1},  {256, 5, 1},  {0, -1, 6},  {0, 192, 6}};
   for (const bool bottomUp : {true, false}) {
-    for (const auto& [x, y, count] : {std::tuple{0, 0, 6},
-                                      {8, 191, 1},
-                                      {101, 57, 3},
-                                      {208, 1, 6},
-                                      {210, 2, 6},
-                                      {-3, 3, 2},
-                                      {-8, 4, 1},
-                                      {256, 5, 1},
-                                      {0, -1, 6},
-                                      {0, 192, 6}}) {
+    for (const auto& [x, y, count] : runs) {
       PixelBuffer byPixel, byByte;
       CanvasPainter one = MemoryPainter(byPixel), eight = MemoryPainter(byByte);
       ASSERT_TRUE(BeginPainting(one) && BeginPainting(eight));

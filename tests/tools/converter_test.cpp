@@ -1,6 +1,8 @@
 // Tests of the converter run in-process: agreement with the window's Save, the header
-// offset, the refusals and error paths, and what reaches the error stream.
+// offset, --locate, the width guess, the refusals and error paths, and what reaches the
+// error stream.
 #include <functional>
+#include <iterator>
 
 #ifndef _WIN32
 #include <sys/stat.h>
@@ -9,8 +11,10 @@
 #include <gtest/gtest.h>
 
 #include "run_converter.h"
+#include "sprite_corpus.h"
 #include "sprite_file.h"
 #include "tool_test_support.h"
+#include "width_guess.h"
 
 namespace pelorin {
 namespace {
@@ -18,6 +22,7 @@ namespace {
 struct Result {
   int exitCode;
   std::string error;
+  std::string output;  // only for the options that print
 };
 
 Result Convert(const std::vector<Text>& arguments, bool terminal = false) {
@@ -26,7 +31,16 @@ Result Convert(const std::vector<Text>& arguments, bool terminal = false) {
                         [&](const Text& text) { error += text; }, terminal};
   const int exitCode = RunConverter(arguments, console);
   EXPECT_EQ(output, u"");
-  return {exitCode, TextToUtf8(error)};
+  return {exitCode, TextToUtf8(error), {}};
+}
+
+// For the options that print: --guess-width, -w auto and --locate.
+Result Print(const std::vector<Text>& arguments) {
+  Text output, error;
+  const Console console{[&](const Text& text) { output += text; },
+                        [&](const Text& text) { error += text; }, false};
+  const int exitCode = RunConverter(arguments, console);
+  return {exitCode, TextToUtf8(error), TextToUtf8(output)};
 }
 
 struct SaveCase {
@@ -110,22 +124,20 @@ TEST(Converter, LocatePrintsTheFilePositionShownAtThePixelAndWritesNothing) {
   struct Case {
     std::vector<Text> files;
     Text pixel;
-    std::u16string output;
+    std::string output;
     int exitCode;
   };
   const Case cases[] = {
-      {{input}, u"8,1", u"8\n", kExitConverted},
-      {{input}, u"255,0", u"none\n", kExitConverted},
-      {{input, folder.Path(u"missing.bin"), input}, u"15,1", u"8\n8\n", kExitSomeFailed},
+      {{input}, u"8,1", "8\n", kExitConverted},
+      {{input}, u"255,0", "none\n", kExitConverted},
+      {{input, folder.Path(u"missing.bin"), input}, u"15,1", "8\n8\n", kExitSomeFailed},
   };
   for (const Case& c : cases) {
-    Text output, error;
-    const Console console{[&](const Text& text) { output += text; },
-                          [&](const Text& text) { error += text; }, false};
     std::vector<Text> arguments{u"-w", u"2", u"--offset", u"5", u"--locate", c.pixel};
     arguments.insert(arguments.end(), c.files.begin(), c.files.end());
-    EXPECT_EQ(RunConverter(arguments, console), c.exitCode) << TextToUtf8(c.pixel);
-    EXPECT_EQ(output, c.output) << TextToUtf8(c.pixel);
+    const Result result = Print(arguments);
+    EXPECT_EQ(result.exitCode, c.exitCode) << TextToUtf8(c.pixel);
+    EXPECT_EQ(result.output, c.output) << TextToUtf8(c.pixel);
   }
   EXPECT_FALSE(std::filesystem::exists(FsPath(input + u".scr")));
 }
@@ -289,6 +301,66 @@ TEST(Converter, ReportsEachFailureAndConvertsTheOtherFiles) {
       EXPECT_EQ(ReadBytes(folder.Path(c.kept)), kKept) << c.name;
     }
   }
+}
+
+// --guess-width prints a line per file in the order given, naming it as given, even when
+// quiet: the guess, then the runners-up; unsure and alone with too few bytes for two rows.
+// --offset skips a header of another width. Nothing is written.
+TEST(Converter, GuessWidthPrintsALinePerFileAndWritesNothing) {
+  ScratchFolder folder;
+  const SpriteFile sheet = MakeSpriteFile(SpriteKind::kSheet, 21);
+  Bytes headed = MakeSpriteFile(SpriteKind::kMasked, 22).bytes;
+  const Text header = DecimalText(std::ssize(headed));
+  headed.insert(headed.end(), sheet.bytes.begin(), sheet.bytes.end());
+  WriteBytes(folder.Path(u"sheet.bin"), sheet.bytes);
+  WriteBytes(folder.Path(u"one.bin"), {0x18});
+  WriteBytes(folder.Path(u"headed.bin"), headed);
+  const WidthGuess guess = GuessStripWidth(sheet.bytes.data(), std::ssize(sheet.bytes));
+  const std::string line = ": " + std::to_string(sheet.width) + " (also " +
+                           std::to_string(guess.ranked[1]) + ", " +
+                           std::to_string(guess.ranked[2]) + ")\n";
+
+  const Result plain = Print({u"--guess-width", folder.Path(u"sheet.bin"), folder.Path(u"gone.bin"),
+                              u"-q", folder.Path(u"one.bin")});
+  EXPECT_EQ(plain.exitCode, kExitSomeFailed);
+  EXPECT_EQ(plain.output, Utf8(folder.Path(u"sheet.bin")) + line + Utf8(folder.Path(u"one.bin")) +
+                              ": 1 (unsure)\n");
+  EXPECT_EQ(plain.error, Line("error reading: " + Utf8(folder.Path(u"gone.bin"))));
+  const Result offset = Print({u"--offset", header, u"--guess-width", folder.Path(u"headed.bin")});
+  EXPECT_EQ(offset.exitCode, kExitConverted) << offset.error;
+  EXPECT_EQ(offset.output, Utf8(folder.Path(u"headed.bin")) + line);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.root), {}), 3);
+}
+
+// -w auto writes for each file what -w N writes at that file's width, from the offset, and
+// says which width unless -q.
+TEST(Converter, WidthAutoConvertsEachFileAtItsOwnWidth) {
+  ScratchFolder folder;
+  std::filesystem::create_directory(folder.root / "auto");
+  const SpriteFile files[] = {MakeSpriteFile(SpriteKind::kAnimation, 23),
+                              MakeSpriteFile(SpriteKind::kSheet, 21)};
+  ASSERT_NE(files[0].width, files[1].width);
+  std::vector<Text> arguments{u"-w", u"auto", u"--offset", u"7", u"-o", folder.Path(u"auto")};
+  std::string said;
+  for (const SpriteFile& file : files) {
+    const Text input = folder.Path(DecimalText(file.width) + u".bin");
+    Bytes bytes = SampleBytes(7, 5);
+    bytes.insert(bytes.end(), file.bytes.begin(), file.bytes.end());
+    WriteBytes(input, bytes);
+    arguments.push_back(input);
+    said += Utf8(input) + ": width " + std::to_string(file.width) + "\n";
+  }
+  const Result automatic = Print(arguments);
+  EXPECT_EQ(automatic.exitCode, kExitConverted) << automatic.error;
+  EXPECT_EQ(automatic.output, said);
+  for (const SpriteFile& file : files) {
+    const Text name = DecimalText(file.width) + u".bin";
+    Convert({u"-w", DecimalText(file.width), u"--offset", u"7", folder.Path(name)});
+    EXPECT_EQ(ReadBytes(folder.Path(u"auto/" + name + u".scr")),
+              ReadBytes(folder.Path(name + u".scr")));
+  }
+  arguments.insert(arguments.begin(), u"-q");
+  EXPECT_EQ(Print(arguments).output, "");
 }
 
 // The lines a terminal shows after the stream: a carriage return goes back to the start of
