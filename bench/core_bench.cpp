@@ -14,7 +14,7 @@
 
 #include <unistd.h>
 
-#include "pixel_buffer.h"
+#include "screen/pixel_buffer.h"
 #include "redraw.h"
 #include "sprite_file.h"
 

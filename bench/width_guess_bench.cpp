@@ -17,10 +17,10 @@
 
 #include <unistd.h>
 
-#include "pixel_buffer.h"
+#include "screen/pixel_buffer.h"
 #include "sprite_corpus.h"
 #include "sprite_file.h"
-#include "width_guess.h"
+#include "analysis/width_guess.h"
 
 namespace pelorin {
 namespace {

@@ -3,7 +3,7 @@
 
 #include <limits>
 
-#include "platform.h"
+#include "platform/platform.h"
 #include "redraw.h"
 
 namespace pelorin {

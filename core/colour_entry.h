@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "canvas_painter.h"
+#include "screen/canvas_painter.h"
 #include "converter_state.h"
 
 namespace pelorin {

@@ -5,13 +5,11 @@
 #include <functional>
 #include <vector>
 
-#include "screen.h"
-#include "text.h"
+#include "platform/text.h"
+#include "screen/screen.h"
 
 namespace pelorin {
 
-constexpr std::int32_t kMinStripWidth = 1;
-constexpr std::int32_t kMaxStripWidth = 31;
 constexpr std::uint8_t kDefaultFillAttribute = 71;  // bright white ink on black paper
 
 struct ConverterState {

@@ -1,8 +1,8 @@
 // redraw.h: laying the sprite bytes out on the screen and painting the screen.
 #pragma once
 
-#include "canvas_painter.h"
 #include "converter_state.h"
+#include "screen/canvas_painter.h"
 
 namespace pelorin {
 
@@ -11,9 +11,8 @@ namespace pelorin {
 // all: the screen and the canvas keep the previous picture.
 void Redraw(ConverterState& state, CanvasPainter& painter);
 
-// The two halves of Redraw. PlaceSprite clears the pixels, fills every attribute cell and
-// lays the sprite down in strips; PaintScreen paints the screen through the painter.
+// The first half of Redraw: clears the pixels, fills every attribute cell and lays the
+// sprite down in strips. The second half is PaintScreen (screen/paint_screen.h).
 void PlaceSprite(ConverterState& state);
-void PaintScreen(const ScreenImage& screen, CanvasPainter& painter);
 
 }  // namespace pelorin

@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <new>
 
-#include "memory_image.h"
-#include "platform.h"
+#include "memory_image_file.h"
+#include "platform/platform.h"
 #include "redraw.h"
 
 namespace pelorin {
@@ -69,6 +69,12 @@ void LoadSpriteAtOffset(ConverterState& state, CanvasPainter& painter,
                         const ReportError& reportError, std::int64_t offset) {
   state.viewOffset = offset;
   LoadSprite(state, painter, reportError);
+}
+
+WidthGuess GuessStripWidth(const ConverterState& state) {
+  const std::int32_t length = std::clamp<std::int32_t>(
+      state.spriteLength, 0, static_cast<std::int32_t>(state.spriteData.size()));
+  return GuessStripWidth(state.spriteData.data(), length);
 }
 
 void SaveScreen(const ConverterState& state, const ReportError& reportError) {

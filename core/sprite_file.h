@@ -3,35 +3,12 @@
 
 #include <cstdint>
 
-#include "canvas_painter.h"
+#include "analysis/width_guess.h"
 #include "converter_state.h"
-#include "screen.h"
+#include "screen/canvas_painter.h"
+#include "screen/placement.h"
 
 namespace pelorin {
-
-// The number of leading bytes of a sprite that can reach the screen at the given strip
-// width: one past the last byte whose place lies inside the screen.
-constexpr std::int32_t VisibleSpriteBytes(std::int32_t width) {
-  // The last strip that starts inside the screen; its bytes come after every earlier one.
-  const std::int32_t lastStripOffset = (kScreenBytes - 1) / width * width;
-  const std::int32_t rowsBefore = lastStripOffset / width * kScreenHeight;
-  std::int32_t visible = 0;
-  for (int line = 0; line < kScreenHeight; ++line)
-    for (int column = 0; column < width; ++column)
-      if (LineAddressTable[line] + column + lastStripOffset < kScreenBytes)
-        visible = (rowsBefore + line) * width + column + 1;
-  return visible;
-}
-
-constexpr std::int32_t MakeSpriteReadBound() {
-  std::int32_t bound = 0;
-  for (std::int32_t width = 1; width <= 31; ++width)
-    if (VisibleSpriteBytes(width) > bound) bound = VisibleSpriteBytes(width);
-  return bound;
-}
-
-// No byte past this many can be shown or saved at any width, so no more is ever read.
-inline constexpr std::int32_t SpriteReadBound = MakeSpriteReadBound();
 
 // Reads the file named by sourcePath, from viewOffset on, into spriteData, records the
 // file's size in sourceLength, then calls Redraw once. A file that cannot be read is
@@ -51,6 +28,10 @@ void LoadSpriteAtOffset(ConverterState& state, CanvasPainter& painter,
 // Does nothing when sourcePath is empty; a failure is reported as "error writing", a line
 // feed and sourcePath.
 void SaveScreen(const ConverterState& state, const ReportError& reportError);
+
+// The width guess over the loaded sprite bytes: those that the picture is made from, after
+// any skipped header.
+WidthGuess GuessStripWidth(const ConverterState& state);
 
 inline Text ScreenFilePath(const Text& sourcePath) {
   return sourcePath + u".scr";

@@ -4,7 +4,7 @@
 #include <algorithm>
 
 #include "colour_entry.h"
-#include "screen.h"
+#include "screen/screen.h"
 
 namespace pelorin {
 

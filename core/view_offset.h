@@ -7,7 +7,7 @@
 #include <optional>
 
 #include "converter_state.h"
-#include "text.h"
+#include "platform/text.h"
 
 namespace pelorin {
 

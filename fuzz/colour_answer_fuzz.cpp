@@ -3,7 +3,7 @@
 #include <cstdlib>
 
 #include "colour_entry.h"
-#include "pixel_buffer.h"
+#include "screen/pixel_buffer.h"
 
 namespace {
 void Check(bool ok) {

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "memory_image.h"
+#include "memory_image/memory_image.h"
 
 namespace pelorin {
 

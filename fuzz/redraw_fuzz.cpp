@@ -5,7 +5,7 @@
 #include <cstring>
 #include <vector>
 
-#include "pixel_buffer.h"
+#include "screen/pixel_buffer.h"
 #include "redraw.h"
 #include "sprite_file.h"
 

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "canvas_painter.h"
+#include "screen/canvas_painter.h"
 #include "control_registry.h"
 #include "win32_handles.h"
 

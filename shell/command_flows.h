@@ -2,7 +2,7 @@
 // read the drop, then hand the answer to the core. A new file is always shown from its start.
 #pragma once
 
-#include "canvas_painter.h"
+#include "screen/canvas_painter.h"
 #include "converter_state.h"
 #include "event_queue.h"
 

@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "text.h"
+#include "platform/text.h"
 
 namespace pelorin {
 

@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "text.h"
+#include "platform/text.h"
 
 namespace pelorin {
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "event_queue.h"
-#include "text.h"
+#include "platform/text.h"
 
 namespace pelorin {
 

@@ -1,7 +1,7 @@
 // input_dialog.h: the small modal window that asks for one line of text.
 #pragma once
 
-#include "text.h"
+#include "platform/text.h"
 
 namespace pelorin {
 

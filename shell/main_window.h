@@ -8,8 +8,8 @@
 
 #include "control_registry.h"
 #include "event_queue.h"
-#include "screen.h"
-#include "text.h"
+#include "screen/screen.h"
+#include "platform/text.h"
 #include "win32_handles.h"
 
 namespace pelorin {

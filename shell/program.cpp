@@ -14,7 +14,7 @@
 #include "sprite_file.h"
 #include "view_commands.h"
 #include "view_offset.h"
-#include "width_guess.h"
+#include "analysis/width_guess.h"
 #include "width_scrollbar.h"
 
 namespace pelorin {

@@ -6,7 +6,7 @@
 #include <memory>
 #include <string_view>
 
-#include "canvas_painter.h"
+#include "screen/canvas_painter.h"
 #include "converter_state.h"
 #include "event_queue.h"
 #include "main_window.h"

@@ -2,6 +2,7 @@
 #include "contact_sheet.h"
 
 #include "redraw.h"
+#include "screen/paint_screen.h"
 
 namespace pelorin {
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "converter_state.h"
-#include "pixel_buffer.h"
+#include "screen/pixel_buffer.h"
 
 namespace pelorin {
 

@@ -4,7 +4,7 @@
 #include <limits>
 #include <string_view>
 
-#include "canvas_painter.h"
+#include "screen/canvas_painter.h"
 #include "colour_entry.h"
 
 namespace pelorin {

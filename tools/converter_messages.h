@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <functional>
 
-#include "text.h"
+#include "platform/text.h"
 
 namespace pelorin {
 

@@ -1,7 +1,7 @@
 // main.cpp: pelorin-convert's entry point: the arguments as text, and the standard streams.
 #include <vector>
 
-#include "platform.h"
+#include "platform/platform.h"
 #include "run_converter.h"
 
 namespace {

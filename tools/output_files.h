@@ -5,8 +5,8 @@
 #include <set>
 #include <vector>
 
-#include "platform.h"
-#include "text.h"
+#include "platform/platform.h"
+#include "platform/text.h"
 
 namespace pelorin {
 

@@ -5,7 +5,7 @@
 #include <limits>
 #include <new>
 
-#include "platform.h"
+#include "platform/platform.h"
 
 // Encoding goes to memory only: files are written through the platform layer, which takes
 // the program's own paths on both platforms.

@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "pixel_buffer.h"
-#include "text.h"
+#include "screen/pixel_buffer.h"
+#include "platform/text.h"
 
 namespace pelorin {
 

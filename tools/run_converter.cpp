@@ -6,14 +6,15 @@
 
 #include "contact_sheet.h"
 #include "convert_options.h"
-#include "memory_image.h"
+#include "memory_image_file.h"
 #include "output_files.h"
-#include "pixel_buffer.h"
-#include "platform.h"
+#include "screen/pixel_buffer.h"
+#include "platform/platform.h"
 #include "png_file.h"
 #include "redraw.h"
+#include "screen/paint_screen.h"
 #include "sprite_file.h"
-#include "width_guess.h"
+#include "analysis/width_guess.h"
 #include "view_offset.h"
 
 namespace pelorin {

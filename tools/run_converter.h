@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "converter_messages.h"
-#include "text.h"
+#include "platform/text.h"
 
 namespace pelorin {
 

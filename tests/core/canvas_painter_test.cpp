@@ -4,8 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include "canvas_painter.h"
-#include "pixel_buffer.h"
+#include "screen/canvas_painter.h"
+#include "screen/pixel_buffer.h"
 
 namespace pelorin {
 namespace {

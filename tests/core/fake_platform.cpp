@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "platform.h"
+#include "platform/platform.h"
 
 namespace pelorin {
 namespace fake {

@@ -8,7 +8,7 @@
 #include <optional>
 #include <vector>
 
-#include "text.h"
+#include "platform/text.h"
 
 namespace pelorin::fake {
 

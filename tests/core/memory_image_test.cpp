@@ -8,7 +8,7 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
-#include "memory_image.h"
+#include "memory_image_file.h"
 #include "sprite_file.h"
 #include "test_support.h"
 

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "screen.h"
+#include "screen/screen.h"
 
 namespace pelorin {
 namespace {

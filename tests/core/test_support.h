@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "canvas_painter.h"
+#include "screen/canvas_painter.h"
 #include "converter_state.h"
-#include "pixel_buffer.h"
-#include "screen.h"
-#include "text.h"
+#include "screen/pixel_buffer.h"
+#include "screen/screen.h"
+#include "platform/text.h"
 
 namespace pelorin::testing {
 

@@ -1,7 +1,7 @@
 // Tests of the UTF-8 <-> UTF-16 conversion used for file names.
 #include <gtest/gtest.h>
 
-#include "text.h"
+#include "platform/text.h"
 
 namespace pelorin {
 namespace {

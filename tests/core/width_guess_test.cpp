@@ -5,7 +5,8 @@
 
 #include "sprite_corpus.h"
 #include "test_support.h"
-#include "width_guess.h"
+#include "analysis/width_guess.h"
+#include "sprite_file.h"
 
 namespace pelorin {
 namespace {

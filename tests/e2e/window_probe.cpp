@@ -16,7 +16,7 @@
 #include <optional>
 #include <string>
 
-#include "pixel_buffer.h"
+#include "screen/pixel_buffer.h"
 #include "redraw.h"
 #include "sprite_file.h"
 #include "view_offset.h"

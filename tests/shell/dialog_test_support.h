@@ -13,7 +13,7 @@
 #include <thread>
 #include <vector>
 
-#include "text.h"
+#include "platform/text.h"
 
 namespace pelorin::testing {
 

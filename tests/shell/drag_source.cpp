@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "test_data_object.h"
-#include "text.h"
+#include "platform/text.h"
 
 namespace {
 

@@ -19,7 +19,7 @@
 
 #include "event_queue.h"
 #include "file_drop.h"
-#include "text.h"
+#include "platform/text.h"
 
 namespace {
 

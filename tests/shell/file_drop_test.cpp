@@ -13,7 +13,7 @@
 #include "command_flows.h"
 #include "dialog_test_support.h"
 #include "file_drop.h"
-#include "pixel_buffer.h"
+#include "screen/pixel_buffer.h"
 #include "redraw.h"
 #include "test_data_object.h"
 

@@ -12,7 +12,7 @@
 #include "command_flows.h"
 #include "dialog_test_support.h"
 #include "input_dialog.h"
-#include "pixel_buffer.h"
+#include "screen/pixel_buffer.h"
 #include "redraw.h"
 
 namespace pelorin {

@@ -10,7 +10,7 @@
 #include "command_flows.h"
 #include "dialog_test_support.h"
 #include "open_file_dialog.h"
-#include "pixel_buffer.h"
+#include "screen/pixel_buffer.h"
 #include "redraw.h"
 
 namespace pelorin {

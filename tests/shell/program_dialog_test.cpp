@@ -14,7 +14,7 @@
 #include "dialog_test_support.h"
 #include "file_drop.h"
 #include "input_dialog.h"
-#include "pixel_buffer.h"
+#include "screen/pixel_buffer.h"
 #include "redraw.h"
 #include "scroll_request.h"
 #include "shell_test_support.h"

@@ -6,7 +6,7 @@
 #include <iterator>
 
 #include "canvas_view.h"
-#include "pixel_buffer.h"
+#include "screen/pixel_buffer.h"
 #include "redraw.h"
 #include "scroll_request.h"
 #include "shell_test_support.h"

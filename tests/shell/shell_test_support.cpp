@@ -4,7 +4,7 @@
 #include <fstream>
 
 #include "canvas_view.h"
-#include "pixel_buffer.h"
+#include "screen/pixel_buffer.h"
 #include "redraw.h"
 
 namespace pelorin::testing {

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "program.h"
-#include "text.h"
+#include "platform/text.h"
 
 namespace pelorin::testing {
 

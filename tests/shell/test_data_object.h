@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "text.h"
+#include "platform/text.h"
 
 namespace pelorin::testing {
 

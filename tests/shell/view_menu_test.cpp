@@ -5,7 +5,7 @@
 
 #include "canvas_view.h"
 #include "dialog_test_support.h"
-#include "pixel_buffer.h"
+#include "screen/pixel_buffer.h"
 #include "redraw.h"
 #include "shell_test_support.h"
 #include "view_offset.h"

@@ -3,7 +3,7 @@
 // window), and a file it may not read.
 #include <gtest/gtest.h>
 
-#include "platform.h"
+#include "platform/platform.h"
 #include "run_converter.h"
 #include "run_process.h"
 #include "tool_test_support.h"

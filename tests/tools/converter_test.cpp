@@ -14,7 +14,7 @@
 #include "sprite_corpus.h"
 #include "sprite_file.h"
 #include "tool_test_support.h"
-#include "width_guess.h"
+#include "analysis/width_guess.h"
 
 namespace pelorin {
 namespace {

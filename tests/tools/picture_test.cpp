@@ -6,8 +6,9 @@
 #include <gtest/gtest.h>
 
 #include "contact_sheet.h"
-#include "pixel_buffer.h"
+#include "screen/pixel_buffer.h"
 #include "redraw.h"
+#include "screen/paint_screen.h"
 #include "run_converter.h"
 #include "tool_test_support.h"
 

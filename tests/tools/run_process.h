@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "text.h"
+#include "platform/text.h"
 #include "tool_test_support.h"
 
 namespace pelorin {

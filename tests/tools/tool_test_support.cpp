@@ -6,8 +6,8 @@
 #include <gtest/gtest.h>
 
 #include "colour_entry.h"
-#include "pixel_buffer.h"
-#include "platform.h"
+#include "screen/pixel_buffer.h"
+#include "platform/platform.h"
 #include "sprite_file.h"
 
 namespace pelorin {

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "converter_state.h"
-#include "text.h"
+#include "platform/text.h"
 
 namespace pelorin {
 

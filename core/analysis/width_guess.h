@@ -4,7 +4,7 @@
 #include <array>
 #include <cstdint>
 
-#include "converter_state.h"
+#include "screen/screen.h"
 
 namespace pelorin {
 
@@ -22,9 +22,5 @@ struct WidthGuess {
 // Scores every width from 1 to 31 over the bytes and ranks them. A width is a candidate
 // only when the bytes hold at least two rows at it. The same bytes give the same guess.
 WidthGuess GuessStripWidth(const std::uint8_t* bytes, std::int32_t length);
-
-// The guess over the loaded sprite bytes: those that the picture is made from, after any
-// skipped header.
-WidthGuess GuessStripWidth(const ConverterState& state);
 
 }  // namespace pelorin

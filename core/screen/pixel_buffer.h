@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "canvas_painter.h"
+#include "screen/canvas_painter.h"
 
 namespace pelorin {
 

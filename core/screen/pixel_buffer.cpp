@@ -1,5 +1,5 @@
 // pixel_buffer.cpp: a canvas-shaped picture in memory and its painter.
-#include "pixel_buffer.h"
+#include "screen/pixel_buffer.h"
 
 #include <algorithm>
 

@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "screen.h"
+#include "screen/screen.h"
 
 namespace pelorin {
 

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "text.h"
+#include "platform/text.h"
 
 namespace pelorin::platform {
 

@@ -5,8 +5,8 @@
 
 #include <zlib.h>
 
-#include "memory_image.h"
-#include "snapshot_banks.h"
+#include "memory_image/memory_image.h"
+#include "memory_image/snapshot_banks.h"
 
 namespace pelorin {
 

@@ -9,7 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "platform.h"
+#include "platform/platform.h"
 
 namespace pelorin::platform {
 

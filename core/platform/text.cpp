@@ -1,5 +1,5 @@
 // text.cpp: UTF-8 <-> UTF-16 conversion that never loses a byte.
-#include "text.h"
+#include "platform/text.h"
 
 namespace pelorin {
 

@@ -1,5 +1,5 @@
 // canvas_painter.cpp: the rare, slow case of the painting record's fills.
-#include "canvas_painter.h"
+#include "screen/canvas_painter.h"
 
 namespace pelorin {
 

@@ -2,8 +2,8 @@
 #include <algorithm>
 #include <array>
 
-#include "memory_image.h"
-#include "snapshot_banks.h"
+#include "memory_image/memory_image.h"
+#include "memory_image/snapshot_banks.h"
 
 namespace pelorin {
 

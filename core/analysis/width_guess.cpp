@@ -8,7 +8,7 @@
 // where less is alike. Each width is scored by its correlation and by how far it stands out
 // of its neighbours'; width 1, which has no neighbour to stand out of, by its correlation
 // alone, at a discount.
-#include "width_guess.h"
+#include "analysis/width_guess.h"
 
 #include <algorithm>
 #include <bit>
@@ -165,12 +165,6 @@ WidthGuess GuessStripWidth(const std::uint8_t* bytes, std::int32_t length) {
   guess.unsure = !(r[best] > kSureCorrelation) ||
                  (guess.count > 1 && score[best] - score[guess.ranked[1]] < kSureMargin);
   return guess;
-}
-
-WidthGuess GuessStripWidth(const ConverterState& state) {
-  const std::int32_t length = std::clamp<std::int32_t>(
-      state.spriteLength, 0, static_cast<std::int32_t>(state.spriteData.size()));
-  return GuessStripWidth(state.spriteData.data(), length);
 }
 
 }  // namespace pelorin

@@ -1,5 +1,5 @@
 // snapshot_banks.cpp: the placing of RAM banks in a snapshot's memory image.
-#include "snapshot_banks.h"
+#include "memory_image/snapshot_banks.h"
 
 #include <algorithm>
 

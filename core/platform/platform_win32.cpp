@@ -1,7 +1,7 @@
 // platform_win32.cpp: file access and upper-casing through Win32, the core's one Win32 file.
 #include <windows.h>
 
-#include "platform.h"
+#include "platform/platform.h"
 
 namespace pelorin::platform {
 

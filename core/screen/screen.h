@@ -13,6 +13,10 @@ constexpr int kPixelBytes = 6144;
 constexpr int kAttributeBytes = 768;
 constexpr int kScreenBytes = kPixelBytes + kAttributeBytes;  // 6,912: also the .scr file
 
+// A sprite is laid down in vertical strips 1 to 31 bytes wide.
+constexpr std::int32_t kMinStripWidth = 1;
+constexpr std::int32_t kMaxStripWidth = 31;
+
 // 6,144 pixel bytes in the interleaved line order, then 32 x 24 attribute bytes.
 using ScreenImage = std::array<std::uint8_t, kScreenBytes>;
 

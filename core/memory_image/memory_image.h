@@ -9,8 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "converter_state.h"
-#include "text.h"
+#include "platform/text.h"
 
 namespace pelorin {
 
@@ -41,19 +40,14 @@ struct MemoryImage {
   std::vector<PlacedBlock> blocks;  // in the order they were placed
 };
 
+using MemoryImageReader = std::optional<MemoryImage> (*)(ByteSpan file);
+
+// The reader for the path's extension: .sna, .z80, .szx, .tap or .tzx, in any letter case.
+// Null for any other path.
+MemoryImageReader FindMemoryImageReader(const Text& path);
+
 // True when the path ends in .sna, .z80, .szx, .tap or .tzx, in any letter case.
 bool IsMemoryImagePath(const Text& path);
-
-// Reads the file the path names and makes its memory image by the reader its extension
-// picks. Nothing when the file cannot be read, is larger than any such file can be, or is
-// not what its extension says (truncated, inconsistent, or for other hardware).
-std::optional<MemoryImage> ReadMemoryImage(const Text& path);
-
-// Fills the state's sprite bytes from the memory image of the file sourcePath names, from
-// `offset` on and at most SpriteReadBound of them; sourceLength becomes the image's length.
-// False, with the sprite bytes untouched, when the image cannot be made or the offset is
-// negative.
-bool ReadMemoryImageWindow(ConverterState& state, std::int64_t offset);
 
 // One line saying what the block is and where it went, e.g.
 // `block 3: code "game" 41000 bytes at 23296` or `bank 5: 16384 bytes at 16384`.

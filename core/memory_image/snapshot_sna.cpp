@@ -2,8 +2,8 @@
 // 48K snapshot from a 128K one.
 #include <algorithm>
 
-#include "memory_image.h"
-#include "snapshot_banks.h"
+#include "memory_image/memory_image.h"
+#include "memory_image/snapshot_banks.h"
 
 namespace pelorin {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "memory_image.h"
+#include "memory_image/memory_image.h"
 
 namespace pelorin {
 
