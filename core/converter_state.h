@@ -22,6 +22,7 @@ struct ConverterState {
   std::int64_t viewOffset = 0;    // leading bytes of the source skipped before the sprite
   std::int64_t sourceLength = 0;  // bytes in the source as last loaded: the file, or its image
   bool readMemoryImages = false;  // snapshots and tapes load as the memory they hold
+  bool oneScreen = false;  // only the whole strips that fit across are placed: nothing spills
 };
 
 // Shows a failure the user must know of and returns when the user has seen it. The window

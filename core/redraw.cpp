@@ -8,11 +8,17 @@
 
 namespace pelorin {
 
-void PlaceSprite(ConverterState& state) {
-  // Never read past what spriteData holds, whatever the length claims.
-  const std::int64_t length = std::min<std::int64_t>(
+std::int64_t PlacedSpriteBytes(const ConverterState& state) {
+  const std::int64_t held = std::min<std::int64_t>(
       state.spriteLength, static_cast<std::int64_t>(state.spriteData.size()));
-  PlaceStrips(state.screen, state.spriteData.data(), length, state.stripWidth, state.fillAttribute);
+  if (!state.oneScreen) return held;
+  // The bytes that one screen's whole strips hold land each at its line and byte column.
+  return std::min(held, ScreenStep(std::clamp(state.stripWidth, kMinStripWidth, kMaxStripWidth)));
+}
+
+void PlaceSprite(ConverterState& state) {
+  PlaceStrips(state.screen, state.spriteData.data(), PlacedSpriteBytes(state), state.stripWidth,
+              state.fillAttribute);
 }
 
 void Redraw(ConverterState& state, CanvasPainter& painter) {

@@ -11,6 +11,10 @@ namespace pelorin {
 // all: the screen and the canvas keep the previous picture.
 void Redraw(ConverterState& state, CanvasPainter& painter);
 
+// How many leading sprite bytes placement lays down: those held (never more than spriteData
+// holds, whatever the length claims), and with oneScreen only the first screen's strips.
+std::int64_t PlacedSpriteBytes(const ConverterState& state);
+
 // The first half of Redraw: clears the pixels, fills every attribute cell and lays the
 // sprite down in strips. The second half is PaintScreen (screen/paint_screen.h).
 void PlaceSprite(ConverterState& state);

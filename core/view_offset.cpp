@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "colour_entry.h"
+#include "redraw.h"
 #include "screen/screen.h"
 
 namespace pelorin {
@@ -84,8 +85,7 @@ std::optional<std::int64_t> LocateByte(const ConverterState& state, std::int32_t
                                        std::int32_t y) {
   if (x < 0 || x >= kScreenWidth || y < 0 || y >= kScreenHeight) return std::nullopt;
   const std::int64_t width = std::clamp(state.stripWidth, kMinStripWidth, kMaxStripWidth);
-  const std::int64_t length = std::min<std::int64_t>(
-      state.spriteLength, static_cast<std::int64_t>(state.spriteData.size()));
+  const std::int64_t length = PlacedSpriteBytes(state);
   const std::int32_t target = LineAddressTable[y] + x / 8;
   // Sprite byte k lands at line (k / width) mod 192, horizontal offset (k / width / 192) *
   // width + k mod width. Each line start at or before the target gives the one byte of its

@@ -7,15 +7,10 @@
 #include <optional>
 
 #include "converter_state.h"
+#include "screen/placement.h"
 #include "platform/text.h"
 
 namespace pelorin {
-
-// Bytes that one screen shows at the width: the whole strips that fit across, each 192 rows
-// of `width` bytes. At width 3 that is ten strips, 5,760 bytes; at 17 and more only one.
-constexpr std::int64_t ScreenStep(std::int32_t width) {
-  return std::int64_t{kScreenHeight} * width * (kBytesPerLine / width);
-}
 
 enum class ViewStep {
   kNextScreen,

@@ -46,9 +46,12 @@ void MoveFocus(HWND window, bool forward) {
   }
 }
 
-bool IsViewItem(std::int32_t command) {
-  return std::any_of(std::begin(kViewMenu), std::end(kViewMenu),
-                     [command](const ViewMenuRow& row) { return row.item == command; });
+bool IsTableItem(std::int32_t command) {
+  return std::any_of(
+      std::begin(kTableMenus), std::end(kTableMenus), [command](const TableMenu& menu) {
+        return std::any_of(menu.rows.begin(), menu.rows.end(),
+                           [command](const MenuRow& row) { return row.item == command; });
+      });
 }
 
 LRESULT OnCommand(MainWindow& main, HWND window, WPARAM wParam, LPARAM lParam) {
@@ -57,19 +60,19 @@ LRESULT OnCommand(MainWindow& main, HWND window, WPARAM wParam, LPARAM lParam) {
   } else if (lParam == 0 && HIWORD(wParam) == 1) {
     if (LOWORD(wParam) == kFocusNextCommand) MoveFocus(window, true);
     if (LOWORD(wParam) == kFocusPreviousCommand) MoveFocus(window, false);
-    // A View shortcut does what its item does.
-    if (IsViewItem(LOWORD(wParam))) QueueWindowEvent(main, EventKind::Menu, LOWORD(wParam), 0);
+    // A shortcut does what its item does.
+    if (IsTableItem(LOWORD(wParam))) QueueWindowEvent(main, EventKind::Menu, LOWORD(wParam), 0);
   }
   return 0;
 }
 
-void BuildViewMenu(HMENU bar) {
+void BuildTableMenu(HMENU bar, const TableMenu& menu) {
   OwnedMenu popup(CreateMenu());
   if (!popup ||
-      !AppendMenuW(bar, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(popup.Get()), L"View"))
+      !AppendMenuW(bar, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(popup.Get()), menu.title))
     return;
   const HMENU view = popup.Release();  // the bar owns it now
-  for (const ViewMenuRow& row : kViewMenu) {
+  for (const MenuRow& row : menu.rows) {
     if (row.kind == MenuRowKind::kSeparator) {
       AppendMenuW(view, MF_SEPARATOR, static_cast<UINT_PTR>(-1), nullptr);
       continue;
@@ -194,8 +197,11 @@ bool OpenMainWindow(MainWindow& main, HINSTANCE instance, EventQueue& queue) {
       {FVIRTKEY | FNOINVERT, VK_TAB, kFocusNextCommand},
       {FVIRTKEY | FNOINVERT | FSHIFT, VK_TAB, kFocusPreviousCommand},
   };
-  for (const ViewMenuRow& row : kViewMenu)
-    if (row.key != 0) keys.push_back({FVIRTKEY | FCONTROL, row.key, static_cast<WORD>(row.item)});
+  for (const TableMenu& menu : kTableMenus)
+    for (const MenuRow& row : menu.rows)
+      if (row.key != 0)
+        keys.push_back(
+            {static_cast<BYTE>(FVIRTKEY | row.modifiers), row.key, static_cast<WORD>(row.item)});
   main.accelerators.Reset(CreateAcceleratorTableW(keys.data(), static_cast<int>(keys.size())));
   return true;
 }
@@ -221,7 +227,7 @@ bool BuildMainMenu(MainWindow& main) {
   AppendMenuW(file, MF_SEPARATOR, static_cast<UINT_PTR>(-1), nullptr);
   AppendMenuW(file, MF_STRING, kQuitItem, L"Quit");
   SetMenu(window, attached);
-  BuildViewMenu(attached);
+  for (const TableMenu& menu : kTableMenus) BuildTableMenu(attached, menu);
   DrawMenuBar(window);
   return true;
 }

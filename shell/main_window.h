@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <span>
 
 #include "control_registry.h"
 #include "event_queue.h"
@@ -34,42 +35,57 @@ enum MenuItem : std::int32_t {
   kZoom1Item = 15,
   kZoom2Item = 16,
   kZoom3Item = 17,
+  kOneScreenItem = 18,
 };
 
 enum class MenuRowKind { kCommand, kCheck, kRadio, kSeparator };
 
-// One entry of the "View" menu. Its shortcut is Ctrl with the key, shown after the text and
-// taken by the main window's keyboard table to the same Menu event as the item.
-struct ViewMenuRow {
+// One entry of a menu built from a table. Its shortcut, the key with the modifiers, is shown
+// after the text and taken by the main window's keyboard table to the same Menu event as
+// the item.
+struct MenuRow {
   MenuRowKind kind;
   std::int32_t item;  // -1 for a separator
   const wchar_t* text;
   const wchar_t* shortcut;
-  WORD key;
+  WORD key;        // a virtual key; 0: none
+  BYTE modifiers;  // FCONTROL, FSHIFT, FALT, as the keyboard table takes them
   bool checkedAtStart;
 };
 
+constexpr BYTE kCtrl = FCONTROL;
+
 // clang-format off
-inline constexpr ViewMenuRow kViewMenu[] = {
-    {MenuRowKind::kCommand,    kGuessWidthItem,      L"Guess width",                    L"Ctrl+W",      'W',       false},
-    {MenuRowKind::kSeparator,  -1,                   nullptr,                           nullptr,        0,         false},
-    {MenuRowKind::kCommand,    kNextScreenItem,      L"Next screen",                    L"Ctrl+PgDn",   VK_NEXT,   false},
-    {MenuRowKind::kCommand,    kPreviousScreenItem,  L"Previous screen",                L"Ctrl+PgUp",   VK_PRIOR,  false},
-    {MenuRowKind::kCommand,    kNextRowItem,         L"Next row",                       L"Ctrl+Down",   VK_DOWN,   false},
-    {MenuRowKind::kCommand,    kPreviousRowItem,     L"Previous row",                   L"Ctrl+Up",     VK_UP,     false},
-    {MenuRowKind::kCommand,    kNextByteItem,        L"Next byte",                      L"Ctrl+Right",  VK_RIGHT,  false},
-    {MenuRowKind::kCommand,    kPreviousByteItem,    L"Previous byte",                  L"Ctrl+Left",   VK_LEFT,   false},
-    {MenuRowKind::kCommand,    kStartOfFileItem,     L"Start of file",                  L"Ctrl+Home",   VK_HOME,   false},
-    {MenuRowKind::kCommand,    kGoToOffsetItem,      L"Go to offset..",                 L"Ctrl+G",      'G',       false},
-    {MenuRowKind::kSeparator,  -1,                   nullptr,                           nullptr,        0,         false},
-    {MenuRowKind::kCheck,      kLocateItem,          L"Locate byte on click",           L"Ctrl+L",      'L',       false},
-    {MenuRowKind::kCheck,      kMemoryItem,          L"Snapshots and tapes as memory",  L"Ctrl+M",      'M',       false},
-    {MenuRowKind::kSeparator,  -1,                   nullptr,                           nullptr,        0,         false},
-    {MenuRowKind::kRadio,      kZoom1Item,           L"Zoom 1x",                        L"Ctrl+1",      '1',       true},
-    {MenuRowKind::kRadio,      kZoom2Item,           L"Zoom 2x",                        L"Ctrl+2",      '2',       false},
-    {MenuRowKind::kRadio,      kZoom3Item,           L"Zoom 3x",                        L"Ctrl+3",      '3',       false},
+inline constexpr MenuRow kViewMenu[] = {
+    {MenuRowKind::kCommand,    kGuessWidthItem,     L"Guess width",                   L"Ctrl+W",    'W',      kCtrl, false},
+    {MenuRowKind::kSeparator, -1,                  nullptr,                          nullptr,      0,        0,     false},
+    {MenuRowKind::kCommand,    kNextScreenItem,     L"Next screen",                   L"Ctrl+PgDn", VK_NEXT,  kCtrl, false},
+    {MenuRowKind::kCommand,    kPreviousScreenItem, L"Previous screen",               L"Ctrl+PgUp", VK_PRIOR, kCtrl, false},
+    {MenuRowKind::kCommand,    kNextRowItem,        L"Next row",                      L"Ctrl+Down", VK_DOWN,  kCtrl, false},
+    {MenuRowKind::kCommand,    kPreviousRowItem,    L"Previous row",                  L"Ctrl+Up",   VK_UP,    kCtrl, false},
+    {MenuRowKind::kCommand,    kNextByteItem,       L"Next byte",                     L"Ctrl+Right", VK_RIGHT, kCtrl, false},
+    {MenuRowKind::kCommand,    kPreviousByteItem,   L"Previous byte",                 L"Ctrl+Left", VK_LEFT,  kCtrl, false},
+    {MenuRowKind::kCommand,    kStartOfFileItem,    L"Start of file",                 L"Ctrl+Home", VK_HOME,  kCtrl, false},
+    {MenuRowKind::kCommand,    kGoToOffsetItem,     L"Go to offset..",                L"Ctrl+G",    'G',      kCtrl, false},
+    {MenuRowKind::kSeparator, -1,                  nullptr,                          nullptr,      0,        0,     false},
+    {MenuRowKind::kCheck,      kLocateItem,         L"Locate byte on click",          L"Ctrl+L",    'L',      kCtrl, false},
+    {MenuRowKind::kCheck,      kOneScreenItem,      L"One screen only",               L"Ctrl+K",    'K',      kCtrl, false},
+    {MenuRowKind::kCheck,      kMemoryItem,         L"Snapshots and tapes as memory", L"Ctrl+M",    'M',      kCtrl, false},
+    {MenuRowKind::kSeparator, -1,                  nullptr,                          nullptr,      0,        0,     false},
+    {MenuRowKind::kRadio,      kZoom1Item,          L"Zoom 1x",                       L"Ctrl+1",    '1',      kCtrl, true},
+    {MenuRowKind::kRadio,      kZoom2Item,          L"Zoom 2x",                       L"Ctrl+2",    '2',      kCtrl, false},
+    {MenuRowKind::kRadio,      kZoom3Item,          L"Zoom 3x",                       L"Ctrl+3",    '3',      kCtrl, false},
 };
 // clang-format on
+
+// The menus after "File", in the order of the menu bar, each built from its table.
+struct TableMenu {
+  const wchar_t* title;
+  std::span<const MenuRow> rows;
+};
+inline constexpr TableMenu kTableMenus[] = {
+    {L"View", kViewMenu},
+};
 
 // Commands of the keyboard table: Tab and Shift+Tab move the focus between tab stops.
 constexpr WORD kFocusNextCommand = 64001;
@@ -105,8 +121,8 @@ struct MainWindow {
 // nothing left registered, when the window cannot be created.
 bool OpenMainWindow(MainWindow& main, HINSTANCE instance, EventQueue& queue);
 
-// Attaches the menu bar with its "File" and "View" popups. False when the bar cannot be
-// made; the window then has no menu.
+// Attaches the menu bar with its "File" popup and the table menus after it. False when the bar
+// cannot be made; the window then has no menu.
 bool BuildMainMenu(MainWindow& main);
 
 void SetMainTitle(const MainWindow& main, const Text& title);

@@ -5,6 +5,7 @@
 
 #include "canvas_view.h"
 #include "input_dialog.h"
+#include "redraw.h"
 #include "sprite_file.h"
 #include "view_offset.h"
 
@@ -35,20 +36,34 @@ void GoToOffset(ShellState& shell) {
     MoveView(shell, *offset);
 }
 
-// Flips a check item's switch and its mark together.
-void Toggle(ShellState& shell, MenuItem item, bool& on) {
-  on = !on;
+// Sets a check item's switch and its mark together.
+void SetCheck(ShellState& shell, MenuItem item, bool& on, bool value) {
+  on = value;
   CheckMenuItem(GetMenu(shell.main.window.Get()), item,
                 MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED));
 }
 
+void Toggle(ShellState& shell, MenuItem item, bool& on) {
+  SetCheck(shell, item, on, !on);
+}
+
+// The bytes are already loaded: only their placement changes.
+void ToggleOneScreen(ShellState& shell) {
+  Toggle(shell, kOneScreenItem, shell.state->oneScreen);
+  Redraw(*shell.state, shell.painter);
+}
+
 // The loaded file is read again the other way. An offset into the file means nothing in
-// its memory image, and the other way round, so it is shown from its start.
+// its memory image, and the other way round, so it is shown from its start. A memory image
+// is always larger than a screen, and its last bytes, mostly zeros, would spill over all of
+// it: switching it on shows one screen only too, which the user may switch off again.
 void ToggleMemoryImages(ShellState& shell) {
   ConverterState& state = *shell.state;
   Toggle(shell, kMemoryItem, state.readMemoryImages);
+  if (state.readMemoryImages) SetCheck(shell, kOneScreenItem, state.oneScreen, true);
   if (state.sourcePath.empty()) return;
-  if (state.viewOffset != 0) SetMainTitle(shell.main, ViewTitle(state.stripWidth, 0));
+  // Whatever the title said (an offset, a located byte), it now shows the start.
+  SetMainTitle(shell.main, ViewTitle(state.stripWidth, 0));
   LoadSpriteAtOffset(state, shell.painter, shell.reportError, 0);
 }
 
@@ -75,6 +90,9 @@ bool RunViewCommand(ShellState& shell, std::int32_t item) {
       return true;
     case kLocateItem:
       Toggle(shell, kLocateItem, shell.locateOnClick);
+      return true;
+    case kOneScreenItem:
+      ToggleOneScreen(shell);
       return true;
     case kMemoryItem:
       ToggleMemoryImages(shell);

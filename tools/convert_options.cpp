@@ -25,6 +25,7 @@ enum class OptionId {
   kLocate,
   kMemory,
   kList,
+  kOneScreen,
   kHelp,
   kVersion
 };
@@ -51,6 +52,7 @@ constexpr OptionEntry kOptions[] = {
     {0,    u"locate",   true,  OptionId::kLocate},
     {0,    u"memory",   false, OptionId::kMemory},
     {0,    u"list",     false, OptionId::kList},
+    {0,    u"one-screen", false, OptionId::kOneScreen},
     {0,    u"help",     false, OptionId::kHelp},
     {0,    u"version",  false, OptionId::kVersion},
 };
@@ -176,6 +178,9 @@ Text ApplyOption(OptionId id, const Text& name, const Text& value, ConvertOption
     case OptionId::kList:
       options.list = true;
       return {};
+    case OptionId::kOneScreen:
+      options.oneScreen = true;
+      return {};
     case OptionId::kHelp:
       action = CommandAction::kHelp;
       return {};
@@ -286,6 +291,10 @@ Options:
                     paged in after it; tapes with each CODE file at its address,
                     other data blocks after 65,535. --offset '$C000' shows $C000
       --list        with --memory: print what went where in each FILE, write nothing
+      --one-screen  lay out only the whole strips that fit across one screen, the
+                    bytes Pelorin's "Next screen" steps over: nothing spills into
+                    later lines or the attributes. Use it for any FILE larger than
+                    a screen, and for every memory image
       --png         also write FILE.png, the picture as the window shows it
       --png-only    write FILE.png instead of FILE.scr
       --scale K     enlarge PNG pictures K times, 1 to 4 (default 1)

@@ -26,8 +26,9 @@ struct ConvertOptions {
   bool locate = false;      // print the file position shown at (locateX, locateY), write nothing
   std::int32_t locateX = 0;
   std::int32_t locateY = 0;
-  bool memory = false;  // snapshots and tapes are read as the memory they hold
-  bool list = false;    // with memory: say what went where, and write nothing
+  bool memory = false;     // snapshots and tapes are read as the memory they hold
+  bool list = false;       // with memory: say what went where, and write nothing
+  bool oneScreen = false;  // only the whole strips of one screen are placed
   std::vector<Text> files{};
 
   bool operator==(const ConvertOptions&) const = default;

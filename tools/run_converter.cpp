@@ -30,6 +30,7 @@ bool LoadInput(ConverterState& state, CanvasPainter& painter, const ConvertOptio
     return false;
   }
   state.readMemoryImages = options.memory;
+  state.oneScreen = options.oneScreen;
   state.stripWidth = options.width;
   state.fillAttribute = options.attribute;
   state.sourcePath = input;

@@ -31,6 +31,13 @@ constexpr std::int32_t MakeSpriteReadBound() {
 // No byte past this many can be shown or saved at any width, so no more is ever read.
 inline constexpr std::int32_t SpriteReadBound = MakeSpriteReadBound();
 
+// Bytes that one screen shows at the width: the whole strips that fit across, each 192 rows
+// of `width` bytes. At width 3 that is ten strips, 5,760 bytes; at 17 and more only one.
+// Placed alone, they land each at its line and byte column: none spills.
+constexpr std::int64_t ScreenStep(std::int32_t width) {
+  return std::int64_t{kScreenHeight} * width * (kBytesPerLine / width);
+}
+
 // Clears the pixels, fills every attribute cell with `fill` and lays the `length` bytes
 // down in strips `width` bytes wide: one sprite row per picture line, and after 192 rows
 // the next strip at the top, one strip width further right. Offsets past a line's 32 bytes

@@ -106,6 +106,28 @@ TEST(PlaceSprite, MatchesTheModelForEveryWidthAndManyLengths) {
   }
 }
 
+// One screen only: byte k of row q = k / W lands at line q mod 192, byte column
+// (q / 192) W + k mod W, for the strips that fit across whole; nothing else is placed.
+TEST(PlaceSprite, OneScreenLaysOnlyTheWholeStripsEachAtItsLineAndColumn) {
+  const std::vector<std::uint8_t> bytes = RandomBytes(SpriteReadBound, 7);
+  for (int width : {1, 3, 5, 7, 8, 11, 16, 17, 31}) {
+    for (std::size_t length : {std::size_t{1000}, bytes.size()}) {
+      const std::vector<std::uint8_t> sprite(bytes.begin(), bytes.begin() + length);
+      ScreenImage model{};
+      std::fill(model.begin() + kPixelBytes, model.end(), 0x2A);
+      const std::size_t strips = 32 / width;
+      for (std::size_t k = 0; k < std::min(length, 192 * width * strips); ++k) {
+        const std::size_t q = k / width;
+        model[LineAddressTable[q % 192] + q / 192 * width + k % width] = sprite[k];
+      }
+      ConverterState state = StateWith(sprite, width, 0x2A);
+      state.oneScreen = true;
+      PlaceSprite(state);
+      ASSERT_EQ(state.screen, model) << "width " << width << ", " << length << " bytes";
+    }
+  }
+}
+
 TEST(PlaceSprite, NoByteBeyondTheVisiblePrefixReachesTheScreen) {
   for (int width = 1; width <= 31; ++width) {
     const std::size_t visible = VisibleSpriteBytes(width);

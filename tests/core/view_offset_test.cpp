@@ -94,14 +94,18 @@ TEST(LocateByte, NamesTheByteTheModelPutsUnderEveryPixelAndNoneOffTheScreen) {
   ConverterState state;
   state.spriteData = testing::RandomBytes(SpriteReadBound, 13);  // held beyond what is in use
   for (int width = 1; width <= 31; ++width) {
-    // Short of the screen, just past one screen, and every byte that can land.
-    for (std::int64_t length : {std::int64_t{4000} + width, ScreenStep(width) + 1,
-                                std::int64_t{VisibleSpriteBytes(width)}}) {
+    // Short of the screen, just past one screen, and every byte that can land; one screen
+    // only places none past the first screen's strips.
+    for (auto [length, oneScreen] : {std::pair{std::int64_t{4000} + width, false},
+                                     {ScreenStep(width) + 1, false},
+                                     {std::int64_t{VisibleSpriteBytes(width)}, false},
+                                     {std::int64_t{VisibleSpriteBytes(width)}, true}}) {
       state.spriteLength = static_cast<std::int32_t>(length);
       state.stripWidth = width;
       state.viewOffset = 1000 * width;
-      const std::vector<std::int64_t> owners =
-          testing::ReferenceOwners(static_cast<std::size_t>(length), width);
+      state.oneScreen = oneScreen;
+      const std::vector<std::int64_t> owners = testing::ReferenceOwners(
+          static_cast<std::size_t>(oneScreen ? ScreenStep(width) : length), width);
       for (int y = -1; y <= kScreenHeight; ++y) {
         for (int x = -1; x <= kScreenWidth; ++x) {
           const bool on = x >= 0 && x < kScreenWidth && y >= 0 && y < kScreenHeight;

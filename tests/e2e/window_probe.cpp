@@ -2,10 +2,9 @@
 // should show and save for a file (through the same core the program uses), and reports
 // where the program's window is and what its message box says.
 //
-//   window_probe reference FILE WIDTH ATTRIBUTE PICTURE.ppm SCREEN.scr [OFFSET]
+//   window_probe reference FILE WIDTH ATTRIBUTE PICTURE.ppm SCREEN.scr [OFFSET [OPTIONS]]
 //   window_probe locate FILE WIDTH OFFSET X Y -> the file position shown at pixel X,Y
 //   window_probe client          -> "x y width height" of the main window's client area
-//   window_probe checked ID      -> "yes" or "no": the main window's menu item ID is checked
 //   window_probe message CAPTION -> the texts of that window's controls, and its owner
 //   window_probe field CAPTION ID -> the text of that window's control ID
 #include <windows.h>
@@ -49,9 +48,10 @@ bool WritePicture(const pelorin::PixelBuffer& buffer, const wchar_t* path) {
 }
 
 int Reference(const wchar_t* source, int width, int attribute, const wchar_t* picture,
-              const wchar_t* screen, long long offset) {
+              const wchar_t* screen, long long offset, const std::wstring& options) {
   pelorin::ConverterState state;
   state.stripWidth = width;
+  state.oneScreen = options.find(L"one-screen") != std::wstring::npos;
   state.fillAttribute = static_cast<std::uint8_t>(attribute);
   state.sourcePath = ArgumentText(source);
   pelorin::PixelBuffer buffer;
@@ -81,14 +81,6 @@ int Locate(const wchar_t* source, int width, long long offset, int x, int y) {
     std::printf("%lld\n", static_cast<long long>(*position));
   else
     std::printf("none\n");
-  return 0;
-}
-
-int Checked(int id) {
-  const HWND main = FindWindowW(L"PelorinMainWindow", nullptr);
-  const HMENU menu = main != nullptr ? GetMenu(main) : nullptr;
-  if (menu == nullptr) return 1;
-  std::printf("%s\n", (GetMenuState(menu, id, MF_BYCOMMAND) & MF_CHECKED) ? "yes" : "no");
   return 0;
 }
 
@@ -144,23 +136,23 @@ int Field(const wchar_t* caption, int id) {
 
 int wmain(int argc, wchar_t** argv) {
   const std::wstring mode = argc > 1 ? argv[1] : L"";
-  if (mode == L"reference" && (argc == 7 || argc == 8))
+  if (mode == L"reference" && argc >= 7 && argc <= 9)
     return Reference(argv[2], std::wcstol(argv[3], nullptr, 10), std::wcstol(argv[4], nullptr, 0),
-                     argv[5], argv[6], argc == 8 ? std::wcstoll(argv[7], nullptr, 10) : 0);
+                     argv[5], argv[6], argc >= 8 ? std::wcstoll(argv[7], nullptr, 10) : 0,
+                     argc == 9 ? argv[8] : L"");
   if (mode == L"locate" && argc == 7)
     return Locate(argv[2], std::wcstol(argv[3], nullptr, 10), std::wcstoll(argv[4], nullptr, 10),
                   std::wcstol(argv[5], nullptr, 10), std::wcstol(argv[6], nullptr, 10));
-  if (mode == L"checked" && argc == 3) return Checked(std::wcstol(argv[2], nullptr, 10));
   if (mode == L"client" && argc == 2) return Client();
   if (mode == L"message" && argc == 3) return Message(argv[2]);
   if (mode == L"field" && argc == 4) return Field(argv[2], std::wcstol(argv[3], nullptr, 0));
-  std::fprintf(
-      stderr,
-      "usage: window_probe reference FILE WIDTH ATTRIBUTE PICTURE.ppm SCREEN.scr [OFFSET]\n"
-      "       window_probe locate FILE WIDTH OFFSET X Y\n"
-      "       window_probe client\n"
-      "       window_probe checked ID\n"
-      "       window_probe message CAPTION\n"
-      "       window_probe field CAPTION ID\n");
+  std::fprintf(stderr,
+               "usage: window_probe reference FILE WIDTH ATTRIBUTE PICTURE.ppm SCREEN.scr [OFFSET "
+               "[OPTIONS]]\n"
+               "         OPTIONS: one-screen\n"
+               "       window_probe locate FILE WIDTH OFFSET X Y\n"
+               "       window_probe client\n"
+               "       window_probe message CAPTION\n"
+               "       window_probe field CAPTION ID\n");
   return 2;
 }

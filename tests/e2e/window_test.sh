@@ -89,27 +89,30 @@ make_sprites() {
   sprites_wine="$(winepath -w "$sprites")"
 }
 
-# reference WIDTH [ATTRIBUTE [OFFSET]]: the core's picture and screen file for the sprite file
-# at that width and fill attribute (71, the program's first, if not given), shown from the
-# offset (0 if not given). Sets `picture` to the visible 255 x 192 part of the picture,
-# `whole` to all of it, and `screen` to the screen file.
+# reference WIDTH [ATTRIBUTE [OFFSET [OPTIONS]]]: the core's picture and screen file for the
+# sprite file at that width and fill attribute (71, the program's first, if not given), shown
+# from the offset (0 if not given), with the probe's OPTIONS (one-screen). Sets `picture` to
+# the visible 255 x 192 part of the picture, `whole` to all of it, and `screen` to the screen
+# file.
 reference() {
-  local width="$1" attribute="${2:-71}" offset="${3:-0}"
-  local name="$work/reference-$width-$attribute-$offset"
+  local width="$1" attribute="${2:-71}" offset="${3:-0}" options="${4:-}"
+  local name="$work/reference-$width-$attribute-$offset-$options"
   whole="$name.ppm"
   if [ ! -f "$name.visible.ppm" ]; then
     probe reference "$sprites_wine" "$width" "$attribute" "$(winepath -w "$name.ppm")" \
-      "$(winepath -w "$name.scr")" "$offset" || fail "window_probe reference $width $attribute $offset"
+      "$(winepath -w "$name.scr")" "$offset" $options ||
+      fail "window_probe reference $width $attribute $offset $options"
     convert "$name.ppm" -crop 255x192+0+0 +repage "$name.visible.ppm"
   fi
   picture="$name.visible.ppm"
   screen="$name.scr"
 }
 
-# expect_canvas WIDTH ATTRIBUTE WHAT [OFFSET]: waits until the canvas shows the core's picture
-# of the sprite file at that width and fill attribute, from the offset, every visible pixel.
+# expect_canvas WIDTH ATTRIBUTE WHAT [OFFSET [OPTIONS]]: waits until the canvas shows the
+# core's picture of the sprite file at that width and fill attribute, from the offset, with
+# the probe's options, every visible pixel.
 expect_canvas() {
-  reference "$1" "$2" "${4:-0}"
+  reference "$1" "$2" "${4:-0}" "${5:-}"
   poll 10 canvas_shows "$picture" ||
     fail "$3: the canvas differs from the core's picture at width $1, attribute $2 by $(canvas_difference "$picture") pixels"
 }
@@ -472,8 +475,6 @@ shortcut() {
   fail "$keys: $* never held"
 }
 
-checked() { [ "$(probe checked "$1")" = yes ]; }
-
 # A file loaded, then browsed from the keyboard: the shortcuts step by screen, byte and row
 # within the file, a typed $ offset goes there, Save writes what is shown, 2x zoom shows
 # every pixel twice across and down, and a click in locate mode names the byte under it.
@@ -494,6 +495,14 @@ browse() {
   shortcut ctrl+Prior title_is "Pelorin,2 @ 3 (\$3)"
   shortcut ctrl+Home title_is "Pelorin,2"
   echo "Ctrl+PgDn, Right, Down, PgUp and Home moved the offset and the title"
+
+  # Two screens' worth from offset 0: the second's strips spill until only one is laid.
+  # (A menu's check marks cannot be read from another process under Wine: the picture tells.)
+  reference 2 71 0 one-screen
+  shortcut ctrl+k canvas_shows "$picture"
+  reference 2 71 0
+  shortcut ctrl+k canvas_shows "$picture"
+  echo "Ctrl+K showed one screen only, and again the spill"
 
   shortcut ctrl+g window_named "Go to offset"
   field_is "Go to offset" 10 0 || fail "Go to offset offers '$(probe field "Go to offset" 10)', not 0"
@@ -519,14 +528,17 @@ browse() {
     echo "screenshot written to $PELORIN_BROWSE_SCREENSHOT"
   fi
 
-  shortcut ctrl+l checked 13
   local at
   at="$(probe locate "$sprites_wine" 2 6912 12 20)"
   [ "$at" != none ] || fail "nothing to locate at 12,20"
-  point_at $((client_x + 2 * 12 + 1)) $((client_y + 2 * 20 + 1))
-  xdotool click 1
-  poll 10 title_is "Pelorin,2 byte $at (\$$(printf %X "$at"))" ||
-    fail "title $(xdotool getwindowname "$window") after the click, not byte $at"
+  # Each try clicks again: a lost click is clicked again, a lost key pressed again.
+  click_names() {
+    point_at $((client_x + 2 * 12 + 1)) $((client_y + 2 * 20 + 1))
+    xdotool click 1
+    sleep 0.3
+    title_is "Pelorin,2 byte $at (\$$(printf %X "$at"))"
+  }
+  shortcut ctrl+l click_names
   echo "a click on picture pixel 12,20 at 2x named byte $at"
   close_with_alt_f4
 }

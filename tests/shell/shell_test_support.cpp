@@ -105,12 +105,13 @@ std::vector<std::uint8_t> PatternBytes(std::size_t count) {
 }
 
 std::vector<std::uint8_t> CorePicture(const std::vector<std::uint8_t>& bytes, std::int32_t width,
-                                      std::uint8_t fillAttribute) {
+                                      std::uint8_t fillAttribute, bool oneScreen) {
   ConverterState state;
   state.spriteData = bytes;
   state.spriteLength = static_cast<std::int32_t>(bytes.size());
   state.stripWidth = width;
   state.fillAttribute = fillAttribute;
+  state.oneScreen = oneScreen;
   PixelBuffer buffer;
   CanvasPainter painter = MemoryPainter(buffer);
   Redraw(state, painter);

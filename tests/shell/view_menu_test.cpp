@@ -20,9 +20,9 @@ using testing::WindowText;
 
 // The core's picture of the bytes from `offset` on, in the canvas's layout.
 std::vector<std::uint8_t> PictureFrom(const std::vector<std::uint8_t>& bytes, std::size_t offset,
-                                      std::int32_t width = 1) {
+                                      std::int32_t width = 1, bool oneScreen = false) {
   return testing::CorePicture({bytes.begin() + static_cast<std::ptrdiff_t>(offset), bytes.end()},
-                              width);
+                              width, kDefaultFillAttribute, oneScreen);
 }
 
 class ViewMenuTest : public ::testing::Test {
@@ -67,6 +67,7 @@ TEST_F(ViewMenuTest, ListsTheItemsInOrderEachReachedByItsKeyWithCtrlOnly) {
       {L"Go to offset..\tCtrl+G", 12, 'G'},
       {nullptr, 0, 0},
       {L"Locate byte on click\tCtrl+L", 13, 'L'},
+      {L"One screen only\tCtrl+K", 18, 'K'},
       {L"Snapshots and tapes as memory\tCtrl+M", 14, 'M'},
       {nullptr, 0, 0},
       {L"Zoom 1x\tCtrl+1", 15, '1'},
@@ -87,7 +88,8 @@ TEST_F(ViewMenuTest, ListsTheItemsInOrderEachReachedByItsKeyWithCtrlOnly) {
     if (expected == nullptr) continue;
     EXPECT_STREQ(text, expected);
     EXPECT_EQ(GetMenuItemID(View(), static_cast<int>(i)), static_cast<UINT>(id)) << i;
-    EXPECT_EQ((state & MFT_RADIOCHECK) != 0, id >= kZoom1Item) << "the zooms are radio items";
+    EXPECT_EQ((state & MFT_RADIOCHECK) != 0, id >= kZoom1Item && id <= kZoom3Item)
+        << "the zooms are radio items";
     EXPECT_EQ((state & MF_CHECKED) != 0, id == kZoom1Item) << i;
     for (const bool control : {false, true}) {  // Tab, arrows and the rest keep their meaning
       keys[VK_CONTROL] = control ? 0x80 : 0;
@@ -131,7 +133,7 @@ TEST_F(ViewMenuTest, GuessWidthActsAsAMoveOfTheScrollbarToTheGuess) {
   EXPECT_EQ(CanvasBytes(Canvas()), PictureFrom(bytes, 0, 3));
 }
 
-TEST_F(ViewMenuTest, TheMemorySwitchReadsASnapshotAgainAsTheMemoryItHolds) {
+TEST_F(ViewMenuTest, TheMemorySwitchReadsASnapshotAgainAsTheMemoryItHoldsOneScreenAtATime) {
   std::vector<std::uint8_t> file(27, 0);
   file[24] = 0x80;  // the stack pointer, at $8000, inside the RAM
   const std::vector<std::uint8_t> ram = PatternBytes(49152);
@@ -142,10 +144,14 @@ TEST_F(ViewMenuTest, TheMemorySwitchReadsASnapshotAgainAsTheMemoryItHolds) {
   EXPECT_EQ(CanvasBytes(Canvas()), PictureFrom(file, 0)) << "off: the file's own bytes";
   Choose(kMemoryItem);
   EXPECT_TRUE(Checked(kMemoryItem));
-  EXPECT_EQ(CanvasBytes(Canvas()), PictureFrom(image, 0));
+  EXPECT_TRUE(Checked(kOneScreenItem)) << "the image's later bytes would cover the screen";
+  EXPECT_EQ(CanvasBytes(Canvas()), PictureFrom(image, 0, 1, true));
   Choose(kNextScreenItem);
   EXPECT_EQ(WindowText(Window()), u"Pelorin,1 @ 6144 ($1800)") << "offsets count in the image";
-  EXPECT_EQ(CanvasBytes(Canvas()), PictureFrom(image, 6144));
+  EXPECT_EQ(CanvasBytes(Canvas()), PictureFrom(image, 6144, 1, true));
+  Choose(kOneScreenItem);
+  EXPECT_FALSE(Checked(kOneScreenItem));
+  EXPECT_EQ(CanvasBytes(Canvas()), PictureFrom(image, 6144)) << "spilling again";
   Choose(kMemoryItem);
   EXPECT_FALSE(Checked(kMemoryItem));
   EXPECT_EQ(WindowText(Window()), u"Pelorin,1");
