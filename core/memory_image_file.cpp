@@ -52,13 +52,13 @@ std::optional<std::vector<std::uint8_t>> ReadWholeFile(const Text& path) {
 
 }  // namespace
 
-std::optional<MemoryImage> ReadMemoryImage(const Text& path) {
+std::optional<MemoryImage> ReadMemoryImage(const Text& path, const PlacedBlockSink& placed) {
   const MemoryImageReader read = FindMemoryImageReader(path);
   if (read == nullptr) return std::nullopt;
   const auto file = ReadWholeFile(path);
   if (!file) return std::nullopt;
   try {
-    return read(*file);
+    return read(*file, placed);
   } catch (const std::bad_alloc&) {
     return std::nullopt;
   }

@@ -10,9 +10,10 @@
 namespace pelorin {
 
 // Reads the file the path names and makes its memory image by the reader its extension
-// picks. Nothing when the file cannot be read, is larger than any such file can be, or is
-// not what its extension says (truncated, inconsistent, or for other hardware).
-std::optional<MemoryImage> ReadMemoryImage(const Text& path);
+// picks, telling `placed` (when it is set) of each block as it is placed. Nothing when the
+// file cannot be read, is larger than any such file can be, is not what its extension says
+// (truncated, inconsistent, or for other hardware), or memory runs out on the way.
+std::optional<MemoryImage> ReadMemoryImage(const Text& path, const PlacedBlockSink& placed = {});
 
 // Fills the state's sprite bytes from the memory image of the file sourcePath names, from
 // `offset` on and at most SpriteReadBound of them; sourceLength becomes the image's length.

@@ -17,7 +17,8 @@ enum class SnapshotModel { k16K, k48K, k128K };
 // that no bank is ever left out.
 class SnapshotImage {
  public:
-  SnapshotImage(SnapshotModel model, int pagedBank);
+  // `placed` is told of each place a bank is copied to; it may be empty.
+  SnapshotImage(SnapshotModel model, int pagedBank, const PlacedBlockSink& placed);
 
   // Whether this machine has the bank.
   bool Has(int bank) const;
@@ -31,7 +32,8 @@ class SnapshotImage {
 
   SnapshotModel model_;
   int pagedBank_;
-  std::array<bool, 8> placed_{};
+  const PlacedBlockSink& placed_;
+  std::array<bool, 8> bankPlaced_{};
   MemoryImage image_;
 };
 

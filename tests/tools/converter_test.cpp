@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include "allocation_failure.h"
 #include "run_converter.h"
 #include "sprite_corpus.h"
 #include "sprite_file.h"
@@ -140,6 +141,18 @@ TEST(Converter, LocatePrintsTheFilePositionShownAtThePixelAndWritesNothing) {
     EXPECT_EQ(result.output, c.output) << TextToUtf8(c.pixel);
   }
   EXPECT_FALSE(std::filesystem::exists(FsPath(input + u".scr")));
+}
+
+TEST(Converter, MemoryThatRunsOutFailsTheFileAsUnreadable) {
+  ScratchFolder folder;
+  const Text input = folder.Path(u"sprite.bin");
+  WriteBytes(input, SampleBytes(100, 1));
+  testing::FailLargeAllocations(true);  // the sheet's picture takes several MiB
+  Result result{};
+  EXPECT_NO_THROW(result = Convert({u"--sheet", folder.Path(u"sheet.png"), input}));
+  testing::FailLargeAllocations(false);
+  EXPECT_EQ(result.exitCode, kExitSomeFailed);
+  EXPECT_EQ(result.error, "pelorin-convert: error reading: " + TextToUtf8(input) + "\n");
 }
 
 // Each case makes its files and gives the arguments and the expected error stream. Every
@@ -428,6 +441,23 @@ TEST(Converter, ShowsProgressOnlyOnATerminalAndNeverAmongTheErrors) {
     EXPECT_EQ(progressShown, c.progressShown) << c.name;
     EXPECT_EQ(result.error.find('\r') != std::string::npos, c.progressShown) << c.name;
   }
+}
+
+TEST(Converter, ListingsOnATerminalKeepOffTheProgressLine) {
+  ScratchFolder folder;
+  std::vector<Text> arguments = {u"--memory", u"--list"};
+  std::vector<std::string> expected;
+  for (int i = 0; i < 5; ++i) {  // more than a few files: the progress line shows
+    arguments.push_back(folder.Path(DecimalText(i) + u".tap"));
+    WriteBytes(arguments.back(), {4, 0, 0xFF, 9, 9, 0xFF});
+    expected.push_back(TextToUtf8(arguments.back()) + ":");
+    expected.push_back("block 1: data 2 bytes at 65536");
+  }
+  expected.push_back("");
+  Text screen;  // both streams, as one terminal shows them
+  const auto show = [&](const Text& text) { screen += text; };
+  EXPECT_EQ(RunConverter(arguments, {show, show, true}), kExitConverted);
+  EXPECT_EQ(TerminalLines(TextToUtf8(screen)), expected);
 }
 
 }  // namespace
