@@ -59,9 +59,9 @@ bool IsMemoryImagePath(const Text& path);
 Text DescribeBlock(const PlacedBlock& block);
 
 // The readers, one per format, each telling `placed` (when it is set) of every block it
-// places. Nothing when the bytes are not a file of that format that describes a 16K, 48K or
-// 128K (8-bank) Spectrum's memory; the blocks told of before the fault was found are then
-// no part of any image.
+// places. Nothing when the bytes are not a file of that format that describes every RAM bank
+// of a 16K, 48K or 128K (8-bank) Spectrum; the blocks told of before the fault was found
+// are then no part of any image.
 std::optional<MemoryImage> ReadSnaImage(ByteSpan file, const PlacedBlockSink& placed = {});
 std::optional<MemoryImage> ReadZ80Image(ByteSpan file, const PlacedBlockSink& placed = {});
 std::optional<MemoryImage> ReadSzxImage(ByteSpan file, const PlacedBlockSink& placed = {});

@@ -57,6 +57,12 @@ bool SnapshotImage::Place(int bank, ByteSpan bytes) {
   return true;
 }
 
+std::optional<MemoryImage> SnapshotImage::Take() {
+  for (int bank = 0; bank < 8; ++bank)
+    if (Has(bank) && !bankPlaced_[bank]) return std::nullopt;
+  return std::move(image_);
+}
+
 void SnapshotImage::Record(int bank, ByteSpan bytes, std::int64_t position) {
   std::copy(bytes.begin(), bytes.end(), image_.bytes.begin() + position);
   if (placed_) placed_({PlacedBlock::Kind::kBank, bank, {}, kBankBytes, position});

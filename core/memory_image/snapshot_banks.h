@@ -25,7 +25,9 @@ class SnapshotImage {
   // Copies the bank's 16,384 bytes to its places; false when the machine has no such bank
   // or the bank was placed before.
   bool Place(int bank, ByteSpan bytes);
-  MemoryImage Take() { return std::move(image_); }
+  // The image, once every bank the machine has is placed; nothing while one is missing:
+  // a file cut off between two banks holds no memory for it.
+  std::optional<MemoryImage> Take();
 
  private:
   void Record(int bank, ByteSpan bytes, std::int64_t position);

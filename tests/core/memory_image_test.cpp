@@ -75,6 +75,12 @@ Bytes Runs(int value, int count) {
   return coded;
 }
 
+// A memory block of a version 2 or 3 file: the page coded as runs of the value.
+Bytes Z80Page(int page, int value) {
+  const Bytes coded = Runs(value, kBankBytes);
+  return Cat({Word(coded.size()), {std::uint8_t(page)}, coded});
+}
+
 // Version 3 (or 2, with a 23-byte extra header): pages 8, 4 and 5 coded as runs of 0x11, 0x22
 // and 0x33, the paging port showing bank 3. The page numbers sit at 88, 351 and 614; the
 // last block starts at 612 and ends the file at 875.
@@ -83,11 +89,7 @@ Bytes Z80(int hardware = 0, int extraHeader = 54) {
   file[30] = static_cast<std::uint8_t>(extraHeader);
   file[34] = static_cast<std::uint8_t>(hardware);
   file[35] = 0x13;
-  for (const auto& [page, value] : {std::pair{8, 0x11}, {4, 0x22}, {5, 0x33}}) {
-    const Bytes coded = Runs(value, kBankBytes);
-    file = Cat({file, Word(coded.size()), {std::uint8_t(page)}, coded});
-  }
-  return file;
+  return Cat({file, Z80Page(8, 0x11), Z80Page(4, 0x22), Z80Page(5, 0x33)});
 }
 
 Bytes Z80Version1(bool compressed) {
@@ -159,15 +161,18 @@ TEST(MemoryImage, GoodFilesPutTheirMemoryAtItsAddresses) {
       {16384, 0x11}, {32768, 0x33}, {49152, 0}, {81920, 0x22}};  // banks 5, 2, 3, 1
   const At szx128 = {{49152, 0x33}, {65535, 0x33}, {65536, 0}};
   const At code = {{39999, 0}, {40000, 1}, {40002, 3}, {40003, 0}};
-  const Bytes szx128File =
-      Szx(2, {Ramp(3, Fill(0x33)), Chunk("ZZZZ", {9}), Chunk("SPCR", {0, 3, 0, 0, 0, 0, 0, 0})});
+  Bytes szx128File = Szx(2, {Ramp(3, Fill(0x33)), Chunk("ZZZZ", {9})});
+  for (int bank : {0, 1, 2, 4, 5, 6, 7}) szx128File = Cat({szx128File, Ramp(bank, Fill(0), true)});
+  szx128File = Cat({szx128File, Chunk("SPCR", {0, 3, 0, 0, 0, 0, 0, 0})});
+  Bytes z80Of128 = Z80(3, 23);
+  for (int page : {3, 6, 7, 9, 10}) z80Of128 = Cat({z80Of128, Z80Page(page, 0)});
   const std::tuple<const char*, MemoryImageReader, Bytes, std::size_t, At> cases[] = {
       {"sna 48K", ReadSnaImage, kSna, 65536, k48},
       {"z80 version 3", ReadZ80Image, kZ80, 65536, k48},
       {"z80 version 2", ReadZ80Image, Z80(0, 23), 65536, k48},
       {"z80 version 1, run-length coded", ReadZ80Image, Z80Version1(true), 65536, k48},
       {"z80 version 1, stored", ReadZ80Image, Z80Version1(false), 65536, k48},
-      {"z80 version 2, hardware 3: 128K", ReadZ80Image, Z80(3, 23), 147456, z80On128},
+      {"z80 version 2, hardware 3: 128K", ReadZ80Image, z80Of128, 147456, z80On128},
       {"z80 version 3, hardware 3: 48K", ReadZ80Image, Z80(3, 55), 65536, k48},
       {"z80 16K: pages 4, 5 no memory of it", ReadZ80Image, Set(kZ80, 37, 0x80), 65536, k16},
       {"z80 then level data", ReadZ80Image, Cat({kZ80, {0, 0, 0, 'S', 'L', 'T'}}), 65536, k48},
@@ -210,7 +215,8 @@ TEST(MemoryImage, BrokenFilesAreRefused) {
         {"the same page twice", Set(kZ80, 351, 8)},
         {"a cut block header", Cat({kZ80, {0xFF, 0xFF}})},
         {"version 1 without its end marker", Head(Z80Version1(true), -4)},
-        {"version 1 stored, one byte short", Head(Z80Version1(false), -1)}}},
+        {"version 1 stored, one byte short", Head(Z80Version1(false), -1)},
+        {"cut between two pages", Head(kZ80, 349)}}},
       {ReadSzxImage,
        {{"wrong signature", Set(kSzx, 0, 'X')},
         {"major version 2", Set(kSzx, 4, 2)},
@@ -225,7 +231,8 @@ TEST(MemoryImage, BrokenFilesAreRefused) {
         {"a stream that inflates short", Szx(1, {Ramp(5, Bytes(16383, 1), true)})},
         {"a page the machine lacks", Set(kSzx, last + 10, 3)},
         {"the same page twice", Set(kSzx, last + 10, 5)},
-        {"paging registers of 9 bytes", Szx(2, {Chunk("SPCR", Bytes(9, 0))})}}},
+        {"paging registers of 9 bytes", Szx(2, {Chunk("SPCR", Bytes(9, 0))})},
+        {"cut between two pages", Head(kSzx, 8 + 8 + 3 + kBankBytes)}}},
       {ReadTapImage,
        {{"a lone byte after the last block", Cat({kTap, {0}})},
         {"a block of length 1", Cat({kTap, {1, 0, 0xFF}})},
