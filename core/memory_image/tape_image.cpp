@@ -45,6 +45,11 @@ class TapeImage {
     Append(number, data);
   }
 
+  // A block that carries no data for the image: a recording of the signal, a pause, a
+  // description. A header before it has lost its data too: the data block that follows
+  // later is not the one the header announced.
+  void Skip() { header_ = {}; }
+
   MemoryImage Take() { return std::move(image_); }
 
  private:
@@ -166,6 +171,8 @@ std::optional<MemoryImage> ReadTzxImage(ByteSpan file, const PlacedBlockSink& pl
       image.Raw(number, body.subspan(0x12, *length - 0x12));
     } else if (id == 0x14) {
       image.Raw(number, body.subspan(0x0A, *length - 0x0A));
+    } else {
+      image.Skip();
     }
     offset += static_cast<std::size_t>(*length);
   }

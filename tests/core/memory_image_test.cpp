@@ -151,6 +151,9 @@ const Bytes kSzx = Szx(1, {Ramp(5, Fill(0x11)), Ramp(2, Fill(0x22), true), Ramp(
 const std::vector<Bytes> kCodeBlocks = {Header(3, "code", 3, 40000), Block(0xFF, {1, 2, 3})};
 const Bytes kTap = Tape(kCodeBlocks, false);
 const Bytes kTzx = Cat({Tape(kCodeBlocks, true), {0x30, 3, 'e', 'n', 'd'}});  // and a text block
+// The header of kCodeBlocks, in .tzx form, ends at byte 34.
+const Bytes kTzxRecorded =
+    Cat({Head(kTzx, 34), {0x15, 0x4F, 0, 0, 0, 8, 0, 0, 0}, Bytes(kTzx.begin() + 34, kTzx.end())});
 
 TEST(MemoryImage, GoodFilesPutTheirMemoryAtItsAddresses) {
   using At = std::vector<std::pair<std::size_t, int>>;
@@ -166,6 +169,7 @@ TEST(MemoryImage, GoodFilesPutTheirMemoryAtItsAddresses) {
   szx128File = Cat({szx128File, Chunk("SPCR", {0, 3, 0, 0, 0, 0, 0, 0})});
   Bytes z80Of128 = Z80(3, 23);
   for (int page : {3, 6, 7, 9, 10}) z80Of128 = Cat({z80Of128, Z80Page(page, 0)});
+  const At recorded = {{40000, 0}, {65536, 1}, {65538, 3}};
   const std::tuple<const char*, MemoryImageReader, Bytes, std::size_t, At> cases[] = {
       {"sna 48K", ReadSnaImage, kSna, 65536, k48},
       {"z80 version 3", ReadZ80Image, kZ80, 65536, k48},
@@ -181,6 +185,7 @@ TEST(MemoryImage, GoodFilesPutTheirMemoryAtItsAddresses) {
       {"szx 16K", ReadSzxImage, Szx(0, {Ramp(5, Fill(0x11))}), 65536, k16},
       {"tap whose checksum is wrong", ReadTapImage, Set(kTap, -1, kTap.back() ^ 1), 65536, code},
       {"tzx, a text block skipped", ReadTzxImage, kTzx, 65536, code},
+      {"tzx, a header's data lost behind a recording", ReadTzxImage, kTzxRecorded, 65539, recorded},
   };
   for (const auto& [name, read, file, size, at] : cases) {
     const auto image = read(file, {});
