@@ -25,7 +25,7 @@ constexpr std::pair<MenuItem, ViewStep> kStepItems[] = {
 void MoveView(ShellState& shell, std::int64_t offset) {
   ConverterState& state = *shell.state;
   SetMainTitle(shell.main, ViewTitle(state.stripWidth, offset));
-  LoadSpriteAtOffset(state, shell.painter, shell.reportError, offset);
+  MoveViewOffset(state, shell.painter, shell.reportError, offset);
 }
 
 void GoToOffset(ShellState& shell) {

@@ -271,9 +271,13 @@ TEST(MemoryImage, TheSwitchLoadsSnapshotsAndTapesAsTheirMemory) {
   EXPECT_EQ(load("game.Z80", kZ80, 0xC000), 16384) << "on: the offset is an address";
   EXPECT_EQ(state.sourceLength, 65536);
   EXPECT_EQ(state.screen, ReferenceScreen(Fill(0x33), 1, 71));
+  WriteBytes(folder / "game.Z80", {});  // a step copies from the image the load kept
+  EXPECT_TRUE(MoveViewOffset(state, canvas.painter, log.reporter(), 0x4000));
+  EXPECT_EQ(state.screen, ReferenceScreen(Cat({Fill(0x11), Fill(0x22), Fill(0x33)}), 1, 71));
   EXPECT_EQ(load("game.Z80", kZ80, 70000), 0) << "past the image: nothing to show";
   EXPECT_EQ(load("plain.bin", {7, 8, 9}, 1), 2) << "other files load as before";
   EXPECT_EQ(state.spriteData[0], 8);
+  EXPECT_TRUE(LoadedMemoryImage(state).empty());
   EXPECT_TRUE(log.messages.empty());
 
   const ScreenImage shown = state.screen;
