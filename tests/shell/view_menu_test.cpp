@@ -188,6 +188,11 @@ TEST_F(ViewMenuTest, StepsThroughTheFileWithinItsEnds) {
         << item;
   }
   EXPECT_TRUE(reports.empty());
+  std::filesystem::remove(path);  // the step cannot read: the picture and its title stay
+  Choose(kNextScreenItem);
+  EXPECT_EQ(WindowText(Window()), ViewTitle(3, 0));
+  EXPECT_EQ(CanvasBytes(Canvas()), PictureFrom(bytes, 0, 3));
+  EXPECT_EQ(reports, std::vector<Text>{u"error reading\n" + testing::PathText(path)});
 }
 
 TEST_F(ViewMenuTest, ZoomGrowsTheClientAroundTheEnlargedPictureAndReadsClicksBackThroughIt) {
