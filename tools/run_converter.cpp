@@ -68,6 +68,20 @@ bool WritePng(const Text& path, const PixelBuffer& picture, std::int32_t scale) 
   return !png.empty() && WriteWholeFile(path, png);
 }
 
+// -w auto: the loaded file is laid out again at the width guessed for it, which is named
+// unless quiet. The redraw is the load's: with no sprite bytes the screen stays blank, as
+// it does at any fixed width.
+void UseGuessedWidth(ConverterState& state, const Text& input, const ConvertOptions& options,
+                     Messages& messages) {
+  const WidthGuess guess = GuessStripWidth(state);
+  state.stripWidth = guess.ranked[0];
+  CanvasPainter noCanvas;
+  Redraw(state, noCanvas);
+  if (!options.quiet)
+    messages.Output(input + u": width " + DecimalText(state.stripWidth) +
+                    (guess.unsure ? u" (unsure)" : u""));
+}
+
 bool ConvertFile(const Text& input, const ConvertOptions& options, OutputGuard& guard,
                  Messages& messages) {
   ConverterState state;  // fresh for each file, as the window is when it starts
@@ -75,15 +89,7 @@ bool ConvertFile(const Text& input, const ConvertOptions& options, OutputGuard& 
   // it would take most of the time of a conversion that writes only the screen file.
   CanvasPainter noCanvas;
   if (!LoadInput(state, noCanvas, options, input, messages)) return false;
-
-  if (options.width == kGuessedWidth) {
-    const WidthGuess guess = GuessStripWidth(state);
-    state.stripWidth = guess.ranked[0];
-    PlaceSprite(state);
-    if (!options.quiet)
-      messages.Output(input + u": width " + DecimalText(state.stripWidth) +
-                      (guess.unsure ? u" (unsure)" : u""));
-  }
+  if (options.width == kGuessedWidth) UseGuessedWidth(state, input, options, messages);
 
   // Save writes to sourcePath + ".scr": with an output folder, the input's name there.
   state.sourcePath = OutputBase(input, options.outputFolder);
@@ -131,6 +137,7 @@ bool LocateInFile(const Text& input, const ConvertOptions& options, Messages& me
   ConverterState state;
   CanvasPainter noCanvas;
   if (!LoadInput(state, noCanvas, options, input, messages)) return false;
+  if (options.width == kGuessedWidth) UseGuessedWidth(state, input, options, messages);
   const std::optional<std::int64_t> position = LocateByte(state, options.locateX, options.locateY);
   messages.Output(position ? DecimalText(*position) : Text{u"none"});
   return true;
