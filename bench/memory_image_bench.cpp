@@ -1,5 +1,7 @@
 // memory_image_bench.cpp: loading a 128K .z80 snapshot as memory, decoded and shown, against
-// loading a raw file of the image's size, 147,456 bytes, measured in the same run.
+// loading a raw file of the image's size, 147,456 bytes; and a step of the View menu through
+// a 128K .szx of compressed pages, loaded once, against a step through that raw file. Each
+// pair is measured in the same run.
 //   memory_image_bench [--quick]
 // --quick runs a handful of rounds, enough to show that it works.
 #include <algorithm>
@@ -13,8 +15,10 @@
 #include <vector>
 
 #include <unistd.h>
+#include <zlib.h>
 
 #include "screen/pixel_buffer.h"
+#include "screen/placement.h"
 #include "sprite_file.h"
 
 namespace {
@@ -76,10 +80,44 @@ Bytes Z80Of128K(const Bytes& memory) {
   return file;
 }
 
+void Append(Bytes& to, std::initializer_list<std::uint8_t> bytes) {
+  to.insert(to.end(), bytes);
+}
+
+void AppendLittleEndian(Bytes& to, std::uint32_t value, int count) {
+  for (int i = 0; i < count; ++i) to.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
+}
+
+// A 128K machine's .szx: every bank a compressed page chunk, bank 0 paged at 0xC000.
+Bytes SzxOf128K(const Bytes& memory) {
+  Bytes file = {'Z', 'X', 'S', 'T', 1, 4, 2, 0};
+  Append(file, {'S', 'P', 'C', 'R', 8, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0});
+  for (int bank = 0; bank < 8; ++bank) {
+    uLongf size = compressBound(kBank);
+    Bytes packed(size);
+    compress2(packed.data(), &size, memory.data() + bank * kBank, kBank, Z_BEST_COMPRESSION);
+    Append(file, {'R', 'A', 'M', 'P'});
+    AppendLittleEndian(file, static_cast<std::uint32_t>(size + 3), 4);
+    Append(file, {1, 0, static_cast<std::uint8_t>(bank)});
+    file.insert(file.end(), packed.begin(), packed.begin() + static_cast<std::ptrdiff_t>(size));
+  }
+  return file;
+}
+
 void Write(const fs::path& path, const Bytes& bytes) {
   std::ofstream(path, std::ios::binary)
       .write(reinterpret_cast<const char*>(bytes.data()),
              static_cast<std::streamsize>(bytes.size()));
+}
+
+void Fail(const Text&) {
+  std::fputs("memory_image_bench: the file could not be loaded\n", stderr);
+  std::exit(1);
+}
+
+double MicrosecondsSince(std::chrono::steady_clock::time_point start) {
+  return std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start)
+      .count();
 }
 
 // One load, with the window's switch as given, in microseconds.
@@ -90,12 +128,29 @@ double TimedLoad(const fs::path& path, bool asMemory) {
   state.readMemoryImages = asMemory;
   state.sourcePath = Utf8ToText(path.string());
   const auto start = std::chrono::steady_clock::now();
-  LoadSprite(state, painter, [](const Text&) {
-    std::fputs("memory_image_bench: the file could not be loaded\n", stderr);
-    std::exit(1);
-  });
-  return std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start)
-      .count();
+  LoadSprite(state, painter, Fail);
+  return MicrosecondsSince(start);
+}
+
+// A file loaded in the window at width 1, one screen only, ready to be stepped through.
+ConverterState Loaded(const fs::path& path, bool asMemory) {
+  PixelBuffer canvas;
+  CanvasPainter painter = MemoryPainter(canvas);
+  ConverterState state;
+  state.readMemoryImages = asMemory;
+  state.oneScreen = true;
+  state.sourcePath = Utf8ToText(path.string());
+  LoadSprite(state, painter, Fail);
+  return state;
+}
+
+// One step of the View menu to `offset`, shown, in microseconds.
+double TimedStep(ConverterState& state, std::int64_t offset) {
+  static PixelBuffer canvas;
+  CanvasPainter painter = MemoryPainter(canvas);
+  const auto start = std::chrono::steady_clock::now();
+  MoveViewOffset(state, painter, Fail, offset);
+  return MicrosecondsSince(start);
 }
 
 double Median(std::vector<double> times) {
@@ -113,6 +168,7 @@ int main(int argc, char** argv) {
   fs::create_directories(folder);
   const Bytes memory = GameMemory(8 * kBank);
   Write(folder / "game.z80", Z80Of128K(memory));
+  Write(folder / "game.szx", SzxOf128K(memory));
   Write(folder / "game.bin", GameMemory(147456));
 
   // The two loads alternate, each going first in every other round, so that neither is
@@ -130,10 +186,30 @@ int main(int argc, char** argv) {
   }
   const double snapshot = Median(snapshotTimes);
   const double raw = Median(rawTimes);
+
+  // Screen by screen through both, from the start again after the last, alternating as
+  // the loads do.
+  ConverterState szx = Loaded(folder / "game.szx", true);
+  ConverterState bin = Loaded(folder / "game.bin", false);
+  std::vector<double> memoryStepTimes, rawStepTimes;
+  for (int round = 0; round <= rounds; ++round) {
+    const std::int64_t offset = round * ScreenStep(1) % 147456;
+    const bool memoryFirst = round % 2 == 0;
+    const double first = TimedStep(memoryFirst ? szx : bin, offset);
+    const double second = TimedStep(memoryFirst ? bin : szx, offset);
+    if (round == 0) continue;
+    memoryStepTimes.push_back(memoryFirst ? first : second);
+    rawStepTimes.push_back(memoryFirst ? second : first);
+  }
+  const double memoryStep = Median(memoryStepTimes);
+  const double rawStep = Median(rawStepTimes);
   fs::remove_all(folder);
 
   std::printf("128K .z80, decoded and shown: %.0f us\n", snapshot);
   std::printf("raw 147,456-byte file, shown: %.0f us\n", raw);
+  std::printf("a step through a 128K .szx loaded as memory: %.0f us\n", memoryStep);
+  std::printf("a step through the raw file: %.0f us\n", rawStep);
   std::printf("snapshot/raw load ratio: %.2f\n", snapshot / raw);
+  std::printf("memory step/raw step ratio: %.2f\n", memoryStep / rawStep);
   return 0;
 }

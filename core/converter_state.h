@@ -23,6 +23,9 @@ struct ConverterState {
   std::int64_t sourceLength = 0;  // bytes in the source as last loaded: the file, or its image
   bool readMemoryImages = false;  // snapshots and tapes load as the memory they hold
   bool oneScreen = false;  // only the whole strips that fit across are placed: nothing spills
+  // The memory image of a snapshot or tape loaded as one, made once by the load: the steps
+  // copy their window from it. Empty when the source is read as its own bytes.
+  std::vector<std::uint8_t> memoryImage;
 };
 
 // Shows a failure the user must know of and returns when the user has seen it. The window

@@ -1,5 +1,5 @@
 // memory_image_file.cpp: a snapshot or tape file read whole and made into its memory image,
-// and the window of it that the picture shows.
+// the image kept for the steps, and the window of it that the picture shows.
 #include "memory_image_file.h"
 
 #include <algorithm>
@@ -52,28 +52,35 @@ std::optional<std::vector<std::uint8_t>> ReadWholeFile(const Text& path) {
 
 }  // namespace
 
-std::optional<MemoryImage> ReadMemoryImage(const Text& path) {
+std::optional<MemoryImage> ReadMemoryImage(const Text& path, const PlacedBlockSink& placed) {
   const MemoryImageReader read = FindMemoryImageReader(path);
   if (read == nullptr) return std::nullopt;
   const auto file = ReadWholeFile(path);
   if (!file) return std::nullopt;
   try {
-    return read(*file);
+    return read(*file, placed);
   } catch (const std::bad_alloc&) {
     return std::nullopt;
   }
 }
 
-bool ReadMemoryImageWindow(ConverterState& state, std::int64_t offset) {
-  if (offset < 0) return false;
-  const auto image = ReadMemoryImage(state.sourcePath);
+bool KeepMemoryImage(ConverterState& state) {
+  state.memoryImage = std::vector<std::uint8_t>();  // released first: two may not fit at once
+  auto image = ReadMemoryImage(state.sourcePath);
   if (!image) return false;
-  const auto length = static_cast<std::int64_t>(image->bytes.size());
+  state.memoryImage = std::move(image->bytes);
+  return true;
+}
+
+bool CopyMemoryImageWindow(ConverterState& state, std::int64_t offset) {
+  const std::vector<std::uint8_t>& image = state.memoryImage;
+  if (image.empty() || offset < 0) return false;
+  const auto length = static_cast<std::int64_t>(image.size());
   const std::int64_t start = std::min(offset, length);
   const auto shown =
       static_cast<std::int32_t>(std::min<std::int64_t>(length - start, SpriteReadBound));
   try {
-    state.spriteData.assign(image->bytes.begin() + start, image->bytes.begin() + start + shown);
+    state.spriteData.assign(image.begin() + start, image.begin() + start + shown);
   } catch (const std::bad_alloc&) {
     return false;
   }

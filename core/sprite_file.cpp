@@ -14,19 +14,27 @@ static_assert(SpriteReadBound == 6911 * 192 + 1, "width 1 reaches furthest: line
 
 namespace {
 
+void ForgetMemoryImage(ConverterState& state) {
+  state.memoryImage = std::vector<std::uint8_t>();  // its memory goes with it
+}
+
 void FailLoad(ConverterState& state, const ReportError& reportError) {
   reportError(u"error reading\n" + state.sourcePath);
   state.sourcePath.clear();
   state.spriteLength = 0;
   state.sourceLength = 0;
+  ForgetMemoryImage(state);
 }
 
-// Fills spriteData from the file's bytes after the first viewOffset; false when the file
-// cannot be read.
+// Fills spriteData from the source's bytes after the first viewOffset: a memory image's from
+// the image the load made and kept (made now when none is kept), a file's own from the file,
+// read again each time. False when they cannot be read.
 bool ReadSprite(ConverterState& state) {
   const std::int64_t offset = state.viewOffset;
-  if (state.readMemoryImages && IsMemoryImagePath(state.sourcePath))
-    return ReadMemoryImageWindow(state, offset);
+  if (state.readMemoryImages && IsMemoryImagePath(state.sourcePath)) {
+    if (state.memoryImage.empty() && !KeepMemoryImage(state)) return false;
+    return CopyMemoryImageWindow(state, offset);
+  }
   if (offset < 0) return false;
   const std::int64_t size = platform::QueryFileSize(state.sourcePath);
   platform::File file = platform::OpenForReading(state.sourcePath);
@@ -61,6 +69,7 @@ bool ReadSprite(ConverterState& state) {
 }  // namespace
 
 void LoadSprite(ConverterState& state, CanvasPainter& painter, const ReportError& reportError) {
+  ForgetMemoryImage(state);  // a new load: the file may be another, or have changed
   if (!ReadSprite(state)) FailLoad(state, reportError);
   Redraw(state, painter);
 }
@@ -69,6 +78,15 @@ void LoadSpriteAtOffset(ConverterState& state, CanvasPainter& painter,
                         const ReportError& reportError, std::int64_t offset) {
   state.viewOffset = offset;
   LoadSprite(state, painter, reportError);
+}
+
+bool MoveViewOffset(ConverterState& state, CanvasPainter& painter, const ReportError& reportError,
+                    std::int64_t offset) {
+  state.viewOffset = offset;
+  const bool read = ReadSprite(state);
+  if (!read) FailLoad(state, reportError);
+  Redraw(state, painter);
+  return read;
 }
 
 WidthGuess GuessStripWidth(const ConverterState& state) {

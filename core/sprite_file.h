@@ -20,9 +20,17 @@ void LoadSprite(ConverterState& state, CanvasPainter& painter, const ReportError
 // Sets viewOffset, then loads as LoadSprite does: the window, Save and the converter all
 // skip leading bytes this one way. A new file is loaded at offset 0. With readMemoryImages
 // set, a snapshot or tape (IsMemoryImagePath) is read as its memory image instead, the
-// offset and sourceLength counting in the image (see memory_image.h).
+// offset and sourceLength counting in the image (see memory_image.h). Every load makes the
+// image anew and keeps it in the state (memory_image_file.h) for MoveViewOffset.
 void LoadSpriteAtOffset(ConverterState& state, CanvasPainter& painter,
                         const ReportError& reportError, std::int64_t offset);
+
+// Shows the source already loaded from `offset` on: the View menu's steps and "Go to
+// offset..". A file's own bytes are read again from there; a memory image's are copied from
+// the image its load kept, which is not made again. A failure is reported and leaves the
+// state as a failed LoadSprite does; false then, true when the bytes from there are shown.
+bool MoveViewOffset(ConverterState& state, CanvasPainter& painter, const ReportError& reportError,
+                    std::int64_t offset);
 
 // Writes the screen, 6,912 bytes, to sourcePath + ".scr", replacing any file of that name.
 // Does nothing when sourcePath is empty; a failure is reported as "error writing", a line

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <vector>
 
 #include "memory_image/memory_image.h"
 
@@ -13,35 +14,49 @@ inline void Check(bool ok) {
   if (!ok) std::abort();
 }
 
+// What a reader made of a file, and the blocks it told of on the way.
+struct ReadResult {
+  std::optional<MemoryImage> image;
+  std::vector<PlacedBlock> blocks;
+};
+
+inline ReadResult ReadAll(MemoryImageReader read, ByteSpan file) {
+  ReadResult result;
+  result.image = read(file, [&](const PlacedBlock& block) { result.blocks.push_back(block); });
+  return result;
+}
+
 // Every block lies inside the image.
-inline void CheckBlocks(const MemoryImage& image) {
-  for (const PlacedBlock& block : image.blocks)
+inline void CheckBlocks(const ReadResult& read) {
+  for (const PlacedBlock& block : read.blocks)
     Check(block.position >= 0 && block.length >= 0 &&
-          block.position + block.length <= static_cast<std::int64_t>(image.bytes.size()));
+          block.position + block.length <= static_cast<std::int64_t>(read.image->bytes.size()));
 }
 
 // The address space, then whole banks; the ROM area zero; each bank placed holds its bytes.
-inline void CheckSnapshot(const std::optional<MemoryImage>& image) {
+inline void CheckSnapshot(const ReadResult& read) {
+  const auto& image = read.image;
   if (!image) return;
   const std::size_t size = image->bytes.size();
   Check(size == kAddressSpaceBytes || size == kAddressSpaceBytes + 5 * kBankBytes ||
         size == kAddressSpaceBytes + 6 * kBankBytes);
   Check(std::all_of(image->bytes.begin(), image->bytes.begin() + kBankBytes,
                     [](std::uint8_t b) { return b == 0; }));
-  CheckBlocks(*image);
-  for (const PlacedBlock& block : image->blocks)
+  CheckBlocks(read);
+  for (const PlacedBlock& block : read.blocks)
     Check(block.kind == PlacedBlock::Kind::kBank && block.length == kBankBytes &&
           block.position % kBankBytes == 0 && block.position >= kBankBytes);
 }
 
 // The address space, then the appended blocks one after another, filling the rest exactly.
-inline void CheckTape(const std::optional<MemoryImage>& image, std::size_t fileSize) {
+inline void CheckTape(const ReadResult& read, std::size_t fileSize) {
+  const auto& image = read.image;
   if (!image) return;
   Check(image->bytes.size() >= kAddressSpaceBytes &&
         image->bytes.size() <= kAddressSpaceBytes + fileSize);
-  CheckBlocks(*image);
+  CheckBlocks(read);
   std::int64_t next = kAddressSpaceBytes;
-  for (const PlacedBlock& block : image->blocks) {
+  for (const PlacedBlock& block : read.blocks) {
     if (block.kind == PlacedBlock::Kind::kCode) {
       Check(block.position + block.length <= kAddressSpaceBytes);
       continue;

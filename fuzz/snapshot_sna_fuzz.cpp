@@ -10,6 +10,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::size_t fileSize = kSizes[data[0] % std::size(kSizes)];
   std::vector<std::uint8_t> file(fileSize);
   for (std::size_t i = 0; i < fileSize; ++i) file[i] = data[1 + i % (size - 1)];
-  CheckSnapshot(ReadSnaImage(file));
+  CheckSnapshot(ReadAll(ReadSnaImage, file));
   return 0;
 }

@@ -20,12 +20,12 @@ constexpr std::pair<MenuItem, ViewStep> kStepItems[] = {
     {kStartOfFileItem, ViewStep::kStartOfFile},
 };
 
-// Shows the file from `offset` on; the title says where, before the picture changes, as it
-// does for a new width.
+// Shows the file from `offset` on, and the title says where. When the file cannot be read
+// there, the picture stays as it was, and so does the title, which still says what is shown.
 void MoveView(ShellState& shell, std::int64_t offset) {
   ConverterState& state = *shell.state;
-  SetMainTitle(shell.main, ViewTitle(state.stripWidth, offset));
-  LoadSpriteAtOffset(state, shell.painter, shell.reportError, offset);
+  if (MoveViewOffset(state, shell.painter, shell.reportError, offset))
+    SetMainTitle(shell.main, ViewTitle(state.stripWidth, offset));
 }
 
 void GoToOffset(ShellState& shell) {
@@ -62,9 +62,10 @@ void ToggleMemoryImages(ShellState& shell) {
   Toggle(shell, kMemoryItem, state.readMemoryImages);
   if (state.readMemoryImages) SetCheck(shell, kOneScreenItem, state.oneScreen, true);
   if (state.sourcePath.empty()) return;
-  // Whatever the title said (an offset, a located byte), it now shows the start.
-  SetMainTitle(shell.main, ViewTitle(state.stripWidth, 0));
   LoadSpriteAtOffset(state, shell.painter, shell.reportError, 0);
+  // Whatever the title said (an offset, a located byte), it now shows the start; after a
+  // failed load the picture, and so the title, stay as they were.
+  if (!state.sourcePath.empty()) SetMainTitle(shell.main, ViewTitle(state.stripWidth, 0));
 }
 
 void Zoom(ShellState& shell, MenuItem item) {

@@ -191,6 +191,12 @@ Text ApplyOption(OptionId id, const Text& name, const Text& value, ConvertOption
   return {};
 }
 
+// The options that print an answer instead of writing: each prints its own, so two of them
+// on one command line would leave one unanswered.
+bool PrintsInstead(OptionId id) {
+  return id == OptionId::kGuessWidth || id == OptionId::kLocate || id == OptionId::kList;
+}
+
 // The options that make no sense beside --sheet, which writes only the sheet at every width.
 bool ConflictsWithSheet(OptionId id) {
   return id == OptionId::kWidth || id == OptionId::kPng || id == OptionId::kPngOnly ||
@@ -210,7 +216,9 @@ CommandLine Mistake(Text text) {
 CommandLine ParseCommandLine(const std::vector<Text>& arguments) {
   CommandLine line;
   ConvertOptions& options = line.options;
-  Text sheetConflict;  // the first option given that --sheet rules out
+  Text sheetConflict;                     // the first option given that --sheet rules out
+  const OptionEntry* printing = nullptr;  // the first option given that prints instead
+  Text printingName;
   bool endOfOptions = false;
 
   for (std::size_t i = 0; i < arguments.size(); ++i) {
@@ -259,6 +267,12 @@ CommandLine ParseCommandLine(const std::vector<Text>& arguments) {
     if (!mistake.empty()) return Mistake(mistake);
     if (line.action != CommandAction::kConvert) return line;  // --help, --version
     if (ConflictsWithSheet(entry->id) && sheetConflict.empty()) sheetConflict = name;
+    if (PrintsInstead(entry->id)) {
+      if (printing != nullptr && printing != entry)
+        return Mistake(printingName + u" and " + name + u" each print their own answer: give one");
+      printing = entry;
+      printingName = name;
+    }
   }
 
   if (options.files.empty()) return Mistake(u"no input files");
@@ -306,7 +320,8 @@ Options:
                     nothing, as in FILE: 3 (also 6, 1); (unsure) follows when the
                     bytes do not tell
       --locate X,Y  write nothing; print the position in FILE (offset included) of the
-                    byte shown at pixel X,Y, or "none" where no byte of it is shown
+                    byte shown at pixel X,Y, or "none" where no byte of it is shown.
+                    --list, --guess-width and --locate go one at a time
       --help        show this text and exit
       --version     show the version and exit
 

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <new>
 
 #include "contact_sheet.h"
 #include "convert_options.h"
@@ -67,6 +68,20 @@ bool WritePng(const Text& path, const PixelBuffer& picture, std::int32_t scale) 
   return !png.empty() && WriteWholeFile(path, png);
 }
 
+// -w auto: the loaded file is laid out again at the width guessed for it, which is named
+// unless quiet. The redraw is the load's: with no sprite bytes the screen stays blank, as
+// it does at any fixed width.
+void UseGuessedWidth(ConverterState& state, const Text& input, const ConvertOptions& options,
+                     Messages& messages) {
+  const WidthGuess guess = GuessStripWidth(state);
+  state.stripWidth = guess.ranked[0];
+  CanvasPainter noCanvas;
+  Redraw(state, noCanvas);
+  if (!options.quiet)
+    messages.Output(input + u": width " + DecimalText(state.stripWidth) +
+                    (guess.unsure ? u" (unsure)" : u""));
+}
+
 bool ConvertFile(const Text& input, const ConvertOptions& options, OutputGuard& guard,
                  Messages& messages) {
   ConverterState state;  // fresh for each file, as the window is when it starts
@@ -74,15 +89,7 @@ bool ConvertFile(const Text& input, const ConvertOptions& options, OutputGuard& 
   // it would take most of the time of a conversion that writes only the screen file.
   CanvasPainter noCanvas;
   if (!LoadInput(state, noCanvas, options, input, messages)) return false;
-
-  if (options.width == kGuessedWidth) {
-    const WidthGuess guess = GuessStripWidth(state);
-    state.stripWidth = guess.ranked[0];
-    PlaceSprite(state);
-    if (!options.quiet)
-      messages.Output(input + u": width " + DecimalText(state.stripWidth) +
-                      (guess.unsure ? u" (unsure)" : u""));
-  }
+  if (options.width == kGuessedWidth) UseGuessedWidth(state, input, options, messages);
 
   // Save writes to sourcePath + ".scr": with an output folder, the input's name there.
   state.sourcePath = OutputBase(input, options.outputFolder);
@@ -130,40 +137,65 @@ bool LocateInFile(const Text& input, const ConvertOptions& options, Messages& me
   ConverterState state;
   CanvasPainter noCanvas;
   if (!LoadInput(state, noCanvas, options, input, messages)) return false;
+  if (options.width == kGuessedWidth) UseGuessedWidth(state, input, options, messages);
   const std::optional<std::int64_t> position = LocateByte(state, options.locateX, options.locateY);
   messages.Output(position ? DecimalText(*position) : Text{u"none"});
   return true;
 }
 
-// Prints one line per bank or block placed in the file's memory image; several files each
-// under their name.
-bool ListFile(const Text& input, const ConvertOptions& options, const Console& console,
-              Messages& messages) {
+// Prints one line per bank or block placed in the file's memory image, as the reader places
+// it; several files each under their name. The lines go out in pieces of bounded size, so
+// that a tape of millions of blocks lists in no more memory than a short one. A file found
+// broken part way keeps the lines before the fault, and its error follows them.
+bool ListFile(const Text& input, const ConvertOptions& options, Messages& messages) {
   if (!IsMemoryImagePath(input)) {
     messages.Error(u"not a snapshot or tape: " + input);
     return false;
   }
-  const auto image = ReadMemoryImage(input);
-  if (!image) {
-    messages.Error(u"error reading: " + input);
-    return false;
-  }
-  Text lines = options.files.size() > 1 ? input + u":\n" : Text{};
-  for (const PlacedBlock& block : image->blocks) lines += DescribeBlock(block) + u"\n";
-  console.output(lines);
-  return true;
+  constexpr std::size_t kPieceCharacters = 1 << 16;
+  Text piece;  // lines not yet written, between line feeds: Output ends the last
+  const auto add = [&](const Text& line) {
+    if (!piece.empty()) piece += u'\n';
+    piece += line;
+    if (piece.size() < kPieceCharacters) return;
+    messages.Output(piece);
+    piece.clear();
+  };
+  // With several files, the file's name heads its lines, printed before the first of them.
+  bool nameDue = options.files.size() > 1;
+  const auto nameFile = [&] {
+    if (nameDue) add(input + u":");
+    nameDue = false;
+  };
+  const auto image = ReadMemoryImage(input, [&](const PlacedBlock& block) {
+    nameFile();
+    add(DescribeBlock(block));
+  });
+  if (image) nameFile();  // a file without a block is named all the same
+  if (!piece.empty()) messages.Output(piece);
+  if (!image) messages.Error(u"error reading: " + input);
+  return image.has_value();
 }
 
-int WriteSheet(const ConvertOptions& options, OutputGuard& guard, Messages& messages) {
+bool WriteSheet(const ConvertOptions& options, OutputGuard& guard, Messages& messages) {
   const Text& input = options.files.front();
   ConverterState state;
   CanvasPainter noCanvas;  // the sheet paints every panel itself
-  if (!LoadInput(state, noCanvas, options, input, messages)) return kExitSomeFailed;
+  if (!LoadInput(state, noCanvas, options, input, messages)) return false;
   const PixelBuffer sheet = MakeContactSheet(state);
-  const bool written = WriteOutput(options.sheetPath, input, guard, messages, [&] {
-    return WritePng(options.sheetPath, sheet, options.scale);
-  });
-  return written ? kExitConverted : kExitSomeFailed;
+  return WriteOutput(options.sheetPath, input, guard, messages,
+                     [&] { return WritePng(options.sheetPath, sheet, options.scale); });
+}
+
+// Does what is asked for one input. Memory that runs out anywhere on the way fails that
+// input as one that could not be read; the others are still done.
+bool DoForFile(const Text& input, Messages& messages, const std::function<bool()>& work) {
+  try {
+    return work();
+  } catch (const std::bad_alloc&) {
+    messages.Error(u"error reading: " + input);
+    return false;
+  }
 }
 
 }  // namespace
@@ -196,15 +228,21 @@ int RunConverter(const std::vector<Text>& arguments, const Console& console) {
 
   OutputGuard guard(options.files);
   Messages messages(console, options.quiet, options.files.size());
-  if (!options.sheetPath.empty()) return WriteSheet(options, guard, messages);
+  if (!options.sheetPath.empty()) {
+    const bool written = DoForFile(options.files.front(), messages,
+                                   [&] { return WriteSheet(options, guard, messages); });
+    return written ? kExitConverted : kExitSomeFailed;
+  }
 
   std::size_t failed = 0;
   for (std::size_t i = 0; i < options.files.size(); ++i) {
     const Text& file = options.files[i];
-    const bool done = options.guessWidth ? GuessWidth(file, options, messages)
-                      : options.locate   ? LocateInFile(file, options, messages)
-                      : options.list     ? ListFile(file, options, console, messages)
-                                         : ConvertFile(file, options, guard, messages);
+    const bool done = DoForFile(file, messages, [&] {
+      return options.guessWidth ? GuessWidth(file, options, messages)
+             : options.locate   ? LocateInFile(file, options, messages)
+             : options.list     ? ListFile(file, options, messages)
+                                : ConvertFile(file, options, guard, messages);
+    });
     if (!done) ++failed;
     messages.Progress(i + 1);
   }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -31,16 +32,20 @@ struct PlacedBlock {
   bool operator==(const PlacedBlock&) const = default;
 };
 
+// Told of each block as it is placed, in order. The readers keep no record of them: a tape
+// of millions of empty blocks then costs no more memory than its image.
+using PlacedBlockSink = std::function<void(const PlacedBlock& block)>;
+
 // The memory a snapshot or tape holds. Snapshots: the 64 KiB address space with the ROM
 // area zero and, for 128K machines, the banks not paged in after it in ascending order.
 // Tapes: the address space with each CODE block at its start address, then the other data
 // blocks one after another. An offset in the image is a Spectrum address below 65,536.
 struct MemoryImage {
   std::vector<std::uint8_t> bytes;
-  std::vector<PlacedBlock> blocks;  // in the order they were placed
 };
 
-using MemoryImageReader = std::optional<MemoryImage> (*)(ByteSpan file);
+using MemoryImageReader = std::optional<MemoryImage> (*)(ByteSpan file,
+                                                         const PlacedBlockSink& placed);
 
 // The reader for the path's extension: .sna, .z80, .szx, .tap or .tzx, in any letter case.
 // Null for any other path.
@@ -53,13 +58,15 @@ bool IsMemoryImagePath(const Text& path);
 // `block 3: code "game" 41000 bytes at 23296` or `bank 5: 16384 bytes at 16384`.
 Text DescribeBlock(const PlacedBlock& block);
 
-// The readers, one per format. Nothing when the bytes are not a file of that format that
-// describes a 16K, 48K or 128K (8-bank) Spectrum's memory.
-std::optional<MemoryImage> ReadSnaImage(ByteSpan file);
-std::optional<MemoryImage> ReadZ80Image(ByteSpan file);
-std::optional<MemoryImage> ReadSzxImage(ByteSpan file);
-std::optional<MemoryImage> ReadTapImage(ByteSpan file);
-std::optional<MemoryImage> ReadTzxImage(ByteSpan file);
+// The readers, one per format, each telling `placed` (when it is set) of every block it
+// places. Nothing when the bytes are not a file of that format that describes every RAM bank
+// of a 16K, 48K or 128K (8-bank) Spectrum; the blocks told of before the fault was found
+// are then no part of any image.
+std::optional<MemoryImage> ReadSnaImage(ByteSpan file, const PlacedBlockSink& placed = {});
+std::optional<MemoryImage> ReadZ80Image(ByteSpan file, const PlacedBlockSink& placed = {});
+std::optional<MemoryImage> ReadSzxImage(ByteSpan file, const PlacedBlockSink& placed = {});
+std::optional<MemoryImage> ReadTapImage(ByteSpan file, const PlacedBlockSink& placed = {});
+std::optional<MemoryImage> ReadTzxImage(ByteSpan file, const PlacedBlockSink& placed = {});
 
 // The little-endian number of `count` bytes at `offset`; the caller has checked the bounds.
 inline std::uint32_t LittleEndian(ByteSpan bytes, std::size_t offset, int count) {

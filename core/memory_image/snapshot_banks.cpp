@@ -15,8 +15,10 @@ bool ShownInAddressSpace(int bank, int pagedBank) {
 
 }  // namespace
 
-SnapshotImage::SnapshotImage(SnapshotModel model, int pagedBank)
-    : model_(model), pagedBank_(model == SnapshotModel::k128K ? pagedBank & 7 : 0) {
+SnapshotImage::SnapshotImage(SnapshotModel model, int pagedBank, const PlacedBlockSink& placed)
+    : model_(model),
+      pagedBank_(model == SnapshotModel::k128K ? pagedBank & 7 : 0),
+      placed_(placed) {
   std::int64_t size = kAddressSpaceBytes;
   if (model_ == SnapshotModel::k128K)
     for (int bank = 0; bank < 8; ++bank)
@@ -37,8 +39,8 @@ bool SnapshotImage::Has(int bank) const {
 }
 
 bool SnapshotImage::Place(int bank, ByteSpan bytes) {
-  if (!Has(bank) || placed_[bank] || bytes.size() != kBankBytes) return false;
-  placed_[bank] = true;
+  if (!Has(bank) || bankPlaced_[bank] || bytes.size() != kBankBytes) return false;
+  bankPlaced_[bank] = true;
   if (model_ != SnapshotModel::k128K) {
     // A 48K machine's third bank is the one at 0xC000.
     Record(bank, bytes, bank == 0 ? 3 * kBankBytes : kAddressSlot[bank] * kBankBytes);
@@ -55,9 +57,15 @@ bool SnapshotImage::Place(int bank, ByteSpan bytes) {
   return true;
 }
 
+std::optional<MemoryImage> SnapshotImage::Take() {
+  for (int bank = 0; bank < 8; ++bank)
+    if (Has(bank) && !bankPlaced_[bank]) return std::nullopt;
+  return std::move(image_);
+}
+
 void SnapshotImage::Record(int bank, ByteSpan bytes, std::int64_t position) {
   std::copy(bytes.begin(), bytes.end(), image_.bytes.begin() + position);
-  image_.blocks.push_back({PlacedBlock::Kind::kBank, bank, {}, kBankBytes, position});
+  if (placed_) placed_({PlacedBlock::Kind::kBank, bank, {}, kBankBytes, position});
 }
 
 }  // namespace pelorin

@@ -17,21 +17,25 @@ enum class SnapshotModel { k16K, k48K, k128K };
 // that no bank is ever left out.
 class SnapshotImage {
  public:
-  SnapshotImage(SnapshotModel model, int pagedBank);
+  // `placed` is told of each place a bank is copied to; it may be empty.
+  SnapshotImage(SnapshotModel model, int pagedBank, const PlacedBlockSink& placed);
 
   // Whether this machine has the bank.
   bool Has(int bank) const;
   // Copies the bank's 16,384 bytes to its places; false when the machine has no such bank
   // or the bank was placed before.
   bool Place(int bank, ByteSpan bytes);
-  MemoryImage Take() { return std::move(image_); }
+  // The image, once every bank the machine has is placed; nothing while one is missing:
+  // a file cut off between two banks holds no memory for it.
+  std::optional<MemoryImage> Take();
 
  private:
   void Record(int bank, ByteSpan bytes, std::int64_t position);
 
   SnapshotModel model_;
   int pagedBank_;
-  std::array<bool, 8> placed_{};
+  const PlacedBlockSink& placed_;
+  std::array<bool, 8> bankPlaced_{};
   MemoryImage image_;
 };
 

@@ -21,9 +21,9 @@ ByteSpan Bank(ByteSpan file, std::size_t offset) {
 
 }  // namespace
 
-std::optional<MemoryImage> ReadSnaImage(ByteSpan file) {
+std::optional<MemoryImage> ReadSnaImage(ByteSpan file, const PlacedBlockSink& placed) {
   if (file.size() == k48KSize) {
-    SnapshotImage image(SnapshotModel::k48K, 0);
+    SnapshotImage image(SnapshotModel::k48K, 0, placed);
     // RAM from 0x4000 to the end, in address order: banks 5, 2 and 0.
     image.Place(5, Bank(file, kHeaderBytes));
     image.Place(2, Bank(file, kHeaderBytes + kBankBytes));
@@ -45,7 +45,7 @@ std::optional<MemoryImage> ReadSnaImage(ByteSpan file) {
     const ByteSpan copy = Bank(file, pagedOffset);
     if (!std::equal(first.begin(), first.end(), copy.begin())) return std::nullopt;
   }
-  SnapshotImage image(SnapshotModel::k128K, paged);
+  SnapshotImage image(SnapshotModel::k128K, paged, placed);
   image.Place(5, Bank(file, kHeaderBytes));
   image.Place(2, Bank(file, kHeaderBytes + kBankBytes));
   if (!storedTwice) image.Place(paged, Bank(file, pagedOffset));

@@ -63,7 +63,7 @@ struct Page {
 
 }  // namespace
 
-std::optional<MemoryImage> ReadSzxImage(ByteSpan file) {
+std::optional<MemoryImage> ReadSzxImage(ByteSpan file, const PlacedBlockSink& placed) {
   if (file.size() < kFileHeaderBytes || std::memcmp(file.data(), "ZXST", 4) != 0 || file[4] != 1)
     return std::nullopt;
   const auto model = MachineModel(file[6]);
@@ -98,7 +98,7 @@ std::optional<MemoryImage> ReadSzxImage(ByteSpan file) {
     offset = body + static_cast<std::size_t>(size);
   }
 
-  SnapshotImage image(*model, port);
+  SnapshotImage image(*model, port, placed);
   for (const Page& page : pages)
     if (!image.Place(page.bank, page.bytes)) return std::nullopt;  // foreign or repeated
   return image.Take();

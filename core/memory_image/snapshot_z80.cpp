@@ -84,8 +84,8 @@ int PageBank(int page, SnapshotModel model) {
   }
 }
 
-std::optional<MemoryImage> ReadVersion1(ByteSpan file) {
-  SnapshotImage image(SnapshotModel::k48K, 0);
+std::optional<MemoryImage> ReadVersion1(ByteSpan file, const PlacedBlockSink& placed) {
+  SnapshotImage image(SnapshotModel::k48K, 0, placed);
   const ByteSpan body = file.subspan(kBaseHeaderBytes);
   std::array<std::uint8_t, kVersion1RamBytes> ram;
   // Byte 12 holds 0xFF in some old files, which means 1: no flags set.
@@ -109,9 +109,9 @@ std::optional<MemoryImage> ReadVersion1(ByteSpan file) {
 
 }  // namespace
 
-std::optional<MemoryImage> ReadZ80Image(ByteSpan file) {
+std::optional<MemoryImage> ReadZ80Image(ByteSpan file, const PlacedBlockSink& placed) {
   if (file.size() < kBaseHeaderBytes + 2) return std::nullopt;
-  if (LittleEndian(file, 6, 2) != 0) return ReadVersion1(file);
+  if (LittleEndian(file, 6, 2) != 0) return ReadVersion1(file, placed);
 
   const std::size_t extraBytes = LittleEndian(file, 30, 2);
   if (extraBytes != 23 && extraBytes != 54 && extraBytes != 55) return std::nullopt;
@@ -119,7 +119,7 @@ std::optional<MemoryImage> ReadZ80Image(ByteSpan file) {
   if (file.size() < offset) return std::nullopt;
   const auto model = HardwareModel(file[34], extraBytes != 23, (file[37] & 0x80) != 0);
   if (!model) return std::nullopt;
-  SnapshotImage image(*model, file[35]);
+  SnapshotImage image(*model, file[35], placed);
 
   std::array<std::uint8_t, kBankBytes> bank;
   while (offset < file.size()) {

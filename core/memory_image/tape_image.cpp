@@ -15,10 +15,13 @@ constexpr int kCodeType = 3;
 constexpr int kLastHeaderType = 3;  // program, number array, character array, CODE
 constexpr std::size_t kNameBytes = 10;
 
-// Builds the image block by block, in tape order.
+// Builds the image block by block, in tape order, telling `placed` (when it is set) of
+// each data block placed.
 class TapeImage {
  public:
-  TapeImage() { image_.bytes.assign(kAddressSpaceBytes, 0); }
+  explicit TapeImage(const PlacedBlockSink& placed) : placed_(placed) {
+    image_.bytes.assign(kAddressSpaceBytes, 0);
+  }
 
   // A block as the ROM saves it: flag, data, checksum (at least the flag and checksum).
   void Standard(std::int32_t number, ByteSpan block) {
@@ -42,28 +45,36 @@ class TapeImage {
     Append(number, data);
   }
 
+  // A block that carries no data for the image: a recording of the signal, a pause, a
+  // description. A header before it has lost its data too: the data block that follows
+  // later is not the one the header announced.
+  void Skip() { header_ = {}; }
+
   MemoryImage Take() { return std::move(image_); }
 
  private:
   void Append(std::int32_t number, ByteSpan data) {
     const auto position = static_cast<std::int64_t>(image_.bytes.size());
     image_.bytes.insert(image_.bytes.end(), data.begin(), data.end());
-    image_.blocks.push_back(
-        {PlacedBlock::Kind::kData, number, {}, static_cast<std::int64_t>(data.size()), position});
+    if (placed_)
+      placed_(
+          {PlacedBlock::Kind::kData, number, {}, static_cast<std::int64_t>(data.size()), position});
   }
 
   // The header's start address, and as many bytes as fit below 65,536.
   void PlaceCode(std::int32_t number, ByteSpan data) {
     const std::size_t start = LittleEndian(header_, 14, 2);
-    const std::size_t placed = std::min(data.size(), kAddressSpaceBytes - start);
-    std::copy_n(data.begin(), placed, image_.bytes.begin() + start);
+    const std::size_t fits = std::min(data.size(), kAddressSpaceBytes - start);
+    std::copy_n(data.begin(), fits, image_.bytes.begin() + start);
+    if (!placed_) return;
     const ByteSpan name = header_.subspan(2, kNameBytes);
     std::string text(name.begin(), name.end());
     text.erase(text.find_last_not_of(' ') + 1);
-    image_.blocks.push_back({PlacedBlock::Kind::kCode, number, std::move(text),
-                             static_cast<std::int64_t>(placed), static_cast<std::int64_t>(start)});
+    placed_({PlacedBlock::Kind::kCode, number, std::move(text), static_cast<std::int64_t>(fits),
+             static_cast<std::int64_t>(start)});
   }
 
+  const PlacedBlockSink& placed_;
   MemoryImage image_;
   ByteSpan header_;  // the header block waiting for its data; empty: none
 };
@@ -125,8 +136,8 @@ std::optional<std::uint64_t> TzxBodyLength(std::uint8_t id, ByteSpan body) {
 
 }  // namespace
 
-std::optional<MemoryImage> ReadTapImage(ByteSpan file) {
-  TapeImage image;
+std::optional<MemoryImage> ReadTapImage(ByteSpan file, const PlacedBlockSink& placed) {
+  TapeImage image(placed);
   std::int32_t number = 0;
   for (std::size_t offset = 0; offset < file.size();) {
     if (file.size() - offset < 2) return std::nullopt;
@@ -140,11 +151,11 @@ std::optional<MemoryImage> ReadTapImage(ByteSpan file) {
   return image.Take();
 }
 
-std::optional<MemoryImage> ReadTzxImage(ByteSpan file) {
+std::optional<MemoryImage> ReadTzxImage(ByteSpan file, const PlacedBlockSink& placed) {
   if (file.size() < kTzxHeaderBytes || std::memcmp(file.data(), "ZXTape!\x1A", 8) != 0 ||
       file[8] != 1)
     return std::nullopt;
-  TapeImage image;
+  TapeImage image(placed);
   std::int32_t number = 0;
   for (std::size_t offset = kTzxHeaderBytes; offset < file.size();) {
     const std::uint8_t id = file[offset++];
@@ -160,6 +171,8 @@ std::optional<MemoryImage> ReadTzxImage(ByteSpan file) {
       image.Raw(number, body.subspan(0x12, *length - 0x12));
     } else if (id == 0x14) {
       image.Raw(number, body.subspan(0x0A, *length - 0x0A));
+    } else {
+      image.Skip();
     }
     offset += static_cast<std::size_t>(*length);
   }

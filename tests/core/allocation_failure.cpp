@@ -20,6 +20,12 @@ void* operator new(std::size_t size) {
   if (void* p = std::malloc(size ? size : 1)) return p;
   throw std::bad_alloc();
 }
+// The library's temporary buffers come from this one and go back through the delete below:
+// both halves must be ours, or a sanitizer sees memory freed by the wrong hand.
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+  if (failLarge && size >= (std::size_t{1} << 20)) return nullptr;
+  return std::malloc(size ? size : 1);
+}
 void operator delete(void* p) noexcept {
   std::free(p);
 }

@@ -18,7 +18,6 @@ namespace {
 using namespace testing;
 using Bytes = std::vector<std::uint8_t>;
 using Banks = std::array<Bytes, 8>;
-using Reader = std::optional<MemoryImage> (*)(ByteSpan);
 
 Bytes Cat(std::initializer_list<Bytes> parts) {
   Bytes all;
@@ -76,6 +75,12 @@ Bytes Runs(int value, int count) {
   return coded;
 }
 
+// A memory block of a version 2 or 3 file: the page coded as runs of the value.
+Bytes Z80Page(int page, int value) {
+  const Bytes coded = Runs(value, kBankBytes);
+  return Cat({Word(coded.size()), {std::uint8_t(page)}, coded});
+}
+
 // Version 3 (or 2, with a 23-byte extra header): pages 8, 4 and 5 coded as runs of 0x11, 0x22
 // and 0x33, the paging port showing bank 3. The page numbers sit at 88, 351 and 614; the
 // last block starts at 612 and ends the file at 875.
@@ -84,11 +89,7 @@ Bytes Z80(int hardware = 0, int extraHeader = 54) {
   file[30] = static_cast<std::uint8_t>(extraHeader);
   file[34] = static_cast<std::uint8_t>(hardware);
   file[35] = 0x13;
-  for (const auto& [page, value] : {std::pair{8, 0x11}, {4, 0x22}, {5, 0x33}}) {
-    const Bytes coded = Runs(value, kBankBytes);
-    file = Cat({file, Word(coded.size()), {std::uint8_t(page)}, coded});
-  }
-  return file;
+  return Cat({file, Z80Page(8, 0x11), Z80Page(4, 0x22), Z80Page(5, 0x33)});
 }
 
 Bytes Z80Version1(bool compressed) {
@@ -150,6 +151,9 @@ const Bytes kSzx = Szx(1, {Ramp(5, Fill(0x11)), Ramp(2, Fill(0x22), true), Ramp(
 const std::vector<Bytes> kCodeBlocks = {Header(3, "code", 3, 40000), Block(0xFF, {1, 2, 3})};
 const Bytes kTap = Tape(kCodeBlocks, false);
 const Bytes kTzx = Cat({Tape(kCodeBlocks, true), {0x30, 3, 'e', 'n', 'd'}});  // and a text block
+// The header of kCodeBlocks, in .tzx form, ends at byte 34.
+const Bytes kTzxRecorded =
+    Cat({Head(kTzx, 34), {0x15, 0x4F, 0, 0, 0, 8, 0, 0, 0}, Bytes(kTzx.begin() + 34, kTzx.end())});
 
 TEST(MemoryImage, GoodFilesPutTheirMemoryAtItsAddresses) {
   using At = std::vector<std::pair<std::size_t, int>>;
@@ -160,15 +164,19 @@ TEST(MemoryImage, GoodFilesPutTheirMemoryAtItsAddresses) {
       {16384, 0x11}, {32768, 0x33}, {49152, 0}, {81920, 0x22}};  // banks 5, 2, 3, 1
   const At szx128 = {{49152, 0x33}, {65535, 0x33}, {65536, 0}};
   const At code = {{39999, 0}, {40000, 1}, {40002, 3}, {40003, 0}};
-  const Bytes szx128File =
-      Szx(2, {Ramp(3, Fill(0x33)), Chunk("ZZZZ", {9}), Chunk("SPCR", {0, 3, 0, 0, 0, 0, 0, 0})});
-  const std::tuple<const char*, Reader, Bytes, std::size_t, At> cases[] = {
+  Bytes szx128File = Szx(2, {Ramp(3, Fill(0x33)), Chunk("ZZZZ", {9})});
+  for (int bank : {0, 1, 2, 4, 5, 6, 7}) szx128File = Cat({szx128File, Ramp(bank, Fill(0), true)});
+  szx128File = Cat({szx128File, Chunk("SPCR", {0, 3, 0, 0, 0, 0, 0, 0})});
+  Bytes z80Of128 = Z80(3, 23);
+  for (int page : {3, 6, 7, 9, 10}) z80Of128 = Cat({z80Of128, Z80Page(page, 0)});
+  const At recorded = {{40000, 0}, {65536, 1}, {65538, 3}};
+  const std::tuple<const char*, MemoryImageReader, Bytes, std::size_t, At> cases[] = {
       {"sna 48K", ReadSnaImage, kSna, 65536, k48},
       {"z80 version 3", ReadZ80Image, kZ80, 65536, k48},
       {"z80 version 2", ReadZ80Image, Z80(0, 23), 65536, k48},
       {"z80 version 1, run-length coded", ReadZ80Image, Z80Version1(true), 65536, k48},
       {"z80 version 1, stored", ReadZ80Image, Z80Version1(false), 65536, k48},
-      {"z80 version 2, hardware 3: 128K", ReadZ80Image, Z80(3, 23), 147456, z80On128},
+      {"z80 version 2, hardware 3: 128K", ReadZ80Image, z80Of128, 147456, z80On128},
       {"z80 version 3, hardware 3: 48K", ReadZ80Image, Z80(3, 55), 65536, k48},
       {"z80 16K: pages 4, 5 no memory of it", ReadZ80Image, Set(kZ80, 37, 0x80), 65536, k16},
       {"z80 then level data", ReadZ80Image, Cat({kZ80, {0, 0, 0, 'S', 'L', 'T'}}), 65536, k48},
@@ -177,9 +185,10 @@ TEST(MemoryImage, GoodFilesPutTheirMemoryAtItsAddresses) {
       {"szx 16K", ReadSzxImage, Szx(0, {Ramp(5, Fill(0x11))}), 65536, k16},
       {"tap whose checksum is wrong", ReadTapImage, Set(kTap, -1, kTap.back() ^ 1), 65536, code},
       {"tzx, a text block skipped", ReadTzxImage, kTzx, 65536, code},
+      {"tzx, a header's data lost behind a recording", ReadTzxImage, kTzxRecorded, 65539, recorded},
   };
   for (const auto& [name, read, file, size, at] : cases) {
-    const auto image = read(file);
+    const auto image = read(file, {});
     ASSERT_TRUE(image) << name;
     ASSERT_EQ(image->bytes.size(), size) << name;
     for (const auto& [where, value] : at)
@@ -190,7 +199,7 @@ TEST(MemoryImage, GoodFilesPutTheirMemoryAtItsAddresses) {
 // Each a few bytes edited from a good file of the table above.
 TEST(MemoryImage, BrokenFilesAreRefused) {
   const std::size_t last = kSzx.size() - 16395;
-  const std::pair<Reader, std::vector<std::pair<const char*, Bytes>>> readers[] = {
+  const std::pair<MemoryImageReader, std::vector<std::pair<const char*, Bytes>>> readers[] = {
       {ReadSnaImage,
        {{"one byte short", Head(kSna, -1)},
         {"128K paging bank 5 without its second copy", Set(Sna(kBanks, 3), 49181, 0x15)},
@@ -211,7 +220,8 @@ TEST(MemoryImage, BrokenFilesAreRefused) {
         {"the same page twice", Set(kZ80, 351, 8)},
         {"a cut block header", Cat({kZ80, {0xFF, 0xFF}})},
         {"version 1 without its end marker", Head(Z80Version1(true), -4)},
-        {"version 1 stored, one byte short", Head(Z80Version1(false), -1)}}},
+        {"version 1 stored, one byte short", Head(Z80Version1(false), -1)},
+        {"cut between two pages", Head(kZ80, 349)}}},
       {ReadSzxImage,
        {{"wrong signature", Set(kSzx, 0, 'X')},
         {"major version 2", Set(kSzx, 4, 2)},
@@ -226,7 +236,8 @@ TEST(MemoryImage, BrokenFilesAreRefused) {
         {"a stream that inflates short", Szx(1, {Ramp(5, Bytes(16383, 1), true)})},
         {"a page the machine lacks", Set(kSzx, last + 10, 3)},
         {"the same page twice", Set(kSzx, last + 10, 5)},
-        {"paging registers of 9 bytes", Szx(2, {Chunk("SPCR", Bytes(9, 0))})}}},
+        {"paging registers of 9 bytes", Szx(2, {Chunk("SPCR", Bytes(9, 0))})},
+        {"cut between two pages", Head(kSzx, 8 + 8 + 3 + kBankBytes)}}},
       {ReadTapImage,
        {{"a lone byte after the last block", Cat({kTap, {0}})},
         {"a block of length 1", Cat({kTap, {1, 0, 0xFF}})},
@@ -241,7 +252,7 @@ TEST(MemoryImage, BrokenFilesAreRefused) {
         {"an unknown block longer than the file", Cat({kTzx, {0x60, 0xFF, 0xFF, 0xFF, 0xFF, 0}})}}},
   };
   for (const auto& [read, cases] : readers)
-    for (const auto& [name, file] : cases) EXPECT_FALSE(read(file)) << name;
+    for (const auto& [name, file] : cases) EXPECT_FALSE(read(file, {})) << name;
 }
 
 TEST(MemoryImage, TheSwitchLoadsSnapshotsAndTapesAsTheirMemory) {
@@ -260,9 +271,13 @@ TEST(MemoryImage, TheSwitchLoadsSnapshotsAndTapesAsTheirMemory) {
   EXPECT_EQ(load("game.Z80", kZ80, 0xC000), 16384) << "on: the offset is an address";
   EXPECT_EQ(state.sourceLength, 65536);
   EXPECT_EQ(state.screen, ReferenceScreen(Fill(0x33), 1, 71));
+  WriteBytes(folder / "game.Z80", {});  // a step copies from the image the load kept
+  EXPECT_TRUE(MoveViewOffset(state, canvas.painter, log.reporter(), 0x4000));
+  EXPECT_EQ(state.screen, ReferenceScreen(Cat({Fill(0x11), Fill(0x22), Fill(0x33)}), 1, 71));
   EXPECT_EQ(load("game.Z80", kZ80, 70000), 0) << "past the image: nothing to show";
   EXPECT_EQ(load("plain.bin", {7, 8, 9}, 1), 2) << "other files load as before";
   EXPECT_EQ(state.spriteData[0], 8);
+  EXPECT_TRUE(LoadedMemoryImage(state).empty());
   EXPECT_TRUE(log.messages.empty());
 
   const ScreenImage shown = state.screen;
@@ -351,10 +366,12 @@ TEST(MemoryImageOracle, TapesInBothFormatsHoldWhatTheirBlocksSay) {
       {Kind::kData, 7, "", 3000, 65536},       {Kind::kCode, 11, "tail", 536, 65000},
       {Kind::kCode, 13, "over", 100, 31000},   {Kind::kData, 14, "", 10, 68536}};
   const auto check = [&](const char* name) {
-    const auto image = ReadMemoryImage(PathText(folder / name));
+    std::vector<PlacedBlock> blocks;
+    const auto image = ReadMemoryImage(PathText(folder / name),
+                                       [&](const PlacedBlock& block) { blocks.push_back(block); });
     ASSERT_TRUE(image) << name;
     EXPECT_EQ(image->bytes, expected) << name;
-    EXPECT_EQ(image->blocks, placed) << name;
+    EXPECT_EQ(blocks, placed) << name;
   };
   ASSERT_EQ(Shell("tapeconv", {folder / "in.tap", folder / "out.tzx"}), 0);
   check("in.tap");

@@ -1,6 +1,8 @@
 // The View menu in the running program: its items, marks and shortcuts, moving through a
 // file, and the window's geometry and the clicks read back at each zoom. The zoomed pixels
 // themselves are compared by the end-to-end test.
+#include <filesystem>
+
 #include <gtest/gtest.h>
 
 #include "canvas_view.h"
@@ -29,8 +31,8 @@ class ViewMenuTest : public ::testing::Test {
  protected:
   void Start(const std::vector<std::uint8_t>& bytes = {}, const std::string& name = "browse.bin") {
     shell.reportError = [this](const Text& message) { reports.push_back(message); };
-    const Text file = testing::PathText(testing::WriteTestFile(name, bytes));
-    const Text line = bytes.empty() ? u"app.exe" : u"app.exe \"" + file + u"\"";
+    path = testing::WriteTestFile(name, bytes);
+    const Text line = bytes.empty() ? u"app.exe" : u"app.exe \"" + testing::PathText(path) + u"\"";
     ASSERT_TRUE(StartShell(shell, GetModuleHandleW(nullptr), line));
     ASSERT_TRUE(testing::RunWhileBusy(shell));
   }
@@ -49,6 +51,7 @@ class ViewMenuTest : public ::testing::Test {
 
   ShellState shell;
   std::vector<Text> reports;
+  std::filesystem::path path;  // of the file loaded at the start
 };
 
 TEST_F(ViewMenuTest, ListsTheItemsInOrderEachReachedByItsKeyWithCtrlOnly) {
@@ -157,6 +160,12 @@ TEST_F(ViewMenuTest, TheMemorySwitchReadsASnapshotAgainAsTheMemoryItHoldsOneScre
   EXPECT_EQ(WindowText(Window()), u"Pelorin,1");
   EXPECT_EQ(CanvasBytes(Canvas()), PictureFrom(file, 0));
   EXPECT_TRUE(reports.empty());
+  Choose(kMemoryItem);
+  std::filesystem::remove(path);  // the steps copy from the image the switch made
+  Choose(kNextScreenItem);
+  EXPECT_EQ(WindowText(Window()), u"Pelorin,1 @ 6144 ($1800)");
+  EXPECT_EQ(CanvasBytes(Canvas()), PictureFrom(image, 6144, 1, true));
+  EXPECT_TRUE(reports.empty());
 }
 
 TEST_F(ViewMenuTest, StepsThroughTheFileWithinItsEnds) {
@@ -179,6 +188,11 @@ TEST_F(ViewMenuTest, StepsThroughTheFileWithinItsEnds) {
         << item;
   }
   EXPECT_TRUE(reports.empty());
+  std::filesystem::remove(path);  // the step cannot read: the picture and its title stay
+  Choose(kNextScreenItem);
+  EXPECT_EQ(WindowText(Window()), ViewTitle(3, 0));
+  EXPECT_EQ(CanvasBytes(Canvas()), PictureFrom(bytes, 0, 3));
+  EXPECT_EQ(reports, std::vector<Text>{u"error reading\n" + testing::PathText(path)});
 }
 
 TEST_F(ViewMenuTest, ZoomGrowsTheClientAroundTheEnlargedPictureAndReadsClicksBackThroughIt) {

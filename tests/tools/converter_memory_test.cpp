@@ -12,7 +12,7 @@ TEST(ConverterMemory, ConvertsOrListsTheMemoryAndRefusesOtherFiles) {
   ScratchFolder folder;
   const Text sna = folder.Path(u"game.SNA"), tape = folder.Path(u"game.tap"),
              other = folder.Path(u"other.bin"), broken = folder.Path(u"broken.z80"),
-             top = folder.Path(u"top.bin");
+             top = folder.Path(u"top.bin"), empties = folder.Path(u"empties.tap");
   Bytes snapshot(27, 0);  // a 48K snapshot: a 27-byte header, then the RAM from 0x4000 up
   const Bytes ram = SampleBytes(49152, 7);
   snapshot.insert(snapshot.end(), ram.begin(), ram.end());
@@ -33,11 +33,19 @@ TEST(ConverterMemory, ConvertsOrListsTheMemoryAndRefusesOtherFiles) {
       "pelorin-convert: not a snapshot or tape: " + TextToUtf8(other) + failed;
   const std::string unread = "pelorin-convert: error reading: " + TextToUtf8(broken) + failed;
   const std::string named = TextToUtf8(tape) + ":\n" + listing;  // when there are two files
+  Bytes emptyBlocks;  // more lines than the listing writes at once
+  std::string emptyListing;
+  for (int block = 1; block <= 3000; ++block) {
+    emptyBlocks.insert(emptyBlocks.end(), {2, 0, 0xFF, 0xFF});
+    emptyListing += "block " + std::to_string(block) + ": data 0 bytes at 65536\n";
+  }
+  WriteBytes(empties, emptyBlocks);
   const std::tuple<std::vector<Text>, int, std::string, std::string> cases[] = {
       {{u"--memory", u"--offset", u"$C000", u"-w", u"2", other, sna}, kExitSomeFailed, "", refused},
       {{u"--memory", u"--list", tape}, kExitConverted, listing, ""},
       {{u"--list", u"--memory", broken, tape}, kExitSomeFailed, named, unread},
       {{u"--memory", u"--list", sna}, kExitConverted, banks, ""},
+      {{u"--memory", u"--list", empties}, kExitConverted, emptyListing, ""},
   };
   for (const auto& [arguments, exitCode, output, error] : cases) {
     Text out, err;

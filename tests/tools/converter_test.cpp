@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include "allocation_failure.h"
+#include "convert_options.h"
 #include "run_converter.h"
 #include "sprite_corpus.h"
 #include "sprite_file.h"
@@ -57,6 +59,7 @@ const SaveCase kSaveCases[] = {
     {"width 31 spilling into the attributes", 192 * 31 + 2, 31, u"#0a"},
     {"past the read bound", SpriteReadBound + 4096, 1, u"300"},
     {"three megabytes at width 13", 3'000'000, 13, u"$FF"},
+    {"empty file at the guessed width", 0, kGuessedWidth, u"71"},
 };
 
 TEST(Converter, WritesWhatTheWindowsSaveWrites) {
@@ -65,8 +68,9 @@ TEST(Converter, WritesWhatTheWindowsSaveWrites) {
     const Text input = folder.Path(u"sprite.bin");
     WriteBytes(input, SampleBytes(c.size, static_cast<std::uint32_t>(c.size)));
     std::filesystem::create_directory(folder.root / "out");
-    const Result result = Convert(
-        {u"-o", folder.Path(u"out"), u"-w", DecimalText(c.width), u"-a", c.attribute, input});
+    const Text width = c.width == kGuessedWidth ? Text{u"auto"} : DecimalText(c.width);
+    const Result result =
+        Convert({u"-q", u"-o", folder.Path(u"out"), u"-w", width, u"-a", c.attribute, input});
     EXPECT_EQ(result.exitCode, kExitConverted) << c.name << ": " << result.error;
     EXPECT_EQ(ReadBytes(folder.Path(u"out/sprite.bin.scr")),
               WindowSave(input, c.width, c.attribute))
@@ -117,29 +121,52 @@ TEST(Converter, OffsetAtOrPastTheEndGivesTheBlankScreenAndSaysSo) {
 
 TEST(Converter, LocatePrintsTheFilePositionShownAtThePixelAndWritesNothing) {
   ScratchFolder folder;
-  const Text input = folder.Path(u"sprite.bin");
+  const Text input = folder.Path(u"sprite.bin"), sprites = folder.Path(u"sprites.bin");
   WriteBytes(input, SampleBytes(700, 4));
-  // Width 2 from offset 5: pixel (8, 1) is byte 1 of row 1, sprite byte 3, file byte 8.
-  // Nothing of the 695 bytes reaches line 0's byte 31, nor line 1 from another file.
+  const SpriteFile sheet = MakeSpriteFile(SpriteKind::kSheet, 21);
+  Bytes headed = SampleBytes(5, 4);
+  headed.insert(headed.end(), sheet.bytes.begin(), sheet.bytes.end());
+  WriteBytes(sprites, headed);
+  // Width W from offset 5: pixel (8, 1) is byte 1 of row 1, sprite byte W + 1, file byte
+  // W + 6. Nothing of the 695 bytes reaches line 0's byte 31, nor line 1 from another file.
   struct Case {
     std::vector<Text> files;
+    Text width;
     Text pixel;
     std::string output;
     int exitCode;
   };
   const Case cases[] = {
-      {{input}, u"8,1", "8\n", kExitConverted},
-      {{input}, u"255,0", "none\n", kExitConverted},
-      {{input, folder.Path(u"missing.bin"), input}, u"15,1", "8\n8\n", kExitSomeFailed},
+      {{input}, u"2", u"8,1", "8\n", kExitConverted},
+      {{input}, u"2", u"255,0", "none\n", kExitConverted},
+      {{input, folder.Path(u"missing.bin"), input}, u"2", u"15,1", "8\n8\n", kExitSomeFailed},
+      {{sprites},
+       u"auto",
+       u"8,1",
+       TextToUtf8(sprites) + ": width " + std::to_string(sheet.width) + "\n" +
+           std::to_string(sheet.width + 6) + "\n",
+       kExitConverted},
   };
   for (const Case& c : cases) {
-    std::vector<Text> arguments{u"-w", u"2", u"--offset", u"5", u"--locate", c.pixel};
+    std::vector<Text> arguments{u"-w", c.width, u"--offset", u"5", u"--locate", c.pixel};
     arguments.insert(arguments.end(), c.files.begin(), c.files.end());
     const Result result = Print(arguments);
     EXPECT_EQ(result.exitCode, c.exitCode) << TextToUtf8(c.pixel);
     EXPECT_EQ(result.output, c.output) << TextToUtf8(c.pixel);
   }
   EXPECT_FALSE(std::filesystem::exists(FsPath(input + u".scr")));
+}
+
+TEST(Converter, MemoryThatRunsOutFailsTheFileAsUnreadable) {
+  ScratchFolder folder;
+  const Text input = folder.Path(u"sprite.bin");
+  WriteBytes(input, SampleBytes(100, 1));
+  testing::FailLargeAllocations(true);  // the sheet's picture takes several MiB
+  Result result{};
+  EXPECT_NO_THROW(result = Convert({u"--sheet", folder.Path(u"sheet.png"), input}));
+  testing::FailLargeAllocations(false);
+  EXPECT_EQ(result.exitCode, kExitSomeFailed);
+  EXPECT_EQ(result.error, "pelorin-convert: error reading: " + TextToUtf8(input) + "\n");
 }
 
 // Each case makes its files and gives the arguments and the expected error stream. Every
@@ -428,6 +455,23 @@ TEST(Converter, ShowsProgressOnlyOnATerminalAndNeverAmongTheErrors) {
     EXPECT_EQ(progressShown, c.progressShown) << c.name;
     EXPECT_EQ(result.error.find('\r') != std::string::npos, c.progressShown) << c.name;
   }
+}
+
+TEST(Converter, ListingsOnATerminalKeepOffTheProgressLine) {
+  ScratchFolder folder;
+  std::vector<Text> arguments = {u"--memory", u"--list"};
+  std::vector<std::string> expected;
+  for (int i = 0; i < 5; ++i) {  // more than a few files: the progress line shows
+    arguments.push_back(folder.Path(DecimalText(i) + u".tap"));
+    WriteBytes(arguments.back(), {4, 0, 0xFF, 9, 9, 0xFF});
+    expected.push_back(TextToUtf8(arguments.back()) + ":");
+    expected.push_back("block 1: data 2 bytes at 65536");
+  }
+  expected.push_back("");
+  Text screen;  // both streams, as one terminal shows them
+  const auto show = [&](const Text& text) { screen += text; };
+  EXPECT_EQ(RunConverter(arguments, {show, show, true}), kExitConverted);
+  EXPECT_EQ(TerminalLines(TextToUtf8(screen)), expected);
 }
 
 }  // namespace
