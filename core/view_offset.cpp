@@ -11,8 +11,9 @@ namespace pelorin {
 
 namespace {
 
+constexpr char16_t kDigits[] = u"0123456789ABCDEF";
+
 Text HexText(std::int64_t value) {
-  constexpr char16_t kDigits[] = u"0123456789ABCDEF";
   Text text;
   do {
     text.insert(text.begin(), kDigits[value & 15]);
@@ -61,14 +62,30 @@ Text DefaultOffsetText(std::int64_t offset) {
   return DecimalText(offset);
 }
 
+TypedOffset ReadOffset(std::u16string_view text, const ReportError& reportError) {
+  // Hex viewers write "0x"; the colour entry's forms, which lack it, stay as they are.
+  const bool zeroX = text.size() >= 2 && text[0] == u'0' && (text[1] == u'x' || text[1] == u'X');
+  const NumberNotation notation =
+      zeroX ? NumberNotation{16, kDigits, text.substr(2)} : NotationOf(text);
+  TypedOffset typed;
+  const std::optional<std::int64_t> value =
+      ParseLargeNumber(notation.body, notation.base, notation.digits, [&](const Text& message) {
+        typed.wrongCharacter = true;
+        reportError(message);
+      });
+  typed.value = value.value_or(0);
+  typed.past64Bits = !value;
+  return typed;
+}
+
 std::optional<std::int64_t> OffsetAnswer(const Text& answer, std::int64_t sourceLength,
                                          const ReportError& reportError) {
   if (answer.empty()) return std::nullopt;
-  const NumberNotation notation = NotationOf(answer);
-  const std::int64_t offset =
-      ParseLargeNumber(notation.body, notation.base, notation.digits, reportError);
-  if (offset >= sourceLength) return std::max<std::int64_t>(sourceLength - 1, 0);
-  return offset;
+  const TypedOffset typed = ReadOffset(answer, reportError);
+  if (typed.wrongCharacter) return std::nullopt;
+  if (typed.past64Bits || typed.value >= sourceLength)
+    return std::max<std::int64_t>(sourceLength - 1, 0);
+  return typed.value;
 }
 
 Text ViewTitle(std::int32_t width, std::int64_t offset) {

@@ -1,10 +1,11 @@
 // view_offset.h: browsing a file: how far the View commands move the view offset, the offset
-// typed into "Go to offset..", the window title that shows it, and which file byte a pixel
-// of the screen shows.
+// typed into "Go to offset.." or given to the converter, the window title that shows it, and
+// which file byte a pixel of the screen shows.
 #pragma once
 
 #include <cstdint>
 #include <optional>
+#include <string_view>
 
 #include "converter_state.h"
 #include "screen/placement.h"
@@ -31,10 +32,19 @@ std::int64_t SteppedOffset(std::int64_t offset, std::int64_t sourceLength, std::
 // The text "Go to offset.." offers: the offset in decimal.
 Text DefaultOffsetText(std::int64_t offset);
 
-// The offset an answer of "Go to offset.." asks for, read as the colour entry reads its
-// answer (decimal, "$" or "#" hexadecimal, "%" binary; a wrong character is reported and
-// what was read before it counts) but in 64 bits. An offset at or past the end goes to the
-// last byte. Nothing for an empty answer (a cancelled dialog).
+// An offset as typed into "Go to offset.." or given to the converter's --offset: decimal,
+// hexadecimal after "$", "#", "0x" or "0X", binary after "%", in 64 bits; a prefix alone is
+// 0. A character that is no digit is reported as the colour entry reports it.
+struct TypedOffset {
+  std::int64_t value = 0;
+  bool wrongCharacter = false;  // the value then counts for nothing
+  bool past64Bits = false;      // past the end of any file
+};
+TypedOffset ReadOffset(std::u16string_view text, const ReportError& reportError);
+
+// The offset an answer of "Go to offset.." asks for (ReadOffset); an offset at or past the
+// end goes to the last byte. Nothing for an empty answer (a cancelled dialog) or a wrong
+// character: the view stays where it is.
 std::optional<std::int64_t> OffsetAnswer(const Text& answer, std::int64_t sourceLength,
                                          const ReportError& reportError);
 

@@ -61,13 +61,13 @@ TEST(SteppedOffset, MovesByTheWholeStripsThatFitAcrossAndStaysWithinTheFile) {
         << offset << " of " << length << ", step " << static_cast<int>(step);
 }
 
-TEST(OffsetAnswer, ReadsAsTheColourEntryDoesInSixtyFourBits) {
+TEST(OffsetAnswer, ReadsAsTheColourEntryDoesInSixtyFourBitsAndMovesNothingOnAMistake) {
   // answer, file length -> the offset, what is reported
   const std::tuple<Text, std::int64_t, std::optional<std::int64_t>, Text> cases[] = {
       {u"6912", 10000, 6912, u""},
       {u"$1b00", 10000, 6912, u""},
       {u"$200000000", 10000000000, 8589934592, u""},  // past 32 bits, not cut
-      {u"12x4", 10000, 12, u"Wrong character:X"},
+      {u"12x4", 10000, std::nullopt, u"Wrong character:X"},
       {u"10000", 10000, 9999, u""},  // at the end: the last byte
       {u"99999999999999999999999", 10000, 9999, u""},
       {u"$FFFFFFFFFFFFFFFFFFFF", 10000, 9999, u""},
