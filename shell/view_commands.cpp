@@ -28,10 +28,12 @@ void MoveView(ShellState& shell, std::int64_t offset) {
   LoadSpriteAtOffset(state, shell.painter, shell.reportError, offset);
 }
 
+// The offset offered is selected: what is typed replaces it.
 void GoToOffset(ShellState& shell) {
   ConverterState& state = *shell.state;
-  const Text answer = InputDialog(u"Go to offset", u"offset ($-hex, %-binary)",
-                                  DefaultOffsetText(state.viewOffset));
+  const Text answer =
+      InputDialog(u"Go to offset", u"offset ($-hex, 0x-hex, %-binary)",
+                  DefaultOffsetText(state.viewOffset), DefaultText::kSelected);
   if (const auto offset = OffsetAnswer(answer, state.sourceLength, shell.reportError))
     MoveView(shell, *offset);
 }

@@ -322,13 +322,16 @@ TEST_F(ProgramDialogTest, GoToOffsetOffersTheOffsetAndANewFileStartsAtZero) {
   std::int64_t offered = 6144;  // the field first offers the offset in decimal
   for (const auto& [answer, offset] : answers) {
     Text shown;
+    LRESULT selected = 0;  // its start and end
     ChooseAndWork(kGoToOffsetItem, {{kInputDialogClass, [&, answer = answer](HWND dialog) {
                                        const HWND field = GetDlgItem(dialog, kInputFieldId);
                                        shown = WindowText(field);
+                                       selected = SendMessageW(field, EM_GETSEL, 0, 0);
                                        SetWindowTextW(field, WideText(Text{answer}));
                                        PostKey(field, VK_RETURN);
                                      }}});
     EXPECT_EQ(shown, DecimalText(offered));
+    EXPECT_EQ(selected, MAKELRESULT(0, shown.size())) << "typing would not replace the offer";
     EXPECT_EQ(Title(), ViewTitle(1, offset)) << TextToUtf8(answer);
     offered = offset;
   }
