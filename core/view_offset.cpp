@@ -2,6 +2,7 @@
 #include "view_offset.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "colour_entry.h"
 #include "redraw.h"
@@ -58,6 +59,17 @@ std::int64_t SteppedOffset(std::int64_t offset, std::int64_t sourceLength, std::
   return offset + move >= sourceLength ? offset : offset + move;
 }
 
+std::int64_t WheeledOffset(std::int64_t offset, std::int64_t sourceLength, std::int32_t width,
+                           std::int32_t notches, bool byScreens) {
+  const bool forward = notches > 0;
+  const ViewStep step = byScreens ? (forward ? ViewStep::kNextScreen : ViewStep::kPreviousScreen)
+                                  : (forward ? ViewStep::kNextRow : ViewStep::kPreviousRow);
+  const std::int32_t steps = std::abs(notches) * (byScreens ? 1 : 3);
+  for (std::int32_t i = 0; i < steps; ++i)
+    offset = SteppedOffset(offset, sourceLength, width, step);
+  return offset;
+}
+
 Text DefaultOffsetText(std::int64_t offset) {
   return DecimalText(offset);
 }
@@ -93,9 +105,12 @@ Text ViewTitle(std::int32_t width, std::int64_t offset) {
   return offset == 0 ? title : title + u" @ " + PositionText(offset);
 }
 
-Text LocatedByteTitle(std::int32_t width, std::optional<std::int64_t> position) {
-  return u"Pelorin," + DecimalText(width) + u" byte " +
-         (position ? PositionText(*position) : Text{u"none"});
+Text LocatedByteTitle(const ConverterState& state, std::optional<std::int64_t> position) {
+  const Text title = ViewTitle(state.stripWidth, state.viewOffset) + u" byte ";
+  if (!position) return title + u"none";
+  const std::uint8_t value =
+      state.spriteData[static_cast<std::size_t>(*position - state.viewOffset)];
+  return title + PositionText(*position) + u" = $" + kDigits[value >> 4] + kDigits[value & 15];
 }
 
 std::optional<std::int64_t> LocateByte(const ConverterState& state, std::int32_t x,

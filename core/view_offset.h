@@ -1,6 +1,6 @@
-// view_offset.h: browsing a file: how far the View commands move the view offset, the offset
-// typed into "Go to offset.." or given to the converter, the window title that shows it, and
-// which file byte a pixel of the screen shows.
+// view_offset.h: browsing a file: how far the View commands and the wheel move the view
+// offset, the offset typed into "Go to offset.." or given to the converter, the window title
+// that shows it, and which file byte a pixel of the screen shows.
 #pragma once
 
 #include <cstdint>
@@ -29,6 +29,11 @@ enum class ViewStep {
 std::int64_t SteppedOffset(std::int64_t offset, std::int64_t sourceLength, std::int32_t width,
                            ViewStep step);
 
+// The offset after `notches` turns of the mouse wheel, forward when positive: three Next
+// rows each, or one Next screen each `byScreens`, every step within the limits of its item.
+std::int64_t WheeledOffset(std::int64_t offset, std::int64_t sourceLength, std::int32_t width,
+                           std::int32_t notches, bool byScreens);
+
 // The text "Go to offset.." offers: the offset in decimal.
 Text DefaultOffsetText(std::int64_t offset);
 
@@ -51,8 +56,10 @@ std::optional<std::int64_t> OffsetAnswer(const Text& answer, std::int64_t source
 // "Pelorin,W", and " @ D ($H)" after it while the offset is not 0: "Pelorin,3 @ 6912 ($1B00)".
 Text ViewTitle(std::int32_t width, std::int64_t offset);
 
-// "Pelorin,W byte B ($H)" for a located byte, "Pelorin,W byte none" for none.
-Text LocatedByteTitle(std::int32_t width, std::optional<std::int64_t> position);
+// The view's title with the located byte after it, its position and value:
+// "Pelorin,2 @ 6912 ($1B00) byte 6953 ($1B29) = $3C", or "... byte none" for none. The
+// position is one LocateByte gave for this state.
+Text LocatedByteTitle(const ConverterState& state, std::optional<std::int64_t> position);
 
 // The position in the source file (view offset included) of the sprite byte that placement
 // wrote last into the pixel byte under pixel (x, y), or nothing where no sprite byte lies

@@ -1,6 +1,8 @@
 // main_window.cpp: opening the main window, its menu and its window procedure.
 #include "main_window.h"
 
+#include <windowsx.h>
+
 #include <algorithm>
 #include <iterator>
 #include <string>
@@ -97,6 +99,16 @@ LRESULT OnScroll(MainWindow& main, HWND window, UINT message, WPARAM wParam, LPA
   return handler(main.controls, number, LOWORD(wParam));
 }
 
+// The wheel reaches the window with the focus, which the canvas never has: turned over the
+// picture, it is the canvas's.
+LRESULT OnWheel(MainWindow& main, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  const HWND canvas = ControlWindow(main.controls, kCanvasControl);
+  const POINT pointer{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+  if (canvas != nullptr && WindowFromPoint(pointer) == canvas)
+    return SendMessageW(canvas, message, wParam, lParam);
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
 LRESULT OnActivate(MainWindow& main, HWND window, WPARAM wParam, LPARAM lParam) {
   QueueWindowEvent(main, EventKind::Activate, kMainWindowNumber, LOWORD(wParam));
   if (LOWORD(wParam) == WA_INACTIVE) {
@@ -130,6 +142,9 @@ LRESULT CALLBACK MainWindowProcedure(HWND window, UINT message, WPARAM wParam, L
     case WM_MOVE:
       QueueWindowEvent(*main, EventKind::Move, kMainWindowNumber, 0);
       return 0;
+    case WM_MOUSEWHEEL:
+    case WM_MOUSEHWHEEL:
+      return OnWheel(*main, window, message, wParam, lParam);
     case WM_SIZE:
       QueueWindowEvent(*main, EventKind::Resize, kMainWindowNumber,
                        static_cast<std::int32_t>(wParam));

@@ -93,13 +93,18 @@ void Dispatch(ShellState& shell, EventKind kind) {
       shell.quit = true;
       break;
     case EventKind::Menu:
+      ForgetLocatedByte(shell);
       OnMenuItem(shell, event.source);
       break;
     case EventKind::Control:
-      if (event.source == kWidthScrollbarControl) OnWidthChanged(shell);
-      if (event.source == kCanvasControl) LocateClickedByte(shell, event);
+      if (event.source == kWidthScrollbarControl) {
+        ForgetLocatedByte(shell);
+        OnWidthChanged(shell);
+      }
+      if (event.source == kCanvasControl) RunCanvasInput(shell, event);
       break;
     case EventKind::Drop: {
+      ForgetLocatedByte(shell);
       const std::int64_t offsetBefore = shell.state->viewOffset;
       LoadDroppedFile(*shell.state, &event, shell.painter, shell.reportError);
       ShowNewSourceTitle(shell, offsetBefore);

@@ -1,4 +1,5 @@
-// view_commands.cpp: moving through the file, locating bytes and zooming, from the View menu.
+// view_commands.cpp: moving through the file, locating bytes and zooming, from the View
+// menu, the wheel and clicks on the picture.
 #include "view_commands.h"
 
 #include <utility>
@@ -25,15 +26,15 @@ constexpr std::pair<MenuItem, ViewStep> kStepItems[] = {
 void MoveView(ShellState& shell, std::int64_t offset) {
   ConverterState& state = *shell.state;
   SetMainTitle(shell.main, ViewTitle(state.stripWidth, offset));
+  shell.byteInTitle = false;
   LoadSpriteAtOffset(state, shell.painter, shell.reportError, offset);
 }
 
 // The offset offered is selected: what is typed replaces it.
 void GoToOffset(ShellState& shell) {
   ConverterState& state = *shell.state;
-  const Text answer =
-      InputDialog(u"Go to offset", u"offset ($-hex, 0x-hex, %-binary)",
-                  DefaultOffsetText(state.viewOffset), DefaultText::kSelected);
+  const Text answer = InputDialog(u"Go to offset", u"offset ($-hex, 0x-hex, %-binary)",
+                                  DefaultOffsetText(state.viewOffset), DefaultText::kSelected);
   if (const auto offset = OffsetAnswer(answer, state.sourceLength, shell.reportError))
     MoveView(shell, *offset);
 }
@@ -74,6 +75,33 @@ void Zoom(ShellState& shell, MenuItem item) {
   ZoomMainWindow(shell.main, item - kZoom1Item + 1);
 }
 
+// Each whole notch of the wheel moves the view; what is short of one waits for the next turn.
+void TurnWheel(ShellState& shell, const PointerInput& pointer) {
+  shell.wheelTurn += pointer.wheel;
+  const std::int32_t notches = shell.wheelTurn / WHEEL_DELTA;
+  shell.wheelTurn %= WHEEL_DELTA;
+  const ConverterState& state = *shell.state;
+  if (notches == 0 || state.sourcePath.empty()) return;
+  // Turned away from the user the wheel goes back, as a page scrolls up.
+  MoveView(shell, WheeledOffset(state.viewOffset, state.sourceLength, state.stripWidth, -notches,
+                                (pointer.keys & MK_SHIFT) != 0));
+}
+
+// Names the byte under the pointer in the title; with Shift, starts the view at it, so that
+// the sprite it begins lines up at the top left.
+void LocateClickedByte(ShellState& shell, const PointerInput& pointer) {
+  const std::int32_t zoom = CanvasZoom(ControlWindow(shell.main.controls, kCanvasControl));
+  const ConverterState& state = *shell.state;
+  const std::optional<std::int64_t> position =
+      LocateByte(state, pointer.x / zoom, pointer.y / zoom);
+  if ((pointer.keys & MK_SHIFT) != 0 && position) {
+    MoveView(shell, *position);
+    return;
+  }
+  SetMainTitle(shell.main, LocatedByteTitle(state, position));
+  shell.byteInTitle = true;
+}
+
 }  // namespace
 
 bool RunViewCommand(ShellState& shell, std::int32_t item) {
@@ -109,17 +137,24 @@ bool RunViewCommand(ShellState& shell, std::int32_t item) {
   }
 }
 
-void LocateClickedByte(ShellState& shell, const ShellEvent& event) {
+void RunCanvasInput(ShellState& shell, const ShellEvent& event) {
   const auto* pointer = std::get_if<PointerInput>(&event.payload);
-  // Only a press of the left button alone: a second button held makes it some other gesture.
-  if (!shell.locateOnClick || pointer == nullptr ||
-      (event.detail != kButtonDown && event.detail != kDoubleClick) ||
-      pointer->buttons != MK_LBUTTON)
+  if (pointer == nullptr) return;
+  if (event.detail == kWheel) {
+    ForgetLocatedByte(shell);
+    TurnWheel(shell, *pointer);
     return;
-  const std::int32_t zoom = CanvasZoom(ControlWindow(shell.main.controls, kCanvasControl));
-  const ConverterState& state = *shell.state;
-  SetMainTitle(shell.main, LocatedByteTitle(state.stripWidth, LocateByte(state, pointer->x / zoom,
-                                                                         pointer->y / zoom)));
+  }
+  // Only a press of the left button alone: a second button held makes it some other gesture.
+  if (shell.locateOnClick && (event.detail == kButtonDown || event.detail == kDoubleClick) &&
+      pointer->buttons == MK_LBUTTON)
+    LocateClickedByte(shell, *pointer);
+}
+
+void ForgetLocatedByte(ShellState& shell) {
+  if (!shell.byteInTitle) return;
+  shell.byteInTitle = false;
+  SetMainTitle(shell.main, ViewTitle(shell.state->stripWidth, shell.state->viewOffset));
 }
 
 }  // namespace pelorin

@@ -86,8 +86,26 @@ TEST(ViewTitle, ShowsTheWidthAndANonZeroOffsetOrTheLocatedByte) {
   EXPECT_EQ(ViewTitle(3, 6912), u"Pelorin,3 @ 6912 ($1B00)");
   EXPECT_EQ(ViewTitle(3, 0), u"Pelorin,3");
   EXPECT_EQ(ViewTitle(1, 0xABCDEF012), u"Pelorin,1 @ 46118400018 ($ABCDEF012)");
-  EXPECT_EQ(LocatedByteTitle(2, 0), u"Pelorin,2 byte 0 ($0)");
-  EXPECT_EQ(LocatedByteTitle(17, std::nullopt), u"Pelorin,17 byte none");
+  ConverterState state;  // the view keeps its offset part; the value is the file's byte
+  state.stripWidth = 2;
+  state.viewOffset = 6912;
+  state.spriteData = {0x3C, 5};
+  EXPECT_EQ(LocatedByteTitle(state, 6912), u"Pelorin,2 @ 6912 ($1B00) byte 6912 ($1B00) = $3C");
+  EXPECT_EQ(LocatedByteTitle(state, 6913), u"Pelorin,2 @ 6912 ($1B00) byte 6913 ($1B01) = $05");
+  EXPECT_EQ(LocatedByteTitle(state, std::nullopt), u"Pelorin,2 @ 6912 ($1B00) byte none");
+}
+
+TEST(WheeledOffset, TurnsThreeRowsOrAScreenANotchWithinTheLimitsOfTheSteps) {
+  // offset, file length, width, notches (forward when positive), by screens -> the offset;
+  // from 95 of 100 a third row would reach the end
+  const std::tuple<std::int64_t, std::int64_t, std::int32_t, std::int32_t, bool, std::int64_t>
+      cases[] = {{0, 100, 3, 2, false, 18},     {95, 100, 3, 1, false, 98},
+                 {5, 100, 3, -1, false, 0},     {7, 100, 3, 0, false, 7},
+                 {0, 11521, 3, 3, true, 11520}, {6000, 50000, 3, -1, true, 240},
+                 {0, 0, 1, 1, false, 0}};
+  for (const auto& [offset, length, width, notches, byScreens, expected] : cases)
+    EXPECT_EQ(WheeledOffset(offset, length, width, notches, byScreens), expected)
+        << offset << " of " << length << ", " << notches << (byScreens ? " screens" : " notches");
 }
 
 TEST(LocateByte, NamesTheByteTheModelPutsUnderEveryPixelAndNoneOffTheScreen) {

@@ -192,7 +192,7 @@ TEST_F(ViewMenuTest, ZoomGrowsTheClientAroundTheEnlargedPictureAndReadsClicksBac
     PostMessageW(Canvas(), down + 1, 0, MAKELPARAM(x, y));  // the button's up message
     ASSERT_TRUE(testing::RunWhileBusy(shell));
   };
-  Text title = u"Pelorin";  // zoom and the locate switch leave it alone
+  Text title = u"Pelorin";  // zoom and the locate switch leave it alone, but for a located byte
   Choose(kLocateItem);
   EXPECT_TRUE(Checked(kLocateItem));
   for (std::int32_t zoom : {2, 3, 1}) {
@@ -217,17 +217,36 @@ TEST_F(ViewMenuTest, ZoomGrowsTheClientAroundTheEnlargedPictureAndReadsClicksBac
     EXPECT_TRUE(EqualRect(&onScreen, &outer)) << "the window stays on the screen at " << zoom;
     // The far corner of picture pixel (8, zoom): line `zoom` of the second strip.
     click(9 * zoom - 1, (zoom + 1) * zoom - 1, WM_LBUTTONDOWN, MK_LBUTTON);
-    title = LocatedByteTitle(1, 192 + zoom);
+    title = LocatedByteTitle(*shell.state, 192 + zoom);
     EXPECT_EQ(WindowText(Window()), title) << zoom;
     click(0, 0, WM_RBUTTONDOWN, MK_RBUTTON);
     EXPECT_EQ(WindowText(Window()), title) << "only the left button locates";
+    title = u"Pelorin,1";  // the next command takes the byte out of the title
   }
   click(8 * 31, 191, WM_LBUTTONDOWN, MK_LBUTTON);  // past the last byte of the last strip
   EXPECT_EQ(WindowText(Window()), u"Pelorin,1 byte none");
   Choose(kLocateItem);
   EXPECT_FALSE(Checked(kLocateItem));
+  EXPECT_EQ(WindowText(Window()), u"Pelorin,1");
   click(9, 0, WM_LBUTTONDOWN, MK_LBUTTON);
-  EXPECT_EQ(WindowText(Window()), u"Pelorin,1 byte none") << "the switch is off";
+  EXPECT_EQ(WindowText(Window()), u"Pelorin,1") << "the switch is off";
+}
+
+TEST_F(ViewMenuTest, TheWheelMovesWithinItsLimits) {
+  const std::vector<std::uint8_t> bytes = PatternBytes(20000);
+  Start(bytes);
+  const HWND bar = ControlWindow(shell.main.controls, kWidthScrollbarControl);
+  for (int i = 0; i < 2; ++i)  // to width 3
+    SendMessageW(Window(), WM_HSCROLL, SB_LINERIGHT, reinterpret_cast<LPARAM>(bar));
+  ASSERT_TRUE(testing::RunWhileBusy(shell));
+  // turn (towards the user when negative), Shift -> the offset; half a notch waits
+  const std::tuple<short, bool, std::int64_t> turns[] = {
+      {-120, false, 9}, {-60, false, 9}, {-60, false, 18}, {-120, true, 5778}, {480, true, 0}};
+  for (const auto& [turn, shift, offset] : turns) {
+    PostMessageW(Canvas(), WM_MOUSEWHEEL, MAKEWPARAM(shift ? MK_SHIFT : 0, turn), 0);
+    ASSERT_TRUE(testing::RunWhileBusy(shell));
+    EXPECT_EQ(WindowText(Window()), ViewTitle(3, offset)) << turn << (shift ? " with Shift" : "");
+  }
 }
 
 }  // namespace
