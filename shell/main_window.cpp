@@ -48,12 +48,13 @@ void MoveFocus(HWND window, bool forward) {
   }
 }
 
-bool IsTableItem(std::int32_t command) {
-  return std::any_of(
-      std::begin(kTableMenus), std::end(kTableMenus), [command](const TableMenu& menu) {
-        return std::any_of(menu.rows.begin(), menu.rows.end(),
-                           [command](const MenuRow& row) { return row.item == command; });
-      });
+bool IsShortcutItem(std::int32_t command) {
+  const std::vector<TableMenu> menus = ShortcutMenus();
+  return std::any_of(menus.begin(), menus.end(), [command](const TableMenu& menu) {
+    return std::any_of(menu.rows.begin(), menu.rows.end(), [command](const MenuRow& row) {
+      return row.key != 0 && row.item == command;
+    });
+  });
 }
 
 LRESULT OnCommand(MainWindow& main, HWND window, WPARAM wParam, LPARAM lParam) {
@@ -63,7 +64,8 @@ LRESULT OnCommand(MainWindow& main, HWND window, WPARAM wParam, LPARAM lParam) {
     if (LOWORD(wParam) == kFocusNextCommand) MoveFocus(window, true);
     if (LOWORD(wParam) == kFocusPreviousCommand) MoveFocus(window, false);
     // A shortcut does what its item does.
-    if (IsTableItem(LOWORD(wParam))) QueueWindowEvent(main, EventKind::Menu, LOWORD(wParam), 0);
+    const std::int32_t item = LOWORD(wParam) - kShortcutCommandBase;
+    if (IsShortcutItem(item)) QueueWindowEvent(main, EventKind::Menu, item, 0);
   }
   return 0;
 }
@@ -79,7 +81,8 @@ void BuildTableMenu(HMENU bar, const TableMenu& menu) {
       AppendMenuW(view, MF_SEPARATOR, static_cast<UINT_PTR>(-1), nullptr);
       continue;
     }
-    std::wstring text = std::wstring(row.text) + L"\t" + row.shortcut;
+    std::wstring text = row.text;
+    if (row.shortcut != nullptr) text += std::wstring(L"\t") + row.shortcut;
     MENUITEMINFOW info{};
     info.cbSize = sizeof info;
     info.fMask = MIIM_FTYPE | MIIM_ID | MIIM_STRING | MIIM_STATE;
@@ -212,11 +215,11 @@ bool OpenMainWindow(MainWindow& main, HINSTANCE instance, EventQueue& queue) {
       {FVIRTKEY | FNOINVERT, VK_TAB, kFocusNextCommand},
       {FVIRTKEY | FNOINVERT | FSHIFT, VK_TAB, kFocusPreviousCommand},
   };
-  for (const TableMenu& menu : kTableMenus)
+  for (const TableMenu& menu : ShortcutMenus())
     for (const MenuRow& row : menu.rows)
       if (row.key != 0)
-        keys.push_back(
-            {static_cast<BYTE>(FVIRTKEY | row.modifiers), row.key, static_cast<WORD>(row.item)});
+        keys.push_back({static_cast<BYTE>(FVIRTKEY | row.modifiers), row.key,
+                        static_cast<WORD>(kShortcutCommandBase + row.item)});
   main.accelerators.Reset(CreateAcceleratorTableW(keys.data(), static_cast<int>(keys.size())));
   return true;
 }
@@ -269,6 +272,12 @@ void ZoomMainWindow(MainWindow& main, std::int32_t zoom) {
   if (bar != nullptr)
     SetWindowPos(bar, nullptr, 0, kScreenHeight * zoom + (kScrollbarTop - kScreenHeight),
                  kClientWidth * zoom, kScrollbarHeight, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+std::vector<TableMenu> ShortcutMenus() {
+  std::vector<TableMenu> menus{{L"File", kFileShortcuts}};
+  menus.insert(menus.end(), std::begin(kTableMenus), std::end(kTableMenus));
+  return menus;
 }
 
 void CloseMainWindow(MainWindow& main) {

@@ -9,6 +9,7 @@
 #include "command_line.h"
 #include "dialog_support.h"
 #include "file_drop.h"
+#include "help_commands.h"
 #include "next_event.h"
 #include "redraw.h"
 #include "sprite_file.h"
@@ -81,7 +82,7 @@ void OnMenuItem(ShellState& shell, std::int32_t item) {
       OnWidthChanged(shell);
       break;
     default:
-      RunViewCommand(shell, item);
+      if (!RunViewCommand(shell, item)) RunHelpCommand(item);
       break;
   }
 }

@@ -7,8 +7,10 @@
 #include "canvas_view.h"
 #include "input_dialog.h"
 #include "redraw.h"
+#include "scroll_request.h"
 #include "sprite_file.h"
 #include "view_offset.h"
+#include "width_scrollbar.h"
 
 namespace pelorin {
 
@@ -131,6 +133,12 @@ bool RunViewCommand(ShellState& shell, std::int32_t item) {
     case kZoom2Item:
     case kZoom3Item:
       Zoom(shell, static_cast<MenuItem>(item));
+      return true;
+    case kWiderItem:
+    case kNarrowerItem:
+      // As a click on the scrollbar's arrow: the thumb moves, and its event sets the width.
+      HandleWidthScroll(shell.main.controls, kWidthScrollbarControl,
+                        item == kWiderItem ? kLineRight : kLineLeft);
       return true;
     default:
       return false;

@@ -346,5 +346,40 @@ TEST_F(ProgramDialogTest, GoToOffsetOffersTheOffsetAndANewFileStartsAtZero) {
   EXPECT_TRUE(reports.empty());
 }
 
+TEST_F(ProgramDialogTest, EveryShortcutOfTheTablesReachesItsItemAndF1ListsThemAll) {
+  Start();
+  Text text;
+  DialogDriver driver(kStandardDialogClass, [&](HWND box) {
+    text = WindowText(box) + u'\n' + WindowText(GetDlgItem(box, 0xFFFF));  // caption, text
+    PostMessageW(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
+  });
+  PostKey(Window(), VK_F1);
+  ASSERT_TRUE(RunWhileBusy(shell));
+  EXPECT_TRUE(driver.Finish());
+  EXPECT_EQ(text.rfind(u"Keyboard shortcuts\n", 0), 0u);
+  const auto wide = [](const wchar_t* text) {
+    return Text(reinterpret_cast<const char16_t*>(text));
+  };
+  BYTE keys[256] = {};
+  for (const TableMenu& menu : ShortcutMenus()) {
+    for (const MenuRow& row : menu.rows) {
+      if (row.key == 0) continue;
+      // A line of its own, under its menu's title.
+      const Text line = wide(row.text) + u": " + wide(row.shortcut) + u'\n';
+      EXPECT_NE(text.find(u'\n' + line), Text::npos) << TextToUtf8(line);
+      keys[VK_CONTROL] = (row.modifiers & FCONTROL) != 0 ? 0x80 : 0;
+      keys[VK_SHIFT] = (row.modifiers & FSHIFT) != 0 ? 0x80 : 0;
+      SetKeyboardState(keys);
+      shell.queue.waiting.clear();
+      MSG press{Window(), WM_KEYDOWN, row.key, 1, 0, {}};
+      TranslateAcceleratorW(Window(), shell.main.accelerators.Get(), &press);
+      EXPECT_TRUE(shell.queue.waiting.size() == 1 && shell.queue.waiting[0].source == row.item)
+          << "the key of " << TextToUtf8(line);
+    }
+  }
+  keys[VK_CONTROL] = keys[VK_SHIFT] = 0;
+  SetKeyboardState(keys);
+}
+
 }  // namespace
 }  // namespace pelorin
