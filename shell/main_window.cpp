@@ -145,6 +145,12 @@ LRESULT CALLBACK MainWindowProcedure(HWND window, UINT message, WPARAM wParam, L
     case WM_MOVE:
       QueueWindowEvent(*main, EventKind::Move, kMainWindowNumber, 0);
       return 0;
+    case WM_DISPLAYCHANGE:  // the work area around the window changed, as if it had moved
+      QueueWindowEvent(*main, EventKind::Move, kMainWindowNumber, 0);
+      return DefWindowProcW(window, message, wParam, lParam);
+    case WM_SETTINGCHANGE:
+      if (wParam == SPI_SETWORKAREA) QueueWindowEvent(*main, EventKind::Move, kMainWindowNumber, 0);
+      return DefWindowProcW(window, message, wParam, lParam);
     case WM_MOUSEWHEEL:
     case WM_MOUSEHWHEEL:
       return OnWheel(*main, window, message, wParam, lParam);
@@ -179,6 +185,23 @@ void CentreOnScreen(HWND window) {
   const int x = (screenWidth - std::min<int>(outer.right - outer.left, screenWidth)) / 2;
   const int y = (screenHeight - std::min<int>(outer.bottom - outer.top, screenHeight)) / 2;
   SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// What the window's style adds around its client area; the menu bar takes its rows from the
+// client area instead.
+Extent WindowFrame() {
+  RECT outer{0, 0, 0, 0};
+  AdjustWindowRectEx(&outer, kMainWindowStyle, FALSE, 0);
+  return {outer.right - outer.left, outer.bottom - outer.top};
+}
+
+// The work area (the screen less the taskbar) of the monitor that holds most of the window.
+RECT WorkAreaOf(HWND window) {
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  if (!GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor))
+    return RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  return monitor.rcWork;
 }
 
 }  // namespace
@@ -258,20 +281,26 @@ void ZoomMainWindow(MainWindow& main, std::int32_t zoom) {
   const HWND window = main.window.Get();
   if (window == nullptr || zoom < 1) return;
   // Computed without the menu, as at the start: at 1x this is the window's first size.
-  RECT outer{0, 0, kClientWidth * zoom, kClientHeight + kScreenHeight * (zoom - 1)};
-  AdjustWindowRectEx(&outer, kMainWindowStyle, FALSE, 0);
-  const int width = outer.right - outer.left;
-  const int height = outer.bottom - outer.top;
+  const Extent client = ZoomedClientSize(zoom);
+  const Extent frame = WindowFrame();
+  const int width = client.width + frame.width;
+  const int height = client.height + frame.height;
   RECT place{};
   GetWindowRect(window, &place);
-  const int x = std::max<int>(0, std::min<int>(place.left, GetSystemMetrics(SM_CXSCREEN) - width));
-  const int y = std::max<int>(0, std::min<int>(place.top, GetSystemMetrics(SM_CYSCREEN) - height));
+  const RECT work = WorkAreaOf(window);
+  const int x = std::max<int>(work.left, std::min<int>(place.left, work.right - width));
+  const int y = std::max<int>(work.top, std::min<int>(place.top, work.bottom - height));
   SetWindowPos(window, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
   SetCanvasZoom(ControlWindow(main.controls, kCanvasControl), zoom);
   const HWND bar = ControlWindow(main.controls, kWidthScrollbarControl);
   if (bar != nullptr)
     SetWindowPos(bar, nullptr, 0, kScreenHeight * zoom + (kScrollbarTop - kScreenHeight),
                  kClientWidth * zoom, kScrollbarHeight, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+std::int32_t MonitorFittingZoom(const MainWindow& main, std::int32_t zoom) {
+  const RECT work = WorkAreaOf(main.window.Get());
+  return FittingZoom(zoom, WindowFrame(), {work.right - work.left, work.bottom - work.top});
 }
 
 std::vector<TableMenu> ShortcutMenus() {

@@ -13,6 +13,7 @@
 #include "screen/screen.h"
 #include "platform/text.h"
 #include "win32_handles.h"
+#include "window_zoom.h"
 
 namespace pelorin {
 
@@ -118,10 +119,6 @@ constexpr WORD kFocusPreviousCommand = 64002;
 // ("Open..") for the window menu's separators, which have id 0.
 constexpr WORD kShortcutCommandBase = 0x8000;
 
-// The client area asked for, before the menu bar takes its rows from the top.
-constexpr std::int32_t kClientWidth = 255;
-constexpr std::int32_t kClientHeight = 240;
-
 constexpr DWORD kMainWindowStyle = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 
 // The scrollbar under the picture, at 1x; it moves down and stretches with the zoom.
@@ -156,8 +153,12 @@ void SetMainTitle(const MainWindow& main, const Text& title);
 
 // Shows the picture `zoom` times enlarged: the client area grows by the picture's growth
 // (the same 255 of its 256 columns stay visible), the scrollbar moves under it at the new
-// width, and the window is pulled back onto the primary screen where it would leave it.
+// width, and the window is pulled back into the work area of its monitor where it would
+// leave it.
 void ZoomMainWindow(MainWindow& main, std::int32_t zoom);
+
+// The largest zoom up to `zoom` whose window fits the work area of the window's monitor.
+std::int32_t MonitorFittingZoom(const MainWindow& main, std::int32_t zoom);
 
 // Destroys the window with its menu and controls, then the keyboard table and the class.
 void CloseMainWindow(MainWindow& main);

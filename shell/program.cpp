@@ -104,6 +104,9 @@ void Dispatch(ShellState& shell, EventKind kind) {
       }
       if (event.source == kCanvasControl) RunCanvasInput(shell, event);
       break;
+    case EventKind::Move:  // onto another monitor, or the work area changed under the window
+      FitZoomToWorkArea(shell);
+      break;
     case EventKind::Drop: {
       ForgetLocatedByte(shell);
       const std::int64_t offsetBefore = shell.state->viewOffset;
@@ -135,6 +138,7 @@ bool StartShell(ShellState& shell, HINSTANCE instance, std::u16string_view comma
   shell.painter = CanvasViewPainter(canvas);
   PaintBlack(shell.painter);
   BuildMainMenu(shell.main);
+  FitZoomToWorkArea(shell);  // a small screen greys the zooms it has no room for
 
   // The window and its menu are on the screen, so a failed load reports over them.
   if (ArgumentCount(commandLine) != 0) {

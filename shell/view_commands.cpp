@@ -72,9 +72,16 @@ void ToggleMemoryImages(ShellState& shell) {
   LoadSpriteAtOffset(state, shell.painter, shell.reportError, 0);
 }
 
+void ShowZoom(ShellState& shell, std::int32_t zoom) {
+  CheckMenuRadioItem(GetMenu(shell.main.window.Get()), kZoom1Item, kZoom3Item,
+                     kZoom1Item + zoom - 1, MF_BYCOMMAND);
+  ZoomMainWindow(shell.main, zoom);
+}
+
+// A zoom whose window would not fit is greyed in the menu, but its shortcut still comes here.
 void Zoom(ShellState& shell, MenuItem item) {
-  CheckMenuRadioItem(GetMenu(shell.main.window.Get()), kZoom1Item, kZoom3Item, item, MF_BYCOMMAND);
-  ZoomMainWindow(shell.main, item - kZoom1Item + 1);
+  const std::int32_t zoom = item - kZoom1Item + 1;
+  if (MonitorFittingZoom(shell.main, zoom) == zoom) ShowZoom(shell, zoom);
 }
 
 // Each whole notch of the wheel moves the view; what is short of one waits for the next turn.
@@ -163,6 +170,18 @@ void ForgetLocatedByte(ShellState& shell) {
   if (!shell.byteInTitle) return;
   shell.byteInTitle = false;
   SetMainTitle(shell.main, ViewTitle(shell.state->stripWidth, shell.state->viewOffset));
+}
+
+void FitZoomToWorkArea(ShellState& shell) {
+  const HWND window = shell.main.window.Get();
+  if (window == nullptr || IsIconic(window)) return;  // a minimised window is nowhere
+  for (std::int32_t zoom = 1; zoom <= kMaxZoom; ++zoom)
+    EnableMenuItem(
+        GetMenu(window), kZoom1Item + zoom - 1,
+        MF_BYCOMMAND | (MonitorFittingZoom(shell.main, zoom) == zoom ? MF_ENABLED : MF_GRAYED));
+  const std::int32_t zoom = CanvasZoom(ControlWindow(shell.main.controls, kCanvasControl));
+  const std::int32_t fitting = MonitorFittingZoom(shell.main, zoom);
+  if (fitting != zoom) ShowZoom(shell, fitting);
 }
 
 }  // namespace pelorin

@@ -20,4 +20,8 @@ void RunCanvasInput(ShellState& shell, const ShellEvent& event);
 // Gives the title back without a located byte, if it names one.
 void ForgetLocatedByte(ShellState& shell);
 
+// Greys the zooms whose window would not fit the work area of the window's monitor, and
+// steps the zoom down to the largest that fits.
+void FitZoomToWorkArea(ShellState& shell);
+
 }  // namespace pelorin
