@@ -43,13 +43,17 @@ std::int32_t ParseNumber(std::u16string_view text, std::int32_t base, std::u16st
   return static_cast<std::int32_t>(result);
 }
 
-std::int64_t ParseLargeNumber(std::u16string_view text, std::int32_t base,
-                              std::u16string_view digits, const ReportError& reportError) {
+std::optional<std::int64_t> ParseLargeNumber(std::u16string_view text, std::int32_t base,
+                                             std::u16string_view digits,
+                                             const ReportError& reportError) {
   constexpr std::int64_t kLargest = std::numeric_limits<std::int64_t>::max();
   std::int64_t result = 0;
+  bool fits = true;
   ReadDigits(text, digits, reportError, [&](std::uint32_t digit) {
-    result = result > (kLargest - digit) / base ? kLargest : result * base + digit;
+    if (result > (kLargest - digit) / base) fits = false;
+    if (fits) result = result * base + digit;
   });
+  if (!fits) return std::nullopt;
   return result;
 }
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string_view>
 
 #include "screen/canvas_painter.h"
@@ -34,9 +35,10 @@ struct NumberNotation {
 };
 NumberNotation NotationOf(std::u16string_view answer);
 
-// ParseNumber for counts that need all 64 bits: read the same way, but a number too large
-// to hold stops growing at the largest one.
-std::int64_t ParseLargeNumber(std::u16string_view text, std::int32_t base,
-                              std::u16string_view digits, const ReportError& reportError);
+// ParseNumber for counts that need all 64 bits: read the same way, but nothing for a number
+// too large to hold.
+std::optional<std::int64_t> ParseLargeNumber(std::u16string_view text, std::int32_t base,
+                                             std::u16string_view digits,
+                                             const ReportError& reportError);
 
 }  // namespace pelorin

@@ -2,6 +2,7 @@
 #include "view_offset.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "colour_entry.h"
 #include "redraw.h"
@@ -11,8 +12,9 @@ namespace pelorin {
 
 namespace {
 
+constexpr char16_t kDigits[] = u"0123456789ABCDEF";
+
 Text HexText(std::int64_t value) {
-  constexpr char16_t kDigits[] = u"0123456789ABCDEF";
   Text text;
   do {
     text.insert(text.begin(), kDigits[value & 15]);
@@ -57,18 +59,45 @@ std::int64_t SteppedOffset(std::int64_t offset, std::int64_t sourceLength, std::
   return offset + move >= sourceLength ? offset : offset + move;
 }
 
+std::int64_t WheeledOffset(std::int64_t offset, std::int64_t sourceLength, std::int32_t width,
+                           std::int32_t notches, bool byScreens) {
+  const bool forward = notches > 0;
+  const ViewStep step = byScreens ? (forward ? ViewStep::kNextScreen : ViewStep::kPreviousScreen)
+                                  : (forward ? ViewStep::kNextRow : ViewStep::kPreviousRow);
+  const std::int32_t steps = std::abs(notches) * (byScreens ? 1 : 3);
+  for (std::int32_t i = 0; i < steps; ++i)
+    offset = SteppedOffset(offset, sourceLength, width, step);
+  return offset;
+}
+
 Text DefaultOffsetText(std::int64_t offset) {
   return DecimalText(offset);
+}
+
+TypedOffset ReadOffset(std::u16string_view text, const ReportError& reportError) {
+  // Hex viewers write "0x"; the colour entry's forms, which lack it, stay as they are.
+  const bool zeroX = text.size() >= 2 && text[0] == u'0' && (text[1] == u'x' || text[1] == u'X');
+  const NumberNotation notation =
+      zeroX ? NumberNotation{16, kDigits, text.substr(2)} : NotationOf(text);
+  TypedOffset typed;
+  const std::optional<std::int64_t> value =
+      ParseLargeNumber(notation.body, notation.base, notation.digits, [&](const Text& message) {
+        typed.wrongCharacter = true;
+        reportError(message);
+      });
+  typed.value = value.value_or(0);
+  typed.past64Bits = !value;
+  return typed;
 }
 
 std::optional<std::int64_t> OffsetAnswer(const Text& answer, std::int64_t sourceLength,
                                          const ReportError& reportError) {
   if (answer.empty()) return std::nullopt;
-  const NumberNotation notation = NotationOf(answer);
-  const std::int64_t offset =
-      ParseLargeNumber(notation.body, notation.base, notation.digits, reportError);
-  if (offset >= sourceLength) return std::max<std::int64_t>(sourceLength - 1, 0);
-  return offset;
+  const TypedOffset typed = ReadOffset(answer, reportError);
+  if (typed.wrongCharacter) return std::nullopt;
+  if (typed.past64Bits || typed.value >= sourceLength)
+    return std::max<std::int64_t>(sourceLength - 1, 0);
+  return typed.value;
 }
 
 Text ViewTitle(std::int32_t width, std::int64_t offset) {
@@ -76,9 +105,12 @@ Text ViewTitle(std::int32_t width, std::int64_t offset) {
   return offset == 0 ? title : title + u" @ " + PositionText(offset);
 }
 
-Text LocatedByteTitle(std::int32_t width, std::optional<std::int64_t> position) {
-  return u"Pelorin," + DecimalText(width) + u" byte " +
-         (position ? PositionText(*position) : Text{u"none"});
+Text LocatedByteTitle(const ConverterState& state, std::optional<std::int64_t> position) {
+  const Text title = ViewTitle(state.stripWidth, state.viewOffset) + u" byte ";
+  if (!position) return title + u"none";
+  const std::uint8_t value =
+      state.spriteData[static_cast<std::size_t>(*position - state.viewOffset)];
+  return title + PositionText(*position) + u" = $" + kDigits[value >> 4] + kDigits[value & 15];
 }
 
 std::optional<std::int64_t> LocateByte(const ConverterState& state, std::int32_t x,

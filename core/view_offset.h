@@ -1,10 +1,11 @@
-// view_offset.h: browsing a file: how far the View commands move the view offset, the offset
-// typed into "Go to offset..", the window title that shows it, and which file byte a pixel
-// of the screen shows.
+// view_offset.h: browsing a file: how far the View commands and the wheel move the view
+// offset, the offset typed into "Go to offset.." or given to the converter, the window title
+// that shows it, and which file byte a pixel of the screen shows.
 #pragma once
 
 #include <cstdint>
 #include <optional>
+#include <string_view>
 
 #include "converter_state.h"
 #include "screen/placement.h"
@@ -28,21 +29,37 @@ enum class ViewStep {
 std::int64_t SteppedOffset(std::int64_t offset, std::int64_t sourceLength, std::int32_t width,
                            ViewStep step);
 
+// The offset after `notches` turns of the mouse wheel, forward when positive: three Next
+// rows each, or one Next screen each `byScreens`, every step within the limits of its item.
+std::int64_t WheeledOffset(std::int64_t offset, std::int64_t sourceLength, std::int32_t width,
+                           std::int32_t notches, bool byScreens);
+
 // The text "Go to offset.." offers: the offset in decimal.
 Text DefaultOffsetText(std::int64_t offset);
 
-// The offset an answer of "Go to offset.." asks for, read as the colour entry reads its
-// answer (decimal, "$" or "#" hexadecimal, "%" binary; a wrong character is reported and
-// what was read before it counts) but in 64 bits. An offset at or past the end goes to the
-// last byte. Nothing for an empty answer (a cancelled dialog).
+// An offset as typed into "Go to offset.." or given to the converter's --offset: decimal,
+// hexadecimal after "$", "#", "0x" or "0X", binary after "%", in 64 bits; a prefix alone is
+// 0. A character that is no digit is reported as the colour entry reports it.
+struct TypedOffset {
+  std::int64_t value = 0;
+  bool wrongCharacter = false;  // the value then counts for nothing
+  bool past64Bits = false;      // past the end of any file
+};
+TypedOffset ReadOffset(std::u16string_view text, const ReportError& reportError);
+
+// The offset an answer of "Go to offset.." asks for (ReadOffset); an offset at or past the
+// end goes to the last byte. Nothing for an empty answer (a cancelled dialog) or a wrong
+// character: the view stays where it is.
 std::optional<std::int64_t> OffsetAnswer(const Text& answer, std::int64_t sourceLength,
                                          const ReportError& reportError);
 
 // "Pelorin,W", and " @ D ($H)" after it while the offset is not 0: "Pelorin,3 @ 6912 ($1B00)".
 Text ViewTitle(std::int32_t width, std::int64_t offset);
 
-// "Pelorin,W byte B ($H)" for a located byte, "Pelorin,W byte none" for none.
-Text LocatedByteTitle(std::int32_t width, std::optional<std::int64_t> position);
+// The view's title with the located byte after it, its position and value:
+// "Pelorin,2 @ 6912 ($1B00) byte 6953 ($1B29) = $3C", or "... byte none" for none. The
+// position is one LocateByte gave for this state.
+Text LocatedByteTitle(const ConverterState& state, std::optional<std::int64_t> position);
 
 // The position in the source file (view offset included) of the sprite byte that placement
 // wrote last into the pixel byte under pixel (x, y), or nothing where no sprite byte lies

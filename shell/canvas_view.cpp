@@ -137,7 +137,7 @@ bool QueueCanvasInput(CanvasView& view, UINT message, WPARAM wParam, LPARAM lPar
       ScreenToClient(view.window, &point);
       PointerInput input = PointerAt(MAKELPARAM(point.x, point.y), GET_KEYSTATE_WPARAM(wParam));
       input.wheel = GET_WHEEL_DELTA_WPARAM(wParam);
-      QueueCanvasEvent(view, kWheel, input);
+      QueueCanvasEvent(view, message == WM_MOUSEWHEEL ? kWheel : kHorizontalWheel, input);
       return true;
     }
     case WM_KEYDOWN:

@@ -11,8 +11,9 @@
 
 namespace pelorin {
 
-// Detail codes of the canvas's Control events. The loop ignores them; they tell one kind
-// of input from another so that the queue does not merge, say, a press into a move.
+// Detail codes of the canvas's Control events. They tell one kind of input from another, so
+// that the queue does not merge, say, a press into a move; the loop acts on presses and on
+// the wheel.
 enum CanvasInput : std::int32_t {
   kPointerEnter = 1,
   kPointerMove,
@@ -26,6 +27,7 @@ enum CanvasInput : std::int32_t {
   kCharacter,
   kFocusGained,
   kFocusLost,
+  kHorizontalWheel,
 };
 
 // The record attached to a canvas window, which owns it.

@@ -1,4 +1,4 @@
-// dialog_support.cpp: dialog owner, window suspension and the error message box.
+// dialog_support.cpp: dialog owner, window suspension and the message boxes.
 #include "dialog_support.h"
 
 #include <list>
@@ -62,10 +62,14 @@ void ResumeWindows() {
   }
 }
 
-void ShowErrorMessage(const Text& text) {
+void ShowMessageBox(const Text& caption, const Text& text) {
   SuspendWindows();
-  MessageBoxW(DialogOwner(), WideText(text), L"Error", 0);
+  MessageBoxW(DialogOwner(), WideText(text), WideText(caption), 0);
   ResumeWindows();
+}
+
+void ShowErrorMessage(const Text& text) {
+  ShowMessageBox(u"Error", text);
 }
 
 }  // namespace pelorin

@@ -18,8 +18,11 @@ void SuspendWindows();
 // Undoes the calling thread's suspensions, newest first.
 void ResumeWindows();
 
-// The error message box: caption "Error", the text, one OK button, no icon. Returns when
-// the user has closed it. This is the shell's ReportError.
+// A message box with the caption and the text, one OK button, no icon, over the dialog
+// owner. Returns when the user has closed it.
+void ShowMessageBox(const Text& caption, const Text& text);
+
+// The error message box: caption "Error". This is the shell's ReportError.
 void ShowErrorMessage(const Text& text);
 
 }  // namespace pelorin

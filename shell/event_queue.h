@@ -34,7 +34,7 @@ struct DropPayload {
   std::vector<std::uint8_t> data;
 };
 
-// Pointer input on the canvas, which the program queues but never reads.
+// Pointer input on the canvas: where, which buttons and keys (Shift, Ctrl), the wheel turn.
 struct PointerInput {
   std::int32_t x = 0;
   std::int32_t y = 0;

@@ -105,15 +105,17 @@ HWND CreateControl(HWND dialog, DWORD extendedStyle, const wchar_t* className, c
   return control;
 }
 
-void CreateControls(InputDialogState& state, const Text& prompt, const Text& defaultText) {
+void CreateControls(InputDialogState& state, const Text& prompt, const Text& defaultText,
+                    DefaultText offered) {
   CreateControl(state.window, 0, L"STATIC", prompt, SS_LEFTNOWORDWRAP, 10, 10, 280, 22, 0);
   state.field = CreateControl(state.window, WS_EX_CLIENTEDGE, L"EDIT", Text{},
                               WS_TABSTOP | ES_AUTOHSCROLL, 10, 32, 275, 21, kInputFieldId);
   SetFocus(state.field);
   if (!defaultText.empty()) {
     SendMessageW(state.field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(WideText(defaultText)));
-    // The caret after the last character, nothing selected: typing adds to the default.
-    SendMessageW(state.field, EM_SETSEL, defaultText.size(), defaultText.size());
+    // The caret after the last character, with either nothing or all of it selected.
+    SendMessageW(state.field, EM_SETSEL, offered == DefaultText::kSelected ? 0 : defaultText.size(),
+                 defaultText.size());
   }
   CreateControl(state.window, 0, L"BUTTON", u"OK", WS_TABSTOP | BS_DEFPUSHBUTTON, 110, 67, 80, 25,
                 kInputOkId);
@@ -144,7 +146,8 @@ void RunModalLoop(InputDialogState& state, HACCEL accelerators) {
 
 }  // namespace
 
-Text InputDialog(const Text& title, const Text& prompt, const Text& defaultText) {
+Text InputDialog(const Text& title, const Text& prompt, const Text& defaultText,
+                 DefaultText offered) {
   if (dialogFont == nullptr) dialogFont = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
   const HINSTANCE instance = GetModuleHandleW(nullptr);
   RegisterDialogClass(instance);
@@ -170,7 +173,7 @@ Text InputDialog(const Text& title, const Text& prompt, const Text& defaultText)
     return {};
   }
   SetWindowLongPtrW(state.window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&state));
-  CreateControls(state, prompt, defaultText);
+  CreateControls(state, prompt, defaultText, offered);
 
   {
     const OwnedAccelerators accelerators = MakeDialogAccelerators();

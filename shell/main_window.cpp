@@ -1,6 +1,8 @@
 // main_window.cpp: opening the main window, its menu and its window procedure.
 #include "main_window.h"
 
+#include <windowsx.h>
+
 #include <algorithm>
 #include <iterator>
 #include <string>
@@ -46,12 +48,13 @@ void MoveFocus(HWND window, bool forward) {
   }
 }
 
-bool IsTableItem(std::int32_t command) {
-  return std::any_of(
-      std::begin(kTableMenus), std::end(kTableMenus), [command](const TableMenu& menu) {
-        return std::any_of(menu.rows.begin(), menu.rows.end(),
-                           [command](const MenuRow& row) { return row.item == command; });
-      });
+bool IsShortcutItem(std::int32_t command) {
+  const std::vector<TableMenu> menus = ShortcutMenus();
+  return std::any_of(menus.begin(), menus.end(), [command](const TableMenu& menu) {
+    return std::any_of(menu.rows.begin(), menu.rows.end(), [command](const MenuRow& row) {
+      return row.key != 0 && row.item == command;
+    });
+  });
 }
 
 LRESULT OnCommand(MainWindow& main, HWND window, WPARAM wParam, LPARAM lParam) {
@@ -61,7 +64,8 @@ LRESULT OnCommand(MainWindow& main, HWND window, WPARAM wParam, LPARAM lParam) {
     if (LOWORD(wParam) == kFocusNextCommand) MoveFocus(window, true);
     if (LOWORD(wParam) == kFocusPreviousCommand) MoveFocus(window, false);
     // A shortcut does what its item does.
-    if (IsTableItem(LOWORD(wParam))) QueueWindowEvent(main, EventKind::Menu, LOWORD(wParam), 0);
+    const std::int32_t item = LOWORD(wParam) - kShortcutCommandBase;
+    if (IsShortcutItem(item)) QueueWindowEvent(main, EventKind::Menu, item, 0);
   }
   return 0;
 }
@@ -77,7 +81,8 @@ void BuildTableMenu(HMENU bar, const TableMenu& menu) {
       AppendMenuW(view, MF_SEPARATOR, static_cast<UINT_PTR>(-1), nullptr);
       continue;
     }
-    std::wstring text = std::wstring(row.text) + L"\t" + row.shortcut;
+    std::wstring text = row.text;
+    if (row.shortcut != nullptr) text += std::wstring(L"\t") + row.shortcut;
     MENUITEMINFOW info{};
     info.cbSize = sizeof info;
     info.fMask = MIIM_FTYPE | MIIM_ID | MIIM_STRING | MIIM_STATE;
@@ -95,6 +100,16 @@ LRESULT OnScroll(MainWindow& main, HWND window, UINT message, WPARAM wParam, LPA
       number >= 0 ? main.controls.entries[static_cast<std::size_t>(number)].onScroll : nullptr;
   if (handler == nullptr) return DefWindowProcW(window, message, wParam, lParam);
   return handler(main.controls, number, LOWORD(wParam));
+}
+
+// The wheel reaches the window with the focus, which the canvas never has: turned over the
+// picture, it is the canvas's.
+LRESULT OnWheel(MainWindow& main, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  const HWND canvas = ControlWindow(main.controls, kCanvasControl);
+  const POINT pointer{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+  if (canvas != nullptr && WindowFromPoint(pointer) == canvas)
+    return SendMessageW(canvas, message, wParam, lParam);
+  return DefWindowProcW(window, message, wParam, lParam);
 }
 
 LRESULT OnActivate(MainWindow& main, HWND window, WPARAM wParam, LPARAM lParam) {
@@ -130,6 +145,15 @@ LRESULT CALLBACK MainWindowProcedure(HWND window, UINT message, WPARAM wParam, L
     case WM_MOVE:
       QueueWindowEvent(*main, EventKind::Move, kMainWindowNumber, 0);
       return 0;
+    case WM_DISPLAYCHANGE:  // the work area around the window changed, as if it had moved
+      QueueWindowEvent(*main, EventKind::Move, kMainWindowNumber, 0);
+      return DefWindowProcW(window, message, wParam, lParam);
+    case WM_SETTINGCHANGE:
+      if (wParam == SPI_SETWORKAREA) QueueWindowEvent(*main, EventKind::Move, kMainWindowNumber, 0);
+      return DefWindowProcW(window, message, wParam, lParam);
+    case WM_MOUSEWHEEL:
+    case WM_MOUSEHWHEEL:
+      return OnWheel(*main, window, message, wParam, lParam);
     case WM_SIZE:
       QueueWindowEvent(*main, EventKind::Resize, kMainWindowNumber,
                        static_cast<std::int32_t>(wParam));
@@ -161,6 +185,23 @@ void CentreOnScreen(HWND window) {
   const int x = (screenWidth - std::min<int>(outer.right - outer.left, screenWidth)) / 2;
   const int y = (screenHeight - std::min<int>(outer.bottom - outer.top, screenHeight)) / 2;
   SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// What the window's style adds around its client area; the menu bar takes its rows from the
+// client area instead.
+Extent WindowFrame() {
+  RECT outer{0, 0, 0, 0};
+  AdjustWindowRectEx(&outer, kMainWindowStyle, FALSE, 0);
+  return {outer.right - outer.left, outer.bottom - outer.top};
+}
+
+// The work area (the screen less the taskbar) of the monitor that holds most of the window.
+RECT WorkAreaOf(HWND window) {
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  if (!GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor))
+    return RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  return monitor.rcWork;
 }
 
 }  // namespace
@@ -197,11 +238,11 @@ bool OpenMainWindow(MainWindow& main, HINSTANCE instance, EventQueue& queue) {
       {FVIRTKEY | FNOINVERT, VK_TAB, kFocusNextCommand},
       {FVIRTKEY | FNOINVERT | FSHIFT, VK_TAB, kFocusPreviousCommand},
   };
-  for (const TableMenu& menu : kTableMenus)
+  for (const TableMenu& menu : ShortcutMenus())
     for (const MenuRow& row : menu.rows)
       if (row.key != 0)
-        keys.push_back(
-            {static_cast<BYTE>(FVIRTKEY | row.modifiers), row.key, static_cast<WORD>(row.item)});
+        keys.push_back({static_cast<BYTE>(FVIRTKEY | row.modifiers), row.key,
+                        static_cast<WORD>(kShortcutCommandBase + row.item)});
   main.accelerators.Reset(CreateAcceleratorTableW(keys.data(), static_cast<int>(keys.size())));
   return true;
 }
@@ -240,20 +281,32 @@ void ZoomMainWindow(MainWindow& main, std::int32_t zoom) {
   const HWND window = main.window.Get();
   if (window == nullptr || zoom < 1) return;
   // Computed without the menu, as at the start: at 1x this is the window's first size.
-  RECT outer{0, 0, kClientWidth * zoom, kClientHeight + kScreenHeight * (zoom - 1)};
-  AdjustWindowRectEx(&outer, kMainWindowStyle, FALSE, 0);
-  const int width = outer.right - outer.left;
-  const int height = outer.bottom - outer.top;
+  const Extent client = ZoomedClientSize(zoom);
+  const Extent frame = WindowFrame();
+  const int width = client.width + frame.width;
+  const int height = client.height + frame.height;
   RECT place{};
   GetWindowRect(window, &place);
-  const int x = std::max<int>(0, std::min<int>(place.left, GetSystemMetrics(SM_CXSCREEN) - width));
-  const int y = std::max<int>(0, std::min<int>(place.top, GetSystemMetrics(SM_CYSCREEN) - height));
+  const RECT work = WorkAreaOf(window);
+  const int x = std::max<int>(work.left, std::min<int>(place.left, work.right - width));
+  const int y = std::max<int>(work.top, std::min<int>(place.top, work.bottom - height));
   SetWindowPos(window, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
   SetCanvasZoom(ControlWindow(main.controls, kCanvasControl), zoom);
   const HWND bar = ControlWindow(main.controls, kWidthScrollbarControl);
   if (bar != nullptr)
     SetWindowPos(bar, nullptr, 0, kScreenHeight * zoom + (kScrollbarTop - kScreenHeight),
                  kClientWidth * zoom, kScrollbarHeight, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+std::int32_t MonitorFittingZoom(const MainWindow& main, std::int32_t zoom) {
+  const RECT work = WorkAreaOf(main.window.Get());
+  return FittingZoom(zoom, WindowFrame(), {work.right - work.left, work.bottom - work.top});
+}
+
+std::vector<TableMenu> ShortcutMenus() {
+  std::vector<TableMenu> menus{{L"File", kFileShortcuts}};
+  menus.insert(menus.end(), std::begin(kTableMenus), std::end(kTableMenus));
+  return menus;
 }
 
 void CloseMainWindow(MainWindow& main) {

@@ -6,12 +6,14 @@
 
 #include <cstdint>
 #include <span>
+#include <vector>
 
 #include "control_registry.h"
 #include "event_queue.h"
 #include "screen/screen.h"
 #include "platform/text.h"
 #include "win32_handles.h"
+#include "window_zoom.h"
 
 namespace pelorin {
 
@@ -36,6 +38,10 @@ enum MenuItem : std::int32_t {
   kZoom2Item = 16,
   kZoom3Item = 17,
   kOneScreenItem = 18,
+  kWiderItem = 22,
+  kNarrowerItem = 23,
+  kKeyboardShortcutsItem = 40,
+  kAboutItem = 41,
 };
 
 enum class MenuRowKind { kCommand, kCheck, kRadio, kSeparator };
@@ -47,9 +53,9 @@ struct MenuRow {
   MenuRowKind kind;
   std::int32_t item;  // -1 for a separator
   const wchar_t* text;
-  const wchar_t* shortcut;
-  WORD key;        // a virtual key; 0: none
-  BYTE modifiers;  // FCONTROL, FSHIFT, FALT, as the keyboard table takes them
+  const wchar_t* shortcut;  // null: none
+  WORD key;                 // a virtual key; 0: none
+  BYTE modifiers;           // FCONTROL, FSHIFT, FALT, as the keyboard table takes them
   bool checkedAtStart;
 };
 
@@ -58,6 +64,8 @@ constexpr BYTE kCtrl = FCONTROL;
 // clang-format off
 inline constexpr MenuRow kViewMenu[] = {
     {MenuRowKind::kCommand,    kGuessWidthItem,     L"Guess width",                   L"Ctrl+W",    'W',      kCtrl, false},
+    {MenuRowKind::kCommand,    kWiderItem,          L"Wider",                         L"]",         VK_OEM_6, 0,     false},
+    {MenuRowKind::kCommand,    kNarrowerItem,       L"Narrower",                      L"[",         VK_OEM_4, 0,     false},
     {MenuRowKind::kSeparator, -1,                  nullptr,                          nullptr,      0,        0,     false},
     {MenuRowKind::kCommand,    kNextScreenItem,     L"Next screen",                   L"Ctrl+PgDn", VK_NEXT,  kCtrl, false},
     {MenuRowKind::kCommand,    kPreviousScreenItem, L"Previous screen",               L"Ctrl+PgUp", VK_PRIOR, kCtrl, false},
@@ -76,24 +84,40 @@ inline constexpr MenuRow kViewMenu[] = {
     {MenuRowKind::kRadio,      kZoom2Item,          L"Zoom 2x",                       L"Ctrl+2",    '2',      kCtrl, false},
     {MenuRowKind::kRadio,      kZoom3Item,          L"Zoom 3x",                       L"Ctrl+3",    '3',      kCtrl, false},
 };
+
+inline constexpr MenuRow kHelpMenu[] = {
+    {MenuRowKind::kCommand,    kKeyboardShortcutsItem, L"Keyboard shortcuts",         L"F1",        VK_F1,    0,     false},
+    {MenuRowKind::kCommand,    kAboutItem,          L"About Pelorin",                 nullptr,      0,        0,     false},
+};
+
+// The "File" menu is built by hand and shows no shortcuts: these keys are accelerators only.
+inline constexpr MenuRow kFileShortcuts[] = {
+    {MenuRowKind::kCommand,    kOpenItem,           L"Open..",                        L"Ctrl+O",    'O',      kCtrl, false},
+    {MenuRowKind::kCommand,    kSaveItem,           L"Save",                          L"Ctrl+S",    'S',      kCtrl, false},
+};
 // clang-format on
 
-// The menus after "File", in the order of the menu bar, each built from its table.
+// A menu's title and its rows.
 struct TableMenu {
   const wchar_t* title;
   std::span<const MenuRow> rows;
 };
+// The menus after "File", in the order of the menu bar, each built from its table.
 inline constexpr TableMenu kTableMenus[] = {
     {L"View", kViewMenu},
+    {L"Help", kHelpMenu},
 };
+
+// The menus whose rows give the keyboard table its keys and the Help box its lines: the
+// File menu's shortcuts, then the table menus.
+std::vector<TableMenu> ShortcutMenus();
 
 // Commands of the keyboard table: Tab and Shift+Tab move the focus between tab stops.
 constexpr WORD kFocusNextCommand = 64001;
 constexpr WORD kFocusPreviousCommand = 64002;
-
-// The client area asked for, before the menu bar takes its rows from the top.
-constexpr std::int32_t kClientWidth = 255;
-constexpr std::int32_t kClientHeight = 240;
+// A shortcut's command is its item's id from here on: the platform would take a command 0
+// ("Open..") for the window menu's separators, which have id 0.
+constexpr WORD kShortcutCommandBase = 0x8000;
 
 constexpr DWORD kMainWindowStyle = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 
@@ -129,8 +153,12 @@ void SetMainTitle(const MainWindow& main, const Text& title);
 
 // Shows the picture `zoom` times enlarged: the client area grows by the picture's growth
 // (the same 255 of its 256 columns stay visible), the scrollbar moves under it at the new
-// width, and the window is pulled back onto the primary screen where it would leave it.
+// width, and the window is pulled back into the work area of its monitor where it would
+// leave it.
 void ZoomMainWindow(MainWindow& main, std::int32_t zoom);
+
+// The largest zoom up to `zoom` whose window fits the work area of the window's monitor.
+std::int32_t MonitorFittingZoom(const MainWindow& main, std::int32_t zoom);
 
 // Destroys the window with its menu and controls, then the keyboard table and the class.
 void CloseMainWindow(MainWindow& main);

@@ -9,6 +9,7 @@
 #include "command_line.h"
 #include "dialog_support.h"
 #include "file_drop.h"
+#include "help_commands.h"
 #include "next_event.h"
 #include "redraw.h"
 #include "sprite_file.h"
@@ -81,7 +82,7 @@ void OnMenuItem(ShellState& shell, std::int32_t item) {
       OnWidthChanged(shell);
       break;
     default:
-      RunViewCommand(shell, item);
+      if (!RunViewCommand(shell, item)) RunHelpCommand(item);
       break;
   }
 }
@@ -93,13 +94,21 @@ void Dispatch(ShellState& shell, EventKind kind) {
       shell.quit = true;
       break;
     case EventKind::Menu:
+      ForgetLocatedByte(shell);
       OnMenuItem(shell, event.source);
       break;
     case EventKind::Control:
-      if (event.source == kWidthScrollbarControl) OnWidthChanged(shell);
-      if (event.source == kCanvasControl) LocateClickedByte(shell, event);
+      if (event.source == kWidthScrollbarControl) {
+        ForgetLocatedByte(shell);
+        OnWidthChanged(shell);
+      }
+      if (event.source == kCanvasControl) RunCanvasInput(shell, event);
+      break;
+    case EventKind::Move:  // onto another monitor, or the work area changed under the window
+      FitZoomToWorkArea(shell);
       break;
     case EventKind::Drop: {
+      ForgetLocatedByte(shell);
       const std::int64_t offsetBefore = shell.state->viewOffset;
       LoadDroppedFile(*shell.state, &event, shell.painter, shell.reportError);
       ShowNewSourceTitle(shell, offsetBefore);
@@ -129,6 +138,7 @@ bool StartShell(ShellState& shell, HINSTANCE instance, std::u16string_view comma
   shell.painter = CanvasViewPainter(canvas);
   PaintBlack(shell.painter);
   BuildMainMenu(shell.main);
+  FitZoomToWorkArea(shell);  // a small screen greys the zooms it has no room for
 
   // The window and its menu are on the screen, so a failed load reports over them.
   if (ArgumentCount(commandLine) != 0) {

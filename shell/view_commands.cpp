@@ -1,4 +1,5 @@
-// view_commands.cpp: moving through the file, locating bytes and zooming, from the View menu.
+// view_commands.cpp: moving through the file, locating bytes and zooming, from the View
+// menu, the wheel and clicks on the picture.
 #include "view_commands.h"
 
 #include <utility>
@@ -6,8 +7,10 @@
 #include "canvas_view.h"
 #include "input_dialog.h"
 #include "redraw.h"
+#include "scroll_request.h"
 #include "sprite_file.h"
 #include "view_offset.h"
+#include "width_scrollbar.h"
 
 namespace pelorin {
 
@@ -24,14 +27,16 @@ constexpr std::pair<MenuItem, ViewStep> kStepItems[] = {
 // there, the picture stays as it was, and so does the title, which still says what is shown.
 void MoveView(ShellState& shell, std::int64_t offset) {
   ConverterState& state = *shell.state;
-  if (MoveViewOffset(state, shell.painter, shell.reportError, offset))
-    SetMainTitle(shell.main, ViewTitle(state.stripWidth, offset));
+  if (!MoveViewOffset(state, shell.painter, shell.reportError, offset)) return;
+  SetMainTitle(shell.main, ViewTitle(state.stripWidth, offset));
+  shell.byteInTitle = false;
 }
 
+// The offset offered is selected: what is typed replaces it.
 void GoToOffset(ShellState& shell) {
   ConverterState& state = *shell.state;
-  const Text answer = InputDialog(u"Go to offset", u"offset ($-hex, %-binary)",
-                                  DefaultOffsetText(state.viewOffset));
+  const Text answer = InputDialog(u"Go to offset", u"offset ($-hex, 0x-hex, %-binary)",
+                                  DefaultOffsetText(state.viewOffset), DefaultText::kSelected);
   if (const auto offset = OffsetAnswer(answer, state.sourceLength, shell.reportError))
     MoveView(shell, *offset);
 }
@@ -68,9 +73,43 @@ void ToggleMemoryImages(ShellState& shell) {
   if (!state.sourcePath.empty()) SetMainTitle(shell.main, ViewTitle(state.stripWidth, 0));
 }
 
+void ShowZoom(ShellState& shell, std::int32_t zoom) {
+  CheckMenuRadioItem(GetMenu(shell.main.window.Get()), kZoom1Item, kZoom3Item,
+                     kZoom1Item + zoom - 1, MF_BYCOMMAND);
+  ZoomMainWindow(shell.main, zoom);
+}
+
+// A zoom whose window would not fit is greyed in the menu, but its shortcut still comes here.
 void Zoom(ShellState& shell, MenuItem item) {
-  CheckMenuRadioItem(GetMenu(shell.main.window.Get()), kZoom1Item, kZoom3Item, item, MF_BYCOMMAND);
-  ZoomMainWindow(shell.main, item - kZoom1Item + 1);
+  const std::int32_t zoom = item - kZoom1Item + 1;
+  if (MonitorFittingZoom(shell.main, zoom) == zoom) ShowZoom(shell, zoom);
+}
+
+// Each whole notch of the wheel moves the view; what is short of one waits for the next turn.
+void TurnWheel(ShellState& shell, const PointerInput& pointer) {
+  shell.wheelTurn += pointer.wheel;
+  const std::int32_t notches = shell.wheelTurn / WHEEL_DELTA;
+  shell.wheelTurn %= WHEEL_DELTA;
+  const ConverterState& state = *shell.state;
+  if (notches == 0 || state.sourcePath.empty()) return;
+  // Turned away from the user the wheel goes back, as a page scrolls up.
+  MoveView(shell, WheeledOffset(state.viewOffset, state.sourceLength, state.stripWidth, -notches,
+                                (pointer.keys & MK_SHIFT) != 0));
+}
+
+// Names the byte under the pointer in the title; with Shift, starts the view at it, so that
+// the sprite it begins lines up at the top left.
+void LocateClickedByte(ShellState& shell, const PointerInput& pointer) {
+  const std::int32_t zoom = CanvasZoom(ControlWindow(shell.main.controls, kCanvasControl));
+  const ConverterState& state = *shell.state;
+  const std::optional<std::int64_t> position =
+      LocateByte(state, pointer.x / zoom, pointer.y / zoom);
+  if ((pointer.keys & MK_SHIFT) != 0 && position) {
+    MoveView(shell, *position);
+    return;
+  }
+  SetMainTitle(shell.main, LocatedByteTitle(state, position));
+  shell.byteInTitle = true;
 }
 
 }  // namespace
@@ -103,22 +142,47 @@ bool RunViewCommand(ShellState& shell, std::int32_t item) {
     case kZoom3Item:
       Zoom(shell, static_cast<MenuItem>(item));
       return true;
+    case kWiderItem:
+    case kNarrowerItem:
+      // As a click on the scrollbar's arrow: the thumb moves, and its event sets the width.
+      HandleWidthScroll(shell.main.controls, kWidthScrollbarControl,
+                        item == kWiderItem ? kLineRight : kLineLeft);
+      return true;
     default:
       return false;
   }
 }
 
-void LocateClickedByte(ShellState& shell, const ShellEvent& event) {
+void RunCanvasInput(ShellState& shell, const ShellEvent& event) {
   const auto* pointer = std::get_if<PointerInput>(&event.payload);
-  // Only a press of the left button alone: a second button held makes it some other gesture.
-  if (!shell.locateOnClick || pointer == nullptr ||
-      (event.detail != kButtonDown && event.detail != kDoubleClick) ||
-      pointer->buttons != MK_LBUTTON)
+  if (pointer == nullptr) return;
+  if (event.detail == kWheel) {
+    ForgetLocatedByte(shell);
+    TurnWheel(shell, *pointer);
     return;
+  }
+  // Only a press of the left button alone: a second button held makes it some other gesture.
+  if (shell.locateOnClick && (event.detail == kButtonDown || event.detail == kDoubleClick) &&
+      pointer->buttons == MK_LBUTTON)
+    LocateClickedByte(shell, *pointer);
+}
+
+void ForgetLocatedByte(ShellState& shell) {
+  if (!shell.byteInTitle) return;
+  shell.byteInTitle = false;
+  SetMainTitle(shell.main, ViewTitle(shell.state->stripWidth, shell.state->viewOffset));
+}
+
+void FitZoomToWorkArea(ShellState& shell) {
+  const HWND window = shell.main.window.Get();
+  if (window == nullptr || IsIconic(window)) return;  // a minimised window is nowhere
+  for (std::int32_t zoom = 1; zoom <= kMaxZoom; ++zoom)
+    EnableMenuItem(
+        GetMenu(window), kZoom1Item + zoom - 1,
+        MF_BYCOMMAND | (MonitorFittingZoom(shell.main, zoom) == zoom ? MF_ENABLED : MF_GRAYED));
   const std::int32_t zoom = CanvasZoom(ControlWindow(shell.main.controls, kCanvasControl));
-  const ConverterState& state = *shell.state;
-  SetMainTitle(shell.main, LocatedByteTitle(state.stripWidth, LocateByte(state, pointer->x / zoom,
-                                                                         pointer->y / zoom)));
+  const std::int32_t fitting = MonitorFittingZoom(shell.main, zoom);
+  if (fitting != zoom) ShowZoom(shell, fitting);
 }
 
 }  // namespace pelorin

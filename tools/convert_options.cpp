@@ -1,11 +1,11 @@
 // convert_options.cpp: the option table of pelorin-convert and the reading of its values.
 #include "convert_options.h"
 
-#include <limits>
 #include <string_view>
 
 #include "screen/canvas_painter.h"
 #include "colour_entry.h"
+#include "view_offset.h"
 
 namespace pelorin {
 
@@ -70,30 +70,16 @@ const OptionEntry* FindShort(char16_t name) {
   return nullptr;
 }
 
-// A whole number from 0 to max in decimal, or in hexadecimal after "$" when allowed. False
-// for no digits, any other character, or a value past max.
-bool ReadWholeNumber(std::u16string_view text, bool allowHex, std::int64_t max,
-                     std::int64_t& value) {
-  std::int64_t base = 10;
-  if (allowHex && !text.empty() && text[0] == u'$') {
-    base = 16;
-    text.remove_prefix(1);
-  }
+// A whole number from 0 to max in decimal. False for no digits, any other character, or a
+// value past max.
+bool ReadWholeNumber(std::u16string_view text, std::int64_t max, std::int64_t& value) {
   if (text.empty()) return false;
   std::int64_t result = 0;
   for (const char16_t c : text) {
-    std::int64_t digit;
-    if (c >= u'0' && c <= u'9') {
-      digit = c - u'0';
-    } else if (base == 16 && c >= u'A' && c <= u'F') {
-      digit = c - u'A' + 10;
-    } else if (base == 16 && c >= u'a' && c <= u'f') {
-      digit = c - u'a' + 10;
-    } else {
-      return false;
-    }
-    if (result > max / base || result * base > max - digit) return false;
-    result = result * base + digit;
+    if (c < u'0' || c > u'9') return false;
+    const std::int64_t digit = c - u'0';
+    if (result > max / 10 || result * 10 > max - digit) return false;
+    result = result * 10 + digit;
   }
   value = result;
   return true;
@@ -121,7 +107,7 @@ Text ApplyOption(OptionId id, const Text& name, const Text& value, ConvertOption
         options.width = kGuessedWidth;
         return {};
       }
-      if (!ReadWholeNumber(value, false, kMaxStripWidth, number) || number < kMinStripWidth)
+      if (!ReadWholeNumber(value, kMaxStripWidth, number) || number < kMinStripWidth)
         return name + u" takes a width from 1 to 31, not: " + value;
       options.width = static_cast<std::int32_t>(number);
       return {};
@@ -129,11 +115,15 @@ Text ApplyOption(OptionId id, const Text& name, const Text& value, ConvertOption
       const Text wrong = ReadAttribute(value, options.attribute);
       return wrong.empty() ? Text{} : name + u" " + value + u": " + wrong;
     }
-    case OptionId::kOffset:
-      if (!ReadWholeNumber(value, true, std::numeric_limits<std::int64_t>::max(), number))
-        return name + u" takes a count of bytes, decimal or hexadecimal after $, not: " + value;
-      options.offset = number;
+    case OptionId::kOffset: {
+      const TypedOffset offset = ReadOffset(value, [](const Text&) {});  // as Go to reads it
+      if (offset.wrongCharacter || offset.past64Bits)
+        return name +
+               u" takes a count of bytes: decimal, hexadecimal ($ # 0x) or binary (%), not: " +
+               value;
+      options.offset = offset.value;
       return {};
+    }
     case OptionId::kPng:
       options.writePicture = true;
       return {};
@@ -142,7 +132,7 @@ Text ApplyOption(OptionId id, const Text& name, const Text& value, ConvertOption
       options.writeScreen = false;
       return {};
     case OptionId::kScale:
-      if (!ReadWholeNumber(value, false, kMaxScale, number) || number < 1)
+      if (!ReadWholeNumber(value, kMaxScale, number) || number < 1)
         return name + u" takes a whole number from 1 to 4, not: " + value;
       options.scale = static_cast<std::int32_t>(number);
       return {};
@@ -162,10 +152,8 @@ Text ApplyOption(OptionId id, const Text& name, const Text& value, ConvertOption
       const std::size_t comma = value.find(u',');
       std::int64_t y = 0;
       if (comma == Text::npos ||
-          !ReadWholeNumber(std::u16string_view{value}.substr(0, comma), false, kScreenWidth - 1,
-                           number) ||
-          !ReadWholeNumber(std::u16string_view{value}.substr(comma + 1), false, kScreenHeight - 1,
-                           y))
+          !ReadWholeNumber(std::u16string_view{value}.substr(0, comma), kScreenWidth - 1, number) ||
+          !ReadWholeNumber(std::u16string_view{value}.substr(comma + 1), kScreenHeight - 1, y))
         return name + u" takes a pixel X,Y of the 256 x 192 screen, not: " + value;
       options.locate = true;
       options.locateX = static_cast<std::int32_t>(number);
@@ -298,8 +286,9 @@ Options:
   -a, --attr VALUE  attribute byte for every cell: decimal, hexadecimal after $ or #,
                     binary after %; the low 8 bits count (default $47, bright white
                     on black)
-      --offset N    skip N bytes of header before the sprite bytes (decimal, or
-                    hexadecimal after $); with --memory, an offset in the memory image
+      --offset N    skip N bytes of header before the sprite bytes: decimal,
+                    hexadecimal after $, # or 0x, or binary after %; with --memory,
+                    an offset in the memory image
       --memory      read each FILE (.sna .z80 .szx .tap .tzx) as the Spectrum memory
                     it holds: snapshots as the 64K address space, 128K banks not
                     paged in after it; tapes with each CODE file at its address,

@@ -61,13 +61,13 @@ TEST(SteppedOffset, MovesByTheWholeStripsThatFitAcrossAndStaysWithinTheFile) {
         << offset << " of " << length << ", step " << static_cast<int>(step);
 }
 
-TEST(OffsetAnswer, ReadsAsTheColourEntryDoesInSixtyFourBits) {
+TEST(OffsetAnswer, ReadsAsTheColourEntryDoesInSixtyFourBitsAndMovesNothingOnAMistake) {
   // answer, file length -> the offset, what is reported
   const std::tuple<Text, std::int64_t, std::optional<std::int64_t>, Text> cases[] = {
       {u"6912", 10000, 6912, u""},
       {u"$1b00", 10000, 6912, u""},
       {u"$200000000", 10000000000, 8589934592, u""},  // past 32 bits, not cut
-      {u"12x4", 10000, 12, u"Wrong character:X"},
+      {u"12x4", 10000, std::nullopt, u"Wrong character:X"},
       {u"10000", 10000, 9999, u""},  // at the end: the last byte
       {u"99999999999999999999999", 10000, 9999, u""},
       {u"$FFFFFFFFFFFFFFFFFFFF", 10000, 9999, u""},
@@ -86,8 +86,26 @@ TEST(ViewTitle, ShowsTheWidthAndANonZeroOffsetOrTheLocatedByte) {
   EXPECT_EQ(ViewTitle(3, 6912), u"Pelorin,3 @ 6912 ($1B00)");
   EXPECT_EQ(ViewTitle(3, 0), u"Pelorin,3");
   EXPECT_EQ(ViewTitle(1, 0xABCDEF012), u"Pelorin,1 @ 46118400018 ($ABCDEF012)");
-  EXPECT_EQ(LocatedByteTitle(2, 0), u"Pelorin,2 byte 0 ($0)");
-  EXPECT_EQ(LocatedByteTitle(17, std::nullopt), u"Pelorin,17 byte none");
+  ConverterState state;  // the view keeps its offset part; the value is the file's byte
+  state.stripWidth = 2;
+  state.viewOffset = 6912;
+  state.spriteData = {0x3C, 5};
+  EXPECT_EQ(LocatedByteTitle(state, 6912), u"Pelorin,2 @ 6912 ($1B00) byte 6912 ($1B00) = $3C");
+  EXPECT_EQ(LocatedByteTitle(state, 6913), u"Pelorin,2 @ 6912 ($1B00) byte 6913 ($1B01) = $05");
+  EXPECT_EQ(LocatedByteTitle(state, std::nullopt), u"Pelorin,2 @ 6912 ($1B00) byte none");
+}
+
+TEST(WheeledOffset, TurnsThreeRowsOrAScreenANotchWithinTheLimitsOfTheSteps) {
+  // offset, file length, width, notches (forward when positive), by screens -> the offset;
+  // from 95 of 100 a third row would reach the end
+  const std::tuple<std::int64_t, std::int64_t, std::int32_t, std::int32_t, bool, std::int64_t>
+      cases[] = {{0, 100, 3, 2, false, 18},     {95, 100, 3, 1, false, 98},
+                 {5, 100, 3, -1, false, 0},     {7, 100, 3, 0, false, 7},
+                 {0, 11521, 3, 3, true, 11520}, {6000, 50000, 3, -1, true, 240},
+                 {0, 0, 1, 1, false, 0}};
+  for (const auto& [offset, length, width, notches, byScreens, expected] : cases)
+    EXPECT_EQ(WheeledOffset(offset, length, width, notches, byScreens), expected)
+        << offset << " of " << length << ", " << notches << (byScreens ? " screens" : " notches");
 }
 
 TEST(LocateByte, NamesTheByteTheModelPutsUnderEveryPixelAndNoneOffTheScreen) {

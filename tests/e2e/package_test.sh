@@ -31,6 +31,10 @@ cd "$folder"
 
 lines=$(wc -l <README.txt)
 [ "$lines" -gt 0 ] && [ "$(grep -c $'\r$' README.txt)" = "$lines" ] || fail "README.txt is not CRLF"
+# Written for whoever unpacked it: no picture that is not in the zip (the zip has none, and
+# FILE.png and the like are outputs), and no step of building.
+! grep -nE '!\[|\]\(|docs/|\.(png|jpe?g|gif)\)' README.txt || fail "README.txt names a picture"
+! grep -niE 'cmake|scripts/|build/|apt-get|mingw|googletest' README.txt || fail "README.txt names a build step"
 grep -q "Copyright (c) 2026 the Pelorin authors" LICENSE || fail "LICENSE"
 
 # The version in the one place it is kept reaches the converter and both exes' properties.

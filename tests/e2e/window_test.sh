@@ -460,14 +460,15 @@ drop_files() {
 
 # shortcut KEYS CHECK...: presses the keys in the main window until the check holds. The keys
 # are pressed again only when they changed nothing in the title (a lost key), so that a
-# command's wrong effect is never covered by a second one.
+# command's wrong effect is never covered by a second one. KEYS with a blank is a mouse
+# action of xdotool's ("click 4") done likewise.
 shortcut() {
   local keys="$1" attempt before
   shift
   for attempt in 1 2 3; do
     before="$(xdotool getwindowname "$window")"
     focus_window
-    xdotool key "$keys"
+    if [[ $keys == *' '* ]]; then xdotool $keys; else xdotool key "$keys"; fi
     poll 5 "$@" && return 0
     [ "$(xdotool getwindowname "$window")" = "$before" ] ||
       fail "$keys: the title became $(xdotool getwindowname "$window")"
@@ -478,6 +479,7 @@ shortcut() {
 # A file loaded, then browsed from the keyboard: the shortcuts step by screen, byte and row
 # within the file, a typed $ offset goes there, Save writes what is shown, 2x zoom shows
 # every pixel twice across and down, and a click in locate mode names the byte under it.
+# ] and [ move the width, the wheel steps, a Shift+click starts there, F1 lists the keys.
 browse() {
   # Random bytes, then the sprite sheet 6,912 bytes in: a screen's worth at width 2.
   head -c 6912 /dev/urandom >"$sprites"
@@ -485,6 +487,10 @@ browse() {
   sprites_wine="$(winepath -w "$sprites")"
   start_and_find "$sprites_wine"
   step_width "Pelorin,2"
+  shortcut bracketright title_is "Pelorin,3"
+  expect_canvas 3 71 "]"
+  shortcut bracketleft title_is "Pelorin,2"
+  echo "] and [ moved the width by one and re-stripped the picture"
 
   # One screen at width 2 is 16 strips of 192 rows: 6,144 bytes.
   shortcut ctrl+Next title_is "Pelorin,2 @ 6144 (\$1800)"
@@ -511,6 +517,13 @@ browse() {
   expect_canvas 2 71 "\$1B00 typed" 6912
   echo "\$1B00 typed into Go to offset showed the sprites from 6,912"
 
+  point_at $((client_x + 100)) $((client_y + 60))
+  shortcut "click 5" title_is "Pelorin,2 @ 6918 (\$1B06)"
+  shortcut "click 4" title_is "Pelorin,2 @ 6912 (\$1B00)"
+  shortcut "keydown shift click 4 keyup shift" title_is "Pelorin,2 @ 768 (\$300)"
+  shortcut "keydown shift click 5 keyup shift" title_is "Pelorin,2 @ 6912 (\$1B00)"
+  echo "the wheel moved three rows a notch, and with Shift a screen, within the file"
+
   save_and_compare 2 6912
   echo "File > Save wrote the screen as shown, from the offset, byte for byte"
 
@@ -528,18 +541,32 @@ browse() {
     echo "screenshot written to $PELORIN_BROWSE_SCREENSHOT"
   fi
 
-  local at
+  local at value
   at="$(probe locate "$sprites_wine" 2 6912 12 20)"
   [ "$at" != none ] || fail "nothing to locate at 12,20"
+  value="$(od -An -tu1 -j "$at" -N1 "$sprites" | tr -d ' ')"
   # Each try clicks again: a lost click is clicked again, a lost key pressed again.
   click_names() {
     point_at $((client_x + 2 * 12 + 1)) $((client_y + 2 * 20 + 1))
     xdotool click 1
     sleep 0.3
-    title_is "Pelorin,2 byte $at (\$$(printf %X "$at"))"
+    title_is "Pelorin,2 @ 6912 (\$1B00) byte $at (\$$(printf %X "$at")) = \$$(printf %02X "$value")"
   }
   shortcut ctrl+l click_names
-  echo "a click on picture pixel 12,20 at 2x named byte $at"
+  echo "a click on picture pixel 12,20 at 2x named byte $at and its value"
+
+  shortcut "keydown shift click 1 keyup shift" title_is "Pelorin,2 @ $at (\$$(printf %X "$at"))"
+  reference 2 71 "$at"
+  convert "$whole" -scale 200% -crop 510x384+0+0 +repage "$work/zoomed.ppm"
+  poll 10 zoomed_shows || fail "after Shift+click the canvas is not the picture from byte $at"
+  echo "a Shift+click started the view at byte $at"
+
+  shortcut F1 window_named "Keyboard shortcuts"
+  probe message "Keyboard shortcuts" >"$work/message"
+  [ "$(grep -cxF -e 'Open..: Ctrl+O' -e 'Wider: ]' -e 'Keyboard shortcuts: F1' "$work/message")" = 3 ] ||
+    fail "the shortcuts box lacks a line: $(cat "$work/message")"
+  press_until_gone "Keyboard shortcuts" Return
+  echo "F1 listed the shortcuts"
   close_with_alt_f4
 }
 

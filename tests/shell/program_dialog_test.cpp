@@ -322,13 +322,16 @@ TEST_F(ProgramDialogTest, GoToOffsetOffersTheOffsetAndANewFileStartsAtZero) {
   std::int64_t offered = 6144;  // the field first offers the offset in decimal
   for (const auto& [answer, offset] : answers) {
     Text shown;
+    LRESULT selected = 0;  // its start and end
     ChooseAndWork(kGoToOffsetItem, {{kInputDialogClass, [&, answer = answer](HWND dialog) {
                                        const HWND field = GetDlgItem(dialog, kInputFieldId);
                                        shown = WindowText(field);
+                                       selected = SendMessageW(field, EM_GETSEL, 0, 0);
                                        SetWindowTextW(field, WideText(Text{answer}));
                                        PostKey(field, VK_RETURN);
                                      }}});
     EXPECT_EQ(shown, DecimalText(offered));
+    EXPECT_EQ(selected, MAKELRESULT(0, shown.size())) << "typing would not replace the offer";
     EXPECT_EQ(Title(), ViewTitle(1, offset)) << TextToUtf8(answer);
     offered = offset;
   }
@@ -341,6 +344,41 @@ TEST_F(ProgramDialogTest, GoToOffsetOffersTheOffsetAndANewFileStartsAtZero) {
   EXPECT_EQ(Title(), u"Pelorin,1");
   EXPECT_EQ(CanvasBytes(Canvas()), CorePicture(second, 1));
   EXPECT_TRUE(reports.empty());
+}
+
+TEST_F(ProgramDialogTest, EveryShortcutOfTheTablesReachesItsItemAndF1ListsThemAll) {
+  Start();
+  Text text;
+  DialogDriver driver(kStandardDialogClass, [&](HWND box) {
+    text = WindowText(box) + u'\n' + WindowText(GetDlgItem(box, 0xFFFF));  // caption, text
+    PostMessageW(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
+  });
+  PostKey(Window(), VK_F1);
+  ASSERT_TRUE(RunWhileBusy(shell));
+  EXPECT_TRUE(driver.Finish());
+  EXPECT_EQ(text.rfind(u"Keyboard shortcuts\n", 0), 0u);
+  const auto wide = [](const wchar_t* text) {
+    return Text(reinterpret_cast<const char16_t*>(text));
+  };
+  BYTE keys[256] = {};
+  for (const TableMenu& menu : ShortcutMenus()) {
+    for (const MenuRow& row : menu.rows) {
+      if (row.key == 0) continue;
+      // A line of its own, under its menu's title.
+      const Text line = wide(row.text) + u": " + wide(row.shortcut) + u'\n';
+      EXPECT_NE(text.find(u'\n' + line), Text::npos) << TextToUtf8(line);
+      keys[VK_CONTROL] = (row.modifiers & FCONTROL) != 0 ? 0x80 : 0;
+      keys[VK_SHIFT] = (row.modifiers & FSHIFT) != 0 ? 0x80 : 0;
+      SetKeyboardState(keys);
+      shell.queue.waiting.clear();
+      MSG press{Window(), WM_KEYDOWN, row.key, 1, 0, {}};
+      TranslateAcceleratorW(Window(), shell.main.accelerators.Get(), &press);
+      EXPECT_TRUE(shell.queue.waiting.size() == 1 && shell.queue.waiting[0].source == row.item)
+          << "the key of " << TextToUtf8(line);
+    }
+  }
+  keys[VK_CONTROL] = keys[VK_SHIFT] = 0;
+  SetKeyboardState(keys);
 }
 
 }  // namespace

@@ -123,7 +123,7 @@ TEST_F(ShellTest, BuildsTheFileMenuItemByItem) {
   Start();
   const HMENU bar = GetMenu(Window());
   ASSERT_NE(bar, nullptr);
-  ASSERT_EQ(GetMenuItemCount(bar), 2) << "File, then View";
+  ASSERT_EQ(GetMenuItemCount(bar), 3) << "File, then View and Help";
   wchar_t text[64] = {};
   GetMenuStringW(bar, 0, text, 64, MF_BYPOSITION);
   EXPECT_STREQ(text, L"File");
@@ -159,7 +159,7 @@ TEST_F(ShellTest, BuildsTheFileMenuItemByItem) {
 TEST_F(ShellTest, TabAndShiftTabAreTranslatedButMoveNothing) {
   Start();
   ACCEL keys[4] = {};
-  // Tab and Shift+Tab come first; the View menu's shortcuts follow them.
+  // Tab and Shift+Tab come first; the menus' shortcuts follow them.
   ASSERT_EQ(CopyAcceleratorTableW(shell.main.accelerators.Get(), keys, 4), 4);
   EXPECT_EQ(keys[0].fVirt, FVIRTKEY | FNOINVERT);
   EXPECT_EQ(keys[0].key, VK_TAB);

@@ -54,11 +54,13 @@ class ViewMenuTest : public ::testing::Test {
   std::filesystem::path path;  // of the file loaded at the start
 };
 
-TEST_F(ViewMenuTest, ListsTheItemsInOrderEachReachedByItsKeyWithCtrlOnly) {
+TEST_F(ViewMenuTest, ListsTheItemsInOrderEachReachedByItsKeyWithCtrlOnlyOrWithout) {
   Start();
   // text, id, the key that reaches it with Ctrl; a row of nulls is a separator.
   const std::tuple<const wchar_t*, std::int32_t, WORD> items[] = {
       {L"Guess width\tCtrl+W", 4, 'W'},
+      {L"Wider\t]", 22, VK_OEM_6},  // these two without Ctrl
+      {L"Narrower\t[", 23, VK_OEM_4},
       {nullptr, 0, 0},
       {L"Next screen\tCtrl+PgDn", 5, VK_NEXT},
       {L"Previous screen\tCtrl+PgUp", 6, VK_PRIOR},
@@ -94,17 +96,18 @@ TEST_F(ViewMenuTest, ListsTheItemsInOrderEachReachedByItsKeyWithCtrlOnly) {
     EXPECT_EQ((state & MFT_RADIOCHECK) != 0, id >= kZoom1Item && id <= kZoom3Item)
         << "the zooms are radio items";
     EXPECT_EQ((state & MF_CHECKED) != 0, id == kZoom1Item) << i;
+    const bool withCtrl = id != kWiderItem && id != kNarrowerItem;
     for (const bool control : {false, true}) {  // Tab, arrows and the rest keep their meaning
       keys[VK_CONTROL] = control ? 0x80 : 0;
       ASSERT_TRUE(SetKeyboardState(keys));
       shell.queue.waiting.clear();
       MSG message{Window(), WM_KEYDOWN, key, 1, 0, {}};
       EXPECT_EQ(TranslateAcceleratorW(Window(), shell.main.accelerators.Get(), &message) != 0,
-                control);
+                control == withCtrl);
       const auto& waiting = shell.queue.waiting;
       EXPECT_EQ(
           !waiting.empty() && waiting.back().kind == EventKind::Menu && waiting.back().source == id,
-          control)
+          control == withCtrl)
           << "key " << key << (control ? " with" : " without") << " Ctrl";
     }
   }
@@ -206,7 +209,7 @@ TEST_F(ViewMenuTest, ZoomGrowsTheClientAroundTheEnlargedPictureAndReadsClicksBac
     PostMessageW(Canvas(), down + 1, 0, MAKELPARAM(x, y));  // the button's up message
     ASSERT_TRUE(testing::RunWhileBusy(shell));
   };
-  Text title = u"Pelorin";  // zoom and the locate switch leave it alone
+  Text title = u"Pelorin";  // zoom and the locate switch leave it alone, but for a located byte
   Choose(kLocateItem);
   EXPECT_TRUE(Checked(kLocateItem));
   for (std::int32_t zoom : {2, 3, 1}) {
@@ -231,17 +234,41 @@ TEST_F(ViewMenuTest, ZoomGrowsTheClientAroundTheEnlargedPictureAndReadsClicksBac
     EXPECT_TRUE(EqualRect(&onScreen, &outer)) << "the window stays on the screen at " << zoom;
     // The far corner of picture pixel (8, zoom): line `zoom` of the second strip.
     click(9 * zoom - 1, (zoom + 1) * zoom - 1, WM_LBUTTONDOWN, MK_LBUTTON);
-    title = LocatedByteTitle(1, 192 + zoom);
+    title = LocatedByteTitle(*shell.state, 192 + zoom);
     EXPECT_EQ(WindowText(Window()), title) << zoom;
     click(0, 0, WM_RBUTTONDOWN, MK_RBUTTON);
     EXPECT_EQ(WindowText(Window()), title) << "only the left button locates";
+    title = u"Pelorin,1";  // the next command takes the byte out of the title
   }
   click(8 * 31, 191, WM_LBUTTONDOWN, MK_LBUTTON);  // past the last byte of the last strip
   EXPECT_EQ(WindowText(Window()), u"Pelorin,1 byte none");
   Choose(kLocateItem);
   EXPECT_FALSE(Checked(kLocateItem));
+  EXPECT_EQ(WindowText(Window()), u"Pelorin,1");
   click(9, 0, WM_LBUTTONDOWN, MK_LBUTTON);
-  EXPECT_EQ(WindowText(Window()), u"Pelorin,1 byte none") << "the switch is off";
+  EXPECT_EQ(WindowText(Window()), u"Pelorin,1") << "the switch is off";
+}
+
+TEST_F(ViewMenuTest, TheWidthKeysAndTheWheelMoveWithinTheirLimits) {
+  const std::vector<std::uint8_t> bytes = PatternBytes(20000);
+  Start(bytes);
+  // item, times -> the width: Narrower at 1 and Wider at 31 stay, as the arrows do
+  const std::tuple<std::int32_t, int, std::int32_t> widths[] = {
+      {kNarrowerItem, 1, 1}, {kWiderItem, 32, 31}, {kNarrowerItem, 28, 3}};
+  for (const auto& [item, times, width] : widths) {
+    for (int i = 0; i < times; ++i) Choose(item);
+    EXPECT_EQ(WindowText(Window()), ViewTitle(width, 0));
+    EXPECT_EQ(ScrollbarPosition(shell.main.controls, kWidthScrollbarControl), width);
+  }
+  EXPECT_EQ(CanvasBytes(Canvas()), PictureFrom(bytes, 0, 3));
+  // turn (towards the user when negative), Shift -> the offset; half a notch waits
+  const std::tuple<short, bool, std::int64_t> turns[] = {
+      {-120, false, 9}, {-60, false, 9}, {-60, false, 18}, {-120, true, 5778}, {480, true, 0}};
+  for (const auto& [turn, shift, offset] : turns) {
+    PostMessageW(Canvas(), WM_MOUSEWHEEL, MAKEWPARAM(shift ? MK_SHIFT : 0, turn), 0);
+    ASSERT_TRUE(testing::RunWhileBusy(shell));
+    EXPECT_EQ(WindowText(Window()), ViewTitle(3, offset)) << turn << (shift ? " with Shift" : "");
+  }
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "convert_options.h"
+#include "view_offset.h"
 
 namespace pelorin {
 namespace {
@@ -94,11 +95,12 @@ const BadLine kBadLines[] = {
     {{u"--locate", u"1,2,3", u"a"},
      u"--locate takes a pixel X,Y of the 256 x 192 screen, not: 1,2,3"},
     {{u"--offset", u"12x", u"a"},
-     u"--offset takes a count of bytes, decimal or hexadecimal after $, not: 12x"},
+     u"--offset takes a count of bytes: decimal, hexadecimal ($ # 0x) or binary (%), not: 12x"},
     {{u"--offset", u"-1", u"a"},
-     u"--offset takes a count of bytes, decimal or hexadecimal after $, not: -1"},
+     u"--offset takes a count of bytes: decimal, hexadecimal ($ # 0x) or binary (%), not: -1"},
     {{u"--offset", u"9223372036854775808", u"a"},
-     u"--offset takes a count of bytes, decimal or hexadecimal after $, not: 9223372036854775808"},
+     u"--offset takes a count of bytes: decimal, hexadecimal ($ # 0x) or binary (%), not: "
+     u"9223372036854775808"},
     {{u"--scale", u"0", u"a"}, u"--scale takes a whole number from 1 to 4, not: 0"},
     {{u"--scale", u"5", u"a"}, u"--scale takes a whole number from 1 to 4, not: 5"},
     {{u"--bogus", u"a"}, u"unknown option: --bogus"},
@@ -125,6 +127,24 @@ TEST(ParseCommandLine, NamesTheMistake) {
     const CommandLine parsed = ParseCommandLine(line.arguments);
     EXPECT_EQ(parsed.action, CommandAction::kMistake) << TextToUtf8(line.mistake);
     EXPECT_EQ(TextToUtf8(parsed.mistake), TextToUtf8(line.mistake));
+  }
+}
+
+TEST(OffsetForms, GoToOffsetAndTheConverterReadTheSame) {
+  // typed -> the offset, or nothing for a mistake: Go to then moves nothing
+  const std::pair<Text, std::optional<std::int64_t>> forms[] = {
+      {u"6912", 6912},   {u"$1b00", 6912},  {u"#1B00", 6912}, {u"%1101", 13},
+      {u"0x1B00", 6912}, {u"0X1b00", 6912}, {u"0x", 0},       {u"12x", {}},
+      {u"00x1B", {}},    {u"0x1G", {}},     {u"-1", {}},      {u"$100000000", 1LL << 32}};
+  for (const auto& [typed, offset] : forms) {
+    SCOPED_TRACE(TextToUtf8(typed));
+    Text reported;
+    EXPECT_EQ(OffsetAnswer(typed, 1LL << 40, [&](const Text& message) { reported = message; }),
+              offset);
+    EXPECT_EQ(reported.empty(), offset.has_value());
+    const CommandLine line = ParseCommandLine({u"--offset", typed, u"a"});
+    EXPECT_EQ(line.action, offset ? CommandAction::kConvert : CommandAction::kMistake);
+    EXPECT_EQ(line.options.offset, offset.value_or(0));
   }
 }
 
