@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/text.h"
+#include "screen/layout.h"
 #include "screen/screen.h"
 
 namespace pelorin {
@@ -23,6 +24,7 @@ struct ConverterState {
   std::int64_t sourceLength = 0;  // bytes in the source as last loaded: the file, or its image
   bool readMemoryImages = false;  // snapshots and tapes load as the memory they hold
   bool oneScreen = false;  // only the whole strips that fit across are placed: nothing spills
+  SpriteLayout layout;     // masks, columns, or a Spectrum screen; by default plain strips
 };
 
 // Shows a failure the user must know of and returns when the user has seen it. The window

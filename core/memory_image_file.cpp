@@ -6,7 +6,7 @@
 #include <new>
 
 #include "platform/platform.h"
-#include "screen/placement.h"
+#include "screen/layout.h"
 
 namespace pelorin {
 
@@ -70,8 +70,8 @@ bool ReadMemoryImageWindow(ConverterState& state, std::int64_t offset) {
   if (!image) return false;
   const auto length = static_cast<std::int64_t>(image->bytes.size());
   const std::int64_t start = std::min(offset, length);
-  const auto shown =
-      static_cast<std::int32_t>(std::min<std::int64_t>(length - start, SpriteReadBound));
+  const auto shown = static_cast<std::int32_t>(
+      std::min<std::int64_t>(length - start, StoredReadBound(state.layout)));
   try {
     state.spriteData.assign(image->bytes.begin() + start, image->bytes.begin() + start + shown);
   } catch (const std::bad_alloc&) {

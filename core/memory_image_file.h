@@ -15,9 +15,9 @@ namespace pelorin {
 std::optional<MemoryImage> ReadMemoryImage(const Text& path);
 
 // Fills the state's sprite bytes from the memory image of the file sourcePath names, from
-// `offset` on and at most SpriteReadBound of them; sourceLength becomes the image's length.
-// False, with the sprite bytes untouched, when the image cannot be made or the offset is
-// negative.
+// `offset` on and at most as many as its layout can show (StoredReadBound); sourceLength
+// becomes the image's length. False, with the sprite bytes untouched, when the image cannot
+// be made or the offset is negative.
 bool ReadMemoryImageWindow(ConverterState& state, std::int64_t offset);
 
 }  // namespace pelorin

@@ -25,24 +25,32 @@ Text PositionText(std::int64_t position) {
   return DecimalText(position) + u" ($" + HexText(position) + u")";
 }
 
+Text LayoutTitle(std::int32_t width, const SpriteLayout& layout) {
+  if (layout.screen == ScreenLayout::kSpectrumScreen) return u"Pelorin screen";
+  Text title = u"Pelorin," + DecimalText(width);
+  if (IsMasked(layout)) title += layout.showMasks ? u" masks" : u" masked";
+  if (HasColumns(layout)) title += u" columns " + DecimalText(layout.columnHeight);
+  return title;
+}
+
 }  // namespace
 
 std::int64_t SteppedOffset(std::int64_t offset, std::int64_t sourceLength, std::int32_t width,
-                           ViewStep step) {
-  const std::int64_t w = std::clamp(width, kMinStripWidth, kMaxStripWidth);
+                           ViewStep step, const SpriteLayout& layout) {
+  const std::int32_t w = std::clamp(width, kMinStripWidth, kMaxStripWidth);
   std::int64_t move = 0;
   switch (step) {
     case ViewStep::kNextScreen:
-      move = ScreenStep(static_cast<std::int32_t>(w));
+      move = ScreenStoredStep(layout, w);
       break;
     case ViewStep::kPreviousScreen:
-      move = -ScreenStep(static_cast<std::int32_t>(w));
+      move = -ScreenStoredStep(layout, w);
       break;
     case ViewStep::kNextRow:
-      move = w;
+      move = RowStoredStep(layout, w);
       break;
     case ViewStep::kPreviousRow:
-      move = -w;
+      move = -RowStoredStep(layout, w);
       break;
     case ViewStep::kNextByte:
       move = 1;
@@ -71,23 +79,37 @@ std::optional<std::int64_t> OffsetAnswer(const Text& answer, std::int64_t source
   return offset;
 }
 
-Text ViewTitle(std::int32_t width, std::int64_t offset) {
-  const Text title = u"Pelorin," + DecimalText(width);
+std::optional<std::int32_t> ColumnHeightAnswer(const Text& answer, const ReportError& reportError) {
+  if (answer.empty()) return std::nullopt;
+  const NumberNotation notation = NotationOf(answer);
+  return static_cast<std::int32_t>(std::min<std::int64_t>(
+      ParseLargeNumber(notation.body, notation.base, notation.digits, reportError),
+      kMaxColumnHeight));
+}
+
+Text ViewTitle(std::int32_t width, std::int64_t offset, const SpriteLayout& layout) {
+  const Text title = LayoutTitle(width, layout);
   return offset == 0 ? title : title + u" @ " + PositionText(offset);
 }
 
-Text LocatedByteTitle(std::int32_t width, std::optional<std::int64_t> position) {
-  return u"Pelorin," + DecimalText(width) + u" byte " +
+Text LocatedByteTitle(std::int32_t width, std::optional<std::int64_t> position,
+                      const SpriteLayout& layout) {
+  return LayoutTitle(width, layout) + u" byte " +
          (position ? PositionText(*position) : Text{u"none"});
 }
 
 std::optional<std::int64_t> LocateByte(const ConverterState& state, std::int32_t x,
                                        std::int32_t y) {
   if (x < 0 || x >= kScreenWidth || y < 0 || y >= kScreenHeight) return std::nullopt;
-  const std::int64_t width = std::clamp(state.stripWidth, kMinStripWidth, kMaxStripWidth);
-  const std::int64_t length = PlacedSpriteBytes(state);
   const std::int32_t target = LineAddressTable[y] + x / 8;
-  // Sprite byte k lands at line (k / width) mod 192, horizontal offset (k / width / 192) *
+  const std::int64_t held = HeldSpriteBytes(state);
+  if (state.layout.screen == ScreenLayout::kSpectrumScreen) {
+    if (target >= held) return std::nullopt;
+    return state.viewOffset + target;
+  }
+  const std::int32_t width = std::clamp(state.stripWidth, kMinStripWidth, kMaxStripWidth);
+  const std::int64_t length = PlacedSpriteBytes(state);
+  // Laid-out byte k lands at line (k / width) mod 192, horizontal offset (k / width / 192) *
   // width + k mod width. Each line start at or before the target gives the one byte of its
   // line that lands there; bytes come in order, so the largest index present wrote last.
   std::optional<std::int64_t> last;
@@ -98,7 +120,10 @@ std::optional<std::int64_t> LocateByte(const ConverterState& state, std::int32_t
     if (k < length && (!last || k > *last)) last = k;
   }
   if (!last) return std::nullopt;
-  return state.viewOffset + *last;
+  const std::int64_t stored =
+      Rearranges(state.layout) ? StoredIndex(state.layout, width, *last) : *last;
+  if (stored >= held) return std::nullopt;
+  return state.viewOffset + stored;
 }
 
 }  // namespace pelorin
