@@ -36,6 +36,13 @@ enum MenuItem : std::int32_t {
   kZoom2Item = 16,
   kZoom3Item = 17,
   kOneScreenItem = 18,
+  kStripsItem = 30,
+  kSpectrumScreenItem = 31,
+  kNotMaskedItem = 32,
+  kMaskFirstItem = 33,
+  kGraphicFirstItem = 34,
+  kShowMasksItem = 35,
+  kStoredByColumnsItem = 36,
 };
 
 enum class MenuRowKind { kCommand, kCheck, kRadio, kSeparator };
@@ -54,6 +61,7 @@ struct MenuRow {
 };
 
 constexpr BYTE kCtrl = FCONTROL;
+constexpr BYTE kCtrlShift = FCONTROL | FSHIFT;
 
 // clang-format off
 inline constexpr MenuRow kViewMenu[] = {
@@ -76,6 +84,19 @@ inline constexpr MenuRow kViewMenu[] = {
     {MenuRowKind::kRadio,      kZoom2Item,          L"Zoom 2x",                       L"Ctrl+2",    '2',      kCtrl, false},
     {MenuRowKind::kRadio,      kZoom3Item,          L"Zoom 3x",                       L"Ctrl+3",    '3',      kCtrl, false},
 };
+
+// The mask items follow MaskOrder's order, from kNotMaskedItem on.
+inline constexpr MenuRow kLayoutMenu[] = {
+    {MenuRowKind::kRadio,      kStripsItem,          L"Strips",                 L"Ctrl+Shift+S", 'S', kCtrlShift, true},
+    {MenuRowKind::kRadio,      kSpectrumScreenItem,  L"Spectrum screen",        L"Ctrl+Shift+D", 'D', kCtrlShift, false},
+    {MenuRowKind::kSeparator, -1,                   nullptr,                   nullptr,         0,   0,          false},
+    {MenuRowKind::kRadio,      kNotMaskedItem,       L"Not masked",             L"Ctrl+Shift+0", '0', kCtrlShift, true},
+    {MenuRowKind::kRadio,      kMaskFirstItem,       L"Masked, mask first",     L"Ctrl+Shift+1", '1', kCtrlShift, false},
+    {MenuRowKind::kRadio,      kGraphicFirstItem,    L"Masked, graphic first",  L"Ctrl+Shift+2", '2', kCtrlShift, false},
+    {MenuRowKind::kCheck,      kShowMasksItem,       L"Show masks",             L"Ctrl+Shift+3", '3', kCtrlShift, false},
+    {MenuRowKind::kSeparator, -1,                   nullptr,                   nullptr,         0,   0,          false},
+    {MenuRowKind::kCheck,      kStoredByColumnsItem, L"Stored by columns..",    L"Ctrl+Shift+C", 'C', kCtrlShift, false},
+};
 // clang-format on
 
 // The menus after "File", in the order of the menu bar, each built from its table.
@@ -85,6 +106,7 @@ struct TableMenu {
 };
 inline constexpr TableMenu kTableMenus[] = {
     {L"View", kViewMenu},
+    {L"Layout", kLayoutMenu},
 };
 
 // Commands of the keyboard table: Tab and Shift+Tab move the focus between tab stops.

@@ -24,7 +24,7 @@ constexpr std::pair<MenuItem, ViewStep> kStepItems[] = {
 // does for a new width.
 void MoveView(ShellState& shell, std::int64_t offset) {
   ConverterState& state = *shell.state;
-  SetMainTitle(shell.main, ViewTitle(state.stripWidth, offset));
+  SetMainTitle(shell.main, ViewTitle(state.stripWidth, offset, state.layout));
   LoadSpriteAtOffset(state, shell.painter, shell.reportError, offset);
 }
 
@@ -63,7 +63,7 @@ void ToggleMemoryImages(ShellState& shell) {
   if (state.readMemoryImages) SetCheck(shell, kOneScreenItem, state.oneScreen, true);
   if (state.sourcePath.empty()) return;
   // Whatever the title said (an offset, a located byte), it now shows the start.
-  SetMainTitle(shell.main, ViewTitle(state.stripWidth, 0));
+  SetMainTitle(shell.main, ViewTitle(state.stripWidth, 0, state.layout));
   LoadSpriteAtOffset(state, shell.painter, shell.reportError, 0);
 }
 
@@ -81,7 +81,8 @@ bool RunViewCommand(ShellState& shell, std::int32_t item) {
     if (item != stepItem) continue;
     const ConverterState& state = *shell.state;
     if (loaded)
-      MoveView(shell, SteppedOffset(state.viewOffset, state.sourceLength, state.stripWidth, step));
+      MoveView(shell, SteppedOffset(state.viewOffset, state.sourceLength, state.stripWidth, step,
+                                    state.layout));
     return true;
   }
   switch (item) {
@@ -116,8 +117,9 @@ void LocateClickedByte(ShellState& shell, const ShellEvent& event) {
     return;
   const std::int32_t zoom = CanvasZoom(ControlWindow(shell.main.controls, kCanvasControl));
   const ConverterState& state = *shell.state;
-  SetMainTitle(shell.main, LocatedByteTitle(state.stripWidth, LocateByte(state, pointer->x / zoom,
-                                                                         pointer->y / zoom)));
+  SetMainTitle(shell.main, LocatedByteTitle(state.stripWidth,
+                                            LocateByte(state, pointer->x / zoom, pointer->y / zoom),
+                                            state.layout));
 }
 
 }  // namespace pelorin
