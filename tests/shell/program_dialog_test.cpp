@@ -343,5 +343,32 @@ TEST_F(ProgramDialogTest, GoToOffsetOffersTheOffsetAndANewFileStartsAtZero) {
   EXPECT_TRUE(reports.empty());
 }
 
+TEST_F(ProgramDialogTest, StoredByColumnsOffersTheLastAnswerAndZeroTurnsItOff) {
+  Start();
+  const std::vector<std::uint8_t> bytes = PatternBytes(20000);
+  DropOnCanvas({folder.WriteFile(u"columns.bin", bytes)});
+  // answer -> the height: nothing typed changes nothing.
+  const std::pair<const char16_t*, std::int32_t> answers[] = {
+      {u"$10", 16}, {u"", 16}, {u"300", 192}, {u"0", 0}};
+  Text offered = u"24";
+  for (const auto& [answer, height] : answers) {
+    Text shown;
+    ChooseAndWork(kStoredByColumnsItem, {{kInputDialogClass, [&, answer = answer](HWND dialog) {
+                                            const HWND field = GetDlgItem(dialog, kInputFieldId);
+                                            shown = WindowText(field);
+                                            SetWindowTextW(field, WideText(Text{answer}));
+                                            PostKey(field, VK_RETURN);
+                                          }}});
+    EXPECT_EQ(shown, offered);
+    const SpriteLayout layout{ScreenLayout::kStrips, MaskOrder::kNotMasked, false, height};
+    EXPECT_EQ(Title(), ViewTitle(1, 0, layout)) << TextToUtf8(answer);
+    EXPECT_EQ(CanvasBytes(Canvas()), CorePicture(bytes, 1, 71, false, layout));
+    EXPECT_EQ(GetMenuState(GetMenu(Window()), kStoredByColumnsItem, MF_BYCOMMAND) & MF_CHECKED,
+              height > 0 ? MF_CHECKED : 0u);
+    if (*answer) offered = DecimalText(height);
+  }
+  EXPECT_TRUE(reports.empty());
+}
+
 }  // namespace
 }  // namespace pelorin
