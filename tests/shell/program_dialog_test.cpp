@@ -343,29 +343,52 @@ TEST_F(ProgramDialogTest, GoToOffsetOffersTheOffsetAndANewFileStartsAtZero) {
   EXPECT_TRUE(reports.empty());
 }
 
-TEST_F(ProgramDialogTest, StoredByColumnsOffersTheLastAnswerAndZeroTurnsItOff) {
+// Each Layout item marks the layout and shows the file through it from the same offset;
+// "Stored by columns.." offers the last answer, and 0 turns the columns off.
+TEST_F(ProgramDialogTest, TheLayoutItemsMarkTheLayoutAndShowTheFileThroughIt) {
   Start();
   const std::vector<std::uint8_t> bytes = PatternBytes(20000);
-  DropOnCanvas({folder.WriteFile(u"columns.bin", bytes)});
-  // answer -> the height: nothing typed changes nothing.
-  const std::pair<const char16_t*, std::int32_t> answers[] = {
-      {u"$10", 16}, {u"", 16}, {u"300", 192}, {u"0", 0}};
+  DropOnCanvas({folder.WriteFile(u"masked.bin", bytes)});
+  using enum MaskOrder;
+  const ScreenLayout strips = ScreenLayout::kStrips, screen = ScreenLayout::kSpectrumScreen;
+  // item, the answer typed if it asks -> the layout and the offset after it
+  const std::tuple<std::int32_t, const char16_t*, SpriteLayout, std::size_t> steps[] = {
+      {kGraphicFirstItem, u"", {strips, kGraphicFirst, false, 0}, 0},
+      {kStoredByColumnsItem, u"$10", {strips, kGraphicFirst, false, 16}, 0},
+      {kShowMasksItem, u"", {strips, kGraphicFirst, true, 16}, 0},
+      {kStoredByColumnsItem, u"", {strips, kGraphicFirst, true, 16}, 0},
+      {kNextScreenItem, u"", {strips, kGraphicFirst, true, 16}, 12288},
+      {kSpectrumScreenItem, u"", {screen, kGraphicFirst, true, 16}, 12288},
+      {kPreviousRowItem, u"", {screen, kGraphicFirst, true, 16}, 12256},
+      {kStoredByColumnsItem, u"0", {screen, kGraphicFirst, true, 0}, 12256},
+      {kStripsItem, u"", {strips, kGraphicFirst, true, 0}, 12256},
+      {kNotMaskedItem, u"", {strips, kNotMasked, true, 0}, 12256},
+  };
   Text offered = u"24";
-  for (const auto& [answer, height] : answers) {
-    Text shown;
-    ChooseAndWork(kStoredByColumnsItem, {{kInputDialogClass, [&, answer = answer](HWND dialog) {
-                                            const HWND field = GetDlgItem(dialog, kInputFieldId);
-                                            shown = WindowText(field);
-                                            SetWindowTextW(field, WideText(Text{answer}));
-                                            PostKey(field, VK_RETURN);
-                                          }}});
-    EXPECT_EQ(shown, offered);
-    const SpriteLayout layout{ScreenLayout::kStrips, MaskOrder::kNotMasked, false, height};
-    EXPECT_EQ(Title(), ViewTitle(1, 0, layout)) << TextToUtf8(answer);
-    EXPECT_EQ(CanvasBytes(Canvas()), CorePicture(bytes, 1, 71, false, layout));
-    EXPECT_EQ(GetMenuState(GetMenu(Window()), kStoredByColumnsItem, MF_BYCOMMAND) & MF_CHECKED,
-              height > 0 ? MF_CHECKED : 0u);
-    if (*answer) offered = DecimalText(height);
+  for (const auto& [item, answer, layout, offset] : steps) {
+    Text shown = offered;
+    if (item != kStoredByColumnsItem)
+      ChooseAndWork(item, {});
+    else
+      ChooseAndWork(item, {{kInputDialogClass, [&, answer = answer](HWND dialog) {
+                              const HWND field = GetDlgItem(dialog, kInputFieldId);
+                              shown = WindowText(field);
+                              SetWindowTextW(field, WideText(Text{answer}));
+                              PostKey(field, VK_RETURN);
+                            }}});
+    EXPECT_EQ(shown, offered) << "the height offered";
+    if (*answer) offered = DecimalText(layout.columnHeight);
+    EXPECT_EQ(Title(), ViewTitle(1, static_cast<std::int64_t>(offset), layout));
+    EXPECT_EQ(CanvasBytes(Canvas()),
+              CorePicture({bytes.begin() + offset, bytes.end()}, 1, 71, false, layout));
+    const bool marks[] = {layout.screen == strips,       layout.screen == screen,
+                          layout.masks == kNotMasked,    layout.masks == kMaskFirst,
+                          layout.masks == kGraphicFirst, layout.showMasks,
+                          layout.columnHeight > 0};
+    for (std::int32_t i = 0; i < 7; ++i)
+      EXPECT_EQ(GetMenuState(GetMenu(Window()), kStripsItem + i, MF_BYCOMMAND) & MF_CHECKED,
+                marks[i] ? MF_CHECKED : 0u)
+          << "after " << item << ": item " << kStripsItem + i;
   }
   EXPECT_TRUE(reports.empty());
 }
