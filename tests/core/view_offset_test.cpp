@@ -64,37 +64,9 @@ TEST(SteppedOffset, MovesByTheWholeStripsThatFitAcrossAndStaysWithinTheFile) {
 TEST(SteppedOffset, MovesThroughTheStoredBytesOfEachLayout) {
   const SpriteLayout masked{ScreenLayout::kStrips, MaskOrder::kMaskFirst, true, 0};
   const SpriteLayout columns{ScreenLayout::kStrips, MaskOrder::kNotMasked, false, 25};
-  const SpriteLayout screen{ScreenLayout::kSpectrumScreen, MaskOrder::kGraphicFirst, false, 24};
-  // layout, width, step -> the offset after it, from 20,000 in a file of 100,000 bytes
-  const std::tuple<SpriteLayout, std::int32_t, ViewStep, std::int64_t> cases[] = {
-      {masked, 3, ViewStep::kNextRow, 20006},
-      {masked, 3, ViewStep::kPreviousScreen, 20000 - 2 * 5760},
-      {masked, 3, ViewStep::kNextByte, 20001},
-      {columns, 3, ViewStep::kNextScreen, 20000 + 76 * 75},  // the whole sprites of 5,760 bytes
-      {columns, 3, ViewStep::kNextRow, 20003},
-      {screen, 3, ViewStep::kNextScreen, 26912},
-      {screen, 3, ViewStep::kPreviousRow, 19968},
-  };
-  for (const auto& [layout, width, step, expected] : cases)
-    EXPECT_EQ(SteppedOffset(20000, 100000, width, step, layout), expected)
-        << static_cast<int>(step);
-}
-
-TEST(ColumnHeightAnswer, ReadsAsOffsetsAreFromNoneTo192) {
-  // answer -> the height, what is reported
-  const std::tuple<Text, std::optional<std::int32_t>, Text> cases[] = {
-      {u"16", 16, u""},
-      {u"$18", 24, u""},
-      {u"0", 0, u""},
-      {u"193", 192, u""},
-      {u"2q", 2, u"Wrong character:Q"},
-      {u"", std::nullopt, u""},
-  };
-  for (const auto& [answer, height, message] : cases) {
-    testing::MessageLog log;
-    EXPECT_EQ(ColumnHeightAnswer(answer, log.reporter()), height) << TextToUtf8(answer);
-    EXPECT_EQ(log.messages, message.empty() ? std::vector<Text>{} : std::vector<Text>{message});
-  }
+  EXPECT_EQ(SteppedOffset(20000, 99999, 3, ViewStep::kPreviousScreen, masked), 20000 - 2 * 5760);
+  // A screen at width 3 shows 5,760 bytes, 76.8 sprites 25 rows high: the next starts at one.
+  EXPECT_EQ(SteppedOffset(20000, 99999, 3, ViewStep::kNextScreen, columns), 20000 + 76 * 75);
 }
 
 TEST(OffsetAnswer, ReadsAsTheColourEntryDoesInSixtyFourBits) {
@@ -124,11 +96,7 @@ TEST(ViewTitle, ShowsTheWidthAndANonZeroOffsetOrTheLocatedByte) {
   EXPECT_EQ(ViewTitle(1, 0xABCDEF012), u"Pelorin,1 @ 46118400018 ($ABCDEF012)");
   EXPECT_EQ(LocatedByteTitle(2, 0), u"Pelorin,2 byte 0 ($0)");
   EXPECT_EQ(LocatedByteTitle(17, std::nullopt), u"Pelorin,17 byte none");
-  SpriteLayout layout{ScreenLayout::kStrips, MaskOrder::kMaskFirst, false, 0};
-  EXPECT_EQ(ViewTitle(2, 33497, layout), u"Pelorin,2 masked @ 33497 ($82D9)");
-  layout.columnHeight = 24;
-  EXPECT_EQ(ViewTitle(3, 0, layout), u"Pelorin,3 masked columns 24");
-  layout.showMasks = true;
+  SpriteLayout layout{ScreenLayout::kStrips, MaskOrder::kMaskFirst, true, 24};
   EXPECT_EQ(LocatedByteTitle(3, 7, layout), u"Pelorin,3 masks columns 24 byte 7 ($7)");
   layout.masks = MaskOrder::kNotMasked;  // masks are shown only of masked sprites
   EXPECT_EQ(ViewTitle(1, 0, layout), u"Pelorin,1 columns 24");
