@@ -354,6 +354,7 @@ TEST_F(ProgramDialogTest, TheLayoutItemsMarkTheLayoutAndShowTheFileThroughIt) {
   // item, the answer typed if it asks -> the layout and the offset after it
   const std::tuple<std::int32_t, const char16_t*, SpriteLayout, std::size_t> steps[] = {
       {kGraphicFirstItem, u"", {strips, kGraphicFirst, false, 0}, 0},
+      {kStoredByColumnsItem, u"300", {strips, kGraphicFirst, false, 192}, 0},
       {kStoredByColumnsItem, u"$10", {strips, kGraphicFirst, false, 16}, 0},
       {kShowMasksItem, u"", {strips, kGraphicFirst, true, 16}, 0},
       {kStoredByColumnsItem, u"", {strips, kGraphicFirst, true, 16}, 0},
