@@ -61,14 +61,6 @@ TEST(SteppedOffset, MovesByTheWholeStripsThatFitAcrossAndStaysWithinTheFile) {
         << offset << " of " << length << ", step " << static_cast<int>(step);
 }
 
-TEST(SteppedOffset, MovesThroughTheStoredBytesOfEachLayout) {
-  const SpriteLayout masked{ScreenLayout::kStrips, MaskOrder::kMaskFirst, true, 0};
-  const SpriteLayout columns{ScreenLayout::kStrips, MaskOrder::kNotMasked, false, 25};
-  EXPECT_EQ(SteppedOffset(20000, 99999, 3, ViewStep::kPreviousScreen, masked), 20000 - 2 * 5760);
-  // A screen at width 3 shows 5,760 bytes, 76.8 sprites 25 rows high: the next starts at one.
-  EXPECT_EQ(SteppedOffset(20000, 99999, 3, ViewStep::kNextScreen, columns), 20000 + 76 * 75);
-}
-
 TEST(OffsetAnswer, ReadsAsTheColourEntryDoesInSixtyFourBits) {
   // answer, file length -> the offset, what is reported
   const std::tuple<Text, std::int64_t, std::optional<std::int64_t>, Text> cases[] = {

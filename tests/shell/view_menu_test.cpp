@@ -39,7 +39,6 @@ class ViewMenuTest : public ::testing::Test {
   HWND Window() const { return shell.main.window.Get(); }
   HWND Canvas() const { return ControlWindow(shell.main.controls, kCanvasControl); }
   HMENU View() const { return GetSubMenu(GetMenu(Window()), 1); }
-  HMENU Layout() const { return GetSubMenu(GetMenu(Window()), 2); }
   bool Checked(std::int32_t item) const {
     return GetMenuState(View(), item, MF_BYCOMMAND) & MF_CHECKED;
   }
@@ -108,43 +107,6 @@ TEST_F(ViewMenuTest, ListsTheItemsInOrderEachReachedByItsKeyWithCtrlOnly) {
   }
   keys[VK_CONTROL] = 0;
   SetKeyboardState(keys);
-}
-
-TEST_F(ViewMenuTest, TheLayoutMenuListsItsItemsEachReachedByItsKeyWithCtrlAndShift) {
-  Start();
-  std::wstring listed;  // each item's text, one to a line; an empty line for a separator
-  wchar_t text[64] = {};
-  BYTE keys[256] = {};
-  std::int32_t id = kStripsItem;  // the ids run on from 30 in the menu's order
-  for (int i = 0; i < GetMenuItemCount(Layout()); ++i) {
-    text[0] = 0;
-    GetMenuStringW(Layout(), i, text, 64, MF_BYPOSITION);
-    listed += text + std::wstring(L"\n");
-    const UINT state = GetMenuState(Layout(), i, MF_BYPOSITION);
-    if (state & MF_SEPARATOR) continue;
-    EXPECT_EQ(GetMenuItemID(Layout(), i), static_cast<UINT>(id));
-    EXPECT_EQ((state & MFT_RADIOCHECK) != 0, id < kShowMasksItem) << id;
-    EXPECT_EQ((state & MF_CHECKED) != 0, id == kStripsItem || id == kNotMaskedItem) << id;
-    for (const BYTE shift : {0, 0x80}) {  // Ctrl alone keeps its meaning: Ctrl+1 zooms
-      keys[VK_CONTROL] = 0x80;
-      keys[VK_SHIFT] = shift;
-      ASSERT_TRUE(SetKeyboardState(keys));
-      shell.queue.waiting.clear();
-      MSG message{Window(), WM_KEYDOWN, text[std::wcslen(text) - 1], 1, 0, {}};
-      TranslateAcceleratorW(Window(), shell.main.accelerators.Get(), &message);
-      EXPECT_EQ(!shell.queue.waiting.empty() && shell.queue.waiting.back().source == id,
-                shift != 0);
-    }
-    ++id;
-  }
-  keys[VK_CONTROL] = keys[VK_SHIFT] = 0;
-  SetKeyboardState(keys);
-  GetMenuStringW(GetMenu(Window()), 2, text, 64, MF_BYPOSITION);
-  EXPECT_EQ(
-      text + std::wstring(L":\n") + listed,
-      L"Layout:\nStrips\tCtrl+Shift+S\nSpectrum screen\tCtrl+Shift+D\n\nNot masked\tCtrl+Shift+0\n"
-      L"Masked, mask first\tCtrl+Shift+1\nMasked, graphic first\tCtrl+Shift+2\n"
-      L"Show masks\tCtrl+Shift+3\n\nStored by columns..\tCtrl+Shift+C\n");
 }
 
 TEST_F(ViewMenuTest, WithNothingLoadedTheStepsDoNothing) {

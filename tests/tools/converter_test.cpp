@@ -142,9 +142,8 @@ TEST(Converter, LocatePrintsTheFilePositionShownAtThePixelAndWritesNothing) {
   EXPECT_FALSE(std::filesystem::exists(FsPath(input + u".scr")));
 }
 
-// The layouts reach the conversion: the screen layout saves the bytes from the offset as
-// they are, padded with zeros, and --locate names the stored byte behind a masked column.
-TEST(Converter, ConvertsAndLocatesThroughTheLayout) {
+// The screen layout saves the bytes from the offset as they are, padded with zeros.
+TEST(Converter, SavesTheScreenLayoutsBytesAsTheyAre) {
   ScratchFolder folder;
   const Text input = folder.Path(u"screen.bin");
   const Bytes bytes = SampleBytes(8000, 6);
@@ -153,10 +152,6 @@ TEST(Converter, ConvertsAndLocatesThroughTheLayout) {
   Bytes screen(bytes.begin() + 1000, bytes.end());
   screen.resize(kScreenBytes, 0);
   EXPECT_EQ(ReadBytes(input + u".scr"), screen);
-  // Pixel 8,1: row 1, byte 1 of the first sprite, 3 rows high: its graphic byte 3 + 1.
-  const Result located = Print(
-      {u"-w", u"2", u"--masked", u"mask-first", u"--columns", u"3", u"--locate", u"8,1", input});
-  EXPECT_EQ(located.output, "9\n");
 }
 
 // Each case makes its files and gives the arguments and the expected error stream. Every
