@@ -30,7 +30,6 @@ TEST(Layout, RearrangesPlacesAndLocatesAsEachStepDoneOnItsOwn) {
   // masks, masks shown, sprite height, width, stored bytes, one screen only
   const std::tuple<MaskOrder, bool, std::int32_t, std::int32_t, std::int64_t, bool> cases[] = {
       {kMaskFirst, false, 0, 3, 1001, false},  // the last mask without its graphic
-      {kGraphicFirst, false, 0, 2, 6001, false},
       {kMaskFirst, true, 0, 1, 999, false},
       {kNotMasked, false, 5, 3, 200, false},  // the last sprite cut short
       {kNotMasked, false, 24, 31, 100000, false},

@@ -2,9 +2,8 @@
 # Writes a sprite file as games store them: four 8 x 16 figures, each pre-shifted by 0 to 7
 # pixels inside a 16-pixel (2-byte) frame, the whole set six times: 6,144 bytes. At strip
 # width 2 the screen shows them as a sheet of sprites; at any other width they scramble.
-# With "padded", two sets, each figure with 8 blank rows below; with "masked-columns" the
-# same, stored as masked games store them: the left column of 24 rows, then the right, each
-# graphic byte followed by its mask byte.
+# With "padded", two sets with 8 blank rows below each figure; "masked-columns" stores those
+# as masked games do: the left column of 24 rows, then the right, graphic byte, mask byte.
 use strict;
 use warnings;
 
@@ -21,10 +20,7 @@ for my $set (0 .. ($mode ? 1 : 5)) {
     for my $shift (0 .. 7) {
       my @rows = map { ($_ << 8) >> $shift } @$figure;
       push @rows, (0) x 8 if $mode;
-      if ($mode ne 'masked-columns') {
-        print pack('n', $_) for @rows;
-        next;
-      }
+      if ($mode ne 'masked-columns') { print pack('n', $_) for @rows; next }
       for my $column (1, 0) {
         for my $row (@rows) {
           my $graphic = $row >> 8 * $column & 0xFF;

@@ -563,7 +563,6 @@ layouts() {
   poll 10 canvas_shows "$work/rows.visible.ppm" ||
     fail "the sheet differs from its rows by $(canvas_difference "$work/rows.visible.ppm") pixels"
   save_and_compare 2 0 "$work/rows.scr"
-  echo "the masked sheet stored by columns showed and saved whole"
   # Pixel 12,10: laid-out row 10, byte 1, the right column's row 10: graphic byte 24 + 10.
   click_names() {
     point_at $((client_x + 12)) $((client_y + 10))
@@ -572,7 +571,7 @@ layouts() {
     title_is "Pelorin,2 masked columns 24 byte 68 (\$44)"
   }
   shortcut ctrl+l click_names
-  echo "a click on pixel 12,10 named the graphic byte at 68"
+  echo "the masked sheet stored by columns showed and saved whole; pixel 12,10 named byte 68"
   close_with_alt_f4
 }
 

@@ -343,9 +343,8 @@ TEST_F(ProgramDialogTest, GoToOffsetOffersTheOffsetAndANewFileStartsAtZero) {
   EXPECT_TRUE(reports.empty());
 }
 
-// The Layout menu lists its items with their shortcuts. Each item, reached by its shortcut
-// (or the View menu's and "Stored by columns.." as chosen), marks the layout and shows the
-// file through it from the same offset; "Stored by columns.." offers the last answer.
+// The Layout menu's items, reached by their shortcuts, mark the layout and show the file
+// through it from the same offset; "Stored by columns.." offers the last answer.
 TEST_F(ProgramDialogTest, TheLayoutItemsMarkTheLayoutAndShowTheFileThroughIt) {
   Start();
   const HMENU layoutMenu = GetSubMenu(GetMenu(Window()), 2);
