@@ -42,16 +42,22 @@ void PlaceLaidOut(ScreenImage& screenImage, const SpriteLayout& layout, const st
     return;
   }
 
-  std::int64_t row = 0;
+  // The rows in order, each found from the last: StoredRowOf without its division.
+  const StoredRows rows = StoredRowsOf(layout, width);
+  std::int64_t row = 0, spriteStart = rows.first, rowInSprite = 0;
   for (std::int32_t stripOffset = 0; stripOffset < kScreenBytes && row * width < laidCount;
        stripOffset += width) {
     for (int line = 0; line < kScreenHeight && row * width < laidCount; ++line, ++row) {
-      const StoredRow storedRow = StoredRowOf(layout, width, row);
+      const StoredRow storedRow{spriteStart + rowInSprite * rows.rowStride, rows.stride};
       const std::int32_t target = LineAddressTable[line] + stripOffset;
       const std::int64_t count = std::min<std::int64_t>(
           {width, laidCount - row * width, std::int64_t{kScreenBytes} - target});
       for (std::int64_t column = 0; column < count; ++column)
         screen[target + column] = from.At(storedRow, column);
+      if (++rowInSprite == rows.height) {
+        rowInSprite = 0;
+        spriteStart += rows.spriteStride;
+      }
     }
   }
 }

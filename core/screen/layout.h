@@ -52,20 +52,34 @@ constexpr std::int64_t PairPhase(const SpriteLayout& layout) {
   return IsMasked(layout) && maskFirst != layout.showMasks ? 1 : 0;
 }
 
+// How the laid-out rows are stored. They come in sprites of `height` rows (one row when
+// stored by rows): row r of sprite s starts at first + s * spriteStride + r * rowStride, and
+// its bytes lie `stride` apart. A sprite stored by columns keeps each of its rows across its
+// columns, one column height apart; masks then take one byte of every pair.
+struct StoredRows {
+  std::int64_t height;
+  std::int64_t first;
+  std::int64_t spriteStride;
+  std::int64_t rowStride;
+  std::int64_t stride;
+};
+
+constexpr StoredRows StoredRowsOf(const SpriteLayout& layout, std::int32_t width) {
+  const std::int64_t pair = StoredPerLaid(layout);
+  const std::int64_t height = HasColumns(layout) ? layout.columnHeight : 1;
+  return {height, PairPhase(layout), height * width * pair, pair, height * pair};
+}
+
 // Where the `width` bytes of laid-out row `row` are stored: byte c at start + c * stride.
-// A sprite stored by columns keeps each of its rows across its columns, one column height
-// apart; masks then take one byte of every pair.
 struct StoredRow {
   std::int64_t start;
   std::int64_t stride;
 };
 
 constexpr StoredRow StoredRowOf(const SpriteLayout& layout, std::int32_t width, std::int64_t row) {
-  const std::int64_t pair = StoredPerLaid(layout);
-  const std::int64_t phase = PairPhase(layout);
-  if (!HasColumns(layout)) return {row * width * pair + phase, pair};
-  const std::int64_t height = layout.columnHeight;
-  return {(row / height * height * width + row % height) * pair + phase, height * pair};
+  const StoredRows rows = StoredRowsOf(layout, width);
+  return {rows.first + row / rows.height * rows.spriteStride + row % rows.height * rows.rowStride,
+          rows.stride};
 }
 
 // The stored position of laid-out byte `laid`.
