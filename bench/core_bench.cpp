@@ -30,11 +30,13 @@ std::vector<std::uint8_t> RandomBytes(std::size_t count) {
   return bytes;
 }
 
-void RedrawRepeatedly(benchmark::State& run, std::vector<std::uint8_t> sprite, int width) {
+void RedrawRepeatedly(benchmark::State& run, std::vector<std::uint8_t> sprite, int width,
+                      const SpriteLayout& layout = {}) {
   ConverterState state;
   state.spriteLength = static_cast<std::int32_t>(sprite.size());
   state.spriteData = std::move(sprite);
   state.stripWidth = width;
+  state.layout = layout;
   PixelBuffer buffer;
   CanvasPainter painter = MemoryPainter(buffer);
   for (auto _ : run) {
@@ -56,6 +58,22 @@ void BM_RedrawRandomAttributes(benchmark::State& run) {
   RedrawRepeatedly(run, RandomBytes(SpriteReadBound), 1);
 }
 BENCHMARK(BM_RedrawRandomAttributes);
+
+// Both rearranging steps on the same picture: a screen of masked sprites 24 rows high,
+// stored column by column, pairs of random bytes.
+void BM_RedrawMaskedColumns(benchmark::State& run) {
+  const SpriteLayout layout{ScreenLayout::kStrips, MaskOrder::kGraphicFirst, false, 24};
+  RedrawRepeatedly(run, RandomBytes(2 * 6144), 8, layout);
+}
+BENCHMARK(BM_RedrawMaskedColumns);
+
+// The same steps over every byte that can reach the screen at width 1, where the far
+// strips spill over the attributes.
+void BM_RedrawMaskedColumnsWholeWindow(benchmark::State& run) {
+  const SpriteLayout layout{ScreenLayout::kStrips, MaskOrder::kGraphicFirst, false, 24};
+  RedrawRepeatedly(run, RandomBytes(StoredReadBound(layout)), 1, layout);
+}
+BENCHMARK(BM_RedrawMaskedColumnsWholeWindow);
 
 // The yardstick: one copy of the 147,456-byte canvas buffer.
 void BM_CopyCanvas(benchmark::State& run) {
@@ -168,6 +186,8 @@ int main(int argc, char** argv) {
     return t.count(a) && t.count(b) && t[b] > 0 ? t[a] / t[b] : -1.0;
   };
   std::printf("redraw/memcpy ratio: %.1f\n", ratio("BM_Redraw", "BM_CopyCanvas"));
+  std::printf("redraw/memcpy ratio (masked, columns): %.1f\n",
+              ratio("BM_RedrawMaskedColumns", "BM_CopyCanvas"));
   std::printf("load 4GiB/64KiB ratio: %.2f\n", ratio("BM_Load4GiB", "BM_Load64KiB"));
   benchmark::Shutdown();
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/text.h"
+#include "screen/layout.h"
 #include "screen/screen.h"
 
 namespace pelorin {
@@ -26,6 +27,7 @@ struct ConverterState {
   // The memory image of a snapshot or tape loaded as one, made once by the load: the steps
   // copy their window from it. Empty when the source is read as its own bytes.
   std::vector<std::uint8_t> memoryImage;
+  SpriteLayout layout;  // masks, columns, or a Spectrum screen; by default plain strips
 };
 
 // Shows a failure the user must know of and returns when the user has seen it. The window

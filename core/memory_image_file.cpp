@@ -6,7 +6,7 @@
 #include <new>
 
 #include "platform/platform.h"
-#include "screen/placement.h"
+#include "screen/layout.h"
 
 namespace pelorin {
 
@@ -77,8 +77,8 @@ bool CopyMemoryImageWindow(ConverterState& state, std::int64_t offset) {
   if (image.empty() || offset < 0) return false;
   const auto length = static_cast<std::int64_t>(image.size());
   const std::int64_t start = std::min(offset, length);
-  const auto shown =
-      static_cast<std::int32_t>(std::min<std::int64_t>(length - start, SpriteReadBound));
+  const auto shown = static_cast<std::int32_t>(
+      std::min<std::int64_t>(length - start, StoredReadBound(state.layout)));
   try {
     state.spriteData.assign(image.begin() + start, image.begin() + start + shown);
   } catch (const std::bad_alloc&) {

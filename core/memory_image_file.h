@@ -21,8 +21,9 @@ std::optional<MemoryImage> ReadMemoryImage(const Text& path, const PlacedBlockSi
 bool KeepMemoryImage(ConverterState& state);
 
 // Fills the state's sprite bytes from the kept memory image, from `offset` on and at most
-// SpriteReadBound of them; sourceLength becomes the image's length. False, with the sprite
-// bytes untouched, when no image is kept, the offset is negative or memory runs out.
+// as many as its layout can show (StoredReadBound); sourceLength becomes the image's length. False,
+// with the sprite bytes untouched, when no image is kept, the offset is negative or memory runs
+// out.
 bool CopyMemoryImageWindow(ConverterState& state, std::int64_t offset);
 
 // The bytes of the memory image the last load made: the memory of the snapshot or tape

@@ -44,13 +44,14 @@ bool ReadSprite(ConverterState& state) {
   const bool pastTheEnd = size >= 0 && offset >= size;
   if (offset > 0 && !pastTheEnd && !file.Seek(offset)) return false;
 
-  // Only the first SpriteReadBound bytes can ever reach the screen. A size the query could
-  // not give (a long path, a device name, 2 GiB or more) is no reason to refuse a file that
-  // opened: the prefix is read all the same, and the count read is what counts.
+  // Only the first SpriteReadBound bytes can ever reach the screen (about twice as many
+  // through masks). A size the query could not give (a long path, a device name, 2 GiB or
+  // more) is no reason to refuse a file that opened: the prefix is read all the same, and
+  // the count read is what counts.
+  const std::int64_t bound = StoredReadBound(state.layout);
   const std::int64_t remaining = size >= 0 ? std::max<std::int64_t>(size - offset, 0) : -1;
-  const std::int32_t wanted = remaining >= 0 && remaining < SpriteReadBound
-                                  ? static_cast<std::int32_t>(remaining)
-                                  : SpriteReadBound;
+  const auto wanted =
+      static_cast<std::int32_t>(remaining >= 0 && remaining < bound ? remaining : bound);
   try {
     state.spriteData.resize(static_cast<std::size_t>(wanted));
   } catch (const std::bad_alloc&) {
@@ -90,8 +91,10 @@ bool MoveViewOffset(ConverterState& state, CanvasPainter& painter, const ReportE
 }
 
 WidthGuess GuessStripWidth(const ConverterState& state) {
+  // The bytes that plain strips could show, whatever more a layout had read.
   const std::int32_t length = std::clamp<std::int32_t>(
-      state.spriteLength, 0, static_cast<std::int32_t>(state.spriteData.size()));
+      state.spriteLength, 0,
+      std::min(static_cast<std::int32_t>(state.spriteData.size()), SpriteReadBound));
   return GuessStripWidth(state.spriteData.data(), length);
 }
 

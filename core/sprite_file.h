@@ -10,11 +10,12 @@
 
 namespace pelorin {
 
-// Reads the file named by sourcePath, from viewOffset on, into spriteData, records the
-// file's size in sourceLength, then calls Redraw once. A file that cannot be read is
-// reported as "error reading", a line feed and the path; sourcePath is then emptied, the
-// sprite and source lengths are 0 and the picture stays as it was. An offset at or past the
-// end leaves nothing to show, as an empty file does; a negative one cannot be read.
+// Reads the file named by sourcePath, from viewOffset on, into spriteData (as many bytes as
+// the layout can show), records the file's size in sourceLength, then calls Redraw once. A
+// file that cannot be read is reported as "error reading", a line feed and the path;
+// sourcePath is then emptied, the sprite and source lengths are 0 and the picture stays as
+// it was. An offset at or past the end leaves nothing to show, as an empty file does; a
+// negative one cannot be read.
 void LoadSprite(ConverterState& state, CanvasPainter& painter, const ReportError& reportError);
 
 // Sets viewOffset, then loads as LoadSprite does: the window, Save and the converter all

@@ -27,24 +27,32 @@ Text PositionText(std::int64_t position) {
   return DecimalText(position) + u" ($" + HexText(position) + u")";
 }
 
+Text LayoutTitle(std::int32_t width, const SpriteLayout& layout) {
+  if (layout.screen == ScreenLayout::kSpectrumScreen) return u"Pelorin screen";
+  Text title = u"Pelorin," + DecimalText(width);
+  if (IsMasked(layout)) title += layout.showMasks ? u" masks" : u" masked";
+  if (HasColumns(layout)) title += u" columns " + DecimalText(layout.columnHeight);
+  return title;
+}
+
 }  // namespace
 
 std::int64_t SteppedOffset(std::int64_t offset, std::int64_t sourceLength, std::int32_t width,
-                           ViewStep step) {
-  const std::int64_t w = std::clamp(width, kMinStripWidth, kMaxStripWidth);
+                           ViewStep step, const SpriteLayout& layout) {
+  const std::int32_t w = std::clamp(width, kMinStripWidth, kMaxStripWidth);
   std::int64_t move = 0;
   switch (step) {
     case ViewStep::kNextScreen:
-      move = ScreenStep(static_cast<std::int32_t>(w));
+      move = ScreenStoredStep(layout, w);
       break;
     case ViewStep::kPreviousScreen:
-      move = -ScreenStep(static_cast<std::int32_t>(w));
+      move = -ScreenStoredStep(layout, w);
       break;
     case ViewStep::kNextRow:
-      move = w;
+      move = RowStoredStep(layout, w);
       break;
     case ViewStep::kPreviousRow:
-      move = -w;
+      move = -RowStoredStep(layout, w);
       break;
     case ViewStep::kNextByte:
       move = 1;
@@ -60,13 +68,13 @@ std::int64_t SteppedOffset(std::int64_t offset, std::int64_t sourceLength, std::
 }
 
 std::int64_t WheeledOffset(std::int64_t offset, std::int64_t sourceLength, std::int32_t width,
-                           std::int32_t notches, bool byScreens) {
+                           std::int32_t notches, bool byScreens, const SpriteLayout& layout) {
   const bool forward = notches > 0;
   const ViewStep step = byScreens ? (forward ? ViewStep::kNextScreen : ViewStep::kPreviousScreen)
                                   : (forward ? ViewStep::kNextRow : ViewStep::kPreviousRow);
   const std::int32_t steps = std::abs(notches) * (byScreens ? 1 : 3);
   for (std::int32_t i = 0; i < steps; ++i)
-    offset = SteppedOffset(offset, sourceLength, width, step);
+    offset = SteppedOffset(offset, sourceLength, width, step, layout);
   return offset;
 }
 
@@ -100,13 +108,22 @@ std::optional<std::int64_t> OffsetAnswer(const Text& answer, std::int64_t source
   return typed.value;
 }
 
-Text ViewTitle(std::int32_t width, std::int64_t offset) {
-  const Text title = u"Pelorin," + DecimalText(width);
+std::optional<std::int32_t> ColumnHeightAnswer(const Text& answer, const ReportError& reportError) {
+  if (answer.empty()) return std::nullopt;
+  const TypedOffset typed = ReadOffset(answer, reportError);
+  if (typed.wrongCharacter) return std::nullopt;
+  return typed.past64Bits
+             ? kMaxColumnHeight
+             : static_cast<std::int32_t>(std::min<std::int64_t>(typed.value, kMaxColumnHeight));
+}
+
+Text ViewTitle(std::int32_t width, std::int64_t offset, const SpriteLayout& layout) {
+  const Text title = LayoutTitle(width, layout);
   return offset == 0 ? title : title + u" @ " + PositionText(offset);
 }
 
 Text LocatedByteTitle(const ConverterState& state, std::optional<std::int64_t> position) {
-  const Text title = ViewTitle(state.stripWidth, state.viewOffset) + u" byte ";
+  const Text title = ViewTitle(state.stripWidth, state.viewOffset, state.layout) + u" byte ";
   if (!position) return title + u"none";
   const std::uint8_t value =
       state.spriteData[static_cast<std::size_t>(*position - state.viewOffset)];
@@ -116,10 +133,15 @@ Text LocatedByteTitle(const ConverterState& state, std::optional<std::int64_t> p
 std::optional<std::int64_t> LocateByte(const ConverterState& state, std::int32_t x,
                                        std::int32_t y) {
   if (x < 0 || x >= kScreenWidth || y < 0 || y >= kScreenHeight) return std::nullopt;
-  const std::int64_t width = std::clamp(state.stripWidth, kMinStripWidth, kMaxStripWidth);
-  const std::int64_t length = PlacedSpriteBytes(state);
   const std::int32_t target = LineAddressTable[y] + x / 8;
-  // Sprite byte k lands at line (k / width) mod 192, horizontal offset (k / width / 192) *
+  const std::int64_t held = HeldSpriteBytes(state);
+  if (state.layout.screen == ScreenLayout::kSpectrumScreen) {
+    if (target >= held) return std::nullopt;
+    return state.viewOffset + target;
+  }
+  const std::int32_t width = std::clamp(state.stripWidth, kMinStripWidth, kMaxStripWidth);
+  const std::int64_t length = PlacedSpriteBytes(state);
+  // Laid-out byte k lands at line (k / width) mod 192, horizontal offset (k / width / 192) *
   // width + k mod width. Each line start at or before the target gives the one byte of its
   // line that lands there; bytes come in order, so the largest index present wrote last.
   std::optional<std::int64_t> last;
@@ -130,7 +152,10 @@ std::optional<std::int64_t> LocateByte(const ConverterState& state, std::int32_t
     if (k < length && (!last || k > *last)) last = k;
   }
   if (!last) return std::nullopt;
-  return state.viewOffset + *last;
+  const std::int64_t stored =
+      Rearranges(state.layout) ? StoredIndex(state.layout, width, *last) : *last;
+  if (stored >= held) return std::nullopt;
+  return state.viewOffset + stored;
 }
 
 }  // namespace pelorin

@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "converter_state.h"
-#include "screen/placement.h"
+#include "screen/layout.h"
 #include "platform/text.h"
 
 namespace pelorin {
@@ -23,16 +23,18 @@ enum class ViewStep {
   kStartOfFile,
 };
 
-// The offset after the step, for a source of `sourceLength` bytes shown at `width`. Backward
-// steps stop at 0; a forward step that would reach or pass the end is refused, and the
-// offset stays.
+// The offset after the step, for a source of `sourceLength` bytes shown at `width` through
+// the layout. Steps move through the stored bytes: a row is the stored bytes of one laid-out
+// row, a screen those of what one screen shows (RowStoredStep, ScreenStoredStep); a byte is
+// a byte. Backward steps stop at 0; a forward step that would reach or pass the end is
+// refused, and the offset stays.
 std::int64_t SteppedOffset(std::int64_t offset, std::int64_t sourceLength, std::int32_t width,
-                           ViewStep step);
+                           ViewStep step, const SpriteLayout& layout = {});
 
 // The offset after `notches` turns of the mouse wheel, forward when positive: three Next
 // rows each, or one Next screen each `byScreens`, every step within the limits of its item.
 std::int64_t WheeledOffset(std::int64_t offset, std::int64_t sourceLength, std::int32_t width,
-                           std::int32_t notches, bool byScreens);
+                           std::int32_t notches, bool byScreens, const SpriteLayout& layout = {});
 
 // The text "Go to offset.." offers: the offset in decimal.
 Text DefaultOffsetText(std::int64_t offset);
@@ -53,18 +55,27 @@ TypedOffset ReadOffset(std::u16string_view text, const ReportError& reportError)
 std::optional<std::int64_t> OffsetAnswer(const Text& answer, std::int64_t sourceLength,
                                          const ReportError& reportError);
 
-// "Pelorin,W", and " @ D ($H)" after it while the offset is not 0: "Pelorin,3 @ 6912 ($1B00)".
-Text ViewTitle(std::int32_t width, std::int64_t offset);
+// The sprite height an answer of "Stored by columns.." asks for, read as offsets are; 0
+// turns the columns off, and more than 192 rows is 192. Nothing for an empty answer or a
+// wrong character: the layout stays as it is.
+std::optional<std::int32_t> ColumnHeightAnswer(const Text& answer, const ReportError& reportError);
+
+// "Pelorin,W", then the layout's steps that are on (" masked", or " masks" while they are
+// shown; " columns H"), and " @ D ($H)" while the offset is not 0:
+// "Pelorin,3 masked columns 24 @ 6912 ($1B00)". The screen layout has no width:
+// "Pelorin screen @ 16384 ($4000)".
+Text ViewTitle(std::int32_t width, std::int64_t offset, const SpriteLayout& layout = {});
 
 // The view's title with the located byte after it, its position and value:
 // "Pelorin,2 @ 6912 ($1B00) byte 6953 ($1B29) = $3C", or "... byte none" for none. The
 // position is one LocateByte gave for this state.
 Text LocatedByteTitle(const ConverterState& state, std::optional<std::int64_t> position);
 
-// The position in the source file (view offset included) of the sprite byte that placement
-// wrote last into the pixel byte under pixel (x, y), or nothing where no sprite byte lies
-// (the byte was only cleared, nothing is loaded, or the pixel is off the screen). Worked
-// out from the layout when asked, so that placement pays nothing for it.
+// The position in the source file (view offset included) of the stored byte behind the
+// pixel byte under pixel (x, y): through the layout's steps, the one that placement wrote
+// last there. Nothing where no sprite byte lies (the byte was only cleared, or laid out as
+// a zero past the end, nothing is loaded, or the pixel is off the screen). Worked out from
+// the layout when asked, so that placement pays nothing for it.
 std::optional<std::int64_t> LocateByte(const ConverterState& state, std::int32_t x, std::int32_t y);
 
 }  // namespace pelorin

@@ -5,6 +5,13 @@ after row, frame after frame, with no header.
 
     python3 docs/sample_sprites.py sample.bin
     pelorin-convert -a '$45' --sheet docs/contact-sheet.png sample.bin
+
+With --masked-columns the same frames are stored as masked sprites often are (the bytes
+behind docs/layouts.png, which docs/layouts.sh draws): each 8-pixel column top to bottom,
+then the next, every graphic byte followed by its mask byte, whose clear bits cover the
+figure and a pixel around it.
+
+    python3 docs/sample_sprites.py --masked-columns masked.bin
 """
 import math
 import sys
@@ -77,12 +84,42 @@ def frame_bytes(shape, frame):
     return out
 
 
+def mask_bytes(shape, frame):
+    """The frame's mask, row after row: a bit is clear where the figure or a neighbour of
+    its pixel is set."""
+    def covered(x, y):
+        return any(0 <= x + dx < SIZE and 0 <= y + dy < SIZE and shape(frame, x + dx, y + dy)
+                   for dx in (-1, 0, 1) for dy in (-1, 0, 1))
+
+    out = bytearray()
+    for y in range(SIZE):
+        for column in range(SIZE // 8):
+            byte = 0xFF
+            for bit in range(8):
+                if covered(column * 8 + bit, y):
+                    byte &= ~(0x80 >> bit)
+            out.append(byte)
+    return out
+
+
+def masked_by_columns(graphic, mask):
+    """The graphic and mask bytes of one frame, column by column, graphic byte first."""
+    out = bytearray()
+    width = SIZE // 8
+    for column in range(width):
+        for y in range(SIZE):
+            out += bytes((graphic[y * width + column], mask[y * width + column]))
+    return out
+
+
 def main():
+    masked = sys.argv[1] == "--masked-columns"
     data = bytearray()
     for shape in (star, ball, square, walker):
         for frame in range(FRAMES):
-            data += frame_bytes(shape, frame)
-    with open(sys.argv[1], "wb") as out:
+            graphic = frame_bytes(shape, frame)
+            data += masked_by_columns(graphic, mask_bytes(shape, frame)) if masked else graphic
+    with open(sys.argv[-1], "wb") as out:
         out.write(data)
 
 

@@ -42,6 +42,13 @@ enum MenuItem : std::int32_t {
   kNarrowerItem = 23,
   kKeyboardShortcutsItem = 40,
   kAboutItem = 41,
+  kStripsItem = 30,
+  kSpectrumScreenItem = 31,
+  kNotMaskedItem = 32,
+  kMaskFirstItem = 33,
+  kGraphicFirstItem = 34,
+  kShowMasksItem = 35,
+  kStoredByColumnsItem = 36,
 };
 
 enum class MenuRowKind { kCommand, kCheck, kRadio, kSeparator };
@@ -60,6 +67,7 @@ struct MenuRow {
 };
 
 constexpr BYTE kCtrl = FCONTROL;
+constexpr BYTE kCtrlShift = FCONTROL | FSHIFT;
 
 // clang-format off
 inline constexpr MenuRow kViewMenu[] = {
@@ -95,6 +103,19 @@ inline constexpr MenuRow kFileShortcuts[] = {
     {MenuRowKind::kCommand,    kOpenItem,           L"Open..",                        L"Ctrl+O",    'O',      kCtrl, false},
     {MenuRowKind::kCommand,    kSaveItem,           L"Save",                          L"Ctrl+S",    'S',      kCtrl, false},
 };
+
+// The mask items follow MaskOrder's order, from kNotMaskedItem on.
+inline constexpr MenuRow kLayoutMenu[] = {
+    {MenuRowKind::kRadio,      kStripsItem,          L"Strips",                 L"Ctrl+Shift+S", 'S', kCtrlShift, true},
+    {MenuRowKind::kRadio,      kSpectrumScreenItem,  L"Spectrum screen",        L"Ctrl+Shift+D", 'D', kCtrlShift, false},
+    {MenuRowKind::kSeparator, -1,                   nullptr,                   nullptr,         0,   0,          false},
+    {MenuRowKind::kRadio,      kNotMaskedItem,       L"Not masked",             L"Ctrl+Shift+0", '0', kCtrlShift, true},
+    {MenuRowKind::kRadio,      kMaskFirstItem,       L"Masked, mask first",     L"Ctrl+Shift+1", '1', kCtrlShift, false},
+    {MenuRowKind::kRadio,      kGraphicFirstItem,    L"Masked, graphic first",  L"Ctrl+Shift+2", '2', kCtrlShift, false},
+    {MenuRowKind::kCheck,      kShowMasksItem,       L"Show masks",             L"Ctrl+Shift+3", '3', kCtrlShift, false},
+    {MenuRowKind::kSeparator, -1,                   nullptr,                   nullptr,         0,   0,          false},
+    {MenuRowKind::kCheck,      kStoredByColumnsItem, L"Stored by columns..",    L"Ctrl+Shift+C", 'C', kCtrlShift, false},
+};
 // clang-format on
 
 // A menu's title and its rows.
@@ -105,6 +126,7 @@ struct TableMenu {
 // The menus after "File", in the order of the menu bar, each built from its table.
 inline constexpr TableMenu kTableMenus[] = {
     {L"View", kViewMenu},
+    {L"Layout", kLayoutMenu},
     {L"Help", kHelpMenu},
 };
 

@@ -10,6 +10,7 @@
 #include "dialog_support.h"
 #include "file_drop.h"
 #include "help_commands.h"
+#include "layout_commands.h"
 #include "next_event.h"
 #include "redraw.h"
 #include "sprite_file.h"
@@ -46,14 +47,14 @@ void PaintBlack(CanvasPainter& painter) {
 // now be wrong, so it goes back to the width alone. Unmoved, the title stays as it was.
 void ShowNewSourceTitle(ShellState& shell, std::int64_t offsetBefore) {
   if (offsetBefore != 0 && shell.state->viewOffset == 0)
-    SetMainTitle(shell.main, ViewTitle(shell.state->stripWidth, 0));
+    SetMainTitle(shell.main, ViewTitle(shell.state->stripWidth, 0, shell.state->layout));
 }
 
 void OnWidthChanged(ShellState& shell) {
   const std::int32_t position = ScrollbarPosition(shell.main.controls, kWidthScrollbarControl);
   if (position < kMinStripWidth) return;  // no scrollbar: the width stays
   shell.state->stripWidth = position;
-  SetMainTitle(shell.main, ViewTitle(position, shell.state->viewOffset));
+  SetMainTitle(shell.main, ViewTitle(position, shell.state->viewOffset, shell.state->layout));
   Redraw(*shell.state, shell.painter);
 }
 
@@ -82,7 +83,7 @@ void OnMenuItem(ShellState& shell, std::int32_t item) {
       OnWidthChanged(shell);
       break;
     default:
-      if (!RunViewCommand(shell, item)) RunHelpCommand(item);
+      if (!RunViewCommand(shell, item) && !RunLayoutCommand(shell, item)) RunHelpCommand(item);
       break;
   }
 }

@@ -28,9 +28,10 @@ struct ShellState {
   CanvasPainter painter;    // the canvas's; paints nothing when there is no canvas
   ReportError reportError;  // the error box, unless another was handed in before the start
   bool quit = false;
-  bool locateOnClick = false;  // "Locate byte on click": a left click names the byte
-  bool byteInTitle = false;    // the title names a located byte, until the next command
-  std::int32_t wheelTurn = 0;  // wheel movement short of a whole notch, kept for the next
+  bool locateOnClick = false;      // "Locate byte on click": a left click names the byte
+  bool byteInTitle = false;        // the title names a located byte, until the next command
+  std::int32_t wheelTurn = 0;      // wheel movement short of a whole notch, kept for the next
+  std::int32_t columnAnswer = 24;  // "Stored by columns.." offers the last answer, 24 at first
 };
 
 // Start-up: the platform, the state, the main window with its canvas and scrollbar, the

@@ -28,7 +28,7 @@ constexpr std::pair<MenuItem, ViewStep> kStepItems[] = {
 void MoveView(ShellState& shell, std::int64_t offset) {
   ConverterState& state = *shell.state;
   if (!MoveViewOffset(state, shell.painter, shell.reportError, offset)) return;
-  SetMainTitle(shell.main, ViewTitle(state.stripWidth, offset));
+  SetMainTitle(shell.main, ViewTitle(state.stripWidth, offset, state.layout));
   shell.byteInTitle = false;
 }
 
@@ -70,7 +70,8 @@ void ToggleMemoryImages(ShellState& shell) {
   LoadSpriteAtOffset(state, shell.painter, shell.reportError, 0);
   // Whatever the title said (an offset, a located byte), it now shows the start; after a
   // failed load the picture, and so the title, stay as they were.
-  if (!state.sourcePath.empty()) SetMainTitle(shell.main, ViewTitle(state.stripWidth, 0));
+  if (!state.sourcePath.empty())
+    SetMainTitle(shell.main, ViewTitle(state.stripWidth, 0, state.layout));
 }
 
 void ShowZoom(ShellState& shell, std::int32_t zoom) {
@@ -94,7 +95,7 @@ void TurnWheel(ShellState& shell, const PointerInput& pointer) {
   if (notches == 0 || state.sourcePath.empty()) return;
   // Turned away from the user the wheel goes back, as a page scrolls up.
   MoveView(shell, WheeledOffset(state.viewOffset, state.sourceLength, state.stripWidth, -notches,
-                                (pointer.keys & MK_SHIFT) != 0));
+                                (pointer.keys & MK_SHIFT) != 0, state.layout));
 }
 
 // Names the byte under the pointer in the title; with Shift, starts the view at it, so that
@@ -121,7 +122,8 @@ bool RunViewCommand(ShellState& shell, std::int32_t item) {
     if (item != stepItem) continue;
     const ConverterState& state = *shell.state;
     if (loaded)
-      MoveView(shell, SteppedOffset(state.viewOffset, state.sourceLength, state.stripWidth, step));
+      MoveView(shell, SteppedOffset(state.viewOffset, state.sourceLength, state.stripWidth, step,
+                                    state.layout));
     return true;
   }
   switch (item) {
@@ -170,7 +172,8 @@ void RunCanvasInput(ShellState& shell, const ShellEvent& event) {
 void ForgetLocatedByte(ShellState& shell) {
   if (!shell.byteInTitle) return;
   shell.byteInTitle = false;
-  SetMainTitle(shell.main, ViewTitle(shell.state->stripWidth, shell.state->viewOffset));
+  SetMainTitle(shell.main,
+               ViewTitle(shell.state->stripWidth, shell.state->viewOffset, shell.state->layout));
 }
 
 void FitZoomToWorkArea(ShellState& shell) {

@@ -26,6 +26,10 @@ enum class OptionId {
   kMemory,
   kList,
   kOneScreen,
+  kLayout,
+  kMasked,
+  kShowMasks,
+  kColumns,
   kHelp,
   kVersion
 };
@@ -53,6 +57,10 @@ constexpr OptionEntry kOptions[] = {
     {0,    u"memory",   false, OptionId::kMemory},
     {0,    u"list",     false, OptionId::kList},
     {0,    u"one-screen", false, OptionId::kOneScreen},
+    {0,    u"layout",   true,  OptionId::kLayout},
+    {0,    u"masked",   true,  OptionId::kMasked},
+    {0,    u"show-masks", false, OptionId::kShowMasks},
+    {0,    u"columns",  true,  OptionId::kColumns},
     {0,    u"help",     false, OptionId::kHelp},
     {0,    u"version",  false, OptionId::kVersion},
 };
@@ -169,6 +177,29 @@ Text ApplyOption(OptionId id, const Text& name, const Text& value, ConvertOption
     case OptionId::kOneScreen:
       options.oneScreen = true;
       return {};
+    case OptionId::kLayout:
+      if (value != u"strips" && value != u"screen")
+        return name + u" takes strips or screen, not: " + value;
+      options.layout.screen =
+          value == u"screen" ? ScreenLayout::kSpectrumScreen : ScreenLayout::kStrips;
+      return {};
+    case OptionId::kMasked:
+      if (value != u"mask-first" && value != u"graphic-first")
+        return name + u" takes mask-first or graphic-first, not: " + value;
+      options.layout.masks =
+          value == u"mask-first" ? MaskOrder::kMaskFirst : MaskOrder::kGraphicFirst;
+      return {};
+    case OptionId::kShowMasks:
+      options.layout.showMasks = true;
+      return {};
+    case OptionId::kColumns: {
+      // Written as offsets are, as "Stored by columns.." reads it.
+      const TypedOffset height = ReadOffset(value, [](const Text&) {});
+      if (height.wrongCharacter || height.past64Bits || height.value > kMaxColumnHeight)
+        return name + u" takes a sprite height from 1 to 192 rows (0: none), not: " + value;
+      options.layout.columnHeight = static_cast<std::int32_t>(height.value);
+      return {};
+    }
     case OptionId::kHelp:
       action = CommandAction::kHelp;
       return {};
@@ -265,6 +296,13 @@ CommandLine ParseCommandLine(const std::vector<Text>& arguments) {
 
   if (options.files.empty()) return Mistake(u"no input files");
   if (options.list && !options.memory) return Mistake(u"--list lists memory images: add --memory");
+  const SpriteLayout& layout = options.layout;
+  if (layout.showMasks && !IsMasked(layout))
+    return Mistake(u"--show-masks shows the masks of masked sprites: add --masked");
+  if (layout.screen == ScreenLayout::kSpectrumScreen && (IsMasked(layout) || HasColumns(layout)))
+    return Mistake(
+        u"--layout screen shows the bytes as they are: --masked and --columns do not "
+        u"go with it");
   if (!options.sheetPath.empty()) {
     if (!sheetConflict.empty())
       return Mistake(u"--sheet writes only the sheet, at every width: " + sheetConflict +
@@ -298,6 +336,17 @@ Options:
                     bytes Pelorin's "Next screen" steps over: nothing spills into
                     later lines or the attributes. Use it for any FILE larger than
                     a screen, and for every memory image
+      --layout L    strips (the default), or screen: the 6,912 bytes from the
+                    offset are a Spectrum screen, shown and written as they are
+                    (padded with zeros when fewer); width, masks and columns do
+                    not apply
+      --masked M    the bytes are pairs of a mask and a graphic byte, M is
+                    mask-first or graphic-first: only the graphic bytes are laid
+                    out, and the width counts them
+      --show-masks  with --masked: lay out the mask bytes instead
+      --columns H   the bytes (of --masked, their graphic bytes) are sprites as
+                    wide as the width and H rows high, 1 to 192, each stored
+                    column by column: each is laid out row after row (0: none)
       --png         also write FILE.png, the picture as the window shows it
       --png-only    write FILE.png instead of FILE.scr
       --scale K     enlarge PNG pictures K times, 1 to 4 (default 1)

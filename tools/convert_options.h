@@ -29,6 +29,7 @@ struct ConvertOptions {
   bool memory = false;     // snapshots and tapes are read as the memory they hold
   bool list = false;       // with memory: say what went where, and write nothing
   bool oneScreen = false;  // only the whole strips of one screen are placed
+  SpriteLayout layout{};   // masks, columns, or the bytes as a Spectrum screen
   std::vector<Text> files{};
 
   bool operator==(const ConvertOptions&) const = default;

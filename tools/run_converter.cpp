@@ -32,6 +32,7 @@ bool LoadInput(ConverterState& state, CanvasPainter& painter, const ConvertOptio
   }
   state.readMemoryImages = options.memory;
   state.oneScreen = options.oneScreen;
+  state.layout = options.layout;
   state.stripWidth = options.width;
   state.fillAttribute = options.attribute;
   state.sourcePath = input;

@@ -2,22 +2,11 @@
 #include "screen/placement.h"
 
 #include <algorithm>
-#include <array>
 #include <cstring>
 
 namespace pelorin {
 
 namespace {
-
-constexpr std::array<std::int32_t, kMaxStripWidth + 1> MakeVisibleSprite() {
-  std::array<std::int32_t, kMaxStripWidth + 1> visible{};
-  for (std::int32_t width = kMinStripWidth; width <= kMaxStripWidth; ++width)
-    visible[width] = VisibleSpriteBytes(width);
-  return visible;
-}
-
-// How many leading sprite bytes can land on the screen, for each strip width.
-constexpr std::array<std::int32_t, kMaxStripWidth + 1> VisibleSprite = MakeVisibleSprite();
 
 // Copies n bytes, at most 32, as two fixed-size copies that may overlap: one sprite row in a
 // few moves, where a byte loop or a call to memcpy costs more than the row itself.

@@ -1,6 +1,7 @@
 // placement.h: laying a run of sprite bytes down the screen in vertical strips.
 #pragma once
 
+#include <array>
 #include <cstdint>
 
 #include "screen/screen.h"
@@ -21,10 +22,19 @@ constexpr std::int32_t VisibleSpriteBytes(std::int32_t width) {
   return visible;
 }
 
+constexpr std::array<std::int32_t, kMaxStripWidth + 1> MakeVisibleSprite() {
+  std::array<std::int32_t, kMaxStripWidth + 1> visible{};
+  for (std::int32_t width = kMinStripWidth; width <= kMaxStripWidth; ++width)
+    visible[width] = VisibleSpriteBytes(width);
+  return visible;
+}
+
+// VisibleSpriteBytes for each strip width, looked up where placement needs it.
+inline constexpr std::array<std::int32_t, kMaxStripWidth + 1> VisibleSprite = MakeVisibleSprite();
+
 constexpr std::int32_t MakeSpriteReadBound() {
   std::int32_t bound = 0;
-  for (std::int32_t width = kMinStripWidth; width <= kMaxStripWidth; ++width)
-    if (VisibleSpriteBytes(width) > bound) bound = VisibleSpriteBytes(width);
+  for (const std::int32_t visible : VisibleSprite) bound = visible > bound ? visible : bound;
   return bound;
 }
 

@@ -93,6 +93,13 @@ TEST(ViewTitle, ShowsTheWidthAndANonZeroOffsetOrTheLocatedByte) {
   EXPECT_EQ(LocatedByteTitle(state, 6912), u"Pelorin,2 @ 6912 ($1B00) byte 6912 ($1B00) = $3C");
   EXPECT_EQ(LocatedByteTitle(state, 6913), u"Pelorin,2 @ 6912 ($1B00) byte 6913 ($1B01) = $05");
   EXPECT_EQ(LocatedByteTitle(state, std::nullopt), u"Pelorin,2 @ 6912 ($1B00) byte none");
+  state.layout = SpriteLayout{ScreenLayout::kStrips, MaskOrder::kMaskFirst, true, 24};
+  EXPECT_EQ(LocatedByteTitle(state, std::nullopt),
+            u"Pelorin,2 masks columns 24 @ 6912 ($1B00) byte none");
+  SpriteLayout layout{ScreenLayout::kStrips, MaskOrder::kNotMasked, true, 24};
+  EXPECT_EQ(ViewTitle(1, 0, layout), u"Pelorin,1 columns 24") << "masks shown only when masked";
+  layout.screen = ScreenLayout::kSpectrumScreen;
+  EXPECT_EQ(ViewTitle(1, 16384, layout), u"Pelorin screen @ 16384 ($4000)");
 }
 
 TEST(WheeledOffset, TurnsThreeRowsOrAScreenANotchWithinTheLimitsOfTheSteps) {

@@ -381,5 +381,82 @@ TEST_F(ProgramDialogTest, EveryShortcutOfTheTablesReachesItsItemAndF1ListsThemAl
   SetKeyboardState(keys);
 }
 
+// The Layout menu's items, reached by their shortcuts, mark the layout and show the file
+// through it from the same offset; "Stored by columns.." offers the last answer.
+TEST_F(ProgramDialogTest, TheLayoutItemsMarkTheLayoutAndShowTheFileThroughIt) {
+  Start();
+  const HMENU layoutMenu = GetSubMenu(GetMenu(Window()), 2);
+  std::wstring listed;  // the items' texts, a radio item's after "o ", a separator's empty
+  for (int i = 0; i < GetMenuItemCount(layoutMenu); ++i) {
+    wchar_t text[64] = {};
+    GetMenuStringW(layoutMenu, i, text, 64, MF_BYPOSITION);
+    const bool radio = GetMenuState(layoutMenu, i, MF_BYPOSITION) & MFT_RADIOCHECK;
+    listed += (radio ? L"o " : L"") + std::wstring(text) + L"|";
+  }
+  EXPECT_EQ(listed,
+            L"o Strips\tCtrl+Shift+S|o Spectrum screen\tCtrl+Shift+D||o Not masked\tCtrl+Shift+0|"
+            L"o Masked, mask first\tCtrl+Shift+1|o Masked, graphic first\tCtrl+Shift+2|"
+            L"Show masks\tCtrl+Shift+3||Stored by columns..\tCtrl+Shift+C|");
+  const std::vector<std::uint8_t> bytes = PatternBytes(20000);
+  DropOnCanvas({folder.WriteFile(u"masked.bin", bytes)});
+  using enum MaskOrder;
+  const ScreenLayout strips = ScreenLayout::kStrips, screen = ScreenLayout::kSpectrumScreen;
+  const auto marks = [&] {  // "x" for each item checked, from kStripsItem on
+    std::string marked;
+    for (std::int32_t id = kStripsItem; id <= kStoredByColumnsItem; ++id)
+      marked += GetMenuState(layoutMenu, id, MF_BYCOMMAND) & MF_CHECKED ? 'x' : '.';
+    return marked;
+  };
+  EXPECT_EQ(marks(), "x.x....");
+  // item, the answer typed if it asks -> the layout, the offset and the marks after it. A
+  // screen shows 6,144 graphic bytes: 245 sprites 25 rows high, 12,250 bytes with the masks.
+  using Step = std::tuple<std::int32_t, const char16_t*, SpriteLayout, std::size_t, const char*>;
+  const Step steps[] = {
+      {kMaskFirstItem, u"", {strips, kMaskFirst, false, 0}, 0, "x..x..."},
+      {kGraphicFirstItem, u"", {strips, kGraphicFirst, false, 0}, 0, "x...x.."},
+      {kStoredByColumnsItem, u"300", {strips, kGraphicFirst, false, 192}, 0, "x...x.x"},
+      {kStoredByColumnsItem, u"$19", {strips, kGraphicFirst, false, 25}, 0, "x...x.x"},
+      {kShowMasksItem, u"", {strips, kGraphicFirst, true, 25}, 0, "x...xxx"},
+      {kStoredByColumnsItem, u"", {strips, kGraphicFirst, true, 25}, 0, "x...xxx"},
+      {kNextScreenItem, u"", {strips, kGraphicFirst, true, 25}, 12250, "x...xxx"},
+      {kSpectrumScreenItem, u"", {screen, kGraphicFirst, true, 25}, 12250, ".x..xxx"},
+      {kPreviousRowItem, u"", {screen, kGraphicFirst, true, 25}, 12218, ".x..xxx"},
+      {kStoredByColumnsItem, u"0", {screen, kGraphicFirst, true, 0}, 12218, ".x..xx."},
+      {kStripsItem, u"", {strips, kGraphicFirst, true, 0}, 12218, "x...xx."},
+      {kNotMaskedItem, u"", {strips, kNotMasked, true, 0}, 12218, "x.x..x."},
+  };
+  Text offered = u"24";
+  BYTE keys[256] = {};
+  for (const auto& [item, answer, layout, offset, checked] : steps) {
+    Text shown = offered;
+    if (item < kStripsItem) {
+      ChooseAndWork(item, {});
+    } else if (item != kStoredByColumnsItem) {  // Ctrl+Shift and the shortcut's last character
+      wchar_t text[64] = {};
+      keys[VK_CONTROL] = keys[VK_SHIFT] = 0x80;
+      SetKeyboardState(keys);
+      GetMenuStringW(layoutMenu, item, text, 64, MF_BYCOMMAND);
+      PostMessageW(Window(), WM_KEYDOWN, text[std::wcslen(text) - 1], 1);
+      ASSERT_TRUE(RunWhileBusy(shell));
+      keys[VK_CONTROL] = keys[VK_SHIFT] = 0;
+      SetKeyboardState(keys);
+    } else {
+      ChooseAndWork(item, {{kInputDialogClass, [&, answer = answer](HWND dialog) {
+                              const HWND field = GetDlgItem(dialog, kInputFieldId);
+                              shown = WindowText(field);
+                              SetWindowTextW(field, WideText(Text{answer}));
+                              PostKey(field, VK_RETURN);
+                            }}});
+    }
+    EXPECT_EQ(shown, offered) << "the height offered";
+    if (*answer) offered = DecimalText(layout.columnHeight);
+    EXPECT_EQ(Title(), ViewTitle(1, static_cast<std::int64_t>(offset), layout));
+    EXPECT_EQ(CanvasBytes(Canvas()),
+              CorePicture({bytes.begin() + offset, bytes.end()}, 1, 71, false, layout));
+    EXPECT_EQ(marks(), checked) << "after " << item;
+  }
+  EXPECT_TRUE(reports.empty());
+}
+
 }  // namespace
 }  // namespace pelorin

@@ -123,7 +123,7 @@ TEST_F(ShellTest, BuildsTheFileMenuItemByItem) {
   Start();
   const HMENU bar = GetMenu(Window());
   ASSERT_NE(bar, nullptr);
-  ASSERT_EQ(GetMenuItemCount(bar), 3) << "File, then View and Help";
+  ASSERT_EQ(GetMenuItemCount(bar), 4) << "File, then View, Layout and Help";
   wchar_t text[64] = {};
   GetMenuStringW(bar, 0, text, 64, MF_BYPOSITION);
   EXPECT_STREQ(text, L"File");

@@ -105,13 +105,15 @@ std::vector<std::uint8_t> PatternBytes(std::size_t count) {
 }
 
 std::vector<std::uint8_t> CorePicture(const std::vector<std::uint8_t>& bytes, std::int32_t width,
-                                      std::uint8_t fillAttribute, bool oneScreen) {
+                                      std::uint8_t fillAttribute, bool oneScreen,
+                                      const SpriteLayout& layout) {
   ConverterState state;
   state.spriteData = bytes;
   state.spriteLength = static_cast<std::int32_t>(bytes.size());
   state.stripWidth = width;
   state.fillAttribute = fillAttribute;
   state.oneScreen = oneScreen;
+  state.layout = layout;
   PixelBuffer buffer;
   CanvasPainter painter = MemoryPainter(buffer);
   Redraw(state, painter);

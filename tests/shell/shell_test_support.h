@@ -43,8 +43,9 @@ Text PathText(const std::filesystem::path& path);
 std::vector<std::uint8_t> PatternBytes(std::size_t count);
 
 // The picture the core paints for these bytes at this width and fill attribute, one screen
-// only or not, in the canvas's layout.
+// only or not, through the layout, in the canvas's layout.
 std::vector<std::uint8_t> CorePicture(const std::vector<std::uint8_t>& bytes, std::int32_t width,
-                                      std::uint8_t fillAttribute = 71, bool oneScreen = false);
+                                      std::uint8_t fillAttribute = 71, bool oneScreen = false,
+                                      const SpriteLayout& layout = {});
 
 }  // namespace pelorin::testing

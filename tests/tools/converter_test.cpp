@@ -169,6 +169,18 @@ TEST(Converter, MemoryThatRunsOutFailsTheFileAsUnreadable) {
   EXPECT_EQ(result.error, "pelorin-convert: error reading: " + TextToUtf8(input) + "\n");
 }
 
+// The screen layout saves the bytes from the offset as they are, padded with zeros.
+TEST(Converter, SavesTheScreenLayoutsBytesAsTheyAre) {
+  ScratchFolder folder;
+  const Text input = folder.Path(u"screen.bin");
+  const Bytes bytes = SampleBytes(8000, 6);
+  WriteBytes(input, bytes);
+  EXPECT_EQ(Convert({u"--layout", u"screen", u"--offset", u"1000", input}).exitCode, 0);
+  Bytes screen(bytes.begin() + 1000, bytes.end());
+  screen.resize(kScreenBytes, 0);
+  EXPECT_EQ(ReadBytes(input + u".scr"), screen);
+}
+
 // Each case makes its files and gives the arguments and the expected error stream. Every
 // case converts other.bin last, which must be written whatever else fails, and a file the
 // case marks as kept must still hold what it held.
