@@ -1,10 +1,12 @@
-// width_guess_bench.cpp: how often the width guess is right on drawn sprite files, and what
-// it costs against loading the same window of bytes.
+// width_guess_bench.cpp: how often the width guess is right on drawn sprite files and on
+// real ones, and what it costs against loading the same window of bytes.
 //
-// Two seed sets: the tuning set, which the guess was tuned on, and a held-out set that it
-// never was; both are reported. With --quick: a few files and few repetitions, for a smoke
-// run. --kinds adds, for the tuning set only, each kind's figures and the files guessed
-// wrong.
+// Drawn files come in two seed sets: the tuning set, which the guess was tuned on, and a
+// held-out set that it never was; both are reported. Real files are the known blocks of
+// real-spectrum/ in the shared data beside the repository (run from the repository's root),
+// and Debian's console fonts. With --quick: a few drawn files and few repetitions, for a
+// smoke run; the real files are all judged, being few. --kinds adds, for the tuning set
+// only, each kind's figures and the files guessed wrong, and the real cases guessed wrong.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -17,10 +19,11 @@
 
 #include <unistd.h>
 
+#include "analysis/width_guess.h"
+#include "real_corpus.h"
 #include "screen/pixel_buffer.h"
 #include "sprite_corpus.h"
 #include "sprite_file.h"
-#include "analysis/width_guess.h"
 
 namespace pelorin {
 namespace {
@@ -73,6 +76,23 @@ Tally Score(std::uint32_t firstSeed, int files, bool details) {
     }
   }
   return all;
+}
+
+// How often the guess puts each case's width first.
+Tally ScoreReal(const char* what, const std::vector<RealCase>& cases, bool details) {
+  Tally tally;
+  for (const RealCase& c : cases) {
+    const WidthGuess guess =
+        GuessStripWidth(c.bytes.data(), static_cast<std::int32_t>(c.bytes.size()));
+    ++tally.files;
+    tally.first += guess.ranked[0] == c.width;
+    if (details && guess.ranked[0] != c.width) {
+      std::printf("  wrong: %s %s width %d, %zu bytes: guessed %d %d %d%s\n", what, c.name.c_str(),
+                  c.width, c.bytes.size(), guess.ranked[0], guess.ranked[1], guess.ranked[2],
+                  guess.unsure ? " (unsure)" : "");
+    }
+  }
+  return tally;
 }
 
 // The largest window there is: every byte that can reach the screen, drawn sprites repeated.
@@ -145,6 +165,18 @@ int main(int argc, char** argv) {
     }
   }
   using namespace pelorin;
+  const auto real =
+      ReadRealBlocks(std::filesystem::path("..") / "shared" / "data" / "real-spectrum");
+  const auto fonts = ReadConsoleFonts("/usr/share/consolefonts");
+  if (!real || !fonts || fonts->empty()) {
+    std::fprintf(stderr, "width_guess_bench: %s\n",
+                 real ? "no console fonts in /usr/share/consolefonts"
+                      : "cannot read ../shared/data/real-spectrum (run from the repository root)");
+    return 1;
+  }
+  const Tally atOffset = ScoreReal("at offset", real->atOffset, details);
+  const Tally alone = ScoreReal("block alone", real->alone, details);
+  const Tally consoleFonts = ScoreReal("font", *fonts, details);
   const int files = quick ? 14 : 420;
   const Tally tuning = Score(kTuningSeeds, files, details);
   const Tally heldOut = Score(kHeldOutSeeds, files, false);
@@ -155,6 +187,13 @@ int main(int argc, char** argv) {
   std::printf("width guess top-1 (held-out): %.1f%%\n", Percent(heldOut.first, heldOut.files));
   std::printf("width guess top-3 (held-out): %.1f%%\n", Percent(heldOut.topThree, heldOut.files));
   std::printf("width guess unsure (held-out): %.1f%%\n", Percent(heldOut.unsure, heldOut.files));
+  std::printf("width guess real cases: %d at offset, %d blocks alone, %d console fonts\n",
+              atOffset.files, alone.files, consoleFonts.files);
+  std::printf("width guess top-1 (real, at offset): %.1f%%\n",
+              Percent(atOffset.first, atOffset.files));
+  std::printf("width guess top-1 (real, block alone): %.1f%%\n", Percent(alone.first, alone.files));
+  std::printf("width guess top-1 (console fonts): %.1f%%\n",
+              Percent(consoleFonts.first, consoleFonts.files));
   std::printf("guess/load ratio: %.2f\n", ratio);
   return ratio < 0 ? 1 : 0;
 }
