@@ -2,11 +2,13 @@
 // real ones, and what it costs against loading the same window of bytes.
 //
 // Drawn files come in two seed sets: the tuning set, which the guess was tuned on, and a
-// held-out set that it never was; both are reported. Real files are the known blocks of
-// real-spectrum/ in the shared data beside the repository (run from the repository's root),
-// and Debian's console fonts. With --quick: a few drawn files and few repetitions, for a
-// smoke run; the real files are all judged, being few. --kinds adds, for the tuning set
-// only, each kind's figures and the files guessed wrong, and the real cases guessed wrong.
+// held-out set that it never was; both are reported, and, on held-out seeds, graphics drawn
+// as programs store them (fonts, tile sets, sprites by columns, serpentine rows). Real files are
+// the known blocks of real-spectrum/ in the shared data beside the repository (run from the
+// repository's root), and Debian's console fonts. With --quick: a few drawn files and few
+// repetitions, for a smoke run; the real files are all judged, being few. --kinds adds each
+// kind's figures: for the tuning set with the files guessed wrong, for each way of storing,
+// and the real cases guessed wrong.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -73,6 +75,36 @@ Tally Score(std::uint32_t firstSeed, int files, bool details) {
       const Tally& t = kinds[static_cast<int>(kind)];
       std::printf("  %-12s %3d files  top-1 %5.1f%%  top-3 %5.1f%%\n", SpriteKindName(kind),
                   t.files, Percent(t.first, t.files), Percent(t.topThree, t.files));
+    }
+  }
+  return all;
+}
+
+// Graphics stored as programs store them, on held-out seeds: how often their width comes
+// first, each kind alone, followed by code and followed by sprites of another width.
+Tally ScoreStored(int filesEach, bool details) {
+  Tally all;
+  for (const StoredKind kind : kStoredKinds) {
+    for (const Followed followed :
+         {Followed::kByNothing, Followed::kByCode, Followed::kByOtherSprites}) {
+      Tally one;
+      for (int i = 0; i < filesEach; ++i) {
+        const SpriteFile file =
+            MakeStoredFile(kind, followed, kHeldOutSeeds + static_cast<std::uint32_t>(i));
+        const WidthGuess guess =
+            GuessStripWidth(file.bytes.data(), static_cast<std::int32_t>(file.bytes.size()));
+        for (Tally* t : {&all, &one}) {
+          ++t->files;
+          t->first += guess.ranked[0] == file.width;
+        }
+      }
+      if (details) {
+        std::printf("  %-14s followed by %-13s top-1 %5.1f%%\n", StoredKindName(kind),
+                    followed == Followed::kByNothing ? "nothing"
+                    : followed == Followed::kByCode  ? "code"
+                                                     : "other sprites",
+                    Percent(one.first, one.files));
+      }
     }
   }
   return all;
@@ -180,13 +212,17 @@ int main(int argc, char** argv) {
   const int files = quick ? 14 : 420;
   const Tally tuning = Score(kTuningSeeds, files, details);
   const Tally heldOut = Score(kHeldOutSeeds, files, false);
+  const Tally stored = ScoreStored(quick ? 2 : 40, details);
   const double ratio = GuessLoadRatio(quick ? 3 : 30);
-  std::printf("width guess files: %d tuning, %d held-out\n", tuning.files, heldOut.files);
+  std::printf("width guess files: %d tuning, %d held-out, %d drawn as programs store them\n",
+              tuning.files, heldOut.files, stored.files);
   std::printf("width guess top-1: %.1f%%\n", Percent(tuning.first, tuning.files));
   std::printf("width guess top-3: %.1f%%\n", Percent(tuning.topThree, tuning.files));
   std::printf("width guess top-1 (held-out): %.1f%%\n", Percent(heldOut.first, heldOut.files));
   std::printf("width guess top-3 (held-out): %.1f%%\n", Percent(heldOut.topThree, heldOut.files));
   std::printf("width guess unsure (held-out): %.1f%%\n", Percent(heldOut.unsure, heldOut.files));
+  std::printf("width guess top-1 (drawn as programs store them, held-out): %.1f%%\n",
+              Percent(stored.first, stored.files));
   std::printf("width guess real cases: %d at offset, %d blocks alone, %d console fonts\n",
               atOffset.files, alone.files, consoleFonts.files);
   std::printf("width guess top-1 (real, at offset): %.1f%%\n",
