@@ -112,9 +112,8 @@ class Likeness {
  public:
   Likeness(const std::uint8_t* bytes, std::int32_t length) : bytes_(bytes) {
     const std::int32_t judged = JudgedBytes(kMaxStripWidth, length);
-    // Room after the bytes for whole words of pairs that reach past them.
-    smeared_.assign(static_cast<std::size_t>(judged + kMaxLag + 8), 0);
-    edges_.assign(static_cast<std::size_t>((judged + kMaxLag) / 64 + 2), 0);
+    smeared_.assign(static_cast<std::size_t>(judged), 0);
+    edges_.assign(static_cast<std::size_t>(judged / 64 + 2), 0);
     pixelsBefore_.assign(static_cast<std::size_t>(judged + 1), 0);
     edgesBefore_.assign(static_cast<std::size_t>(judged + 1), 0);
     for (std::int32_t k = 0; k < judged; ++k) {
