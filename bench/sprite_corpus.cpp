@@ -209,20 +209,25 @@ void DrawBlank(Random& random, int width, std::vector<std::uint8_t>& bytes) {
   }
 }
 
+// The mask of a graphic: set where the background shows, a pixel clear of the graphic.
+Canvas MaskOf(const Canvas& graphic) {
+  Canvas mask(graphic.columns, graphic.rows);
+  for (int y = 0; y < graphic.rows; ++y)
+    for (int x = 0; x < mask.Width(); ++x) {
+      bool near = false;
+      for (int dy = -1; dy <= 1; ++dy)
+        for (int dx = -1; dx <= 1; ++dx) near = near || graphic.Get(x + dx, y + dy);
+      mask.Set(x, y, !near);
+    }
+  return mask;
+}
+
 void DrawMasked(Random& random, int spriteWidth, std::vector<std::uint8_t>& bytes) {
   const int count = random.Between(2, 10);
   const int rows = random.Between(8, 32);
   for (int i = 0; i < count; ++i) {
     const Canvas graphic = DrawSprite(random, spriteWidth, rows, Fill::kOutline, 40);
-    // The mask clears the graphic and a pixel around it: set where the background shows.
-    Canvas mask(spriteWidth, rows);
-    for (int y = 0; y < rows; ++y)
-      for (int x = 0; x < mask.Width(); ++x) {
-        bool near = false;
-        for (int dy = -1; dy <= 1; ++dy)
-          for (int dx = -1; dx <= 1; ++dx) near = near || graphic.Get(x + dx, y + dy);
-        mask.Set(x, y, !near);
-      }
+    const Canvas mask = MaskOf(graphic);
     for (int y = 0; y < rows; ++y)
       for (int column = 0; column < spriteWidth; ++column) {
         bytes.push_back(mask.Byte(column, y));
@@ -246,6 +251,55 @@ void DrawWideSparse(Random& random, int width, std::vector<std::uint8_t>& bytes)
     }
     sprite.Append(bytes);
   }
+}
+
+// Tiles drawn 16 x 16 and stored as their top left, top right, bottom left and bottom right
+// characters, each top to bottom.
+void DrawTileSet(Random& random, std::vector<std::uint8_t>& bytes) {
+  const int tiles = random.Between(8, 24);
+  for (int i = 0; i < tiles; ++i) {
+    const Canvas tile = DrawSprite(random, 2, 16, Fill::kSolid, 60);
+    for (int half = 0; half < 2; ++half)
+      for (int column = 0; column < 2; ++column)
+        for (int y = 8 * half; y < 8 * half + 8; ++y) bytes.push_back(tile.Byte(column, y));
+  }
+}
+
+// Sprites 2 to 4 bytes wide stored one 8-pixel column after another, top to bottom; masked,
+// each graphic byte followed by its mask byte.
+void DrawColumns(Random& random, bool masked, std::vector<std::uint8_t>& bytes) {
+  const int count = random.Between(3, 10);
+  const int columns = random.Between(2, 4);
+  const int rows = random.Between(16, 32);
+  for (int i = 0; i < count; ++i) {
+    const Canvas graphic = DrawSprite(random, columns, rows, Fill::kOutline, 40);
+    const Canvas mask = MaskOf(graphic);
+    for (int column = 0; column < columns; ++column)
+      for (int y = 0; y < rows; ++y) {
+        bytes.push_back(graphic.Byte(column, y));
+        if (masked) bytes.push_back(mask.Byte(column, y));
+      }
+  }
+}
+
+// Sprites whose odd rows are stored right to left, byte by byte or, masked, in graphic and
+// mask pairs. Returns the width at which the stored bytes form rows.
+int DrawSerpentine(Random& random, std::vector<std::uint8_t>& bytes) {
+  const int count = random.Between(2, 8);
+  const int columns = random.Between(2, 4);
+  const int rows = random.Between(16, 32);
+  const bool masked = random.Chance(50);
+  for (int i = 0; i < count; ++i) {
+    const Canvas graphic = DrawSprite(random, columns, rows, Fill::kSolid, 40);
+    const Canvas mask = MaskOf(graphic);
+    for (int y = 0; y < rows; ++y)
+      for (int step = 0; step < columns; ++step) {
+        const int column = y % 2 == 0 ? step : columns - 1 - step;
+        bytes.push_back(graphic.Byte(column, y));
+        if (masked) bytes.push_back(mask.Byte(column, y));
+      }
+  }
+  return masked ? 2 * columns : columns;
 }
 
 }  // namespace
@@ -311,6 +365,52 @@ SpriteFile MakeSpriteFile(SpriteKind kind, std::uint32_t seed) {
 SpriteFile MakeSpriteFile(std::uint32_t seed) {
   constexpr std::size_t kinds = std::size(kSpriteKinds);
   return MakeSpriteFile(kSpriteKinds[seed % kinds], seed);
+}
+
+const char* StoredKindName(StoredKind kind) {
+  switch (kind) {
+    case StoredKind::kFont:
+      return "font";
+    case StoredKind::kTileSet:
+      return "tile set";
+    case StoredKind::kColumns:
+      return "columns";
+    case StoredKind::kMaskedColumns:
+      return "masked columns";
+    case StoredKind::kSerpentine:
+      return "serpentine";
+  }
+  return "?";
+}
+
+SpriteFile MakeStoredFile(StoredKind kind, Followed followed, std::uint32_t seed) {
+  Random random(seed);
+  SpriteFile file{{}, 1, SpriteKind::kSheet};
+  switch (kind) {
+    case StoredKind::kFont:
+      for (const Canvas& glyph : MakeFont(random)) glyph.Append(file.bytes);
+      break;
+    case StoredKind::kTileSet:
+      DrawTileSet(random, file.bytes);
+      break;
+    case StoredKind::kColumns:
+    case StoredKind::kMaskedColumns:
+      DrawColumns(random, kind == StoredKind::kMaskedColumns, file.bytes);
+      file.width = kind == StoredKind::kMaskedColumns ? 2 : 1;
+      break;
+    case StoredKind::kSerpentine:
+      file.width = DrawSerpentine(random, file.bytes);
+      break;
+  }
+  // As much again of what follows, and at least a screen's worth.
+  const std::size_t end = file.bytes.size() + std::max<std::size_t>(file.bytes.size(), 6912);
+  if (followed == Followed::kByCode) {
+    while (file.bytes.size() < end) file.bytes.push_back(static_cast<std::uint8_t>(random.Next()));
+  } else if (followed == Followed::kByOtherSprites) {
+    const int width = file.width + random.Between(1, 8);
+    while (file.bytes.size() < end) DrawSheet(random, width, file.bytes, Fill::kSolid);
+  }
+  return file;
 }
 
 }  // namespace pelorin

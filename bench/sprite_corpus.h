@@ -36,4 +36,25 @@ SpriteFile MakeSpriteFile(SpriteKind kind, std::uint32_t seed);
 // The kind chosen by the seed too, so that a run of seeds covers every kind.
 SpriteFile MakeSpriteFile(std::uint32_t seed);
 
+// Graphics stored as real programs store them, labelled with the width at which the stored
+// bytes form rows.
+enum class StoredKind {
+  kFont,           // 8 x 8 characters of strokes, 8 bytes each: width 1
+  kTileSet,        // 16 x 16 tiles stored as four 8 x 8 characters each: width 1
+  kColumns,        // sprites stored column by column, each 8-pixel column top to bottom: 1
+  kMaskedColumns,  // the same, graphic and mask bytes alternating: width 2
+  kSerpentine,     // sprites whose odd rows are stored right to left: the sprite's width
+};
+
+inline constexpr StoredKind kStoredKinds[] = {StoredKind::kFont, StoredKind::kTileSet,
+                                              StoredKind::kColumns, StoredKind::kMaskedColumns,
+                                              StoredKind::kSerpentine};
+
+// What the graphics are followed by: the picture at their start is still theirs.
+enum class Followed { kByNothing, kByCode, kByOtherSprites };
+
+const char* StoredKindName(StoredKind kind);
+
+SpriteFile MakeStoredFile(StoredKind kind, Followed followed, std::uint32_t seed);
+
 }  // namespace pelorin

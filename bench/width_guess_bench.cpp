@@ -1,10 +1,14 @@
-// width_guess_bench.cpp: how often the width guess is right on drawn sprite files, and what
-// it costs against loading the same window of bytes.
+// width_guess_bench.cpp: how often the width guess is right on drawn sprite files and on
+// real ones, and what it costs against loading the same window of bytes.
 //
-// Two seed sets: the tuning set, which the guess was tuned on, and a held-out set that it
-// never was; both are reported. With --quick: a few files and few repetitions, for a smoke
-// run. --kinds adds, for the tuning set only, each kind's figures and the files guessed
-// wrong.
+// Drawn files come in two seed sets: the tuning set, which the guess was tuned on, and a
+// held-out set that it never was; both are reported, and, on held-out seeds, graphics drawn
+// as programs store them (fonts, tile sets, sprites by columns, serpentine rows). Real files are
+// the known blocks of real-spectrum/ in the shared data beside the repository (run from the
+// repository's root), and Debian's console fonts. With --quick: a few drawn files and few
+// repetitions, for a smoke run; the real files are all judged, being few. --kinds adds each
+// kind's figures: for the tuning set with the files guessed wrong, for each way of storing,
+// and the real cases guessed wrong.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -17,10 +21,11 @@
 
 #include <unistd.h>
 
+#include "analysis/width_guess.h"
+#include "real_corpus.h"
 #include "screen/pixel_buffer.h"
 #include "sprite_corpus.h"
 #include "sprite_file.h"
-#include "analysis/width_guess.h"
 
 namespace pelorin {
 namespace {
@@ -73,6 +78,53 @@ Tally Score(std::uint32_t firstSeed, int files, bool details) {
     }
   }
   return all;
+}
+
+// Graphics stored as programs store them, on held-out seeds: how often their width comes
+// first, each kind alone, followed by code and followed by sprites of another width.
+Tally ScoreStored(int filesEach, bool details) {
+  Tally all;
+  for (const StoredKind kind : kStoredKinds) {
+    for (const Followed followed :
+         {Followed::kByNothing, Followed::kByCode, Followed::kByOtherSprites}) {
+      Tally one;
+      for (int i = 0; i < filesEach; ++i) {
+        const SpriteFile file =
+            MakeStoredFile(kind, followed, kHeldOutSeeds + static_cast<std::uint32_t>(i));
+        const WidthGuess guess =
+            GuessStripWidth(file.bytes.data(), static_cast<std::int32_t>(file.bytes.size()));
+        for (Tally* t : {&all, &one}) {
+          ++t->files;
+          t->first += guess.ranked[0] == file.width;
+        }
+      }
+      if (details) {
+        std::printf("  %-14s followed by %-13s top-1 %5.1f%%\n", StoredKindName(kind),
+                    followed == Followed::kByNothing ? "nothing"
+                    : followed == Followed::kByCode  ? "code"
+                                                     : "other sprites",
+                    Percent(one.first, one.files));
+      }
+    }
+  }
+  return all;
+}
+
+// How often the guess puts each case's width first.
+Tally ScoreReal(const char* what, const std::vector<RealCase>& cases, bool details) {
+  Tally tally;
+  for (const RealCase& c : cases) {
+    const WidthGuess guess =
+        GuessStripWidth(c.bytes.data(), static_cast<std::int32_t>(c.bytes.size()));
+    ++tally.files;
+    tally.first += guess.ranked[0] == c.width;
+    if (details && guess.ranked[0] != c.width) {
+      std::printf("  wrong: %s %s width %d, %zu bytes: guessed %d %d %d%s\n", what, c.name.c_str(),
+                  c.width, c.bytes.size(), guess.ranked[0], guess.ranked[1], guess.ranked[2],
+                  guess.unsure ? " (unsure)" : "");
+    }
+  }
+  return tally;
 }
 
 // The largest window there is: every byte that can reach the screen, drawn sprites repeated.
@@ -145,16 +197,39 @@ int main(int argc, char** argv) {
     }
   }
   using namespace pelorin;
+  const auto real =
+      ReadRealBlocks(std::filesystem::path("..") / "shared" / "data" / "real-spectrum");
+  const auto fonts = ReadConsoleFonts("/usr/share/consolefonts");
+  if (!real || !fonts || fonts->empty()) {
+    std::fprintf(stderr, "width_guess_bench: %s\n",
+                 real ? "no console fonts in /usr/share/consolefonts"
+                      : "cannot read ../shared/data/real-spectrum (run from the repository root)");
+    return 1;
+  }
+  const Tally atOffset = ScoreReal("at offset", real->atOffset, details);
+  const Tally alone = ScoreReal("block alone", real->alone, details);
+  const Tally consoleFonts = ScoreReal("font", *fonts, details);
   const int files = quick ? 14 : 420;
   const Tally tuning = Score(kTuningSeeds, files, details);
   const Tally heldOut = Score(kHeldOutSeeds, files, false);
+  const Tally stored = ScoreStored(quick ? 2 : 40, details);
   const double ratio = GuessLoadRatio(quick ? 3 : 30);
-  std::printf("width guess files: %d tuning, %d held-out\n", tuning.files, heldOut.files);
+  std::printf("width guess files: %d tuning, %d held-out, %d drawn as programs store them\n",
+              tuning.files, heldOut.files, stored.files);
   std::printf("width guess top-1: %.1f%%\n", Percent(tuning.first, tuning.files));
   std::printf("width guess top-3: %.1f%%\n", Percent(tuning.topThree, tuning.files));
   std::printf("width guess top-1 (held-out): %.1f%%\n", Percent(heldOut.first, heldOut.files));
   std::printf("width guess top-3 (held-out): %.1f%%\n", Percent(heldOut.topThree, heldOut.files));
   std::printf("width guess unsure (held-out): %.1f%%\n", Percent(heldOut.unsure, heldOut.files));
+  std::printf("width guess top-1 (drawn as programs store them, held-out): %.1f%%\n",
+              Percent(stored.first, stored.files));
+  std::printf("width guess real cases: %d at offset, %d blocks alone, %d console fonts\n",
+              atOffset.files, alone.files, consoleFonts.files);
+  std::printf("width guess top-1 (real, at offset): %.1f%%\n",
+              Percent(atOffset.first, atOffset.files));
+  std::printf("width guess top-1 (real, block alone): %.1f%%\n", Percent(alone.first, alone.files));
+  std::printf("width guess top-1 (console fonts): %.1f%%\n",
+              Percent(consoleFonts.first, consoleFonts.files));
   std::printf("guess/load ratio: %.2f\n", ratio);
   return ratio < 0 ? 1 : 0;
 }

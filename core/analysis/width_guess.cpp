@@ -6,12 +6,24 @@
 // one a byte to the side in the next row. Other widths show no such peak: at a divisor the
 // pairs lie side by side in one row, at W +- 1 they lie diagonally, and at 2W two rows apart,
 // where less is alike. Each width is scored by its correlation and by how far it stands out
-// of its neighbours'; width 1, which has no neighbour to stand out of, by its correlation
-// alone, at a discount.
+// of its neighbours'; width 1, which has none, by its correlation alone, at a discount.
+//
+// The guess judges the picture that starts at the first byte, as the screen lays it out
+// from there: each width on the first rows it shows, so that graphics followed by code or
+// by graphics of another width are judged on themselves.
+//
+// Width 1 has no neighbour to stand out of, and a font or tile set of 8-byte characters
+// peaks at 8 and its multiples too, where the same row of the next character lies below.
+// The two are told apart pixel by pixel. Bytes one above the other share their pixel
+// columns: a pixel matches the one below it more often than the one two columns to the
+// side. Bytes side by side do not; instead the last pixel of the one continues into the
+// first of the next. Width 1 comes first when consecutive bytes line up like rows and do
+// not join like neighbours in a row.
 #include "analysis/width_guess.h"
 
 #include <algorithm>
-#include <bit>
+#include <array>
+#include <cmath>
 #include <cstring>
 #include <vector>
 
@@ -20,6 +32,13 @@ namespace pelorin {
 namespace {
 
 constexpr std::int32_t kMaxLag = kMaxStripWidth + 1;  // the widest width and its neighbour
+
+// Each width is judged on its first two strips of 192 rows, and on no fewer bytes than 64
+// characters of 8: enough rows to tell, few enough to stay within what starts there.
+constexpr std::int32_t kJudgedRows = 384;
+constexpr std::int32_t kCharacterBytes = 8;
+constexpr std::int32_t kFewCharacters = 32;
+constexpr std::int32_t kLeastJudgedBytes = 2 * kFewCharacters * kCharacterBytes;
 
 // Two looks at each byte, correlated separately and then mixed:
 // - its pixels, smeared one pixel to the right, so that the rows of a 0xAA / 0x55 dither,
@@ -32,6 +51,18 @@ constexpr double kWidthOneShare = 0.5;     // width 1's correlation, against the
 constexpr double kSureCorrelation = 0.05;  // below this nothing repeats from row to row
 constexpr double kSureMargin = 0.01;       // a closer runner-up: no width stands out
 
+// Width 1 first when consecutive bytes line up (pixel-for-pixel likeness above that two
+// columns aside) by more than chance, nearly as well as the rows of the best other width, and
+// their edge pixels do not join. It is judged on the first 32 characters, where what starts
+// there is least mixed with what follows, and on the first 64, where chance lines up less:
+// the shorter stretch needs twice the line-up.
+constexpr double kWidthOneAlignment = 0.02;  // over twice the few characters
+constexpr double kWidthOneAlignmentLag = 0.1;
+constexpr double kWidthOneJoin = 0.12;
+
+// A serpentine reading must beat the rows two apart by this much, in likeness and in line-up.
+constexpr double kSerpentineMargin = 0.04;
+
 inline std::uint8_t Smeared(std::uint8_t byte) {
   return static_cast<std::uint8_t>(byte | (byte >> 1));
 }
@@ -40,130 +71,313 @@ inline bool HoldsEdge(std::uint8_t byte) {
   return byte != 0x00 && byte != 0xFF;
 }
 
-// Sums over the byte pairs (k, k + lag) of one stretch of bytes.
-struct Tallies {
-  std::array<std::uint64_t, kMaxLag + 1> pixelsTogether{};  // pixels set in both bytes
-  std::array<std::uint64_t, kMaxLag + 1> edgesTogether{};   // pairs that both hold an edge
-  std::array<std::uint64_t, kMaxLag + 1> pairs{};
-  std::uint64_t pixels = 0;  // pixels set, over the first bytes of the pairs
-  std::uint64_t edges = 0;
-  std::uint64_t bytes = 0;
+// Counting set bits with plain arithmetic: the 32-bit Windows build has no popcount
+// instruction to rely on, and the library call for each word would cost most of the guess.
+inline std::uint64_t OnesPerByte(std::uint64_t word) {
+  word -= (word >> 1) & 0x5555555555555555;
+  word = (word & 0x3333333333333333) + ((word >> 2) & 0x3333333333333333);
+  return (word + (word >> 4)) & 0x0F0F0F0F0F0F0F0F;
+}
+
+// The sum of the eight bytes of a word whose bytes each hold a count.
+inline std::uint32_t SumOfBytes(std::uint64_t word) {
+  word = (word & 0x00FF00FF00FF00FF) + ((word >> 8) & 0x00FF00FF00FF00FF);
+  return static_cast<std::uint32_t>((word * 0x0001000100010001) >> 48);
+}
+
+// Each bit of a byte moved to a byte of its own, so that adding spread bytes counts every
+// bit position at once.
+constexpr std::array<std::uint64_t, 256> kSpread = [] {
+  std::array<std::uint64_t, 256> spread{};
+  for (int byte = 0; byte < 256; ++byte)
+    for (int bit = 0; bit < 8; ++bit)
+      if ((byte >> bit) & 1) spread[byte] |= std::uint64_t{1} << (8 * bit);
+  return spread;
+}();
+
+std::int32_t JudgedBytes(std::int32_t width, std::int32_t length) {
+  return std::min(length, std::max(kLeastJudgedBytes, kJudgedRows * width));
+}
+
+// Correlation of two features from the share of pairs in which both have them and the share
+// of bytes that have each; 0 where either never or always holds.
+double Correlation(double both, double first, double second) {
+  const double variance = first * (1 - first) * second * (1 - second);
+  if (variance <= 1e-12) return 0;
+  return (both - first * second) / std::sqrt(variance);
+}
+
+// The bytes that any width is judged on, and the likeness of their pairs at each lag.
+class Likeness {
+ public:
+  Likeness(const std::uint8_t* bytes, std::int32_t length) : bytes_(bytes) {
+    const std::int32_t judged = JudgedBytes(kMaxStripWidth, length);
+    smeared_.assign(static_cast<std::size_t>(judged), 0);
+    edges_.assign(static_cast<std::size_t>(judged / 64 + 2), 0);
+    pixelsBefore_.assign(static_cast<std::size_t>(judged + 1), 0);
+    edgesBefore_.assign(static_cast<std::size_t>(judged + 1), 0);
+    for (std::int32_t k = 0; k < judged; ++k) {
+      smeared_[k] = Smeared(bytes[k]);
+      if (HoldsEdge(bytes[k])) edges_[k / 64] |= std::uint64_t{1} << (k % 64);
+      pixelsBefore_[k + 1] = pixelsBefore_[k] + Ones(smeared_[k]);
+      edgesBefore_[k + 1] = edgesBefore_[k] + HoldsEdge(bytes[k]);
+    }
+    // Each lag is tallied once, in blocks of 64 pairs, as far as the widest width that
+    // looks at it reaches; a window then adds only its last part block.
+    for (std::int32_t lag = 1; lag <= kMaxLag; ++lag) {
+      first_[lag] = static_cast<std::int32_t>(pixelsTogether_.size());
+      const std::int32_t reach = JudgedBytes(std::min(lag + 1, kMaxStripWidth), length);
+      std::uint32_t pixels = 0;
+      std::uint32_t edges = 0;
+      pixelsTogether_.push_back(0);
+      edgesTogether_.push_back(0);
+      for (std::int32_t block = 0; (block + 1) * 64 <= reach - lag; ++block) {
+        std::uint64_t lanes = 0;
+        for (std::int32_t k = block * 64; k < block * 64 + 64; k += 8)
+          lanes += OnesPerByte(Word(k) & Word(k + lag));
+        pixels += SumOfBytes(lanes);
+        edges += SumOfBytes(OnesPerByte(edges_[block] & EdgesFrom(block * 64 + lag)));
+        pixelsTogether_.push_back(pixels);
+        edgesTogether_.push_back(edges);
+      }
+    }
+  }
+
+  // The mixed correlation of the pairs (k, k + lag) that lie within the first `window`
+  // bytes; the window reaches no further than the widest width that looks at the lag.
+  double AtLag(std::int32_t lag, std::int32_t window) const {
+    const std::int32_t count = window - lag;
+    if (count <= 0) return 0;
+    const std::int32_t blocks = count / 64;
+    double pixels = pixelsTogether_[first_[lag] + blocks];
+    double together = edgesTogether_[first_[lag] + blocks];
+    for (std::int32_t k = blocks * 64; k < count; ++k)
+      pixels += Ones(static_cast<std::uint8_t>(smeared_[k] & smeared_[k + lag]));
+    if (count % 64 != 0) {
+      const std::uint64_t pairs = edges_[blocks] & EdgesFrom(blocks * 64 + lag);
+      together += SumOfBytes(OnesPerByte(pairs & ((std::uint64_t{1} << (count % 64)) - 1)));
+    }
+    return Mixed(window, pixels, together, count);
+  }
+
+  // The same over pairs that `partner` names: for each byte of the window, the byte that
+  // lies below it.
+  template <typename Partner>
+  double OfPairs(std::int32_t window, Partner partner) const {
+    double pixels = 0;
+    double together = 0;
+    std::int32_t count = 0;
+    for (std::int32_t k = 0; k < window; ++k) {
+      const std::int32_t below = partner(k);
+      if (below >= window) continue;
+      pixels += Ones(static_cast<std::uint8_t>(smeared_[k] & smeared_[below]));
+      together += HoldsEdge(bytes_[k]) && HoldsEdge(bytes_[below]);
+      ++count;
+    }
+    return Mixed(window, pixels, together, count);
+  }
+
+ private:
+  static std::uint32_t Ones(std::uint8_t byte) {
+    return static_cast<std::uint32_t>(kSpread[byte] * 0x0101010101010101 >> 56);
+  }
+
+  std::uint64_t Word(std::int32_t at) const {
+    std::uint64_t word;
+    std::memcpy(&word, smeared_.data() + at, 8);
+    return word;
+  }
+
+  // The edge flags of the 64 bytes from `at` on.
+  std::uint64_t EdgesFrom(std::int32_t at) const {
+    const std::int32_t shift = at % 64;
+    std::uint64_t flags = edges_[at / 64] >> shift;
+    if (shift != 0) flags |= edges_[at / 64 + 1] << (64 - shift);
+    return flags;
+  }
+
+  double Mixed(std::int32_t window, double pixels, double together, std::int32_t count) const {
+    if (count <= 0) return 0;
+    const double pixelShare = pixelsBefore_[window] / (8.0 * window);
+    const double edgeShare = static_cast<double>(edgesBefore_[window]) / window;
+    return (1 - kEdgeShare) * Correlation(pixels / (8.0 * count), pixelShare, pixelShare) +
+           kEdgeShare * Correlation(together / count, edgeShare, edgeShare);
+  }
+
+  const std::uint8_t* bytes_;
+  std::vector<std::uint8_t> smeared_;
+  std::vector<std::uint64_t> edges_;        // one bit a byte: whether it holds an edge
+  std::vector<std::int32_t> pixelsBefore_;  // smeared pixels set in the bytes before each
+  std::vector<std::int32_t> edgesBefore_;
+  // Per lag, from first_[lag] on: the sums over the pairs of the blocks before each.
+  std::array<std::int32_t, kMaxLag + 1> first_{};
+  std::vector<std::uint32_t> pixelsTogether_;
+  std::vector<std::uint32_t> edgesTogether_;
 };
 
-// Adds the pairs (k, k + lag) for the first `positions` bytes of the stretch, as far as its
-// length lets each lag reach.
-void TallyStretch(const std::uint8_t* stretch, std::int32_t length, std::int32_t positions,
-                  Tallies& tallies) {
-  // Zeros after the stretch: a pair that reaches past it adds nothing, so whole words of
-  // pairs can be taken to the end.
-  std::vector<std::uint8_t> smeared(static_cast<std::size_t>(length + kMaxLag + 8), 0);
-  std::vector<std::uint64_t> edges(static_cast<std::size_t>((length + kMaxLag) / 64 + 2), 0);
-  for (std::int32_t k = 0; k < length; ++k) {
-    smeared[k] = Smeared(stretch[k]);
-    if (HoldsEdge(stretch[k])) edges[k / 64] |= std::uint64_t{1} << (k % 64);
-  }
-  for (std::int32_t k = 0; k < positions; ++k) {
-    tallies.pixels += static_cast<std::uint64_t>(std::popcount(smeared[k]));
-    tallies.edges += HoldsEdge(stretch[k]);
-  }
-  tallies.bytes += static_cast<std::uint64_t>(positions);
+// How the pixels of a byte relate to those of another it is paired with, bit by bit.
+struct PixelLineUp {
+  double alignment;  // likeness of a pixel to the one in its column, less that two columns aside
+  double join;       // the first byte's last pixel against the second's first, less the reverse
+};
 
-  const std::uint8_t* s = smeared.data();
-  for (std::int32_t lag = 1; lag <= kMaxLag; ++lag) {
-    const std::int32_t count = std::min(positions, length - lag);
-    if (count <= 0) break;
-    std::uint64_t pixels = 0;
-    for (std::int32_t k = 0; k < count; k += 8) {  // eight pairs at once
-      std::uint64_t a, b;
-      std::memcpy(&a, s + k, 8);
-      std::memcpy(&b, s + k + lag, 8);
-      pixels += static_cast<std::uint64_t>(std::popcount(a & b));
+// Over the pairs of the first `window` bytes that `partner` names. Each bit position is
+// correlated on its own, as a font's edge columns are mostly clear.
+template <typename Partner>
+PixelLineUp LineUp(const std::uint8_t* bytes, std::int32_t window, Partner partner) {
+  // Counts of each bit position, eight at once in the bytes of a word, moved out to the
+  // totals before a byte can overflow.
+  std::array<double, 8> share{};
+  std::array<double, 8> aligned{};  // bit i set in both
+  std::array<double, 8> upper{};    // bit i in the first, bit i + 2 in the second
+  std::array<double, 8> lower{};    // bit i in the first, bit i - 2 in the second
+  std::uint64_t lanes[4] = {};
+  const auto moveOut = [&] {
+    for (int bit = 0; bit < 8; ++bit) {
+      share[bit] += (lanes[0] >> (8 * bit)) & 0xFF;
+      aligned[bit] += (lanes[1] >> (8 * bit)) & 0xFF;
+      upper[bit] += (lanes[2] >> (8 * bit)) & 0xFF;
+      lower[bit] += (lanes[3] >> (8 * bit)) & 0xFF;
     }
-    // Sixty-four pairs at once; bits at or past `count` meet the zeros after the stretch
-    // or, where the stretch goes on, are cut off.
-    std::uint64_t together = 0;
-    const std::int32_t wordShift = lag / 64;
-    const std::int32_t bitShift = lag % 64;
-    for (std::int32_t word = 0; word * 64 < count; ++word) {
-      std::uint64_t later = edges[word + wordShift] >> bitShift;
-      if (bitShift != 0) later |= edges[word + wordShift + 1] << (64 - bitShift);
-      std::uint64_t pairs = edges[word] & later;
-      if (count - word * 64 < 64) pairs &= (std::uint64_t{1} << (count - word * 64)) - 1;
-      together += static_cast<std::uint64_t>(std::popcount(pairs));
+    for (std::uint64_t& lane : lanes) lane = 0;
+  };
+  double pairs = 0;
+  double lastFirst = 0;  // the first byte's last pixel and the second's first
+  double firstLast = 0;
+  for (std::int32_t k = 0; k < window; ++k) {
+    const std::uint8_t a = bytes[k];
+    lanes[0] += kSpread[a];
+    const std::int32_t below = partner(k);
+    if (below < window) {
+      const std::uint8_t b = bytes[below];
+      lanes[1] += kSpread[a & b];
+      lanes[2] += kSpread[a & (b >> 2)];
+      lanes[3] += kSpread[a & (b << 2) & 0xFF];
+      lastFirst += (a & 1) && (b >> 7);
+      firstLast += (a >> 7) && (b & 1);
+      ++pairs;
     }
-    tallies.pixelsTogether[lag] += pixels;
-    tallies.edgesTogether[lag] += together;
-    tallies.pairs[lag] += static_cast<std::uint64_t>(count);
+    if (k % 255 == 254) moveOut();
   }
+  moveOut();
+  if (pairs == 0) return {0, 0};
+  for (double& s : share) s /= window;
+  const auto c = [&](double both, int bit, int other) {
+    return Correlation(both / pairs, share[bit], share[other]);
+  };
+  // Averaged over the bit positions that vary: a column that is always clear tells nothing.
+  const auto varies = [&](int bit) { return share[bit] > 0 && share[bit] < 1; };
+  double column = 0;
+  double aside = 0;
+  int columns = 0;
+  int asides = 0;
+  for (int bit = 0; bit < 8; ++bit) {
+    if (!varies(bit)) continue;
+    column += c(aligned[bit], bit, bit);
+    ++columns;
+    if (bit + 2 < 8 && varies(bit + 2)) {
+      aside += c(upper[bit], bit, bit + 2) + c(lower[bit + 2], bit + 2, bit);
+      asides += 2;
+    }
+  }
+  const double alignment = (columns > 0 ? column / columns : 0) - (asides > 0 ? aside / asides : 0);
+  return {alignment, c(lastFirst, 0, 7) - c(firstLast, 7, 0)};
 }
 
-// A long run is judged on stretches spread evenly along it: what repeats from row to row
-// repeats all along a run of sprites, and 16 KiB of pairs tell as much as a megabyte.
-constexpr std::int32_t kStretches = 16;
-constexpr std::int32_t kStretchPositions = 1024;
-
-Tallies TallyRun(const std::uint8_t* bytes, std::int32_t length) {
-  Tallies tallies;
-  const std::int32_t stretchLength = kStretchPositions + kMaxLag;
-  if (length <= kStretches * stretchLength) {
-    TallyStretch(bytes, length, length, tallies);
-  } else {
-    const std::int64_t spacing = (length - stretchLength) / (kStretches - 1);
-    for (std::int32_t i = 0; i < kStretches; ++i)
-      TallyStretch(bytes + i * spacing, stretchLength, kStretchPositions, tallies);
-  }
-  return tallies;
-}
-
-// The correlation of a feature between the two bytes of a pair, at each lag, from the
-// share of pairs in which both have it and the share of bytes that have it; `perByte` is
-// how many of it a byte can hold. 0 where nothing varies.
-std::array<double, kMaxLag + 1> Correlation(const std::array<std::uint64_t, kMaxLag + 1>& together,
-                                            const Tallies& tallies, std::uint64_t having,
-                                            double perByte) {
-  std::array<double, kMaxLag + 1> correlation{};
-  if (tallies.bytes == 0) return correlation;
-  const double share = static_cast<double>(having) / (perByte * static_cast<double>(tallies.bytes));
-  const double variance = share * (1 - share);
-  if (variance <= 1e-9) return correlation;
-  for (std::int32_t lag = 1; lag <= kMaxLag && tallies.pairs[lag] > 0; ++lag) {
-    const double both =
-        static_cast<double>(together[lag]) / (perByte * static_cast<double>(tallies.pairs[lag]));
-    correlation[lag] = (both - share * share) / variance;
-  }
-  return correlation;
+// The partner below a byte in a serpentine sheet `width` bytes wide, whose odd rows are
+// stored right to left in units of `unit` bytes (2 for mask and graphic pairs): the
+// mirrored place in the next row.
+std::int32_t SerpentineBelow(std::int32_t k, std::int32_t width, std::int32_t unit) {
+  const std::int32_t row = k / width;
+  const std::int32_t column = k % width;
+  const std::int32_t mirrored = width - unit - column / unit * unit + column % unit;
+  return (row + 1) * width + mirrored;
 }
 
 }  // namespace
 
 WidthGuess GuessStripWidth(const std::uint8_t* bytes, std::int32_t length) {
   length = std::max(length, 0);
-  const Tallies tallies = TallyRun(bytes, length);
-  const auto pixels = Correlation(tallies.pixelsTogether, tallies, tallies.pixels, 8);
-  const auto edges = Correlation(tallies.edgesTogether, tallies, tallies.edges, 1);
-  std::array<double, kMaxLag + 1> r{};
-  for (std::int32_t lag = 1; lag <= kMaxLag; ++lag)
-    r[lag] = (1 - kEdgeShare) * pixels[lag] + kEdgeShare * edges[lag];
+  const Likeness likeness(bytes, length);
 
   WidthGuess guess;
   guess.count = 0;
   std::array<double, kMaxStripWidth + 1> score{};
+  std::array<double, kMaxStripWidth + 1> r{};  // each width's correlation at its own lag
   for (std::int32_t width = kMinStripWidth; width <= kMaxStripWidth; ++width) {
     if (length < 2 * width) break;  // not two rows: nothing to compare
+    const std::int32_t window = JudgedBytes(width, length);
+    r[width] = likeness.AtLag(width, window);
     score[width] = r[width];
     if (width == 1) {
       score[width] *= kWidthOneShare;
-    } else if (width + 1 < length) {  // a lag the run is too short for tells nothing
-      score[width] += kPeakWeight * (r[width] - std::max(r[width - 1], r[width + 1]));
+    } else if (width + 1 < window) {  // a lag the run is too short for tells nothing
+      score[width] += kPeakWeight * (r[width] - std::max(likeness.AtLag(width - 1, window),
+                                                         likeness.AtLag(width + 1, window)));
     }
     guess.ranked[guess.count++] = width;
   }
   if (guess.count == 0) return WidthGuess{};  // width 1, unsure
   std::stable_sort(guess.ranked.begin(), guess.ranked.begin() + guess.count,
                    [&](std::int32_t a, std::int32_t b) { return score[a] > score[b]; });
-  const std::int32_t best = guess.ranked[0];
-  guess.unsure = !(r[best] > kSureCorrelation) ||
-                 (guess.count > 1 && score[best] - score[guess.ranked[1]] < kSureMargin);
+  const auto putFirst = [&](std::int32_t width) {
+    const auto at = std::find(guess.ranked.begin(), guess.ranked.begin() + guess.count, width);
+    std::rotate(guess.ranked.begin(), at, at + 1);
+  };
+
+  // The best other width's rows, against which width 1 and serpentine readings are judged.
+  std::int32_t best = guess.ranked[0] != 1 || guess.count == 1 ? guess.ranked[0] : guess.ranked[1];
+  const auto below = [](std::int32_t lag) { return [lag](std::int32_t k) { return k + lag; }; };
+  const std::int32_t fewBytes = std::min(length, kFewCharacters * kCharacterBytes);
+  const std::int32_t moreBytes = std::min(length, 2 * kFewCharacters * kCharacterBytes);
+  bool promoted = false;
+
+  // A serpentine sheet, its odd rows stored right to left, peaks at twice its width, where
+  // the rows two apart lie one above the other. Read at its own width with each row mirrored
+  // into the next, its rows are more alike, and line up pixel for pixel.
+  std::int32_t serpentineUnit = 0;
+  if (best % 2 == 0 && best >= 4) {
+    const std::int32_t half = best / 2;
+    const PixelLineUp twoApart = LineUp(bytes, moreBytes, below(best));
+    for (std::int32_t unit = 1; unit <= 2 && half % unit == 0; ++unit) {
+      const auto mirrored = [half, unit](std::int32_t k) { return SerpentineBelow(k, half, unit); };
+      const double serpentine = likeness.OfPairs(JudgedBytes(half, length), mirrored);
+      if (serpentine > r[best] + kSerpentineMargin &&
+          LineUp(bytes, moreBytes, mirrored).alignment > twoApart.alignment + kSerpentineMargin) {
+        putFirst(half);
+        best = half;
+        r[half] = serpentine;
+        serpentineUnit = unit;
+        promoted = true;
+        break;
+      }
+    }
+  }
+
+  if (best != 1) {
+    const auto bestRows = [best, serpentineUnit](std::int32_t k) {
+      return serpentineUnit != 0 ? SerpentineBelow(k, best, serpentineUnit) : k + best;
+    };
+    // A run no longer than the few characters is judged once, as the more.
+    for (const bool few : {true, false}) {
+      if (few && fewBytes == moreBytes) continue;
+      const std::int32_t window = few ? fewBytes : moreBytes;
+      const double threshold = few ? 2 * kWidthOneAlignment : kWidthOneAlignment;
+      const PixelLineUp rows = LineUp(bytes, window, below(1));
+      if (rows.alignment > threshold &&
+          rows.alignment > LineUp(bytes, window, bestRows).alignment - kWidthOneAlignmentLag &&
+          rows.join < kWidthOneJoin) {
+        putFirst(1);
+        promoted = true;
+        break;
+      }
+    }
+  }
+
+  const std::int32_t first = guess.ranked[0];
+  guess.unsure =
+      !(r[first] > kSureCorrelation) ||
+      (!promoted && guess.count > 1 && score[first] - score[guess.ranked[1]] < kSureMargin);
   return guess;
 }
 

@@ -19,8 +19,10 @@ struct WidthGuess {
   bool unsure = true;
 };
 
-// Scores every width from 1 to 31 over the bytes and ranks them. A width is a candidate
-// only when the bytes hold at least two rows at it. The same bytes give the same guess.
+// Scores every width from 1 to 31 on the picture that starts at the first byte, as the
+// screen lays it out from there, and ranks them: what follows further on (code, graphics of
+// another width) does not outweigh it. A width is a candidate only when the bytes hold at
+// least two rows at it. The same bytes give the same guess.
 WidthGuess GuessStripWidth(const std::uint8_t* bytes, std::int32_t length);
 
 }  // namespace pelorin

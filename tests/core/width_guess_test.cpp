@@ -32,6 +32,38 @@ TEST(GuessStripWidth, FindsTheWidthOfEveryKindOfSprite) {
   }
 }
 
+// Graphics stored as programs store them, alone and followed by code or by sprites of another
+// width: the width at which their bytes form rows comes first, and sure, for at least seven
+// of eight. A font or tile set guessed at 8, column-stored sprites at their sprite's width, a
+// serpentine sheet at twice its width, or a guess swayed by what follows, fail.
+TEST(GuessStripWidth, FindsTheRowsOfGraphicsAsProgramsStoreThem) {
+  const struct {
+    StoredKind kind;
+    Followed followed;
+  } cases[] = {
+      {StoredKind::kFont, Followed::kByNothing},
+      {StoredKind::kFont, Followed::kByCode},
+      {StoredKind::kFont, Followed::kByOtherSprites},
+      {StoredKind::kTileSet, Followed::kByCode},
+      {StoredKind::kTileSet, Followed::kByOtherSprites},
+      {StoredKind::kColumns, Followed::kByNothing},
+      {StoredKind::kColumns, Followed::kByOtherSprites},
+      {StoredKind::kMaskedColumns, Followed::kByNothing},
+      {StoredKind::kMaskedColumns, Followed::kByCode},
+      {StoredKind::kSerpentine, Followed::kByNothing},
+  };
+  for (const auto& [kind, followed] : cases) {
+    int first = 0;
+    for (std::uint32_t seed = 1; seed <= 8; ++seed) {
+      const SpriteFile file = MakeStoredFile(kind, followed, seed);
+      const WidthGuess guess = Guess(file.bytes);
+      first += guess.ranked[0] == file.width;
+      EXPECT_TRUE(guess.ranked[0] != file.width || !guess.unsure) << StoredKindName(kind) << seed;
+    }
+    EXPECT_GE(first, 7) << StoredKindName(kind) << " followed " << static_cast<int>(followed);
+  }
+}
+
 // Only widths that hold two rows are candidates, each once; with none the guess is width 1.
 // The state's guess is over the bytes in use, not over all that spriteData holds.
 TEST(GuessStripWidth, RanksOnlyWidthsWithTwoRows) {
