@@ -163,9 +163,14 @@ std::vector<Canvas> DrawFrames(Random& random, int columns, int rows) {
     const int dx = random.Between(-2, 2), dy = random.Between(-1, 1);
     for (int y = 0; y < rows; ++y)
       for (int x = 0; x < frame.Width(); ++x) frame.Set(x, y, base.Get(x - dx, y - dy));
-    for (int k = random.Between(0, columns * rows / 6); k > 0; --k) {
-      const int x = random.Between(0, frame.Width() - 1), y = random.Between(0, rows - 1);
-      frame.Set(x, y, !frame.Get(x, y));
+    // A limb or a detail moves: a small patch of the frame drawn anew.
+    if (random.Chance(60)) {
+      const int w = std::min(frame.Width(), random.Between(2, 6));
+      const int h = std::min(rows, random.Between(2, 6));
+      const int x0 = random.Between(0, frame.Width() - w), y0 = random.Between(0, rows - h);
+      for (int y = y0; y < y0 + h; ++y)
+        for (int x = x0; x < x0 + w; ++x) frame.Set(x, y, false);
+      DrawShape(frame, RandomShape(random), x0, y0, w, h, Fill::kSolid);
     }
     frames.push_back(frame);
   }
@@ -274,7 +279,9 @@ Bytes DrawFont(const PlantingMaterial& material, Random& random) {
 // One 8 x 8 tile of a game's scenery.
 Bytes DrawTile(Random& random) {
   Canvas tile(1, 8);
-  switch (random.Between(0, 9)) {
+  // Mostly drawn things; a rough texture, a pattern or a blank square now and then.
+  constexpr int kStyles[] = {4, 4, 4, 0, 0, 1, 1, 2, 2, 5, 5, 3, 6, 7, 8, 9};
+  switch (kStyles[random.Between(0, static_cast<int>(std::size(kStyles)) - 1)]) {
     case 0:  // bricks
       for (int y = 0; y < 8; ++y)
         for (int x = 0; x < 8; ++x) tile.Set(x, y, y % 4 == 3 || x == ((y / 4) % 2 ? 3 : 7));
@@ -364,8 +371,9 @@ Canvas DrawScene(const PlantingMaterial& material, Random& random, int columns, 
   Canvas canvas(columns, rows);
   if (random.Chance(50))
     DrawShape(canvas, Shape::kRectangle, 0, 0, canvas.Width(), rows, Fill::kOutline);
-  for (int i = random.Between(2, 6); i > 0; --i) {
-    const int w = random.Between(8, canvas.Width() / 2), h = random.Between(6, rows / 2 + 6);
+  // Things all over it, one for every 400 pixels or so, large and small.
+  for (int i = std::max(2, canvas.Width() * rows / 400); i > 0; --i) {
+    const int w = random.Between(6, canvas.Width() / 3), h = random.Between(6, rows / 3 + 6);
     const int roll = random.Between(1, 10);
     DrawShape(canvas, RandomShape(random), random.Between(0, canvas.Width() - w),
               random.Between(0, std::max(0, rows - h)), w, h,
@@ -373,11 +381,14 @@ Canvas DrawScene(const PlantingMaterial& material, Random& random, int columns, 
               : roll <= 8 ? Fill::kOutline
                           : Fill::kDither);
   }
-  if (random.Chance(60)) {
+  if (random.Chance(60)) {  // hills: ground below a gently rolling line, filled or shaded
     const int ground = random.Between(rows / 2, rows - 1);
+    const double wave = random.Between(1, 4), period = random.Between(16, 96);
+    const bool shaded = random.Chance(25);
     for (int x = 0; x < canvas.Width(); ++x)
-      for (int y = ground + random.Between(-1, 1); y < rows; ++y)
-        canvas.Set(x, y, (x + y) % 3 != 0);
+      for (int y = ground + static_cast<int>(wave * std::sin(x * 6.283185307 / period)); y < rows;
+           ++y)
+        canvas.Set(x, y, !shaded || (x + y) % 2 == 0);
   }
   if (rows >= 16 && random.Chance(60)) {
     const int line = random.Between(1, columns / 2);

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 namespace pelorin {
@@ -50,13 +51,18 @@ class GraphicsFinder {
   std::int64_t Fed() const { return fed_; }
 
  private:
-  void Scan(bool last);
+  // Searches the bytes from the first not yet settled, `available` of them; returns how many
+  // of them are settled and need not be seen again.
+  std::int64_t Scan(const std::uint8_t* data, std::int64_t available, bool last);
+  // Hands a region on, or, when `more` may follow it in the next scan, holds it back.
+  void Settle(GraphicsRegion region, bool more);
 
   std::int64_t origin_;
   std::int64_t fed_ = 0;
-  std::int64_t bufferStart_ = 0;  // the position of buffer_[0] in the run
-  std::vector<std::uint8_t> buffer_;
+  std::int64_t scanned_ = 0;          // bytes settled: the run's position of what comes next
+  std::vector<std::uint8_t> buffer_;  // bytes fed and not yet settled
   std::vector<GraphicsRegion> settled_;
+  std::optional<GraphicsRegion> pending_;
   bool finished_ = false;
 };
 
