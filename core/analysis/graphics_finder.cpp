@@ -27,12 +27,19 @@ constexpr double kContrastShare = 0.5;
 constexpr double kCellCost = 1.0;
 constexpr double kBlankCellCost = 0.25;
 constexpr double kEntryCost = 12.0;
-constexpr double kReportScore = 20.0;
+// The evidence a region needs: more where its bytes are as ragged as random ones, less
+// where they hold the whole shapes of pictures.
+constexpr double kReportScore = 10.0;
+constexpr double kRaggedScore = 16.0;  // per ink edge per byte past kSmooth
+constexpr double kSmooth = 2.0;
+constexpr double kConfidenceScore = 40.0;  // the evidence that makes a region 63 in 100 sure
 constexpr double kScreenScore = 200.0;
 constexpr double kCandidateScore = -1.0;
 constexpr double kCandidateDrift = 0.5;
 constexpr std::int64_t kJudgedBytes = 8192;  // enough to judge a region by
 constexpr std::int64_t kSeamPairs = 24;
+constexpr std::int64_t kColumnRows = 12;  // rows enough to judge each byte column on its own
+constexpr double kCounting = 0.25;
 constexpr double kSeamCorrelation = 0.15;
 constexpr double kMaskedShare = 0.9;
 constexpr double kScreenCandidateScore = 40.0;
@@ -464,6 +471,7 @@ struct Judgment {
   // row are in truth the rows of a narrower picture, as a font's at 8.
   double seams = 0;
   std::int64_t seamPairs = 0;
+  double counting = 0;  // share of rows in which some column's number steps evenly
 };
 
 Judgment Judge(const std::uint8_t* p, std::int64_t length, std::int32_t width) {
@@ -479,15 +487,35 @@ Judgment Judge(const std::uint8_t* p, std::int64_t length, std::int32_t width) {
     for (int k = 0; k < 8; ++k) differ[k] += (x >> k) & 1;
   }
   double chanceAll = 0, differAll = 0;
+  for (int k = 0; k < 8; ++k) {
+    chanceAll += 2.0 * set[k] / length * (1 - static_cast<double>(set[k]) / length);
+    differAll += pairs > 0 ? static_cast<double>(differ[k]) / pairs : 0;
+  }
+  j.exactCorrelation = chanceAll > 0 ? 1 - differAll / chanceAll : 0;
   j.worstBit = 1;
   for (int k = 0; k < 8; ++k) {
     const double q = 2.0 * set[k] / length * (1 - static_cast<double>(set[k]) / length);
-    const double v = pairs > 0 ? static_cast<double>(differ[k]) / pairs : 0;
-    chanceAll += q;
-    differAll += v;
-    if (q >= 0.1) j.worstBit = std::min(j.worstBit, 1 - v / q);
+    if (q >= 0.1)
+      j.worstBit =
+          std::min(j.worstBit, 1 - (pairs > 0 ? static_cast<double>(differ[k]) / pairs : 0) / q);
   }
-  j.exactCorrelation = chanceAll > 0 ? 1 - differAll / chanceAll : 0;
+  // Each byte of the row read as a number down its column: in a table the numbers of some
+  // column go up or down by a step that stays or changes little (counts, addresses, sines),
+  // where the bytes of a picture leap from one shape to the next.
+  const std::int64_t rows = length / width;
+  if (rows >= kColumnRows) {
+    for (std::int32_t column = 0; column < width; ++column) {
+      std::int64_t stepped = 0;
+      for (std::int64_t r = 1; r + 1 < rows; ++r) {
+        const auto at = [&](std::int64_t row) { return p[row * width + column]; };
+        const auto step = static_cast<std::int8_t>(at(r) - at(r - 1));
+        const auto next = static_cast<std::int8_t>(at(r + 1) - at(r));
+        stepped +=
+            step != 0 && (next == step || (std::abs(step) >= 4 && std::abs(next - step) <= 1));
+      }
+      j.counting = std::max(j.counting, static_cast<double>(stepped) / (rows - 2));
+    }
+  }
   // Continuity one row down, against that at a few distances that are no multiple of 8
   // (characters 8 rows high are alike at those, row for row) and no row nor near one.
   const std::int64_t judged = std::min<std::int64_t>(length, kJudgedBytes);
@@ -584,6 +612,7 @@ Judgment Judge(const std::uint8_t* p, std::int64_t length, std::int32_t width) {
 // whole.
 bool LooksLikePictures(const Judgment& j, std::int32_t width) {
   if (j.inked < 4 || j.correlation < 0.2 || j.worstBit < -0.15) return false;
+  if (j.counting >= kCounting) return false;
   if (j.text >= 0.9 && j.letters >= 0.5) return false;
   if (j.bitsUsed < 6) return false;
   return !(width == 1 && j.runs >= 0.5 && j.ragged >= 2.0);
@@ -757,7 +786,7 @@ std::vector<Found> FindInZone(const Planes& planes, std::int64_t origin, std::in
   }
   for (const Segment& segment : Divide(evidence.widths)) {
     Found f = Settle(data, available, origin, cells, segment);
-    if (f.region.length < 2 * f.region.width || f.score < kReportScore) continue;
+    if (f.region.length < 2 * f.region.width) continue;
     Judgment j = Judge(data + f.region.start, f.region.length, f.region.width);
     // Rows whose bytes do not join at their seams are no rows: a narrower picture's rows
     // side by side, most often characters or sprite columns 1 byte wide, repeating at this
@@ -770,7 +799,9 @@ std::vector<Found> FindInZone(const Planes& planes, std::int64_t origin, std::in
         j = one;
       }
     }
-    if (!LooksLikePictures(j, f.region.width)) continue;
+    if (!LooksLikePictures(j, f.region.width) ||
+        f.score < kReportScore + kRaggedScore * std::max(0.0, j.ragged - kSmooth))
+      continue;
     f.region.kind = KindOf(j, f.region.width);
     found.push_back(f);
   }
@@ -800,7 +831,7 @@ std::vector<Found> FindInScan(const std::uint8_t* data, std::int64_t span, std::
     }
     if (f.region.length < 2 * f.region.width) continue;
     f.region.confidence = static_cast<std::int32_t>(
-        std::clamp(100.0 * (1 - std::exp(-f.score / kReportScore)), 1.0, 100.0));
+        std::clamp(100.0 * (1 - std::exp(-f.score / kConfidenceScore)), 1.0, 100.0));
     found.push_back(f);
   }
   return found;
