@@ -9,8 +9,6 @@
 
 namespace pelorin {
 
-namespace {
-
 Text HexText(std::int64_t value) {
   constexpr char16_t kDigits[] = u"0123456789ABCDEF";
   Text text;
@@ -24,8 +22,6 @@ Text HexText(std::int64_t value) {
 Text PositionText(std::int64_t position) {
   return DecimalText(position) + u" ($" + HexText(position) + u")";
 }
-
-}  // namespace
 
 std::int64_t SteppedOffset(std::int64_t offset, std::int64_t sourceLength, std::int32_t width,
                            ViewStep step) {

@@ -38,6 +38,11 @@ Text DefaultOffsetText(std::int64_t offset);
 std::optional<std::int64_t> OffsetAnswer(const Text& answer, std::int64_t sourceLength,
                                          const ReportError& reportError);
 
+// A position or offset as the titles and the converter show it: upper-case hexadecimal
+// digits, and "D ($H)" with the decimal first: "6912 ($1B00)".
+Text HexText(std::int64_t value);
+Text PositionText(std::int64_t position);
+
 // "Pelorin,W", and " @ D ($H)" after it while the offset is not 0: "Pelorin,3 @ 6912 ($1B00)".
 Text ViewTitle(std::int32_t width, std::int64_t offset);
 

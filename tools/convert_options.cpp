@@ -26,6 +26,8 @@ enum class OptionId {
   kMemory,
   kList,
   kOneScreen,
+  kFind,
+  kFindSheet,
   kHelp,
   kVersion
 };
@@ -53,6 +55,8 @@ constexpr OptionEntry kOptions[] = {
     {0,    u"memory",   false, OptionId::kMemory},
     {0,    u"list",     false, OptionId::kList},
     {0,    u"one-screen", false, OptionId::kOneScreen},
+    {0,    u"find",     false, OptionId::kFind},
+    {0,    u"find-sheet", true, OptionId::kFindSheet},
     {0,    u"help",     false, OptionId::kHelp},
     {0,    u"version",  false, OptionId::kVersion},
 };
@@ -181,6 +185,12 @@ Text ApplyOption(OptionId id, const Text& name, const Text& value, ConvertOption
     case OptionId::kOneScreen:
       options.oneScreen = true;
       return {};
+    case OptionId::kFind:
+      options.find = true;
+      return {};
+    case OptionId::kFindSheet:
+      options.findSheetPath = value;
+      return {};
     case OptionId::kHelp:
       action = CommandAction::kHelp;
       return {};
@@ -193,6 +203,14 @@ Text ApplyOption(OptionId id, const Text& name, const Text& value, ConvertOption
 
 // The options that make no sense beside --sheet, which writes only the sheet at every width.
 bool ConflictsWithSheet(OptionId id) {
+  return id == OptionId::kWidth || id == OptionId::kPng || id == OptionId::kPngOnly ||
+         id == OptionId::kOutput || id == OptionId::kGuessWidth || id == OptionId::kLocate ||
+         id == OptionId::kList || id == OptionId::kFind || id == OptionId::kFindSheet;
+}
+
+// The options that make no sense beside --find and --find-sheet, which find the widths
+// themselves and print or draw what they find.
+bool ConflictsWithFind(OptionId id) {
   return id == OptionId::kWidth || id == OptionId::kPng || id == OptionId::kPngOnly ||
          id == OptionId::kOutput || id == OptionId::kGuessWidth || id == OptionId::kLocate ||
          id == OptionId::kList;
@@ -211,6 +229,7 @@ CommandLine ParseCommandLine(const std::vector<Text>& arguments) {
   CommandLine line;
   ConvertOptions& options = line.options;
   Text sheetConflict;  // the first option given that --sheet rules out
+  Text findConflict;   // and --find or --find-sheet
   bool endOfOptions = false;
 
   for (std::size_t i = 0; i < arguments.size(); ++i) {
@@ -259,6 +278,7 @@ CommandLine ParseCommandLine(const std::vector<Text>& arguments) {
     if (!mistake.empty()) return Mistake(mistake);
     if (line.action != CommandAction::kConvert) return line;  // --help, --version
     if (ConflictsWithSheet(entry->id) && sheetConflict.empty()) sheetConflict = name;
+    if (ConflictsWithFind(entry->id) && findConflict.empty()) findConflict = name;
   }
 
   if (options.files.empty()) return Mistake(u"no input files");
@@ -268,6 +288,14 @@ CommandLine ParseCommandLine(const std::vector<Text>& arguments) {
       return Mistake(u"--sheet writes only the sheet, at every width: " + sheetConflict +
                      u" does not go with it");
     if (options.files.size() != 1) return Mistake(u"--sheet takes exactly one file");
+  }
+  if (options.find || !options.findSheetPath.empty()) {
+    const Text name = options.find ? u"--find" : u"--find-sheet";
+    if (!findConflict.empty())
+      return Mistake(name + u" finds the widths and writes no screen: " + findConflict +
+                     u" does not go with it");
+    if (!options.findSheetPath.empty() && options.files.size() != 1)
+      return Mistake(u"--find-sheet takes exactly one file");
   }
   return line;
 }
@@ -307,6 +335,14 @@ Options:
                     bytes do not tell
       --locate X,Y  write nothing; print the position in FILE (offset included) of the
                     byte shown at pixel X,Y, or "none" where no byte of it is shown
+      --find        write nothing; print each stretch of FILE that holds pictures, in
+                    file order, with the width that shows it and what it seems to be:
+                    FILE: at 15616 ($3D00), 768 bytes, width 1 (font)
+                    or FILE: none. With --memory the offsets are addresses in the
+                    image; --offset N searches from N on
+      --find-sheet OUT  write only OUT, a PNG contact sheet of what --find finds in
+                    one FILE: each stretch at its width, one screen only, labelled
+                    with its offset and width
       --help        show this text and exit
       --version     show the version and exit
 

@@ -29,6 +29,8 @@ struct ConvertOptions {
   bool memory = false;     // snapshots and tapes are read as the memory they hold
   bool list = false;       // with memory: say what went where, and write nothing
   bool oneScreen = false;  // only the whole strips of one screen are placed
+  bool find = false;       // print the regions of each file that hold pictures, write nothing
+  Text findSheetPath{};    // not empty: write only this contact sheet of what is found
   std::vector<Text> files{};
 
   bool operator==(const ConvertOptions&) const = default;

@@ -6,6 +6,7 @@
 
 #include "contact_sheet.h"
 #include "convert_options.h"
+#include "graphics_search.h"
 #include "memory_image_file.h"
 #include "output_files.h"
 #include "screen/pixel_buffer.h"
@@ -154,6 +155,68 @@ bool ListFile(const Text& input, const ConvertOptions& options, const Console& c
   return true;
 }
 
+// The graphics in the file or its memory image from the offset on; nothing, and said, when
+// it cannot be read.
+std::optional<GraphicsSearch> FindInFile(const Text& input, const ConvertOptions& options,
+                                         Messages& messages) {
+  if (options.memory && !IsMemoryImagePath(input)) {
+    messages.Error(u"not a snapshot or tape: " + input);
+    return std::nullopt;
+  }
+  auto search = SearchGraphics(input, options.memory, options.offset,
+                               [&](std::int64_t searched, std::int64_t total) {
+                                 messages.SearchProgress(searched, total);
+                                 return true;
+                               });
+  if (!search) messages.Error(u"error reading: " + input);
+  return search;
+}
+
+// "FILE: at 15616 ($3D00), 768 bytes, width 1 (font)".
+Text FoundLine(const Text& input, const GraphicsRegion& region) {
+  return input + u": at " + PositionText(region.start) + u", " + DecimalText(region.length) +
+         u" bytes, width " + DecimalText(region.width) + u" (" +
+         Utf8ToText(GraphicsKindName(region.kind)) + u")";
+}
+
+// --find: a line per region, or "FILE: none".
+bool PrintFound(const Text& input, const ConvertOptions& options, Messages& messages) {
+  const auto search = FindInFile(input, options, messages);
+  if (!search) return false;
+  for (const GraphicsRegion& region : search->regions) messages.Output(FoundLine(input, region));
+  if (search->regions.empty()) messages.Output(input + u": none");
+  return true;
+}
+
+// --find-sheet, and the lines of --find with it.
+int WriteFoundSheet(const ConvertOptions& options, OutputGuard& guard, Messages& messages) {
+  const Text& input = options.files.front();
+  const auto search = FindInFile(input, options, messages);
+  if (!search) return kExitSomeFailed;
+  std::vector<FoundPanel> panels;
+  for (const GraphicsRegion& region : search->regions) {
+    if (options.find) messages.Output(FoundLine(input, region));
+    if (panels.size() == kMaxFoundPanels) continue;
+    const std::int64_t shown = std::min(region.length, ScreenStep(region.width));
+    const auto bytes = ReadRegionBytes(input, options.memory, region.start, shown);
+    if (!bytes) {
+      messages.Error(u"error reading: " + input);
+      return kExitSomeFailed;
+    }
+    panels.push_back({region, *bytes});
+  }
+  if (options.find && search->regions.empty()) messages.Output(input + u": none");
+  if (search->regions.size() > kMaxFoundPanels)
+    messages.Note(u"the sheet shows the first " + DecimalText(kMaxFoundPanels) + u" of " +
+                  DecimalText(static_cast<long long>(search->regions.size())) + u" found in " +
+                  input);
+  const PixelBuffer sheet = MakeFoundSheet(panels, options.attribute);
+  const bool written = WriteOutput(options.findSheetPath, input, guard, messages, [&] {
+    return WritePng(options.findSheetPath, sheet, options.scale);
+  });
+  return written ? kExitConverted : kExitSomeFailed;
+}
+
 int WriteSheet(const ConvertOptions& options, OutputGuard& guard, Messages& messages) {
   const Text& input = options.files.front();
   ConverterState state;
@@ -197,11 +260,13 @@ int RunConverter(const std::vector<Text>& arguments, const Console& console) {
   OutputGuard guard(options.files);
   Messages messages(console, options.quiet, options.files.size());
   if (!options.sheetPath.empty()) return WriteSheet(options, guard, messages);
+  if (!options.findSheetPath.empty()) return WriteFoundSheet(options, guard, messages);
 
   std::size_t failed = 0;
   for (std::size_t i = 0; i < options.files.size(); ++i) {
     const Text& file = options.files[i];
     const bool done = options.guessWidth ? GuessWidth(file, options, messages)
+                      : options.find     ? PrintFound(file, options, messages)
                       : options.locate   ? LocateInFile(file, options, messages)
                       : options.list     ? ListFile(file, options, console, messages)
                                          : ConvertFile(file, options, guard, messages);
