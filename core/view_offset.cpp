@@ -72,6 +72,12 @@ Text ViewTitle(std::int32_t width, std::int64_t offset) {
   return offset == 0 ? title : title + u" @ " + PositionText(offset);
 }
 
+Text GraphicsTitle(std::int32_t width, std::int64_t offset, std::size_t number, std::size_t count) {
+  if (count == 0) return ViewTitle(width, 0) + u" graphics none";
+  return ViewTitle(width, offset) + u" graphics " + DecimalText(static_cast<long long>(number)) +
+         u" of " + DecimalText(static_cast<long long>(count));
+}
+
 Text LocatedByteTitle(std::int32_t width, std::optional<std::int64_t> position) {
   return u"Pelorin," + DecimalText(width) + u" byte " +
          (position ? PositionText(*position) : Text{u"none"});

@@ -3,6 +3,7 @@
 // of the screen shows.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 
@@ -45,6 +46,11 @@ Text PositionText(std::int64_t position);
 
 // "Pelorin,W", and " @ D ($H)" after it while the offset is not 0: "Pelorin,3 @ 6912 ($1B00)".
 Text ViewTitle(std::int32_t width, std::int64_t offset);
+
+// The title at a region of graphics found: "Pelorin,W @ D ($H) graphics K of N" for the
+// region numbered `number` (from 1) of `count`, the offset as ViewTitle shows it; with none
+// found, "Pelorin,W graphics none".
+Text GraphicsTitle(std::int32_t width, std::int64_t offset, std::size_t number, std::size_t count);
 
 // "Pelorin,W byte B ($H)" for a located byte, "Pelorin,W byte none" for none.
 Text LocatedByteTitle(std::int32_t width, std::optional<std::int64_t> position);

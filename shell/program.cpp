@@ -60,6 +60,7 @@ void OnMenuItem(ShellState& shell, std::int32_t item) {
   switch (item) {
     case kOpenItem: {
       const std::int64_t offsetBefore = shell.state->viewOffset;
+      ForgetGraphics(shell);
       OpenSourceFile(*shell.state, shell.painter, shell.reportError);
       ShowNewSourceTitle(shell, offsetBefore);
       break;
@@ -101,6 +102,7 @@ void Dispatch(ShellState& shell, EventKind kind) {
       break;
     case EventKind::Drop: {
       const std::int64_t offsetBefore = shell.state->viewOffset;
+      ForgetGraphics(shell);
       LoadDroppedFile(*shell.state, &event, shell.painter, shell.reportError);
       ShowNewSourceTitle(shell, offsetBefore);
       break;

@@ -5,7 +5,9 @@
 
 #include <memory>
 #include <string_view>
+#include <vector>
 
+#include "analysis/graphics_finder.h"
 #include "screen/canvas_painter.h"
 #include "converter_state.h"
 #include "event_queue.h"
@@ -29,6 +31,10 @@ struct ShellState {
   ReportError reportError;  // the error box, unless another was handed in before the start
   bool quit = false;
   bool locateOnClick = false;  // "Locate byte on click": a left click names the byte
+  // What "Find graphics" found in the loaded file, or its memory image; forgotten when
+  // another file is loaded or the memory switch reads it the other way.
+  bool graphicsSearched = false;
+  std::vector<GraphicsRegion> graphics;
 };
 
 // Start-up: the platform, the state, the main window with its canvas and scrollbar, the

@@ -1,13 +1,18 @@
-// view_commands.cpp: moving through the file, locating bytes and zooming, from the View menu.
+// view_commands.cpp: moving through the file, finding graphics, locating bytes and zooming,
+// from the View menu.
 #include "view_commands.h"
 
 #include <utility>
 
 #include "canvas_view.h"
+#include "graphics_search.h"
 #include "input_dialog.h"
+#include "memory_image/memory_image.h"
+#include "progress_window.h"
 #include "redraw.h"
 #include "sprite_file.h"
 #include "view_offset.h"
+#include "width_scrollbar.h"
 
 namespace pelorin {
 
@@ -53,6 +58,71 @@ void ToggleOneScreen(ShellState& shell) {
   Redraw(*shell.state, shell.painter);
 }
 
+// Searches the loaded file, or its memory image while that switch is on, and keeps what is
+// found. A search that takes a while shows its progress and can be cancelled; what it found
+// until then is kept. False when the file can no longer be read (said, as a load says it).
+bool SearchLoadedFile(ShellState& shell) {
+  const ConverterState& state = *shell.state;
+  const bool memory = state.readMemoryImages && IsMemoryImagePath(state.sourcePath);
+  std::optional<GraphicsSearch> search;
+  {
+    ProgressWindow progress;
+    progress.title = u"Finding graphics";
+    search =
+        SearchGraphics(state.sourcePath, memory, 0, [&](std::int64_t searched, std::int64_t total) {
+          return ReportProgress(progress, searched, total);
+        });
+  }
+  if (!search) {
+    shell.reportError(u"error reading\n" + state.sourcePath);
+    return false;
+  }
+  shell.graphics = std::move(search->regions);
+  shell.graphicsSearched = true;
+  return true;
+}
+
+// Shows the region found: from its start, at its width as if the scrollbar had moved there,
+// one screen only, and says which of them it is in the title.
+void ShowGraphics(ShellState& shell, std::size_t index) {
+  ConverterState& state = *shell.state;
+  const GraphicsRegion& region = shell.graphics[index];
+  state.stripWidth = region.width;
+  SetScrollbarPosition(shell.main.controls, kWidthScrollbarControl, region.width);
+  SetCheck(shell, kOneScreenItem, state.oneScreen, true);
+  SetMainTitle(shell.main,
+               GraphicsTitle(region.width, region.start, index + 1, shell.graphics.size()));
+  LoadSpriteAtOffset(state, shell.painter, shell.reportError, region.start);
+}
+
+// "Find graphics" searches and shows the first region at or after the offset; "Next" and
+// "Previous graphics" show the first region that starts after it, or the last that starts
+// before it, going round at the ends. Before any search they search as "Find graphics"
+// does. With nothing found, the title says so and nothing moves.
+void MoveAmongGraphics(ShellState& shell, MenuItem item) {
+  if (!shell.graphicsSearched || item == kFindGraphicsItem) {
+    if (!SearchLoadedFile(shell)) return;
+    item = kFindGraphicsItem;
+  }
+  const ConverterState& state = *shell.state;
+  const std::vector<GraphicsRegion>& graphics = shell.graphics;
+  if (graphics.empty()) {
+    SetMainTitle(shell.main, GraphicsTitle(state.stripWidth, state.viewOffset, 0, 0));
+    return;
+  }
+  const std::int64_t offset = state.viewOffset;
+  std::size_t index = 0;
+  if (item == kPreviousGraphicsItem) {
+    index = graphics.size() - 1;
+    for (std::size_t i = 0; i < graphics.size() && graphics[i].start < offset; ++i) index = i;
+  } else {
+    const bool at = item == kFindGraphicsItem;
+    for (std::size_t i = graphics.size(); i-- > 0;)
+      if (graphics[i].start > offset || (at && graphics[i].start == offset)) index = i;
+  }
+  ShowGraphics(shell, index);
+}
+
 // The loaded file is read again the other way. An offset into the file means nothing in
 // its memory image, and the other way round, so it is shown from its start. A memory image
 // is always larger than a screen, and its last bytes, mostly zeros, would spill over all of
@@ -61,6 +131,7 @@ void ToggleMemoryImages(ShellState& shell) {
   ConverterState& state = *shell.state;
   Toggle(shell, kMemoryItem, state.readMemoryImages);
   if (state.readMemoryImages) SetCheck(shell, kOneScreenItem, state.oneScreen, true);
+  ForgetGraphics(shell);
   if (state.sourcePath.empty()) return;
   // Whatever the title said (an offset, a located byte), it now shows the start.
   SetMainTitle(shell.main, ViewTitle(state.stripWidth, 0));
@@ -73,6 +144,11 @@ void Zoom(ShellState& shell, MenuItem item) {
 }
 
 }  // namespace
+
+void ForgetGraphics(ShellState& shell) {
+  shell.graphicsSearched = false;
+  shell.graphics.clear();
+}
 
 bool RunViewCommand(ShellState& shell, std::int32_t item) {
   // Moving through a file needs one: with none, as "Save", nothing happens and nothing is said.
@@ -101,6 +177,11 @@ bool RunViewCommand(ShellState& shell, std::int32_t item) {
     case kZoom2Item:
     case kZoom3Item:
       Zoom(shell, static_cast<MenuItem>(item));
+      return true;
+    case kFindGraphicsItem:
+    case kNextGraphicsItem:
+    case kPreviousGraphicsItem:
+      if (loaded) MoveAmongGraphics(shell, static_cast<MenuItem>(item));
       return true;
     default:
       return false;
