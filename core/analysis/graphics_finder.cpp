@@ -34,8 +34,9 @@ constexpr double kRaggedScore = 16.0;  // per ink edge per byte past kSmooth
 constexpr double kSmooth = 2.0;
 constexpr double kConfidenceScore = 40.0;  // the evidence that makes a region 63 in 100 sure
 constexpr double kScreenScore = 200.0;
-constexpr double kCandidateScore = -1.0;
-constexpr double kCandidateDrift = 0.5;
+constexpr float kCandidateScore = 9.0f;
+constexpr float kCandidateReach = 1.0f;
+constexpr std::int64_t kWindowBlocks = 4;
 constexpr std::int64_t kJudgedBytes = 8192;  // enough to judge a region by
 constexpr std::int64_t kSeamPairs = 24;
 constexpr std::int64_t kColumnRows = 12;  // rows enough to judge each byte column on its own
@@ -100,11 +101,15 @@ std::int32_t PairUnmatched(std::uint8_t x, std::uint8_t y) {
 
 // The bytes of a scan with two derived copies that the hot loops read as words: each byte
 // widened by a pixel to either side, and 0xFF where it holds an edge (neither 0 nor 0xFF).
+// The bytes of a scan, and for a stretch of them from `origin` two derived copies that the
+// hot loops read as words: each byte widened by a pixel to either side, and 0xFF where it
+// holds an edge (neither 0 nor 0xFF).
 struct Planes {
   const std::uint8_t* bytes;
+  std::int64_t available;
+  std::int64_t origin;
   const std::uint8_t* widened;
   const std::uint8_t* edges;
-  std::int64_t available;
 };
 
 struct PlaneStore {
@@ -112,26 +117,66 @@ struct PlaneStore {
   std::vector<std::uint8_t> edges;
 };
 
-Planes MakePlanes(const std::uint8_t* data, std::int64_t available, PlaneStore& store) {
-  const auto n = static_cast<std::size_t>(available);
-  store.widened.assign(n + 8, 0);
-  store.edges.assign(n + 8, 0);
+// The planes of the bytes from `from` to `to`, and the reach of the last cell beyond.
+Planes MakePlanes(const std::uint8_t* data, std::int64_t available, std::int64_t from,
+                  std::int64_t to, PlaneStore& store) {
+  const auto n = static_cast<std::size_t>(std::min(available, to + kReach) - from);
+  store.widened.resize(n + 8);
+  store.edges.resize(n + 8);
+  std::uint8_t* widened = store.widened.data();
+  std::uint8_t* edges = store.edges.data();
+  const std::uint8_t* p = data + from;
   for (std::size_t i = 0; i < n; ++i) {
-    store.widened[i] = WidenByte(data[i]);
-    store.edges[i] = Partial(data[i]) ? 0xFF : 0;
+    const std::uint8_t b = p[i];
+    widened[i] = static_cast<std::uint8_t>(b | b >> 1 | b << 1);
+    edges[i] = static_cast<std::uint8_t>(-static_cast<int>((b != 0) & (b != 0xFF)));
   }
-  return {data, store.widened.data(), store.edges.data(), available};
+  for (std::size_t i = n; i < n + 8; ++i) widened[i] = edges[i] = 0;
+  return {data, available, from, widened, edges};
+}
+
+// A bit for each of the 64 bytes from `p` that is 0; the caller has checked they are there.
+std::uint64_t BlankBits(const std::uint8_t* p) {
+  std::uint64_t bits = 0;
+  for (int k = 0; k < 64; k += 8) {
+    const std::uint64_t word = Load(p + k);
+    constexpr std::uint64_t kLow = 0x7F7F7F7F7F7F7F7Full;
+    const std::uint64_t set = ~(((word & kLow) + kLow) | word | kLow);  // top bit: byte is 0
+    bits |= ((set >> 7) * 0x0102040810204080ull >> 56) << k;
+  }
+  return bits;
 }
 
 // Bits of the pairs from `p` and `lag` bytes further on that count: those of pairs in which
 // one byte holds an edge. Where both bytes are all clear or all set, as inside a blank area
 // or a filled one, the pair looks the same at every distance and tells nothing of the width.
+// The same for the 16 bytes of a whole cell at every lag from 1 to kMaxLag, the words of
+// the cell read once.
+[[gnu::always_inline]] inline void UnmatchedCell(const Planes& planes, std::int64_t at,
+                                                 std::uint8_t* unmatched) {
+  const std::uint8_t* bytes = planes.bytes + at;
+  const std::uint8_t* widened = planes.widened + (at - planes.origin);
+  const std::uint8_t* edges = planes.edges + (at - planes.origin);
+  const std::uint64_t x0 = Load(bytes), x1 = Load(bytes + 8);
+  const std::uint64_t w0 = Load(widened), w1 = Load(widened + 8);
+  const std::uint64_t e0 = Load(edges), e1 = Load(edges + 8);
+  for (std::int32_t lag = 1; lag <= kMaxLag; ++lag) {
+    const std::uint64_t y0 = Load(bytes + lag), y1 = Load(bytes + 8 + lag);
+    const std::uint64_t v0 = Load(widened + lag), v1 = Load(widened + 8 + lag);
+    const std::uint64_t f0 = Load(edges + lag), f1 = Load(edges + 8 + lag);
+    unmatched[lag] =
+        static_cast<std::uint8_t>(std::popcount(((x0 & ~v0) | (y0 & ~w0)) & (e0 | f0)) +
+                                  std::popcount(((x1 & ~v1) | (y1 & ~w1)) & (e1 | f1)));
+  }
+}
+
 [[gnu::always_inline]] inline int UnmatchedWord(const Planes& planes, std::int64_t at,
                                                 std::int32_t lag) {
   const std::uint64_t x = Load(planes.bytes + at), y = Load(planes.bytes + at + lag);
-  const std::uint64_t counted = Load(planes.edges + at) | Load(planes.edges + at + lag);
-  return std::popcount(((x & ~Load(planes.widened + at + lag)) | (y & ~Load(planes.widened + at))) &
-                       counted);
+  const std::int64_t here = at - planes.origin;
+  const std::uint64_t counted = Load(planes.edges + here) | Load(planes.edges + here + lag);
+  return std::popcount(
+      ((x & ~Load(planes.widened + here + lag)) | (y & ~Load(planes.widened + here))) & counted);
 }
 
 int UnmatchedBytes(const std::uint8_t* p, std::int32_t count, std::int32_t lag,
@@ -160,19 +205,29 @@ int UnmatchedBytes(const std::uint8_t* p, std::int32_t count, std::int32_t lag,
     cell.edges = static_cast<std::uint8_t>(
         std::count_if(p, p + count, [](std::uint8_t b) { return Partial(b); }));
     const bool whole = count == kCell && cell.reach == kReach;
-    for (std::int32_t lag = 1; lag <= kMaxLag; ++lag) {
-      cell.unmatched[lag] = static_cast<std::uint8_t>(whole ? UnmatchedWord(planes, at, lag) +
-                                                                  UnmatchedWord(planes, at + 8, lag)
-                                                            : UnmatchedBytes(p, count, lag, stop));
-      cell.total = static_cast<std::uint16_t>(cell.total + cell.unmatched[lag]);
+    if (whole) {
+      UnmatchedCell(planes, at, cell.unmatched.data());
+    } else {
+      for (std::int32_t lag = 1; lag <= kMaxLag; ++lag)
+        cell.unmatched[lag] = static_cast<std::uint8_t>(UnmatchedBytes(p, count, lag, stop));
     }
+    for (std::int32_t lag = 1; lag <= kMaxLag; ++lag)
+      cell.total = static_cast<std::uint16_t>(cell.total + cell.unmatched[lag]);
     cell.screenUnmatched = static_cast<std::uint8_t>(
         whole ? UnmatchedWord(planes, at, kScreenLag) + UnmatchedWord(planes, at + 8, kScreenLag)
               : UnmatchedBytes(p, count, kScreenLag, stop));
-    for (std::int32_t i = 0; i < count; ++i) {
-      if (p[i] != 0) continue;
-      for (std::int32_t lag = 8; lag <= 24 && p + i + lag < stop; ++lag)
-        (lag % 8 == 0 ? cell.blankRowsAligned : cell.blankRowsElsewhere) += p[i + lag] == 0;
+    if (whole) {
+      const std::uint64_t blank = BlankBits(p);
+      for (std::int32_t lag = 8; lag <= 24; ++lag) {
+        const auto both = static_cast<std::uint8_t>(std::popcount(blank & (blank >> lag) & 0xFFFF));
+        (lag % 8 == 0 ? cell.blankRowsAligned : cell.blankRowsElsewhere) += both;
+      }
+    } else {
+      for (std::int32_t i = 0; i < count; ++i) {
+        if (p[i] != 0) continue;
+        for (std::int32_t lag = 8; lag <= 24 && p + i + lag < stop; ++lag)
+          (lag % 8 == 0 ? cell.blankRowsAligned : cell.blankRowsElsewhere) += p[i + lag] == 0;
+      }
     }
   }
 }
@@ -213,102 +268,153 @@ std::vector<Cell> MeasureCells(const Planes& planes, std::int64_t first, std::in
 constexpr std::int32_t kBlock = 64;
 constexpr std::int64_t kZoneMargin = 2 * kBlock;
 
-// The first look at a block: 8 bytes from its middle against those at each distance, with
-// the evidence per width weighed as for cells.
-[[gnu::always_inline]] inline void SampleBody(const Planes& planes, std::int64_t blocks,
-                                              float* widths, float* screen) {
-  for (std::int64_t b = 0; b < blocks; ++b, widths += kStates, ++screen) {
-    const std::int64_t at = b * kBlock;
-    const std::uint64_t first = Load(planes.bytes + at);
+// The first look at a block: the 16 bytes of it that hold the most edges against those at
+// each distance (blank and filled bytes tell nothing): the unmatched bits per lag, the
+// screen's lag last, and their mean over the lags at [0], all in standard deviations of the
+// block's own noise, so that windows of blocks add up as their evidence does; all 0 for a
+// block of one byte repeated.
+using Look = std::array<float, kMaxLag + 2>;
+
+// 0xFF in each byte of the word that is neither 0 nor 0xFF, 0 in the others.
+std::uint64_t EdgeBytes(std::uint64_t word) {
+  constexpr std::uint64_t kLow = 0x7F7F7F7F7F7F7F7Full;
+  const std::uint64_t set = ((word & kLow) + kLow) | word;      // top bit: some bit set
+  const std::uint64_t clear = ((~word & kLow) + kLow) | ~word;  // top bit: some bit clear
+  return ((set & clear & ~kLow) >> 7) * 0xFF;
+}
+
+[[gnu::always_inline]] inline void SampleBody(const std::uint8_t* bytes, std::int64_t blocks,
+                                              Look* looks) {
+  for (std::int64_t b = 0; b < blocks; ++b) {
+    const std::uint8_t* p = bytes + b * kBlock;
+    const std::uint64_t first = Load(p);
     bool blank = (first & 0xFF) * 0x0101010101010101ull == first;
-    for (int k = 8; blank && k < kBlock; k += 8) blank = Load(planes.bytes + at + k) == first;
-    if (blank) continue;
-    // The 8 bytes of the block that hold the most edges: blank and filled ones tell nothing.
-    std::int64_t sample = at;
-    int edges = -1;
+    for (int k = 8; blank && k < kBlock; k += 8) blank = Load(p + k) == first;
+    Look& look = looks[b];
+    if (blank) {
+      look.fill(0);
+      continue;
+    }
+    const std::uint8_t* sample = p;
+    const std::uint8_t* second = p + 8;
+    int edges = -1, secondEdges = -1;
     for (int k = 0; k < kBlock; k += 8) {
-      const int here = std::popcount(Load(planes.edges + at + k));
+      const int here = std::popcount(EdgeBytes(Load(p + k)));
       if (here > edges) {
+        second = sample;
+        secondEdges = edges;
+        sample = p + k;
         edges = here;
-        sample = at + k;
+      } else if (here > secondEdges) {
+        second = p + k;
+        secondEdges = here;
       }
     }
-    int unmatched[kMaxLag + 1];
-    int total = 0;
+    const std::uint64_t x = Load(sample), y = Load(second);
+    std::int32_t differ[kMaxLag + 2];
+    std::int32_t total = 0;
     for (std::int32_t lag = 1; lag <= kMaxLag; ++lag) {
-      unmatched[lag] = UnmatchedWord(planes, sample, lag);
-      total += unmatched[lag];
+      differ[lag] = std::popcount(x ^ Load(sample + lag)) + std::popcount(y ^ Load(second + lag));
+      total += differ[lag];
     }
-    if (total == 0) continue;
-    const double base = total / static_cast<double>(kMaxLag);
-    const double scale = 1 / std::sqrt(base + 1);
-    for (std::int32_t w = 1; w <= kMaxStripWidth; ++w) {
-      const int side = w == 1 ? unmatched[2] : std::min(unmatched[w - 1], unmatched[w + 1]);
-      widths[w] = static_cast<float>(
-          (base - unmatched[w] + kContrastShare * (side - unmatched[w])) * scale);
-    }
-    widths[1] = std::max(
-        widths[1], static_cast<float>(
-                       (base - std::max({unmatched[8], unmatched[16], unmatched[24]})) * scale));
-    *screen = static_cast<float>((base - UnmatchedWord(planes, sample, kScreenLag)) * scale);
+    differ[kMaxLag + 1] =
+        std::popcount(x ^ Load(sample + kScreenLag)) + std::popcount(y ^ Load(second + kScreenLag));
+    const float base = static_cast<float>(total) / kMaxLag;
+    const float scale = 1 / std::sqrt(base + 1);
+    look[0] = base * scale;
+    for (std::int32_t lag = 1; lag <= kMaxLag + 1; ++lag) look[lag] = differ[lag] * scale;
   }
 }
 
 #if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
-[[gnu::target("popcnt")]] void SampleWithCount(const Planes& planes, std::int64_t blocks,
-                                               float* widths, float* screen) {
-  SampleBody(planes, blocks, widths, screen);
+[[gnu::target("popcnt")]] void SampleWithCount(const std::uint8_t* bytes, std::int64_t blocks,
+                                               Look* looks) {
+  SampleBody(bytes, blocks, looks);
 }
 #endif
 
-void SampleGeneric(const Planes& planes, std::int64_t blocks, float* widths, float* screen) {
-  SampleBody(planes, blocks, widths, screen);
+void SampleGeneric(const std::uint8_t* bytes, std::int64_t blocks, Look* looks) {
+  SampleBody(bytes, blocks, looks);
+}
+
+// The first look's evidence for a width over a window of blocks, from its looks summed.
+float WindowEvidence(const Look& sums, std::int32_t w) {
+  const float side = w == 1 ? sums[2] : std::min(sums[w - 1], sums[w + 1]);
+  float evidence = sums[0] - sums[w] + static_cast<float>(kContrastShare) * (side - sums[w]);
+  if (w == 1) evidence = std::max(evidence, sums[0] - std::max({sums[8], sums[16], sums[24]}));
+  return evidence;
 }
 
 // The stretches worth measuring cell by cell: blocks where the first look, over a block and
 // its two neighbours, shows continuity at some width, or over a screen's length a screen's,
 // with a margin; and the end, where the look cannot reach. The rest (blank runs, code, text,
 // packed data) is passed over.
-std::vector<std::pair<std::int64_t, std::int64_t>> Candidates(const Planes& planes,
-                                                              std::int64_t span) {
-  const std::int64_t available = planes.available;
+std::vector<std::pair<std::int64_t, std::int64_t>> Candidates(const std::uint8_t* bytes,
+                                                              std::int64_t span,
+                                                              std::int64_t available) {
   const std::int64_t blocks =
       std::clamp<std::int64_t>((available - kReach - kBlock) / kBlock, 0, span / kBlock);
-  std::vector<float> widths(static_cast<std::size_t>(blocks * kStates), 0.0f);
-  std::vector<float> screen(static_cast<std::size_t>(blocks), 0.0f);
+  std::vector<Look> looks(static_cast<std::size_t>(blocks));
 #if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
   if (HasCount())
-    SampleWithCount(planes, blocks, widths.data(), screen.data());
+    SampleWithCount(bytes, blocks, looks.data());
   else
 #endif
-    SampleGeneric(planes, blocks, widths.data(), screen.data());
+    SampleGeneric(bytes, blocks, looks.data());
   std::vector<bool> active(static_cast<std::size_t>(blocks), false);
-  // Per width, the evidence gathered since it last fell to nothing, each block paying a
-  // drift: a stretch is picked out from where its sum began once the sum passes the mark,
-  // so that a long stretch of weak evidence is found as surely as a short one of strong.
-  std::array<float, kStates> gathered{};
-  std::array<std::int64_t, kStates> since{};
-  for (std::int64_t b = 0; b < blocks; ++b) {
+  // The unmatched bits of a window of a few blocks at each lag. Where the evidence of a
+  // window passes the mark at some width, a stretch is picked out, and it reaches on, to
+  // either side, as far as the windows there still show some evidence at that width.
+  const auto window = [&](std::int64_t first) {
+    Look sums{};
+    for (std::int64_t b = first; b < first + kWindowBlocks; ++b)
+      for (std::int32_t lag = 0; lag <= kMaxLag + 1; ++lag)
+        sums[lag] += looks[static_cast<std::size_t>(b)][lag];
+    return sums;
+  };
+  Look sums = blocks >= kWindowBlocks ? window(0) : Look{};
+  for (std::int64_t b = 0; b + kWindowBlocks <= blocks; ++b) {
+    if (b > 0)
+      for (std::int32_t lag = 0; lag <= kMaxLag + 1; ++lag)
+        sums[lag] += looks[static_cast<std::size_t>(b + kWindowBlocks - 1)][lag] -
+                     looks[static_cast<std::size_t>(b - 1)][lag];
+    // No width can pass where even the best lag is not far enough below the mean.
+    float fewest = sums[1];
+    for (std::int32_t lag = 2; lag <= kMaxLag; ++lag) fewest = std::min(fewest, sums[lag]);
+    if ((sums[0] - fewest) * (1 + static_cast<float>(kContrastShare)) < kCandidateScore) continue;
     for (std::int32_t w = 1; w <= kMaxStripWidth; ++w) {
-      gathered[w] +=
-          widths[static_cast<std::size_t>(b * kStates + w)] - static_cast<float>(kCandidateDrift);
-      if (gathered[w] <= 0) {
-        gathered[w] = 0;
-        since[w] = b + 1;
-      } else if (gathered[w] >= kCandidateScore) {
-        for (std::int64_t d = since[w]; d <= b; ++d) active[static_cast<std::size_t>(d)] = true;
-        since[w] = b + 1;
+      if (WindowEvidence(sums, w) < kCandidateScore) continue;
+      std::int64_t first = b, last = b;
+      while (first > 0 && !active[static_cast<std::size_t>(first - 1)] &&
+             WindowEvidence(window(first - 1), w) >= kCandidateReach)
+        --first;
+      while (last + kWindowBlocks < blocks &&
+             WindowEvidence(window(last + 1), w) >= kCandidateReach)
+        ++last;
+      for (std::int64_t d = first; d < last + kWindowBlocks; ++d)
+        active[static_cast<std::size_t>(d)] = true;
+      if (last > b) {
+        b = last;
+        sums = window(b);
       }
+      break;
     }
   }
+  // Screens: the continuity 256 bytes on over a screen's length of blocks.
   constexpr std::int64_t kScreenBlocks = kPixelBytes / kBlock;
-  double sum = 0;
+  double screen = 0;
+  std::int64_t marked = 0;  // blocks before this one are marked already
+  const auto screenEvidence = [&](std::int64_t b) {
+    const Look& look = looks[static_cast<std::size_t>(b)];
+    return look[0] - look[kMaxLag + 1];
+  };
   for (std::int64_t b = 0; b < blocks; ++b) {
-    sum += screen[static_cast<std::size_t>(b)];
-    if (b >= kScreenBlocks) sum -= screen[static_cast<std::size_t>(b - kScreenBlocks)];
-    if (sum >= kScreenCandidateScore)
-      for (std::int64_t d = std::max<std::int64_t>(0, b - kScreenBlocks); d <= b; ++d)
-        active[static_cast<std::size_t>(d)] = true;
+    screen += screenEvidence(b);
+    if (b >= kScreenBlocks) screen -= screenEvidence(b - kScreenBlocks);
+    if (screen < kScreenCandidateScore) continue;
+    for (std::int64_t d = std::max(marked, b - kScreenBlocks); d <= b; ++d)
+      active[static_cast<std::size_t>(d)] = true;
+    marked = b + 1;
   }
   std::vector<std::pair<std::int64_t, std::int64_t>> zones;
   const auto add = [&](std::int64_t from, std::int64_t to) {
@@ -338,59 +444,82 @@ struct Evidence {
   std::vector<float> screen;  // per cell: continuity 256 bytes on, one pixel line down a screen
 };
 
+// Pairs of the cell over all distances 1 to kMaxLag.
+std::int32_t AllPairs(const Cell& cell) {
+  if (cell.reach >= kMaxLag + cell.bytes) return kMaxLag * cell.bytes;
+  std::int32_t pairs = 0;
+  for (std::int32_t lag = 1; lag <= kMaxLag; ++lag) pairs += PairCount(cell, lag);
+  return pairs;
+}
+
 Evidence Weigh(const std::vector<Cell>& cells) {
   Evidence weighed;
   weighed.widths.resize(cells.size());
   weighed.screen.resize(cells.size());
   const auto n = static_cast<std::ptrdiff_t>(cells.size());
+  // What continuity is usual here: over the cell and two neighbours to either side, at every
+  // distance; summed as a window slides.
+  std::int64_t total = 0, pairs = 0;
+  const auto add = [&](std::ptrdiff_t d, int sign) {
+    if (d < 0 || d >= n) return;
+    total += sign * cells[static_cast<std::size_t>(d)].total;
+    pairs += sign * AllPairs(cells[static_cast<std::size_t>(d)]);
+  };
+  for (std::ptrdiff_t d = 0; d < 2; ++d) add(d, 1);
   for (std::ptrdiff_t c = 0; c < n; ++c) {
+    add(c + 2, 1);
+    add(c - 3, -1);
     const Cell& cell = cells[static_cast<std::size_t>(c)];
     auto& e = weighed.widths[static_cast<std::size_t>(c)];
-    e[0] = 0;
-    // What continuity is usual here: over the neighbouring cells, at every distance.
-    std::int64_t total = 0, pairs = 0;
-    for (std::ptrdiff_t d = std::max<std::ptrdiff_t>(0, c - 2); d <= std::min(n - 1, c + 2); ++d) {
-      const Cell& near = cells[static_cast<std::size_t>(d)];
-      total += near.total;
-      pairs += near.reach >= kMaxLag + near.bytes ? kMaxLag * near.bytes : 0;
-      if (near.reach < kMaxLag + near.bytes)
-        for (std::int32_t lag = 1; lag <= kMaxLag; ++lag) pairs += PairCount(near, lag);
-    }
     if (cell.blank || total == 0 || pairs == 0) {
       e.fill(static_cast<float>(-kBlankCellCost));
       e[0] = 0;
       continue;
     }
-    const double base = static_cast<double>(total) / static_cast<double>(pairs);
+    const float base = static_cast<float>(total) / static_cast<float>(pairs);
     const std::int32_t screenPairs = PairCount(cell, kScreenLag);
-    weighed.screen[static_cast<std::size_t>(c)] = static_cast<float>(
-        (base * screenPairs - cell.screenUnmatched) / std::sqrt(base * screenPairs + 1));
-    const double scale = 1 / std::sqrt(base * cell.bytes + 1);
+    weighed.screen[static_cast<std::size_t>(c)] =
+        (base * screenPairs - cell.screenUnmatched) / std::sqrt(base * screenPairs + 1);
+    const float scale = 1 / std::sqrt(base * cell.bytes + 1);
     // A cell of few edges (inside a filled or blank area of a picture) tells little either
     // way, and costs a run as little.
-    const double cost =
-        kBlankCellCost + (kCellCost - kBlankCellCost) * std::min(1.0, cell.edges / 8.0);
-    for (std::int32_t w = 1; w <= kMaxStripWidth; ++w) {
-      const std::int32_t count = PairCount(cell, w);
-      if (count == 0) {
-        e[w] = static_cast<float>(-cost);
-        continue;
+    const float cost =
+        static_cast<float>(kBlankCellCost) + static_cast<float>(kCellCost - kBlankCellCost) *
+                                                 std::min(1.0f, static_cast<float>(cell.edges) / 8);
+    std::array<float, kMaxLag + 2> unmatched{};
+    for (std::int32_t lag = 1; lag <= kMaxLag; ++lag) unmatched[lag] = cell.unmatched[lag];
+    unmatched[kMaxLag + 1] = unmatched[kMaxLag];
+    unmatched[0] = unmatched[2];  // width 1 has one neighbour, distance 2
+    const bool whole = cell.reach >= kMaxLag + cell.bytes;
+    const auto contrast = static_cast<float>(kContrastShare);
+    e[0] = 0;
+    if (whole) {
+      const float expected = base * cell.bytes;
+      e[1] = (expected - unmatched[1] + contrast * (unmatched[2] - unmatched[1])) * scale - cost;
+      for (std::int32_t w = 2; w <= kMaxStripWidth; ++w) {
+        const float side = std::min(unmatched[w - 1], unmatched[w + 1]);
+        e[w] = (expected - unmatched[w] + contrast * (side - unmatched[w])) * scale - cost;
       }
-      const double side =
-          w == 1 ? cell.unmatched[2] : std::min(cell.unmatched[w - 1], cell.unmatched[w + 1]);
-      const double contrast = side - cell.unmatched[w];
-      e[w] = static_cast<float>(
-          (base * count - cell.unmatched[w] + kContrastShare * contrast) * scale - cost);
+    } else {
+      for (std::int32_t w = 1; w <= kMaxStripWidth; ++w) {
+        const auto count = static_cast<float>(PairCount(cell, w));
+        const float side = std::min(unmatched[w - 1], w == 1 ? unmatched[0] : unmatched[w + 1]);
+        e[w] =
+            count == 0
+                ? -cost
+                : (base * count - unmatched[w] + contrast * (side - unmatched[w])) * scale - cost;
+      }
     }
     // Characters 8 rows high, one after another: beside the rows continuing within each
     // character, every character is laid out as the others are (a blank row at the same
     // place, the letters' sides in the same columns), whose likeness at 8, 16 and 24 bytes
     // holds as well for the third character on as for the next. A sheet 8 bytes wide is
     // most alike one row down and less so further.
-    const double layout = std::min({e[8], e[16], e[24]}) + cost;
-    const double elsewhere = (cell.blankRowsElsewhere + 1.0) * 3 / 14;
-    const double blankRows = (cell.blankRowsAligned - elsewhere) / std::sqrt(elsewhere + 1);
-    e[1] += static_cast<float>(std::max(0.0, layout + blankRows - kCharacterCost) - kWidthOneCost);
+    const float layout = std::min({e[8], e[16], e[24]}) + cost;
+    const float elsewhere = (cell.blankRowsElsewhere + 1.0f) * 3 / 14;
+    const float blankRows = (cell.blankRowsAligned - elsewhere) / std::sqrt(elsewhere + 1);
+    e[1] += std::max(0.0f, layout + blankRows - static_cast<float>(kCharacterCost)) -
+            static_cast<float>(kWidthOneCost);
   }
   return weighed;
 }
@@ -408,34 +537,33 @@ std::vector<Segment> Divide(const std::vector<std::array<float, kStates>>& evide
   const std::size_t n = evidence.size();
   std::vector<Segment> segments;
   if (n == 0) return segments;
-  std::vector<std::uint32_t> stayed(n);  // bit w: state w continued from the cell before
-  std::vector<std::uint8_t> best(n);     // the best state at each cell
-  std::array<double, kStates> score{};
-  double bestBefore = 0;
+  // Per cell and state: whether the state continued from the cell before.
+  std::vector<std::array<std::uint8_t, kStates>> stayed(n);
+  std::vector<std::uint8_t> best(n);  // the best state at each cell
+  std::array<float, kStates> score;
+  score.fill(-1e30f);
+  score[0] = 0;
+  float bestBefore = 0;
+  const auto entry = static_cast<float>(kEntryCost);
   for (std::size_t c = 0; c < n; ++c) {
-    std::uint32_t stay = 0;
-    std::array<double, kStates> next{};
-    next[0] = bestBefore;
-    for (std::int32_t w = 1; w < kStates; ++w) {
-      const double enter = bestBefore - kEntryCost;
-      const double keep = c == 0 ? -1e300 : score[w];
-      if (keep >= enter) stay |= 1u << w;
-      next[w] = evidence[c][w] + std::max(keep, enter);
-    }
-    score = next;
+    const float enter = bestBefore - entry;
+    auto& stay = stayed[c];
+    for (std::int32_t w = 0; w < kStates; ++w) stay[w] = score[w] >= enter;
+    for (std::int32_t w = 0; w < kStates; ++w)
+      score[w] = evidence[c][w] + std::max(score[w], enter);
+    score[0] = bestBefore;
     std::int32_t top = 0;
     for (std::int32_t w = 1; w < kStates; ++w)
       if (score[w] > score[top]) top = w;
     best[c] = static_cast<std::uint8_t>(top);
     bestBefore = score[top];
-    stayed[c] = stay;
   }
   std::vector<std::uint8_t> state(n);
   std::int32_t s = best[n - 1];
   for (std::size_t c = n; c-- > 0;) {
     state[c] = static_cast<std::uint8_t>(s);
     if (c == 0) break;
-    if (s == 0 || (stayed[c] >> s & 1) == 0) s = best[c - 1];
+    if (s == 0 || stayed[c][s] == 0) s = best[c - 1];
   }
   for (std::size_t c = 0; c < n;) {
     std::size_t end = c + 1;
@@ -474,18 +602,81 @@ struct Judgment {
   double counting = 0;  // share of rows in which some column's number steps evenly
 };
 
-Judgment Judge(const std::uint8_t* p, std::int64_t length, std::int32_t width) {
-  Judgment j;
-  std::array<std::int64_t, 8> set{}, differ{};
-  const std::int64_t pairs = length - width;
+// Ink edges per byte that starts a run of equal bytes, blank bytes left out: about 3.5 for
+// random bytes, 1 or 2 for the whole shapes of pictures.
+double Ragged(const std::uint8_t* p, std::int64_t length) {
+  std::int64_t starts = 0, edges = 0;
   for (std::int64_t i = 0; i < length; ++i) {
-    j.inked += p[i] != 0 && p[i] != 0xFF;
-    for (int k = 0; k < 8; ++k) set[k] += (p[i] >> k) & 1;
+    if (p[i] == 0 || (i > 0 && p[i] == p[i - 1])) continue;
+    ++starts;
+    edges += kBitCounts[(p[i] ^ (p[i] >> 1)) & 0x7F];
   }
-  for (std::int64_t i = 0; i < pairs; ++i) {
-    const unsigned x = p[i] ^ p[i + width];
-    for (int k = 0; k < 8; ++k) differ[k] += (x >> k) & 1;
+  return starts > 0 ? static_cast<double>(edges) / starts : 0;
+}
+
+// The evidence a region of that raggedness needs.
+double ScoreNeeded(double ragged) {
+  return kReportScore + kRaggedScore * std::max(0.0, ragged - kSmooth);
+}
+
+// Each bit of a byte moved to the lowest bit of its own byte of a word, so that adding the
+// words of up to 255 bytes counts each bit apart.
+constexpr std::array<std::uint64_t, 256> MakeSpread() {
+  std::array<std::uint64_t, 256> spread{};
+  for (int b = 0; b < 256; ++b)
+    for (int k = 0; k < 8; ++k) spread[b] |= static_cast<std::uint64_t>((b >> k) & 1) << (8 * k);
+  return spread;
+}
+constexpr std::array<std::uint64_t, 256> kSpread = MakeSpread();
+
+// How many of the `count` bytes have each bit set; byte i is p[i], or p[i] ^ p[i + lag].
+std::array<std::int64_t, 8> BitCounts(const std::uint8_t* p, std::int64_t count, std::int32_t lag) {
+  std::array<std::int64_t, 8> counts{};
+  for (std::int64_t from = 0; from < count; from += 255) {
+    std::uint64_t sums = 0;
+    for (std::int64_t i = from; i < std::min(count, from + 255); ++i)
+      sums += kSpread[lag == 0 ? p[i] : p[i] ^ p[i + lag]];
+    for (int k = 0; k < 8; ++k) counts[k] += (sums >> (8 * k)) & 0xFF;
   }
+  return counts;
+}
+
+// How much better the bytes of a stretch continue one row down than at the distances that
+// are no multiple of 8 (characters 8 rows high are alike at those, row for row) and no row
+// nor near one: 1 - the bits unmatched one row down / those unmatched there, from the cells
+// of the stretch's first kJudgedBytes. Width 1 takes the better of 1 and 8 rows down.
+double Continuity(const std::vector<Cell>& cells, std::int64_t origin, std::int64_t start,
+                  std::int64_t length, std::int32_t width) {
+  const auto first = static_cast<std::size_t>(std::max<std::int64_t>(0, (start - origin) / kCell));
+  const auto end = std::min(
+      cells.size(), static_cast<std::size_t>(
+                        (start - origin + std::min(length, kJudgedBytes) + kCell - 1) / kCell));
+  std::array<std::int64_t, kMaxLag + 1> unmatched{};
+  for (std::size_t c = first; c < end; ++c)
+    for (std::int32_t lag = 1; lag <= kMaxLag; ++lag) unmatched[lag] += cells[c].unmatched[lag];
+  double base = 0;
+  int lags = 0;
+  for (std::int32_t lag = 1; lag <= kMaxLag; ++lag) {
+    if (lag % 8 == 0 || std::abs(lag - width) <= 1 || lag == 2 * width) continue;
+    base += static_cast<double>(unmatched[lag]);
+    ++lags;
+  }
+  base /= lags;
+  const double continued =
+      static_cast<double>(width == 1 ? std::min(unmatched[1], unmatched[8]) : unmatched[width]);
+  return base > 0 ? 1 - continued / base : 0;
+}
+
+// `continuity`: how much better the bytes continue one row down than at other distances
+// (1 - unmatched one row down / unmatched elsewhere), from the cells that measured them.
+Judgment Judge(const std::uint8_t* p, std::int64_t length, std::int32_t width, double continuity) {
+  Judgment j;
+  length = std::min(length, kJudgedBytes);
+  j.correlation = continuity;
+  const std::int64_t pairs = length - width;
+  for (std::int64_t i = 0; i < length; ++i) j.inked += Partial(p[i]);
+  const std::array<std::int64_t, 8> set = BitCounts(p, length, 0);
+  const std::array<std::int64_t, 8> differ = BitCounts(p, std::max<std::int64_t>(pairs, 0), width);
   double chanceAll = 0, differAll = 0;
   for (int k = 0; k < 8; ++k) {
     chanceAll += 2.0 * set[k] / length * (1 - static_cast<double>(set[k]) / length);
@@ -516,50 +707,22 @@ Judgment Judge(const std::uint8_t* p, std::int64_t length, std::int32_t width) {
       j.counting = std::max(j.counting, static_cast<double>(stepped) / (rows - 2));
     }
   }
-  // Continuity one row down, against that at a few distances that are no multiple of 8
-  // (characters 8 rows high are alike at those, row for row) and no row nor near one.
-  const std::int64_t judged = std::min<std::int64_t>(length, kJudgedBytes);
-  const auto unmatched = [&](std::int32_t lag) {
-    std::int64_t bits = 0, counted = 0;
-    for (std::int64_t i = 0; i + lag < judged; ++i) {
-      if (!Partial(p[i]) && !Partial(p[i + lag])) continue;
-      bits += PairUnmatched(p[i], p[i + lag]);
-      ++counted;
-    }
-    return counted > 0 ? static_cast<double>(bits) / counted : 0.0;
-  };
-  double base = 0;
-  int lags = 0;
-  for (const std::int32_t lag : {5, 7, 11, 13, 19, 23, 29}) {
-    if (std::abs(lag - width) <= 1 || lag == 2 * width) continue;
-    base += unmatched(lag);
-    ++lags;
-  }
-  base /= lags;
-  const double continued = width == 1 ? std::min(unmatched(1), unmatched(8)) : unmatched(width);
-  j.correlation = base > 0 ? 1 - continued / base : 0;
-  std::int64_t printable = 0, letters = 0, repeats = 0, starts = 0, edges = 0;
+  std::int64_t printable = 0, letters = 0, repeats = 0, nonzero = 0;
   for (std::int64_t i = 0; i < length; ++i) {
     const std::uint8_t b = p[i] & 0x7F;
     printable += (p[i] >= 0x20 && p[i] < 0x7F) || (p[i] > 0xA0 && b >= 0x21 && b < 0x7F);
     letters += (b | 0x20) >= 'a' && (b | 0x20) <= 'z';
-    if (p[i] == 0) continue;
-    if (i > 0 && p[i] == p[i - 1]) {
-      ++repeats;
-    } else {
-      ++starts;
-      edges += kBitCounts[(p[i] ^ (p[i] >> 1)) & 0x7F];
-    }
+    nonzero += p[i] != 0;
+    repeats += p[i] != 0 && i > 0 && p[i] == p[i - 1];
   }
   j.text = static_cast<double>(printable) / length;
   j.letters = static_cast<double>(letters) / length;
-  const std::int64_t nonzero = repeats + starts;
   j.runs = nonzero > 0 ? static_cast<double>(repeats) / nonzero : 0;
-  j.ragged = starts > 0 ? static_cast<double>(edges) / starts : 0;
+  j.ragged = Ragged(p, length);
   for (int k = 0; k < 8; ++k) j.bitsUsed += set[k] * 33 >= nonzero && set[k] > 0;
   for (std::int32_t step = 1; step <= 2 && step < width; ++step) {
     std::int64_t inked = 0, agreed = 0;
-    for (std::int64_t i = 0; i + step < judged; ++i) {
+    for (std::int64_t i = 0; i + step < length; ++i) {
       if (i % width + step >= width) continue;  // the next byte is in the next row
       const bool last = p[i] & 0x01, first = p[i + step] & 0x80;
       if (!last && !first) continue;
@@ -766,10 +929,10 @@ std::vector<Found> FindScreens(const std::uint8_t* data, std::int64_t available,
 }
 
 // The regions in one stretch that the first look picked out, measured cell by cell.
-std::vector<Found> FindInZone(const Planes& planes, std::int64_t origin, std::int64_t end) {
-  const std::uint8_t* data = planes.bytes;
-  const std::int64_t available = planes.available;
-  const std::vector<Cell> cells = MeasureCells(planes, origin, end);
+std::vector<Found> FindInZone(const std::uint8_t* data, std::int64_t available, std::int64_t origin,
+                              std::int64_t end, PlaneStore& store) {
+  const std::vector<Cell> cells =
+      MeasureCells(MakePlanes(data, available, origin, end, store), origin, end);
   Evidence evidence = Weigh(cells);
   std::vector<Found> found = FindScreens(data, available, origin, cells, evidence);
   // No run of a strip width goes into or across a screen.
@@ -787,21 +950,25 @@ std::vector<Found> FindInZone(const Planes& planes, std::int64_t origin, std::in
   for (const Segment& segment : Divide(evidence.widths)) {
     Found f = Settle(data, available, origin, cells, segment);
     if (f.region.length < 2 * f.region.width) continue;
-    Judgment j = Judge(data + f.region.start, f.region.length, f.region.width);
+    // Most runs are noise that the raggedness of their bytes alone rules out.
+    if (f.score <
+        ScoreNeeded(Ragged(data + f.region.start, std::min(f.region.length, kJudgedBytes))))
+      continue;
+    Judgment j = Judge(data + f.region.start, f.region.length, f.region.width,
+                       Continuity(cells, origin, f.region.start, f.region.length, f.region.width));
     // Rows whose bytes do not join at their seams are no rows: a narrower picture's rows
     // side by side, most often characters or sprite columns 1 byte wide, repeating at this
     // distance.
     if (f.region.width > 1 && j.maskedShare < kMaskedShare && j.seamPairs >= kSeamPairs &&
         j.seams < kSeamCorrelation) {
-      const Judgment one = Judge(data + f.region.start, f.region.length, 1);
+      const Judgment one = Judge(data + f.region.start, f.region.length, 1,
+                                 Continuity(cells, origin, f.region.start, f.region.length, 1));
       if (LooksLikePictures(one, 1)) {
         f.region.width = 1;
         j = one;
       }
     }
-    if (!LooksLikePictures(j, f.region.width) ||
-        f.score < kReportScore + kRaggedScore * std::max(0.0, j.ragged - kSmooth))
-      continue;
+    if (!LooksLikePictures(j, f.region.width) || f.score < ScoreNeeded(j.ragged)) continue;
     f.region.kind = KindOf(j, f.region.width);
     found.push_back(f);
   }
@@ -810,10 +977,9 @@ std::vector<Found> FindInZone(const Planes& planes, std::int64_t origin, std::in
 
 std::vector<Found> FindInScan(const std::uint8_t* data, std::int64_t span, std::int64_t available) {
   PlaneStore store;
-  const Planes planes = MakePlanes(data, available, store);
   std::vector<Found> all;
-  for (const auto& [from, to] : Candidates(planes, span)) {
-    const std::vector<Found> zone = FindInZone(planes, from, to);
+  for (const auto& [from, to] : Candidates(data, span, available)) {
+    const std::vector<Found> zone = FindInZone(data, available, from, to, store);
     all.insert(all.end(), zone.begin(), zone.end());
   }
   std::stable_sort(all.begin(), all.end(),
