@@ -38,6 +38,9 @@ constexpr float kCandidateScore = 9.0f;
 constexpr float kCandidateReach = 1.0f;
 constexpr std::int64_t kWindowBlocks = 4;
 constexpr std::int64_t kJudgedBytes = 8192;  // enough to judge a region by
+constexpr double kSettleToll = 0.3;          // of the usual unmatched bits, per pair
+constexpr std::int64_t kSettleCells = 4;     // how far inside a run its bounds may move
+constexpr int kCharactersBack = 16;          // a font's characters taken in before its evidence
 constexpr std::int64_t kSeamPairs = 24;
 constexpr std::int64_t kColumnRows = 12;  // rows enough to judge each byte column on its own
 constexpr double kCounting = 0.25;
@@ -588,6 +591,8 @@ struct Judgment {
   double maskedShare = 0;       // pairs of the best phase whose mask clears the graphic
   bool font = false;
   bool tiles = false;
+  std::int32_t blankRow = 0;        // of a font: where in each 8 bytes, from the start, the
+  std::int32_t characterStart = 0;  // blank row lies, and where each character begins
   double text = 0;     // share of bytes that are letters, digits, blanks or punctuation
   double letters = 0;  // share of bytes that are letters
   int bitsUsed = 0;    // pixel columns of the byte that hold ink in some rows
@@ -749,7 +754,9 @@ Judgment Judge(const std::uint8_t* p, std::int64_t length, std::int32_t width, d
         const std::uint8_t a = p[i], b = p[i + 1];
         if ((a | b) == 0) continue;
         ++counted;
-        clear += (a & b) == 0 && (a | b) != 0 && (a == 0xFF || b == 0xFF || (a != 0 && b != 0));
+        // The mask clears what the graphic sets and little more: together they cover most
+        // of the byte, which a number and its zero high byte do not.
+        clear += (a & b) == 0 && kBitCounts[a | b] >= 5;
       }
       if (counted > 0)
         j.maskedShare = std::max(j.maskedShare, static_cast<double>(clear) / counted);
@@ -760,10 +767,17 @@ Judgment Judge(const std::uint8_t* p, std::int64_t length, std::int32_t width, d
     std::int64_t blankRows[8] = {};
     for (std::int64_t i = 0; i < length; ++i) blankRows[i % 8] += p[i] == 0;
     const std::int64_t glyphs = length / 8;
-    const std::int64_t most = *std::max_element(std::begin(blankRows), std::end(blankRows));
+    const auto most = std::max_element(std::begin(blankRows), std::end(blankRows));
+    const auto blank = static_cast<std::int32_t>(most - std::begin(blankRows));
+    j.blankRow = blank;
+    // Where each character begins: at its blank row, which is the first as in the
+    // machine's own font, or between two blank rows (the last of one character and the
+    // first of the next) when the one after is blank too.
+    const bool blankAfter = blankRows[(blank + 1) % 8] * 10 >= glyphs * 6;
+    j.characterStart = blankAfter ? (blank + 1) % 8 : blank;
     std::int64_t edgeClear = 0;
     for (std::int64_t i = 0; i < length; ++i) edgeClear += (p[i] & 0x01) == 0 || (p[i] & 0x80) == 0;
-    j.font = most * 10 >= glyphs * 6 && edgeClear * 10 >= length * 9;
+    j.font = *most * 10 >= glyphs * 6 && edgeClear * 10 >= length * 9;
     j.tiles = !j.font;
   }
   return j;
@@ -791,22 +805,28 @@ struct Found {
 Found Settle(const std::uint8_t* data, std::int64_t available, std::int64_t origin,
              const std::vector<Cell>& cells, const Segment& segment) {
   const std::int32_t w = segment.width;
-  std::int64_t total = 0, pairs = 0;
-  for (std::int64_t c = segment.firstCell; c < segment.endCell; ++c)
-    for (std::int32_t lag = 1; lag <= kMaxLag; ++lag) {
-      total += cells[static_cast<std::size_t>(c)].unmatched[lag];
-      pairs += PairCount(cells[static_cast<std::size_t>(c)], lag);
+  // What continuity is usual around byte i: over the cells near its own, as Weigh has it.
+  const auto n = static_cast<std::int64_t>(cells.size());
+  const auto usual = [&](std::int64_t i) {
+    const std::int64_t c = std::clamp<std::int64_t>((i - origin) / kCell, 0, n - 1);
+    std::int64_t total = 0, pairs = 0;
+    for (std::int64_t d = std::max<std::int64_t>(0, c - 2); d <= std::min(n - 1, c + 2); ++d) {
+      total += cells[static_cast<std::size_t>(d)].total;
+      pairs += AllPairs(cells[static_cast<std::size_t>(d)]);
     }
-  const double base = pairs > 0 ? static_cast<double>(total) / static_cast<double>(pairs) : 0;
+    return pairs > 0 ? static_cast<double>(total) / static_cast<double>(pairs) : 0.0;
+  };
+  // Each pair pays a little, so that the bounds do not reach into bytes that agree by chance
+  // as often as not; pairs of blank or filled bytes tell nothing either way.
   const auto agreement = [&](std::int64_t i) {
     if (i < 0 || i + w >= available) return -8.0;
     if (!Partial(data[i]) && !Partial(data[i + w])) return 0.0;
-    return base - PairUnmatched(data[i], data[i + w]);
+    return (1 - kSettleToll) * usual(i) - PairUnmatched(data[i], data[i + w]);
   };
   const std::int64_t first = origin + segment.firstCell * kCell;
   const std::int64_t last = std::min(available, origin + segment.endCell * kCell);
   // Start: the latest byte from which the sum up to a point inside is largest.
-  const std::int64_t inside = std::min(first + kCell, last);
+  const std::int64_t inside = std::min(first + kSettleCells * kCell, last);
   double sum = 0, bestSum = -1e300;
   std::int64_t start = inside;
   for (std::int64_t i = inside - 1; i >= std::max<std::int64_t>(0, first - 2 * kCell); --i) {
@@ -816,7 +836,7 @@ Found Settle(const std::uint8_t* data, std::int64_t available, std::int64_t orig
       start = i;
     }
   }
-  const std::int64_t from = std::max(start, last - kCell);
+  const std::int64_t from = std::max(start, last - kSettleCells * kCell);
   sum = 0;
   bestSum = 0;
   std::int64_t pairsEnd = from;
@@ -833,6 +853,34 @@ Found Settle(const std::uint8_t* data, std::int64_t available, std::int64_t orig
   found.region.width = w;
   found.score = segment.score;
   return found;
+}
+
+// Whether the 8 bytes at p are a character of the font: its blank row blank, and a blank
+// column at the same side of every row as the font keeps (a space is one too).
+bool LooksLikeCharacter(const std::uint8_t* p, std::int32_t blankRow, std::uint8_t spacing) {
+  if (p[blankRow] != 0) return false;
+  return std::all_of(p, p + 8, [&](std::uint8_t b) { return (b & spacing) == 0; });
+}
+
+// A font starts with a character and takes in those just before where its evidence began,
+// as far as they look like its characters, the space that most fonts begin with included.
+void TakeWholeCharacters(const std::uint8_t* data, GraphicsRegion& region, const Judgment& j) {
+  const std::uint8_t* p = data + region.start;
+  std::int64_t left = 0, right = 0;
+  for (std::int64_t i = 0; i < std::min(region.length, kJudgedBytes); ++i) {
+    left += (p[i] & 0x80) == 0;
+    right += (p[i] & 0x01) == 0;
+  }
+  const std::uint8_t spacing = left >= right ? 0x80 : 0x01;
+  const std::int32_t blankRow = (j.blankRow - j.characterStart + 8) % 8;
+  const std::int64_t end = region.start + region.length;
+  std::int64_t start = region.start + j.characterStart - (j.characterStart > 0 ? 8 : 0);
+  for (int steps = 0; steps < kCharactersBack && start >= 8 &&
+                      LooksLikeCharacter(data + start - 8, blankRow, spacing);
+       ++steps)
+    start -= 8;
+  region.start = std::max<std::int64_t>(0, start);
+  region.length = end - region.start;
 }
 
 GraphicsKind KindOf(const Judgment& j, std::int32_t width) {
@@ -970,6 +1018,7 @@ std::vector<Found> FindInZone(const std::uint8_t* data, std::int64_t available, 
     }
     if (!LooksLikePictures(j, f.region.width) || f.score < ScoreNeeded(j.ragged)) continue;
     f.region.kind = KindOf(j, f.region.width);
+    if (f.region.kind == GraphicsKind::kFont) TakeWholeCharacters(data, f.region, j);
     found.push_back(f);
   }
   return found;
