@@ -59,7 +59,14 @@ struct Tally {
   std::int64_t falseRegions = 0;
 };
 
-// A planted block is found when a region of its width covers at least half of it; a screen
+// A region covers a block when half the block lies in it, or, when the region is the shorter,
+// half the region lies on the block.
+bool Covers(const GraphicsRegion& r, std::int64_t start, std::int64_t length) {
+  const std::int64_t overlap = Overlap(r.start, r.length, start, length);
+  return 2 * overlap >= length || (r.length < length && 2 * overlap >= r.length);
+}
+
+// A planted block is found when a region of its width covers it (as Covers has it); a screen
 // when a region found to be a screen does. A region is false when less than half of it lies
 // on planted graphics.
 Tally ScorePlanted(const PlantingMaterial& material, std::uint32_t firstSeed, int images,
@@ -75,7 +82,7 @@ Tally ScorePlanted(const PlantingMaterial& material, std::uint32_t firstSeed, in
       for (const GraphicsRegion& r : regions) {
         const bool right = block.kind == PlantedKind::kScreen ? r.kind == GraphicsKind::kScreen
                                                               : r.width == block.width;
-        found |= right && 2 * Overlap(r.start, r.length, block.start, block.length) >= block.length;
+        found |= right && Covers(r, block.start, block.length);
       }
       ++tally.blocks;
       tally.found += found;
@@ -167,12 +174,9 @@ std::string Hex(const Bytes& bytes, std::int64_t at, std::size_t count) {
 // Found: a region of the block's width covers half of it, or lies half on it when shorter.
 bool FoundIn(const std::vector<GraphicsRegion>& regions, std::int64_t start, std::int64_t length,
              std::int32_t width) {
-  for (const GraphicsRegion& r : regions) {
-    if (r.width != width) continue;
-    const std::int64_t overlap = Overlap(r.start, r.length, start, length);
-    if (2 * overlap >= length || (r.length < length && 2 * overlap >= r.length)) return true;
-  }
-  return false;
+  return std::any_of(regions.begin(), regions.end(), [&](const GraphicsRegion& r) {
+    return r.width == width && Covers(r, start, length);
+  });
 }
 
 struct RealTally {

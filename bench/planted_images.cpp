@@ -26,13 +26,10 @@ constexpr std::int64_t kScreenSize = 6912;
 // splitmix64: the same numbers on every compiler, unlike the standard distributions.
 class Random {
  public:
-  explicit Random(std::uint64_t seed) : state_(seed * 0x9E3779B97F4A7C15ull + 7) {}
-  std::uint64_t Next() {
-    std::uint64_t z = (state_ += 0x9E3779B97F4A7C15ull);
-    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-    return z ^ (z >> 31);
-  }
+  // The seed is mixed first: started from the seed itself, the sequence of one seed would be
+  // that of the seed before it, a step on, and neighbouring seeds would make alike images.
+  explicit Random(std::uint64_t seed) : state_(Mix(seed)) {}
+  std::uint64_t Next() { return Mix(state_ += 0x9E3779B97F4A7C15ull); }
   // From low to high, both included.
   int Between(int low, int high) {
     return low + static_cast<int>(Next() % static_cast<std::uint64_t>(high - low + 1));
@@ -41,6 +38,11 @@ class Random {
   std::uint8_t Byte() { return static_cast<std::uint8_t>(Next()); }
 
  private:
+  static std::uint64_t Mix(std::uint64_t z) {
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+    return z ^ (z >> 31);
+  }
   std::uint64_t state_;
 };
 
