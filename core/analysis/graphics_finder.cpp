@@ -32,6 +32,7 @@ constexpr double kEntryCost = 12.0;
 constexpr double kReportScore = 10.0;
 constexpr double kRaggedScore = 16.0;  // per ink edge per byte past kSmooth
 constexpr double kSmooth = 2.0;
+constexpr double kTileEdgeScore = 3.0;     // per standard deviation of tile edges
 constexpr double kConfidenceScore = 40.0;  // the evidence that makes a region 63 in 100 sure
 constexpr double kScreenScore = 200.0;
 constexpr float kCandidateScore = 9.0f;
@@ -47,6 +48,7 @@ constexpr double kCounting = 0.25;
 constexpr double kSeamCorrelation = 0.15;
 constexpr double kMaskedShare = 0.9;
 constexpr double kScreenCandidateScore = 40.0;
+constexpr double kScreenRoundMargin = 8.0;
 constexpr double kCharacterCost = 2.0;
 // Width 1 is compared with distance 2 alone, where the others take the likelier of two
 // neighbours: this evens out what the noise gives it.
@@ -102,8 +104,6 @@ std::int32_t PairUnmatched(std::uint8_t x, std::uint8_t y) {
   return kBitCounts[static_cast<std::uint8_t>((x & ~WidenByte(y)) | (y & ~WidenByte(x)))];
 }
 
-// The bytes of a scan with two derived copies that the hot loops read as words: each byte
-// widened by a pixel to either side, and 0xFF where it holds an edge (neither 0 nor 0xFF).
 // The bytes of a scan, and for a stretch of them from `origin` two derived copies that the
 // hot loops read as words: each byte widened by a pixel to either side, and 0xFF where it
 // holds an edge (neither 0 nor 0xFF).
@@ -624,6 +624,31 @@ double ScoreNeeded(double ragged) {
   return kReportScore + kRaggedScore * std::max(0.0, ragged - kSmooth);
 }
 
+// Tiles and characters 1 byte wide, 8 rows each: their rows continue from one byte to the
+// next but at the edges of each 8, the same place in all of them. How many unmatched bits
+// fewer the pairs inside have than the edges' rate gives them, in standard deviations; near
+// 0 where no place in each 8 stands out, as in code.
+double TileEdges(const std::uint8_t* p, std::int64_t length) {
+  std::array<double, 8> unmatched{}, pairs{};
+  for (std::int64_t i = 0; i + 1 < length; ++i) {
+    if (!Partial(p[i]) && !Partial(p[i + 1])) continue;
+    unmatched[static_cast<std::size_t>(i % 8)] += PairUnmatched(p[i], p[i + 1]);
+    pairs[static_cast<std::size_t>(i % 8)] += 1;
+  }
+  std::size_t edge = 0;
+  for (std::size_t k = 1; k < 8; ++k)
+    if (unmatched[k] * pairs[edge] > unmatched[edge] * pairs[k]) edge = k;
+  if (pairs[edge] == 0) return 0;
+  const double rate = unmatched[edge] / pairs[edge];
+  double inside = 0, insidePairs = 0;
+  for (std::size_t k = 0; k < 8; ++k)
+    if (k != edge) {
+      inside += unmatched[k];
+      insidePairs += pairs[k];
+    }
+  return (rate * insidePairs - inside) / std::sqrt(rate * insidePairs + 1);
+}
+
 // Each bit of a byte moved to the lowest bit of its own byte of a word, so that adding the
 // words of up to 255 bytes counts each bit apart.
 constexpr std::array<std::uint64_t, 256> MakeSpread() {
@@ -855,16 +880,19 @@ Found Settle(const std::uint8_t* data, std::int64_t available, std::int64_t orig
   return found;
 }
 
-// Whether the 8 bytes at p are a character of the font: its blank row blank, and a blank
-// column at the same side of every row as the font keeps (a space is one too).
+// A character of the font: its spacing column clear, and a blank row where the font has one,
+// or anywhere for the few characters (a tilde, a bar) that fill that row.
 bool LooksLikeCharacter(const std::uint8_t* p, std::int32_t blankRow, std::uint8_t spacing) {
-  if (p[blankRow] != 0) return false;
-  return std::all_of(p, p + 8, [&](std::uint8_t b) { return (b & spacing) == 0; });
+  if (!std::all_of(p, p + 8, [&](std::uint8_t b) { return (b & spacing) == 0; })) return false;
+  return p[blankRow] == 0 || std::find(p, p + 8, 0) != p + 8;
 }
 
-// A font starts with a character and takes in those just before where its evidence began,
-// as far as they look like its characters, the space that most fonts begin with included.
-void TakeWholeCharacters(const std::uint8_t* data, GraphicsRegion& region, const Judgment& j) {
+// A font starts and ends with whole characters: where its evidence began and ended inside a
+// character, or on bytes before or after it that are no characters, its bounds move to the
+// nearest characters, and take in those just outside as far as they look like its characters,
+// the space that most fonts begin with included.
+void TakeWholeCharacters(const std::uint8_t* data, std::int64_t available, GraphicsRegion& region,
+                         const Judgment& j) {
   const std::uint8_t* p = data + region.start;
   std::int64_t left = 0, right = 0;
   for (std::int64_t i = 0; i < std::min(region.length, kJudgedBytes); ++i) {
@@ -873,14 +901,19 @@ void TakeWholeCharacters(const std::uint8_t* data, GraphicsRegion& region, const
   }
   const std::uint8_t spacing = left >= right ? 0x80 : 0x01;
   const std::int32_t blankRow = (j.blankRow - j.characterStart + 8) % 8;
-  const std::int64_t end = region.start + region.length;
+  const auto character = [&](std::int64_t at) {
+    return at >= 0 && at + 8 <= available && LooksLikeCharacter(data + at, blankRow, spacing);
+  };
   std::int64_t start = region.start + j.characterStart - (j.characterStart > 0 ? 8 : 0);
-  for (int steps = 0; steps < kCharactersBack && start >= 8 &&
-                      LooksLikeCharacter(data + start - 8, blankRow, spacing);
-       ++steps)
-    start -= 8;
+  std::int64_t end = start + (region.start + region.length - start + 7) / 8 * 8;
+  for (int steps = 0; steps < kCharactersBack && start + 8 < end && !character(start); ++steps)
+    start += 8;
+  for (int steps = 0; steps < kCharactersBack && end - 8 > start && !character(end - 8); ++steps)
+    end -= 8;
+  for (int steps = 0; steps < kCharactersBack && character(start - 8); ++steps) start -= 8;
+  for (int steps = 0; steps < kCharactersBack && character(end); ++steps) end += 8;
   region.start = std::max<std::int64_t>(0, start);
-  region.length = end - region.start;
+  region.length = std::min(end, available) - region.start;
 }
 
 GraphicsKind KindOf(const Judgment& j, std::int32_t width) {
@@ -937,7 +970,9 @@ std::vector<Found> FindScreens(const std::uint8_t* data, std::int64_t available,
     }
     // The start: where the pairs of lines that lie one above the other agree and those
     // across the edge of a third (the last line of a row of cells and the first line of the
-    // next third) do not, summed over each stretch of either from running sums.
+    // next third) do not, summed over each stretch of either from running sums. A start
+    // moved by a byte changes few of those pairs; where they barely tell two starts apart,
+    // a round address wins, as the display file and most screens kept in memory have.
     const std::int64_t first = std::max<std::int64_t>(0, origin + best * kCell - 2048);
     const std::int64_t last = std::min(available - kScreenBytes, origin + best * kCell + 2048);
     std::vector<double> agreed(static_cast<std::size_t>(last - first + kPixelBytes) + 1, 0);
@@ -951,20 +986,22 @@ std::vector<Found> FindScreens(const std::uint8_t* data, std::int64_t available,
       return agreed[static_cast<std::size_t>(to - first)] -
              agreed[static_cast<std::size_t>(from - first)];
     };
-    double bestAgreement = -1e300;
-    std::int64_t start = first;
-    for (std::int64_t s = first; s <= last; ++s) {
-      double agreement = 0;
+    const auto agreement = [&](std::int64_t s) {
+      double sum = 0;
       for (std::int64_t third = 0; third < 3; ++third) {
         const std::int64_t t = s + third * 2048;
-        agreement += stretch(t, t + 1792);
-        if (third < 2) agreement -= stretch(t + 1792, t + 2048);
+        sum += stretch(t, t + 1792);
+        if (third < 2) sum -= stretch(t + 1792, t + 2048);
       }
-      if (agreement > bestAgreement) {
-        bestAgreement = agreement;
-        start = s;
-      }
-    }
+      return sum;
+    };
+    std::int64_t start = first;
+    for (std::int64_t s = first + 1; s <= last; ++s)
+      if (agreement(s) > agreement(start)) start = s;
+    const std::int64_t round = (start + kScreenLag / 2) / kScreenLag * kScreenLag;
+    if (round >= first && round <= last &&
+        agreement(round) >= agreement(start) - kScreenRoundMargin)
+      start = round;
     if (start <= last) {
       Found f;
       f.region = {start, kScreenBytes, 16, 0, GraphicsKind::kScreen};
@@ -998,10 +1035,15 @@ std::vector<Found> FindInZone(const std::uint8_t* data, std::int64_t available, 
   for (const Segment& segment : Divide(evidence.widths)) {
     Found f = Settle(data, available, origin, cells, segment);
     if (f.region.length < 2 * f.region.width) continue;
-    // Most runs are noise that the raggedness of their bytes alone rules out.
-    if (f.score <
-        ScoreNeeded(Ragged(data + f.region.start, std::min(f.region.length, kJudgedBytes))))
-      continue;
+    // Most runs are noise that the raggedness of their bytes alone rules out; tiles are
+    // ragged too, but their edges every 8 bytes make up for it.
+    const std::int64_t judged = std::min(f.region.length, kJudgedBytes);
+    const double tiled =
+        f.region.width == 1 ? kTileEdgeScore * TileEdges(data + f.region.start, judged) : 0;
+    const auto needed = [&](double ragged) {
+      return std::max(kReportScore, ScoreNeeded(ragged) - tiled);
+    };
+    if (f.score < needed(Ragged(data + f.region.start, judged))) continue;
     Judgment j = Judge(data + f.region.start, f.region.length, f.region.width,
                        Continuity(cells, origin, f.region.start, f.region.length, f.region.width));
     // Rows whose bytes do not join at their seams are no rows: a narrower picture's rows
@@ -1016,9 +1058,9 @@ std::vector<Found> FindInZone(const std::uint8_t* data, std::int64_t available, 
         j = one;
       }
     }
-    if (!LooksLikePictures(j, f.region.width) || f.score < ScoreNeeded(j.ragged)) continue;
+    if (!LooksLikePictures(j, f.region.width) || f.score < needed(j.ragged)) continue;
     f.region.kind = KindOf(j, f.region.width);
-    if (f.region.kind == GraphicsKind::kFont) TakeWholeCharacters(data, f.region, j);
+    if (f.region.kind == GraphicsKind::kFont) TakeWholeCharacters(data, available, f.region, j);
     found.push_back(f);
   }
   return found;
