@@ -752,12 +752,14 @@ Judgment Judge(const std::uint8_t* p, std::int64_t length, std::int32_t width, d
   for (int k = 0; k < 8; ++k) j.bitsUsed += set[k] * 33 >= nonzero && set[k] > 0;
   for (std::int32_t step = 1; step <= 2 && step < width; ++step) {
     std::int64_t inked = 0, agreed = 0;
-    for (std::int64_t i = 0; i + step < length; ++i) {
-      if (i % width + step >= width) continue;  // the next byte is in the next row
-      const bool last = p[i] & 0x01, first = p[i + step] & 0x80;
-      if (!last && !first) continue;
-      ++inked;
-      agreed += last && first;
+    for (std::int64_t row = 0; row < length; row += width) {
+      // Up to the last byte whose neighbour is in the same row.
+      for (std::int64_t i = row; i < std::min(row + width, length) - step; ++i) {
+        const bool last = p[i] & 0x01, first = p[i + step] & 0x80;
+        if (!last && !first) continue;
+        ++inked;
+        agreed += last && first;
+      }
     }
     // Chance: both set, among the pairs where either is, from how often each is set.
     const double p0 = static_cast<double>(set[0]) / length,
