@@ -14,6 +14,16 @@ namespace {
 
 constexpr char16_t kDigits[] = u"0123456789ABCDEF";
 
+Text LayoutTitle(std::int32_t width, const SpriteLayout& layout) {
+  if (layout.screen == ScreenLayout::kSpectrumScreen) return u"Pelorin screen";
+  Text title = u"Pelorin," + DecimalText(width);
+  if (IsMasked(layout)) title += layout.showMasks ? u" masks" : u" masked";
+  if (HasColumns(layout)) title += u" columns " + DecimalText(layout.columnHeight);
+  return title;
+}
+
+}  // namespace
+
 Text HexText(std::int64_t value) {
   Text text;
   do {
@@ -26,16 +36,6 @@ Text HexText(std::int64_t value) {
 Text PositionText(std::int64_t position) {
   return DecimalText(position) + u" ($" + HexText(position) + u")";
 }
-
-Text LayoutTitle(std::int32_t width, const SpriteLayout& layout) {
-  if (layout.screen == ScreenLayout::kSpectrumScreen) return u"Pelorin screen";
-  Text title = u"Pelorin," + DecimalText(width);
-  if (IsMasked(layout)) title += layout.showMasks ? u" masks" : u" masked";
-  if (HasColumns(layout)) title += u" columns " + DecimalText(layout.columnHeight);
-  return title;
-}
-
-}  // namespace
 
 std::int64_t SteppedOffset(std::int64_t offset, std::int64_t sourceLength, std::int32_t width,
                            ViewStep step, const SpriteLayout& layout) {
@@ -120,6 +120,14 @@ std::optional<std::int32_t> ColumnHeightAnswer(const Text& answer, const ReportE
 Text ViewTitle(std::int32_t width, std::int64_t offset, const SpriteLayout& layout) {
   const Text title = LayoutTitle(width, layout);
   return offset == 0 ? title : title + u" @ " + PositionText(offset);
+}
+
+Text GraphicsTitle(std::int32_t width, std::int64_t offset, std::size_t number, std::size_t count,
+                   const SpriteLayout& layout) {
+  if (count == 0) return ViewTitle(width, 0, layout) + u" graphics none";
+  return ViewTitle(width, offset, layout) + u" graphics " +
+         DecimalText(static_cast<long long>(number)) + u" of " +
+         DecimalText(static_cast<long long>(count));
 }
 
 Text LocatedByteTitle(const ConverterState& state, std::optional<std::int64_t> position) {

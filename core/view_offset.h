@@ -3,6 +3,7 @@
 // that shows it, and which file byte a pixel of the screen shows.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string_view>
@@ -60,11 +61,22 @@ std::optional<std::int64_t> OffsetAnswer(const Text& answer, std::int64_t source
 // wrong character: the layout stays as it is.
 std::optional<std::int32_t> ColumnHeightAnswer(const Text& answer, const ReportError& reportError);
 
+// A position or offset as the titles and the converter show it: upper-case hexadecimal
+// digits, and "D ($H)" with the decimal first: "6912 ($1B00)".
+Text HexText(std::int64_t value);
+Text PositionText(std::int64_t position);
+
 // "Pelorin,W", then the layout's steps that are on (" masked", or " masks" while they are
 // shown; " columns H"), and " @ D ($H)" while the offset is not 0:
 // "Pelorin,3 masked columns 24 @ 6912 ($1B00)". The screen layout has no width:
 // "Pelorin screen @ 16384 ($4000)".
 Text ViewTitle(std::int32_t width, std::int64_t offset, const SpriteLayout& layout = {});
+
+// The title at a region of graphics found: "Pelorin,W @ D ($H) graphics K of N" for the
+// region numbered `number` (from 1) of `count`, the rest as ViewTitle shows it; with none
+// found, "Pelorin,W graphics none".
+Text GraphicsTitle(std::int32_t width, std::int64_t offset, std::size_t number, std::size_t count,
+                   const SpriteLayout& layout = {});
 
 // The view's title with the located byte after it, its position and value:
 // "Pelorin,2 @ 6912 ($1B00) byte 6953 ($1B29) = $3C", or "... byte none" for none. The

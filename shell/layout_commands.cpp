@@ -47,6 +47,11 @@ void ShowLayout(ShellState& shell) {
 
 }  // namespace
 
+void SetLayout(ShellState& shell, const SpriteLayout& layout) {
+  shell.state->layout = layout;
+  ShowLayoutMarks(shell);
+}
+
 bool RunLayoutCommand(ShellState& shell, std::int32_t item) {
   SpriteLayout& layout = shell.state->layout;
   switch (item) {

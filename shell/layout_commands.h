@@ -11,4 +11,7 @@ namespace pelorin {
 // the same offset. False for an item that is not one of them.
 bool RunLayoutCommand(ShellState& shell, std::int32_t item);
 
+// Sets the layout and the menu's marks; the caller shows the file through it.
+void SetLayout(ShellState& shell, const SpriteLayout& layout);
+
 }  // namespace pelorin

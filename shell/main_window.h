@@ -38,10 +38,11 @@ enum MenuItem : std::int32_t {
   kZoom2Item = 16,
   kZoom3Item = 17,
   kOneScreenItem = 18,
+  kFindGraphicsItem = 19,
+  kNextGraphicsItem = 20,
+  kPreviousGraphicsItem = 21,
   kWiderItem = 22,
   kNarrowerItem = 23,
-  kKeyboardShortcutsItem = 40,
-  kAboutItem = 41,
   kStripsItem = 30,
   kSpectrumScreenItem = 31,
   kNotMaskedItem = 32,
@@ -49,6 +50,8 @@ enum MenuItem : std::int32_t {
   kGraphicFirstItem = 34,
   kShowMasksItem = 35,
   kStoredByColumnsItem = 36,
+  kKeyboardShortcutsItem = 40,
+  kAboutItem = 41,
 };
 
 enum class MenuRowKind { kCommand, kCheck, kRadio, kSeparator };
@@ -68,12 +71,17 @@ struct MenuRow {
 
 constexpr BYTE kCtrl = FCONTROL;
 constexpr BYTE kCtrlShift = FCONTROL | FSHIFT;
+constexpr BYTE kShift = FSHIFT;
 
 // clang-format off
 inline constexpr MenuRow kViewMenu[] = {
     {MenuRowKind::kCommand,    kGuessWidthItem,     L"Guess width",                   L"Ctrl+W",    'W',      kCtrl, false},
     {MenuRowKind::kCommand,    kWiderItem,          L"Wider",                         L"]",         VK_OEM_6, 0,     false},
     {MenuRowKind::kCommand,    kNarrowerItem,       L"Narrower",                      L"[",         VK_OEM_4, 0,     false},
+    {MenuRowKind::kSeparator, -1,                  nullptr,                          nullptr,      0,        0,     false},
+    {MenuRowKind::kCommand,    kFindGraphicsItem,   L"Find graphics",                 L"Ctrl+F",    'F',      kCtrl, false},
+    {MenuRowKind::kCommand,    kNextGraphicsItem,   L"Next graphics",                 L"F3",        VK_F3,    0,     false},
+    {MenuRowKind::kCommand,    kPreviousGraphicsItem, L"Previous graphics",           L"Shift+F3",  VK_F3,    kShift, false},
     {MenuRowKind::kSeparator, -1,                  nullptr,                          nullptr,      0,        0,     false},
     {MenuRowKind::kCommand,    kNextScreenItem,     L"Next screen",                   L"Ctrl+PgDn", VK_NEXT,  kCtrl, false},
     {MenuRowKind::kCommand,    kPreviousScreenItem, L"Previous screen",               L"Ctrl+PgUp", VK_PRIOR, kCtrl, false},

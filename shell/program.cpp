@@ -62,6 +62,7 @@ void OnMenuItem(ShellState& shell, std::int32_t item) {
   switch (item) {
     case kOpenItem: {
       const std::int64_t offsetBefore = shell.state->viewOffset;
+      ForgetGraphics(shell);
       OpenSourceFile(*shell.state, shell.painter, shell.reportError);
       ShowNewSourceTitle(shell, offsetBefore);
       break;
@@ -111,6 +112,7 @@ void Dispatch(ShellState& shell, EventKind kind) {
     case EventKind::Drop: {
       ForgetLocatedByte(shell);
       const std::int64_t offsetBefore = shell.state->viewOffset;
+      ForgetGraphics(shell);
       LoadDroppedFile(*shell.state, &event, shell.painter, shell.reportError);
       ShowNewSourceTitle(shell, offsetBefore);
       break;

@@ -5,7 +5,9 @@
 
 #include <memory>
 #include <string_view>
+#include <vector>
 
+#include "analysis/graphics_finder.h"
 #include "screen/canvas_painter.h"
 #include "converter_state.h"
 #include "event_queue.h"
@@ -32,6 +34,10 @@ struct ShellState {
   bool byteInTitle = false;        // the title names a located byte, until the next command
   std::int32_t wheelTurn = 0;      // wheel movement short of a whole notch, kept for the next
   std::int32_t columnAnswer = 24;  // "Stored by columns.." offers the last answer, 24 at first
+  // What "Find graphics" found in the loaded file, or its memory image; forgotten when
+  // another file is loaded or the memory switch reads it the other way.
+  bool graphicsSearched = false;
+  std::vector<GraphicsRegion> graphics;
 };
 
 // Start-up: the platform, the state, the main window with its canvas and scrollbar, the

@@ -1,11 +1,15 @@
-// view_commands.cpp: moving through the file, locating bytes and zooming, from the View
-// menu, the wheel and clicks on the picture.
+// view_commands.cpp: moving through the file, finding graphics, locating bytes and zooming,
+// from the View menu, the wheel and clicks on the picture.
 #include "view_commands.h"
 
 #include <utility>
 
 #include "canvas_view.h"
+#include "graphics_search.h"
 #include "input_dialog.h"
+#include "layout_commands.h"
+#include "memory_image_file.h"
+#include "progress_window.h"
 #include "redraw.h"
 #include "scroll_request.h"
 #include "sprite_file.h"
@@ -58,6 +62,78 @@ void ToggleOneScreen(ShellState& shell) {
   Redraw(*shell.state, shell.painter);
 }
 
+// Searches the loaded file, or its memory image while that switch is on, and keeps what is
+// found. A search that takes a while shows its progress and can be cancelled; what it found
+// until then is kept. False when the file can no longer be read (said, as a load says it).
+bool SearchLoadedFile(ShellState& shell) {
+  const ConverterState& state = *shell.state;
+  const ByteSpan image = LoadedMemoryImage(state);
+  std::optional<GraphicsSearch> search;
+  {
+    ProgressWindow progress;
+    progress.title = u"Finding graphics";
+    const SearchProgress report = [&](std::int64_t searched, std::int64_t total) {
+      return ReportProgress(progress, searched, total);
+    };
+    // The memory image the load made is searched as it is, the file a piece at a time.
+    search = image.empty() ? SearchGraphics(state.sourcePath, 0, report)
+                           : SearchGraphicsIn(image, 0, report);
+  }
+  if (!search) {
+    shell.reportError(u"error reading\n" + state.sourcePath);
+    return false;
+  }
+  shell.graphics = std::move(search->regions);
+  shell.graphicsSearched = true;
+  return true;
+}
+
+// Shows the region found: from its start, at its width as if the scrollbar had moved there,
+// one screen only, and says which of them it is in the title. Its width is that of the bytes
+// as stored, so it is shown as plain strips, or a screen found as a Spectrum screen.
+void ShowGraphics(ShellState& shell, std::size_t index) {
+  ConverterState& state = *shell.state;
+  const GraphicsRegion& region = shell.graphics[index];
+  SpriteLayout layout;
+  if (region.kind == GraphicsKind::kScreen) layout.screen = ScreenLayout::kSpectrumScreen;
+  SetLayout(shell, layout);
+  state.stripWidth = region.width;
+  SetScrollbarPosition(shell.main.controls, kWidthScrollbarControl, region.width);
+  SetCheck(shell, kOneScreenItem, state.oneScreen, true);
+  if (!MoveViewOffset(state, shell.painter, shell.reportError, region.start)) return;
+  SetMainTitle(shell.main, GraphicsTitle(region.width, region.start, index + 1,
+                                         shell.graphics.size(), state.layout));
+  shell.byteInTitle = false;
+}
+
+// "Find graphics" searches and shows the first region at or after the offset; "Next" and
+// "Previous graphics" show the first region that starts after it, or the last that starts
+// before it, going round at the ends. Before any search they search as "Find graphics"
+// does. With nothing found, the title says so and nothing moves.
+void MoveAmongGraphics(ShellState& shell, MenuItem item) {
+  if (!shell.graphicsSearched || item == kFindGraphicsItem) {
+    if (!SearchLoadedFile(shell)) return;
+    item = kFindGraphicsItem;
+  }
+  const ConverterState& state = *shell.state;
+  const std::vector<GraphicsRegion>& graphics = shell.graphics;
+  if (graphics.empty()) {
+    SetMainTitle(shell.main, GraphicsTitle(state.stripWidth, state.viewOffset, 0, 0, state.layout));
+    return;
+  }
+  const std::int64_t offset = state.viewOffset;
+  std::size_t index = 0;
+  if (item == kPreviousGraphicsItem) {
+    index = graphics.size() - 1;
+    for (std::size_t i = 0; i < graphics.size() && graphics[i].start < offset; ++i) index = i;
+  } else {
+    const bool at = item == kFindGraphicsItem;
+    for (std::size_t i = graphics.size(); i-- > 0;)
+      if (graphics[i].start > offset || (at && graphics[i].start == offset)) index = i;
+  }
+  ShowGraphics(shell, index);
+}
+
 // The loaded file is read again the other way. An offset into the file means nothing in
 // its memory image, and the other way round, so it is shown from its start. A memory image
 // is always larger than a screen, and its last bytes, mostly zeros, would spill over all of
@@ -66,6 +142,7 @@ void ToggleMemoryImages(ShellState& shell) {
   ConverterState& state = *shell.state;
   Toggle(shell, kMemoryItem, state.readMemoryImages);
   if (state.readMemoryImages) SetCheck(shell, kOneScreenItem, state.oneScreen, true);
+  ForgetGraphics(shell);
   if (state.sourcePath.empty()) return;
   LoadSpriteAtOffset(state, shell.painter, shell.reportError, 0);
   // Whatever the title said (an offset, a located byte), it now shows the start; after a
@@ -115,6 +192,11 @@ void LocateClickedByte(ShellState& shell, const PointerInput& pointer) {
 
 }  // namespace
 
+void ForgetGraphics(ShellState& shell) {
+  shell.graphicsSearched = false;
+  shell.graphics.clear();
+}
+
 bool RunViewCommand(ShellState& shell, std::int32_t item) {
   // Moving through a file needs one: with none, as "Save", nothing happens and nothing is said.
   const bool loaded = !shell.state->sourcePath.empty();
@@ -149,6 +231,11 @@ bool RunViewCommand(ShellState& shell, std::int32_t item) {
       // As a click on the scrollbar's arrow: the thumb moves, and its event sets the width.
       HandleWidthScroll(shell.main.controls, kWidthScrollbarControl,
                         item == kWiderItem ? kLineRight : kLineLeft);
+      return true;
+    case kFindGraphicsItem:
+    case kNextGraphicsItem:
+    case kPreviousGraphicsItem:
+      if (loaded) MoveAmongGraphics(shell, static_cast<MenuItem>(item));
       return true;
     default:
       return false;

@@ -9,6 +9,10 @@
 
 namespace pelorin {
 
+// Forgets what "Find graphics" found: another file is loaded, or the same one read the other
+// way.
+void ForgetGraphics(ShellState& shell);
+
 // Runs the View item; false for an item that is not one of them.
 bool RunViewCommand(ShellState& shell, std::int32_t item);
 

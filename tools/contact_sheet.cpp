@@ -1,26 +1,35 @@
-// contact_sheet.cpp: the contact sheet's panels and the tiny digit font of their labels.
+// contact_sheet.cpp: the contact sheets' panels and the tiny font of their labels.
 #include "contact_sheet.h"
+
+#include <algorithm>
 
 #include "redraw.h"
 #include "screen/paint_screen.h"
+#include "view_offset.h"
 
 namespace pelorin {
 
 namespace {
 
-// Digits 3 pixels wide and 5 high, one row of 3 bits per line, leftmost pixel in bit 2.
-constexpr std::uint8_t kDigitFont[10][5] = {
+// Characters 3 pixels wide and 5 high, one row of 3 bits per line, leftmost pixel in bit 2:
+// the digits, then the hexadecimal letters, the dollar sign, a small w and the blank.
+constexpr char16_t kLabelCharacters[] = u"0123456789ABCDEF$w ";
+constexpr std::uint8_t kLabelFont[][5] = {
     {7, 5, 5, 5, 7}, {2, 6, 2, 2, 7}, {7, 1, 7, 4, 7}, {7, 1, 7, 1, 7}, {5, 5, 7, 1, 1},
     {7, 4, 7, 1, 7}, {7, 4, 7, 5, 7}, {7, 1, 1, 1, 1}, {7, 5, 7, 5, 7}, {7, 5, 7, 1, 7},
+    {2, 5, 7, 5, 5}, {6, 5, 6, 5, 6}, {3, 4, 4, 4, 3}, {6, 5, 5, 5, 6}, {7, 4, 6, 4, 7},
+    {7, 4, 6, 4, 4}, {3, 6, 2, 3, 6}, {0, 5, 5, 7, 7}, {0, 0, 0, 0, 0},
 };
 constexpr std::int32_t kFontScale = 2;  // each font pixel a 2 x 2 square
 constexpr std::int32_t kDigitAdvance = 4 * kFontScale;
 constexpr std::int32_t kLabelTop = (kSheetLabelHeight - 5 * kFontScale) / 2;
 
-void DrawNumber(CanvasPainting& painting, std::int32_t left, std::int32_t top, std::int32_t n) {
-  const Text digits = DecimalText(n);
-  for (std::size_t i = 0; i < digits.size(); ++i) {
-    const auto& glyph = kDigitFont[digits[i] - u'0'];
+void DrawLabel(CanvasPainting& painting, std::int32_t left, std::int32_t top, const Text& text) {
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const Text characters = kLabelCharacters;
+    const std::size_t index = characters.find(text[i]);
+    if (index == Text::npos) continue;
+    const auto& glyph = kLabelFont[index];
     const std::int32_t x0 = left + static_cast<std::int32_t>(i) * kDigitAdvance;
     for (std::int32_t row = 0; row < 5; ++row)
       for (std::int32_t column = 0; column < 3; ++column)
@@ -51,13 +60,22 @@ bool BeginPanelPainting(CanvasPainter& painter) {
 
 void EndPanelPainting(CanvasPainter&) {}
 
-}  // namespace
-
-PanelPlace SheetPanelPlace(std::int32_t width) {
-  const std::int32_t index = width - kMinStripWidth;
+PanelPlace PanelAt(std::int32_t index) {
   return {kSheetGap + index % kSheetColumns * (kScreenWidth + kSheetGap),
           kSheetGap + index / kSheetColumns * (kSheetLabelHeight + kScreenHeight + kSheetGap) +
               kSheetLabelHeight};
+}
+
+// "15616 $3D00 w1".
+Text FoundLabel(const GraphicsRegion& region) {
+  return DecimalText(region.start) + u" $" + HexText(region.start) + u" w" +
+         DecimalText(region.width);
+}
+
+}  // namespace
+
+PanelPlace SheetPanelPlace(std::int32_t width) {
+  return PanelAt(width - kMinStripWidth);
 }
 
 PixelBuffer MakeContactSheet(ConverterState& state) {
@@ -67,7 +85,7 @@ PixelBuffer MakeContactSheet(ConverterState& state) {
   FillRectangle(whole.painting, 0, 0, kSheetWidth, kSheetHeight, kSheetBackground);
   for (std::int32_t width = kMinStripWidth; width <= kMaxStripWidth; ++width) {
     const PanelPlace place = SheetPanelPlace(width);
-    DrawNumber(whole.painting, place.x, place.y - kSheetLabelHeight + kLabelTop, width);
+    DrawLabel(whole.painting, place.x, place.y - kSheetLabelHeight + kLabelTop, DecimalText(width));
   }
   EndPainting(whole);
 
@@ -81,6 +99,44 @@ PixelBuffer MakeContactSheet(ConverterState& state) {
     state.stripWidth = width;
     // With nothing to show the screen is painted as it stands, as Save would write it.
     if (state.spriteLength > 0) PlaceSprite(state);
+    PaintScreen(state.screen, panel);
+  }
+  return sheet;
+}
+
+PixelBuffer MakeFoundSheet(const std::vector<FoundPanel>& panels, std::uint8_t attribute) {
+  const auto shown = static_cast<std::int32_t>(std::min(panels.size(), kMaxFoundPanels));
+  const std::int32_t rows = std::max(1, (shown + kSheetColumns - 1) / kSheetColumns);
+  const std::int32_t columns = std::clamp(shown, 1, kSheetColumns);
+  PixelBuffer sheet(kSheetGap + columns * (kScreenWidth + kSheetGap),
+                    kSheetGap + rows * (kSheetLabelHeight + kScreenHeight + kSheetGap));
+  CanvasPainter whole = MemoryPainter(sheet);
+  BeginPainting(whole);
+  FillRectangle(whole.painting, 0, 0, sheet.width, sheet.height, kSheetBackground);
+  for (std::int32_t i = 0; i < shown; ++i) {
+    const PanelPlace place = PanelAt(i);
+    DrawLabel(whole.painting, place.x, place.y - kSheetLabelHeight + kLabelTop,
+              FoundLabel(panels[static_cast<std::size_t>(i)].region));
+  }
+  EndPainting(whole);
+
+  PanelCanvas canvas{&sheet, {}};
+  CanvasPainter panel;
+  panel.begin = BeginPanelPainting;
+  panel.end = EndPanelPainting;
+  panel.canvas = &canvas;
+  ConverterState state;
+  state.fillAttribute = attribute;
+  state.oneScreen = true;
+  for (std::int32_t i = 0; i < shown; ++i) {
+    const FoundPanel& found = panels[static_cast<std::size_t>(i)];
+    canvas.place = PanelAt(i);
+    state.stripWidth = found.region.width;
+    state.layout.screen = found.region.kind == GraphicsKind::kScreen ? ScreenLayout::kSpectrumScreen
+                                                                     : ScreenLayout::kStrips;
+    state.spriteData = found.bytes.empty() ? std::vector<std::uint8_t>{0} : found.bytes;
+    state.spriteLength = static_cast<std::int32_t>(found.bytes.size());
+    PlaceSprite(state);
     PaintScreen(state.screen, panel);
   }
   return sheet;

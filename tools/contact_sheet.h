@@ -1,8 +1,11 @@
-// contact_sheet.h: one sprite at every strip width, side by side in labelled panels.
+// contact_sheet.h: one sprite at every strip width, or every stretch of graphics found in a
+// file at its own width, side by side in labelled panels.
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
+#include "analysis/graphics_finder.h"
 #include "converter_state.h"
 #include "screen/pixel_buffer.h"
 
@@ -30,5 +33,20 @@ PanelPlace SheetPanelPlace(std::int32_t width);
 // panel exactly what Save would write at that width, and labels each with its width in
 // digits. Uses the state's strip width and screen as it goes.
 PixelBuffer MakeContactSheet(ConverterState& state);
+
+// A stretch of graphics found, and its first bytes: as many as one screen shows at its width.
+struct FoundPanel {
+  GraphicsRegion region;
+  std::vector<std::uint8_t> bytes;
+};
+
+// The most panels a sheet of found graphics holds: a few hundred kilobytes of PNG.
+constexpr std::size_t kMaxFoundPanels = 64;
+
+// Each stretch at its width, one screen only, cut to its bytes, in the fill attribute, in
+// rows of kSheetColumns panels, each labelled with the stretch's offset in decimal and in
+// hexadecimal and its width: "15616 $3D00 w1". No panel for the stretches past
+// kMaxFoundPanels; a sheet of no panels is the background alone, one panel's size.
+PixelBuffer MakeFoundSheet(const std::vector<FoundPanel>& panels, std::uint8_t attribute);
 
 }  // namespace pelorin

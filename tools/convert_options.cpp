@@ -30,6 +30,8 @@ enum class OptionId {
   kMasked,
   kShowMasks,
   kColumns,
+  kFind,
+  kFindSheet,
   kHelp,
   kVersion
 };
@@ -61,6 +63,8 @@ constexpr OptionEntry kOptions[] = {
     {0,    u"masked",   true,  OptionId::kMasked},
     {0,    u"show-masks", false, OptionId::kShowMasks},
     {0,    u"columns",  true,  OptionId::kColumns},
+    {0,    u"find",     false, OptionId::kFind},
+    {0,    u"find-sheet", true, OptionId::kFindSheet},
     {0,    u"help",     false, OptionId::kHelp},
     {0,    u"version",  false, OptionId::kVersion},
 };
@@ -200,6 +204,12 @@ Text ApplyOption(OptionId id, const Text& name, const Text& value, ConvertOption
       options.layout.columnHeight = static_cast<std::int32_t>(height.value);
       return {};
     }
+    case OptionId::kFind:
+      options.find = true;
+      return {};
+    case OptionId::kFindSheet:
+      options.findSheetPath = value;
+      return {};
     case OptionId::kHelp:
       action = CommandAction::kHelp;
       return {};
@@ -213,14 +223,24 @@ Text ApplyOption(OptionId id, const Text& name, const Text& value, ConvertOption
 // The options that print an answer instead of writing: each prints its own, so two of them
 // on one command line would leave one unanswered.
 bool PrintsInstead(OptionId id) {
-  return id == OptionId::kGuessWidth || id == OptionId::kLocate || id == OptionId::kList;
+  return id == OptionId::kGuessWidth || id == OptionId::kLocate || id == OptionId::kList ||
+         id == OptionId::kFind;
 }
 
 // The options that make no sense beside --sheet, which writes only the sheet at every width.
 bool ConflictsWithSheet(OptionId id) {
   return id == OptionId::kWidth || id == OptionId::kPng || id == OptionId::kPngOnly ||
          id == OptionId::kOutput || id == OptionId::kGuessWidth || id == OptionId::kLocate ||
-         id == OptionId::kList;
+         id == OptionId::kList || id == OptionId::kFind || id == OptionId::kFindSheet;
+}
+
+// The options that make no sense beside --find and --find-sheet, which find the widths and
+// the layouts themselves and print or draw what they find.
+bool ConflictsWithFind(OptionId id) {
+  return id == OptionId::kWidth || id == OptionId::kPng || id == OptionId::kPngOnly ||
+         id == OptionId::kOutput || id == OptionId::kGuessWidth || id == OptionId::kLocate ||
+         id == OptionId::kList || id == OptionId::kLayout || id == OptionId::kMasked ||
+         id == OptionId::kShowMasks || id == OptionId::kColumns;
 }
 
 CommandLine Mistake(Text text) {
@@ -236,6 +256,7 @@ CommandLine ParseCommandLine(const std::vector<Text>& arguments) {
   CommandLine line;
   ConvertOptions& options = line.options;
   Text sheetConflict;                     // the first option given that --sheet rules out
+  Text findConflict;                      // and --find or --find-sheet
   const OptionEntry* printing = nullptr;  // the first option given that prints instead
   Text printingName;
   bool endOfOptions = false;
@@ -292,6 +313,7 @@ CommandLine ParseCommandLine(const std::vector<Text>& arguments) {
       printing = entry;
       printingName = name;
     }
+    if (ConflictsWithFind(entry->id) && findConflict.empty()) findConflict = name;
   }
 
   if (options.files.empty()) return Mistake(u"no input files");
@@ -308,6 +330,14 @@ CommandLine ParseCommandLine(const std::vector<Text>& arguments) {
       return Mistake(u"--sheet writes only the sheet, at every width: " + sheetConflict +
                      u" does not go with it");
     if (options.files.size() != 1) return Mistake(u"--sheet takes exactly one file");
+  }
+  if (options.find || !options.findSheetPath.empty()) {
+    const Text name = options.find ? u"--find" : u"--find-sheet";
+    if (!findConflict.empty())
+      return Mistake(name + u" finds the widths and writes no screen: " + findConflict +
+                     u" does not go with it");
+    if (!options.findSheetPath.empty() && options.files.size() != 1)
+      return Mistake(u"--find-sheet takes exactly one file");
   }
   return line;
 }
@@ -358,8 +388,16 @@ Options:
                     nothing, as in FILE: 3 (also 6, 1); (unsure) follows when the
                     bytes do not tell
       --locate X,Y  write nothing; print the position in FILE (offset included) of the
-                    byte shown at pixel X,Y, or "none" where no byte of it is shown.
-                    --list, --guess-width and --locate go one at a time
+                    byte shown at pixel X,Y, or "none" where no byte of it is shown
+      --find        write nothing; print each stretch of FILE that holds pictures, in
+                    file order, with the width that shows it and what it seems to be:
+                    FILE: at 15616 ($3D00), 768 bytes, width 1 (font)
+                    or FILE: none. With --memory the offsets are addresses in the
+                    image; --offset N searches from N on
+      --find-sheet OUT  write only OUT, a PNG contact sheet of what --find finds in
+                    one FILE: each stretch at its width, one screen only, labelled
+                    with its offset and width.
+                    --list, --guess-width, --locate and --find go one at a time
       --help        show this text and exit
       --version     show the version and exit
 

@@ -30,6 +30,8 @@ struct ConvertOptions {
   bool list = false;       // with memory: say what went where, and write nothing
   bool oneScreen = false;  // only the whole strips of one screen are placed
   SpriteLayout layout{};   // masks, columns, or the bytes as a Spectrum screen
+  bool find = false;       // print the regions of each file that hold pictures, write nothing
+  Text findSheetPath{};    // not empty: write only this contact sheet of what is found
   std::vector<Text> files{};
 
   bool operator==(const ConvertOptions&) const = default;

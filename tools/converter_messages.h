@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 
 #include "platform/text.h"
@@ -33,16 +34,21 @@ class Messages {
   void Output(const Text& text);
   // `done` of the files are finished.
   void Progress(std::size_t done);
+  // `searched` of the `total` bytes of a file are searched for graphics: shown for a file
+  // large enough to take a while, in whole mebibytes.
+  void SearchProgress(std::int64_t searched, std::int64_t total);
 
  private:
   void ClearProgress();
+  void ShowProgress(const Text& line);
 
   const Console& console_;
   bool quiet_;
   bool showProgress_;
   std::size_t total_;
   std::size_t shownPercent_ = 0;
-  std::size_t progressLength_ = 0;  // characters of the progress line now shown; 0: none
+  std::size_t progressLength_ = 0;   // characters of the progress line now shown; 0: none
+  std::int64_t shownSearched_ = -1;  // mebibytes of the search progress line now shown
 };
 
 }  // namespace pelorin

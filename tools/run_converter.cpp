@@ -7,6 +7,7 @@
 
 #include "contact_sheet.h"
 #include "convert_options.h"
+#include "graphics_search.h"
 #include "memory_image_file.h"
 #include "output_files.h"
 #include "screen/pixel_buffer.h"
@@ -178,6 +179,83 @@ bool ListFile(const Text& input, const ConvertOptions& options, Messages& messag
   return image.has_value();
 }
 
+// The graphics in the file from the offset on, read a piece at a time, or with --memory in
+// its memory image, made once and left in `image`; nothing, and said, when it cannot be read.
+std::optional<GraphicsSearch> FindInFile(const Text& input, const ConvertOptions& options,
+                                         Messages& messages, std::vector<std::uint8_t>& image) {
+  if (options.memory && !IsMemoryImagePath(input)) {
+    messages.Error(u"not a snapshot or tape: " + input);
+    return std::nullopt;
+  }
+  const SearchProgress progress = [&](std::int64_t searched, std::int64_t total) {
+    messages.SearchProgress(searched, total);
+    return true;
+  };
+  std::optional<GraphicsSearch> search;
+  if (!options.memory) {
+    search = SearchGraphics(input, options.offset, progress);
+  } else if (auto read = ReadMemoryImage(input)) {
+    image = std::move(read->bytes);
+    search = SearchGraphicsIn(image, options.offset, progress);
+  }
+  if (!search) messages.Error(u"error reading: " + input);
+  return search;
+}
+
+// "FILE: at 15616 ($3D00), 768 bytes, width 1 (font)".
+Text FoundLine(const Text& input, const GraphicsRegion& region) {
+  return input + u": at " + PositionText(region.start) + u", " + DecimalText(region.length) +
+         u" bytes, width " + DecimalText(region.width) + u" (" +
+         Utf8ToText(GraphicsKindName(region.kind)) + u")";
+}
+
+// --find: a line per region, or "FILE: none".
+bool PrintFound(const Text& input, const ConvertOptions& options, Messages& messages) {
+  std::vector<std::uint8_t> image;
+  const auto search = FindInFile(input, options, messages, image);
+  if (!search) return false;
+  for (const GraphicsRegion& region : search->regions) messages.Output(FoundLine(input, region));
+  if (search->regions.empty()) messages.Output(input + u": none");
+  return true;
+}
+
+// --find-sheet, and the lines of --find with it.
+bool WriteFoundSheet(const ConvertOptions& options, OutputGuard& guard, Messages& messages) {
+  const Text& input = options.files.front();
+  std::vector<std::uint8_t> image;
+  const auto search = FindInFile(input, options, messages, image);
+  if (!search) return false;
+  std::vector<FoundPanel> panels;
+  for (const GraphicsRegion& region : search->regions) {
+    if (options.find) messages.Output(FoundLine(input, region));
+    if (panels.size() == kMaxFoundPanels) continue;
+    // What one screen shows: the whole screen of a screen found, else its first strips.
+    const std::int64_t shown = region.kind == GraphicsKind::kScreen
+                                   ? region.length
+                                   : std::min(region.length, ScreenStep(region.width));
+    std::optional<std::vector<std::uint8_t>> bytes;
+    if (options.memory) {
+      const auto from = image.begin() + std::min<std::int64_t>(region.start, image.size());
+      bytes.emplace(from, from + std::min<std::int64_t>(shown, image.end() - from));
+    } else {
+      bytes = ReadRegionBytes(input, region.start, shown);
+    }
+    if (!bytes) {
+      messages.Error(u"error reading: " + input);
+      return false;
+    }
+    panels.push_back({region, std::move(*bytes)});
+  }
+  if (options.find && search->regions.empty()) messages.Output(input + u": none");
+  if (search->regions.size() > kMaxFoundPanels)
+    messages.Note(u"the sheet shows the first " + DecimalText(kMaxFoundPanels) + u" of " +
+                  DecimalText(static_cast<long long>(search->regions.size())) + u" found in " +
+                  input);
+  const PixelBuffer sheet = MakeFoundSheet(panels, options.attribute);
+  return WriteOutput(options.findSheetPath, input, guard, messages,
+                     [&] { return WritePng(options.findSheetPath, sheet, options.scale); });
+}
+
 bool WriteSheet(const ConvertOptions& options, OutputGuard& guard, Messages& messages) {
   const Text& input = options.files.front();
   ConverterState state;
@@ -229,9 +307,12 @@ int RunConverter(const std::vector<Text>& arguments, const Console& console) {
 
   OutputGuard guard(options.files);
   Messages messages(console, options.quiet, options.files.size());
-  if (!options.sheetPath.empty()) {
-    const bool written = DoForFile(options.files.front(), messages,
-                                   [&] { return WriteSheet(options, guard, messages); });
+  // A sheet is made of one file.
+  if (!options.sheetPath.empty() || !options.findSheetPath.empty()) {
+    const bool written = DoForFile(options.files.front(), messages, [&] {
+      return options.sheetPath.empty() ? WriteFoundSheet(options, guard, messages)
+                                       : WriteSheet(options, guard, messages);
+    });
     return written ? kExitConverted : kExitSomeFailed;
   }
 
@@ -240,6 +321,7 @@ int RunConverter(const std::vector<Text>& arguments, const Console& console) {
     const Text& file = options.files[i];
     const bool done = DoForFile(file, messages, [&] {
       return options.guessWidth ? GuessWidth(file, options, messages)
+             : options.find     ? PrintFound(file, options, messages)
              : options.locate   ? LocateInFile(file, options, messages)
              : options.list     ? ListFile(file, options, messages)
                                 : ConvertFile(file, options, guard, messages);

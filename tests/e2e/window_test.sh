@@ -479,7 +479,8 @@ shortcut() {
 # A file loaded, then browsed from the keyboard: the shortcuts step by screen, byte and row
 # within the file, a typed $ offset goes there, Save writes what is shown, 2x zoom shows
 # every pixel twice across and down, and a click in locate mode names the byte under it.
-# ] and [ move the width, the wheel steps, a Shift+click starts there, F1 lists the keys.
+# ] and [ move the width, the wheel steps, a Shift+click starts there, F1 lists the keys, and
+# a long search for graphics can be cancelled.
 browse() {
   # Random bytes, then the sprite sheet 6,912 bytes in: a screen's worth at width 2.
   head -c 6912 /dev/urandom >"$sprites"
@@ -567,6 +568,32 @@ browse() {
     fail "the shortcuts box lacks a line: $(cat "$work/message")"
   press_until_gone "Keyboard shortcuts" Return
   echo "F1 listed the shortcuts"
+
+  # Ctrl+F searches the file as it is now: 4 GiB (a hole after the sprites, nothing written),
+  # which takes a while: the progress window shows, and its Cancel keeps what was found so
+  # far, the sprites. The converter says where they are; the window shows the first at or
+  # after the offset (the byte the Shift+click started at), at its width, one screen only.
+  local found start width count index from=$at
+  found="$(wine "$(dirname "$pelorin")/pelorin-convert.exe" --find "$sprites_wine" 2>>"$log" | tr -d '\r')"
+  count="$(grep -c ' width ' <<<"$found" || true)"
+  [ "$count" -gt 0 ] || fail "the converter finds no graphics in the sprite file: $found"
+  index=1
+  while read -r start width; do
+    [ "$start" -ge "$from" ] && break
+    index=$((index + 1))
+  done < <(sed -E 's/.*: at ([0-9]+) .*, width ([0-9]+).*/\1 \2/' <<<"$found")
+  if [ "$index" -gt "$count" ]; then
+    index=1
+    read -r start width < <(sed -E 's/.*: at ([0-9]+) .*, width ([0-9]+).*/\1 \2/' <<<"$found")
+  fi
+  truncate -s 4G "$sprites"
+  shortcut ctrl+1 eval 'find_client && [ "$client_width" = 255 ]'
+  shortcut ctrl+f window_named "Finding graphics"
+  press_until_gone "Finding graphics" space
+  poll 10 title_is "Pelorin,$width @ $start (\$$(printf %X "$start")) graphics $index of $count" ||
+    fail "after Cancel the title is $(xdotool getwindowname "$window")"
+  expect_canvas "$width" 71 "the graphics found before Cancel" "$start" one-screen
+  echo "Ctrl+F on 4 GiB showed its progress; Cancel kept the sprites found, shown at width $width"
   close_with_alt_f4
 }
 

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "analysis/graphics_finder.h"
 #include "canvas_view.h"
 #include "dialog_test_support.h"
 #include "screen/pixel_buffer.h"
@@ -54,30 +55,34 @@ class ViewMenuTest : public ::testing::Test {
   std::filesystem::path path;  // of the file loaded at the start
 };
 
-TEST_F(ViewMenuTest, ListsTheItemsInOrderEachReachedByItsKeyWithCtrlOnlyOrWithout) {
+TEST_F(ViewMenuTest, ListsTheItemsInOrderEachReachedByItsKeyWithItsModifiersOnly) {
   Start();
-  // text, id, the key that reaches it with Ctrl; a row of nulls is a separator.
-  const std::tuple<const wchar_t*, std::int32_t, WORD> items[] = {
-      {L"Guess width\tCtrl+W", 4, 'W'},
-      {L"Wider\t]", 22, VK_OEM_6},  // these two without Ctrl
-      {L"Narrower\t[", 23, VK_OEM_4},
-      {nullptr, 0, 0},
-      {L"Next screen\tCtrl+PgDn", 5, VK_NEXT},
-      {L"Previous screen\tCtrl+PgUp", 6, VK_PRIOR},
-      {L"Next row\tCtrl+Down", 7, VK_DOWN},
-      {L"Previous row\tCtrl+Up", 8, VK_UP},
-      {L"Next byte\tCtrl+Right", 9, VK_RIGHT},
-      {L"Previous byte\tCtrl+Left", 10, VK_LEFT},
-      {L"Start of file\tCtrl+Home", 11, VK_HOME},
-      {L"Go to offset..\tCtrl+G", 12, 'G'},
-      {nullptr, 0, 0},
-      {L"Locate byte on click\tCtrl+L", 13, 'L'},
-      {L"One screen only\tCtrl+K", 18, 'K'},
-      {L"Snapshots and tapes as memory\tCtrl+M", 14, 'M'},
-      {nullptr, 0, 0},
-      {L"Zoom 1x\tCtrl+1", 15, '1'},
-      {L"Zoom 2x\tCtrl+2", 16, '2'},
-      {L"Zoom 3x\tCtrl+3", 17, '3'},
+  // text, id, the key that reaches it, with Ctrl unless said; a row of nulls is a separator.
+  const std::tuple<const wchar_t*, std::int32_t, WORD, BYTE> items[] = {
+      {L"Guess width\tCtrl+W", 4, 'W', kCtrl},
+      {L"Wider\t]", 22, VK_OEM_6, 0},
+      {L"Narrower\t[", 23, VK_OEM_4, 0},
+      {nullptr, 0, 0, 0},
+      {L"Find graphics\tCtrl+F", 19, 'F', kCtrl},
+      {L"Next graphics\tF3", 20, VK_F3, 0},
+      {L"Previous graphics\tShift+F3", 21, VK_F3, kShift},
+      {nullptr, 0, 0, 0},
+      {L"Next screen\tCtrl+PgDn", 5, VK_NEXT, kCtrl},
+      {L"Previous screen\tCtrl+PgUp", 6, VK_PRIOR, kCtrl},
+      {L"Next row\tCtrl+Down", 7, VK_DOWN, kCtrl},
+      {L"Previous row\tCtrl+Up", 8, VK_UP, kCtrl},
+      {L"Next byte\tCtrl+Right", 9, VK_RIGHT, kCtrl},
+      {L"Previous byte\tCtrl+Left", 10, VK_LEFT, kCtrl},
+      {L"Start of file\tCtrl+Home", 11, VK_HOME, kCtrl},
+      {L"Go to offset..\tCtrl+G", 12, 'G', kCtrl},
+      {nullptr, 0, 0, 0},
+      {L"Locate byte on click\tCtrl+L", 13, 'L', kCtrl},
+      {L"One screen only\tCtrl+K", 18, 'K', kCtrl},
+      {L"Snapshots and tapes as memory\tCtrl+M", 14, 'M', kCtrl},
+      {nullptr, 0, 0, 0},
+      {L"Zoom 1x\tCtrl+1", 15, '1', kCtrl},
+      {L"Zoom 2x\tCtrl+2", 16, '2', kCtrl},
+      {L"Zoom 3x\tCtrl+3", 17, '3', kCtrl},
   };
   wchar_t text[64] = {};
   GetMenuStringW(GetMenu(Window()), 1, text, 64, MF_BYPOSITION);
@@ -85,7 +90,7 @@ TEST_F(ViewMenuTest, ListsTheItemsInOrderEachReachedByItsKeyWithCtrlOnlyOrWithou
   ASSERT_EQ(GetMenuItemCount(View()), static_cast<int>(std::size(items)));
   BYTE keys[256] = {};
   for (UINT i = 0; i < std::size(items); ++i) {
-    const auto& [expected, id, key] = items[i];
+    const auto& [expected, id, key, modifiers] = items[i];
     text[0] = 0;
     GetMenuStringW(View(), i, text, 64, MF_BYPOSITION);
     const UINT state = GetMenuState(View(), i, MF_BYPOSITION);  // its type and state
@@ -96,22 +101,23 @@ TEST_F(ViewMenuTest, ListsTheItemsInOrderEachReachedByItsKeyWithCtrlOnlyOrWithou
     EXPECT_EQ((state & MFT_RADIOCHECK) != 0, id >= kZoom1Item && id <= kZoom3Item)
         << "the zooms are radio items";
     EXPECT_EQ((state & MF_CHECKED) != 0, id == kZoom1Item) << i;
-    const bool withCtrl = id != kWiderItem && id != kNarrowerItem;
-    for (const bool control : {false, true}) {  // Tab, arrows and the rest keep their meaning
-      keys[VK_CONTROL] = control ? 0x80 : 0;
+    // Tab, arrows and the rest keep their meaning without Ctrl; F3 does nothing with it.
+    for (const bool own : {false, true}) {
+      const BYTE held = own ? modifiers : modifiers == kCtrl ? 0 : kCtrl;
+      keys[VK_CONTROL] = held & kCtrl ? 0x80 : 0;
+      keys[VK_SHIFT] = held & kShift ? 0x80 : 0;
       ASSERT_TRUE(SetKeyboardState(keys));
       shell.queue.waiting.clear();
       MSG message{Window(), WM_KEYDOWN, key, 1, 0, {}};
-      EXPECT_EQ(TranslateAcceleratorW(Window(), shell.main.accelerators.Get(), &message) != 0,
-                control == withCtrl);
+      EXPECT_EQ(TranslateAcceleratorW(Window(), shell.main.accelerators.Get(), &message) != 0, own);
       const auto& waiting = shell.queue.waiting;
       EXPECT_EQ(
           !waiting.empty() && waiting.back().kind == EventKind::Menu && waiting.back().source == id,
-          control == withCtrl)
-          << "key " << key << (control ? " with" : " without") << " Ctrl";
+          own)
+          << "key " << key << (own ? " with" : " without") << " its modifiers";
     }
   }
-  keys[VK_CONTROL] = 0;
+  keys[VK_CONTROL] = keys[VK_SHIFT] = 0;
   SetKeyboardState(keys);
 }
 
@@ -137,6 +143,84 @@ TEST_F(ViewMenuTest, GuessWidthActsAsAMoveOfTheScrollbarToTheGuess) {
   EXPECT_EQ(ScrollbarPosition(shell.main.controls, kWidthScrollbarControl), 3);
   EXPECT_EQ(WindowText(Window()), u"Pelorin,3");
   EXPECT_EQ(CanvasBytes(Canvas()), PictureFrom(bytes, 0, 3));
+}
+
+// Eight frames of a ball `width` bytes wide and 20 rows high, shifting a pixel a frame.
+std::vector<std::uint8_t> Balls(int width) {
+  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(8 * 20 * width), 0);
+  for (int i = 0; i < static_cast<int>(bytes.size()); ++i)
+    for (int bit = 0; bit < 8; ++bit) {
+      const int x = i % width * 8 + bit - width * 4 + i / (20 * width) % 3, y = i / width % 20 - 10;
+      if (x * x + y * y < 90) bytes[static_cast<std::size_t>(i)] |= 0x80 >> bit;
+    }
+  return bytes;
+}
+
+// Bytes that show no picture at any width, the same every time.
+void AppendNoise(std::vector<std::uint8_t>& bytes, std::size_t count) {
+  std::uint32_t state = 12345;
+  for (std::size_t i = 0; i < count; ++i) {
+    state = state * 1103515245 + 12345;
+    bytes.push_back(static_cast<std::uint8_t>(state >> 16));
+  }
+}
+
+// A snapshot whose memory holds two sets of balls, 3 and 5 bytes wide, among noise: found by
+// the core in the file and in its memory image, and shown by the window as the core finds
+// them, one after another and round; the memory switch forgets them.
+TEST_F(ViewMenuTest, FindGraphicsShowsEachRegionFoundAtItsWidthOneScreenOnly) {
+  std::vector<std::uint8_t> file(27, 0);
+  file[24] = 0x80;  // the stack pointer, at $8000, inside the RAM
+  for (const int width : {3, 5}) {
+    AppendNoise(file, 3000);
+    const std::vector<std::uint8_t> balls = Balls(width);
+    file.insert(file.end(), balls.begin(), balls.end());
+  }
+  AppendNoise(file, 27 + 49152 - file.size());
+  std::vector<std::uint8_t> image(16384, 0);
+  image.insert(image.end(), file.begin() + 27, file.end());
+  Start(file, "balls.sna");
+  const HWND bar = ControlWindow(shell.main.controls, kWidthScrollbarControl);
+  const auto shows = [&](const std::vector<std::uint8_t>& bytes,
+                         const std::vector<GraphicsRegion>& found, std::size_t index) {
+    const GraphicsRegion& region = found[index];
+    EXPECT_EQ(WindowText(Window()),
+              GraphicsTitle(region.width, region.start, index + 1, found.size()));
+    EXPECT_EQ(GetScrollPos(bar, SB_CTL), region.width);
+    EXPECT_TRUE(Checked(kOneScreenItem));
+    EXPECT_EQ(CanvasBytes(Canvas()),
+              PictureFrom(bytes, static_cast<std::size_t>(region.start), region.width, true));
+  };
+  const std::vector<GraphicsRegion> inFile = FindGraphics(file.data(), std::ssize(file));
+  ASSERT_GE(inFile.size(), 2u);
+  // item -> the region then shown
+  const std::pair<std::int32_t, std::size_t> moves[] = {{kFindGraphicsItem, 0},
+                                                        {kNextGraphicsItem, 1},
+                                                        {kPreviousGraphicsItem, 0},
+                                                        {kPreviousGraphicsItem, inFile.size() - 1},
+                                                        {kNextGraphicsItem, 0}};
+  for (const auto& [item, index] : moves) {
+    Choose(item);
+    shows(file, inFile, index);
+  }
+  Choose(kMemoryItem);
+  Choose(kNextGraphicsItem);  // searches again, the image this time
+  const std::vector<GraphicsRegion> inImage = FindGraphics(image.data(), std::ssize(image));
+  ASSERT_FALSE(inImage.empty());
+  shows(image, inImage, 0);
+  EXPECT_GT(inImage[0].start, 16384) << "an address";
+  EXPECT_TRUE(reports.empty());
+}
+
+TEST_F(ViewMenuTest, WithNoGraphicsTheTitleSaysSoAndNothingMoves) {
+  Start(std::vector<std::uint8_t>(20000, 0));
+  Choose(kNextRowItem);
+  for (const std::int32_t item : {kFindGraphicsItem, kNextGraphicsItem, kPreviousGraphicsItem}) {
+    Choose(item);
+    EXPECT_EQ(WindowText(Window()), u"Pelorin,1 graphics none") << item;
+    EXPECT_EQ(shell.state->viewOffset, 1) << item;
+    EXPECT_FALSE(Checked(kOneScreenItem)) << item;
+  }
 }
 
 TEST_F(ViewMenuTest, TheMemorySwitchReadsASnapshotAgainAsTheMemoryItHoldsOneScreenAtATime) {

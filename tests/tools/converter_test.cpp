@@ -12,6 +12,7 @@
 
 #include "allocation_failure.h"
 #include "convert_options.h"
+#include "analysis/graphics_finder.h"
 #include "run_converter.h"
 #include "sprite_corpus.h"
 #include "sprite_file.h"
@@ -400,6 +401,52 @@ TEST(Converter, WidthAutoConvertsEachFileAtItsOwnWidth) {
   }
   arguments.insert(arguments.begin(), u"-q");
   EXPECT_EQ(Print(arguments).output, "");
+}
+
+// --find writes nothing and prints a line per region, in order: the offset in decimal and
+// upper-case hexadecimal, the length, the width and the kind; "none" for a file without
+// any. --offset searches from there on, counting from the file's start; with --memory the
+// offsets are addresses in the image.
+TEST(Converter, FindPrintsALinePerRegionFoundAsTheCoreFindsIt) {
+  ScratchFolder folder;
+  Bytes ram = SampleBytes(4000, 1);
+  for (const std::uint32_t seed : {21u, 24u}) {
+    const Bytes sheet = MakeSpriteFile(SpriteKind::kSheet, seed).bytes;
+    ram.insert(ram.end(), sheet.begin(), sheet.end());
+    const Bytes noise = SampleBytes(4000, seed);
+    ram.insert(ram.end(), noise.begin(), noise.end());
+  }
+  ram.resize(49152);
+  Bytes sna = ram, image = ram;
+  sna.insert(sna.begin(), 27, 0);
+  sna[24] = 0x80;  // the stack pointer, inside the RAM
+  image.insert(image.begin(), 16384, 0);
+  const Text game = folder.Path(u"game.sna"), blank = folder.Path(u"blank.bin");
+  WriteBytes(game, sna);
+  WriteBytes(blank, Bytes(5000, 0));
+  const auto lines = [&](const Bytes& bytes, std::int64_t from) {
+    std::string text;
+    for (GraphicsRegion r : FindGraphics(bytes.data() + from, std::ssize(bytes) - from)) {
+      char line[160];
+      std::snprintf(line, sizeof line, ": at %lld ($%llX), %lld bytes, width %d (%s)\n",
+                    static_cast<long long>(r.start + from), static_cast<long long>(r.start + from),
+                    static_cast<long long>(r.length), r.width, GraphicsKindName(r.kind));
+      text += Utf8(game) + line;
+    }
+    return text;
+  };
+  ASSERT_NE(lines(sna, 0), "");
+  const std::pair<std::vector<Text>, std::string> cases[] = {
+      {{u"--find", game, blank}, lines(sna, 0) + Utf8(blank) + ": none\n"},
+      {{u"--find", u"--offset", u"$1800", game}, lines(sna, 0x1800)},
+      {{u"--find", u"--memory", game}, lines(image, 0)},
+  };
+  for (const auto& [arguments, output] : cases) {
+    const Result result = Print(arguments);
+    EXPECT_EQ(result.exitCode, kExitConverted) << result.error;
+    EXPECT_EQ(result.output, output);
+  }
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.root), {}), 2);
 }
 
 // The lines a terminal shows after the stream: a carriage return goes back to the start of

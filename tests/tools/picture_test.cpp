@@ -5,11 +5,14 @@
 
 #include <gtest/gtest.h>
 
+#include "analysis/graphics_finder.h"
 #include "contact_sheet.h"
 #include "screen/pixel_buffer.h"
 #include "redraw.h"
 #include "screen/paint_screen.h"
 #include "run_converter.h"
+#include "screen/placement.h"
+#include "sprite_corpus.h"
 #include "tool_test_support.h"
 
 #define STB_IMAGE_IMPLEMENTATION
@@ -146,6 +149,57 @@ TEST(ContactSheet, HoldsEveryWidthsScreenUnderItsOwnLabel) {
     }
     EXPECT_EQ(labels.size(), 31u) << "every width has a label of its own";
   }
+}
+
+// --find-sheet: a labelled panel for each region found, in order, showing the region's bytes
+// at its width, one screen only, as the window shows them after Find graphics.
+TEST(ContactSheet, ShowsEachRegionFoundAtItsWidthOneScreenOnly) {
+  ScratchFolder folder;
+  Bytes bytes = SampleBytes(4000, 1);
+  for (const std::uint32_t seed : {21u, 24u, 27u}) {
+    const Bytes sheet = MakeSpriteFile(SpriteKind::kSheet, seed).bytes;
+    bytes.insert(bytes.end(), sheet.begin(), sheet.end());
+    const Bytes noise = SampleBytes(4000, seed);
+    bytes.insert(bytes.end(), noise.begin(), noise.end());
+  }
+  const Text input = folder.Path(u"game.bin"), sheetPath = folder.Path(u"found.png");
+  WriteBytes(input, bytes);
+  const auto regions = FindGraphics(bytes.data(), std::ssize(bytes));
+  ASSERT_GE(regions.size(), 2u);
+  ASSERT_EQ(ConvertWithoutErrors({u"--find-sheet", sheetPath, u"-a", u"$45", input}),
+            kExitConverted);
+  const Picture sheet = DecodePng(sheetPath);
+  const int columns = std::min<int>(static_cast<int>(regions.size()), kSheetColumns);
+  const int rows = (static_cast<int>(regions.size()) + kSheetColumns - 1) / kSheetColumns;
+  ASSERT_EQ(sheet.width, kSheetGap + columns * (kScreenWidth + kSheetGap));
+  ASSERT_EQ(sheet.height, kSheetGap + rows * (kSheetLabelHeight + kScreenHeight + kSheetGap));
+  std::set<std::vector<bool>> labels;
+  for (std::size_t i = 0; i < regions.size(); ++i) {
+    const GraphicsRegion& region = regions[i];
+    ConverterState state;
+    state.fillAttribute = 0x45;
+    state.oneScreen = true;
+    state.stripWidth = region.width;
+    state.spriteData.assign(bytes.begin() + region.start,
+                            bytes.begin() + region.start + region.length);
+    state.spriteLength = static_cast<std::int32_t>(region.length);
+    PlaceSprite(state);
+    PixelBuffer canvas;
+    CanvasPainter painter = MemoryPainter(canvas);
+    PaintScreen(state.screen, painter);
+    const PanelPlace place = SheetPanelPlace(static_cast<std::int32_t>(i) + kMinStripWidth);
+    int differing = 0;
+    for (int y = 0; y < kScreenHeight; ++y)
+      for (int x = 0; x < kScreenWidth; ++x)
+        differing += sheet.At(place.x + x, place.y + y) != canvas.PixelAt(x, y);
+    EXPECT_EQ(differing, 0) << "region " << i;
+    std::vector<bool> label;
+    for (int y = place.y - kSheetLabelHeight; y < place.y; ++y)
+      for (int x = place.x; x < place.x + kScreenWidth; ++x)
+        label.push_back(sheet.At(x, y) == kSheetLabelColour);
+    labels.insert(label);
+  }
+  EXPECT_EQ(labels.size(), regions.size()) << "every region has a label of its own";
 }
 
 }  // namespace

@@ -1,0 +1,1213 @@
+// graphics_finder.cpp: the graphics finder.
+#include "analysis/graphics_finder.h"
+
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <cmath>
+#include <cstring>
+
+#include "screen/screen.h"
+
+namespace pelorin {
+
+namespace {
+
+constexpr std::int32_t kCell = 16;
+constexpr std::int32_t kMaxLag = kMaxStripWidth + 1;  // the widest width and its neighbour
+constexpr std::int32_t kScreenLag = 256;              // one pixel line down in a screen
+constexpr std::int32_t kLookahead = kScreenLag + kCell;
+constexpr std::int64_t kScanBytes = 1 << 20;
+constexpr std::int64_t kHold = 16 << 10;  // regions that end this close to a scan's end wait
+
+constexpr std::int32_t kStates = kMaxStripWidth + 1;  // background, then widths 1 to 31
+
+// Tuning.
+constexpr double kContrastShare = 0.5;
+constexpr double kCellCost = 1.0;
+constexpr double kBlankCellCost = 0.25;
+constexpr double kEntryCost = 12.0;
+// The evidence a region needs: more where its bytes are as ragged as random ones, less
+// where they hold the whole shapes of pictures.
+constexpr double kReportScore = 10.0;
+constexpr double kRaggedScore = 16.0;  // per ink edge per byte past kSmooth
+constexpr double kSmooth = 2.0;
+constexpr double kTileEdgeScore = 3.0;     // per standard deviation of tile edges
+constexpr double kConfidenceScore = 40.0;  // the evidence that makes a region 63 in 100 sure
+constexpr double kScreenScore = 200.0;
+constexpr float kCandidateScore = 9.0f;
+constexpr float kCandidateReach = 1.0f;
+constexpr std::int64_t kWindowBlocks = 4;
+constexpr std::int64_t kJudgedBytes = 8192;  // enough to judge a region by
+constexpr double kSettleToll = 0.3;          // of the usual unmatched bits, per pair
+constexpr std::int64_t kSettleCells = 4;     // how far inside a run its bounds may move
+constexpr int kCharactersBack = 16;          // a font's characters taken in before its evidence
+constexpr std::int64_t kSeamPairs = 24;
+constexpr std::int64_t kColumnRows = 12;  // rows enough to judge each byte column on its own
+constexpr double kCounting = 0.25;
+constexpr double kSeamCorrelation = 0.15;
+constexpr double kMaskedShare = 0.9;
+constexpr double kScreenCandidateScore = 40.0;
+constexpr double kScreenRoundMargin = 8.0;
+constexpr double kCharacterCost = 2.0;
+// Width 1 is compared with distance 2 alone, where the others take the likelier of two
+// neighbours: this evens out what the noise gives it.
+constexpr double kWidthOneCost = 0.5;
+
+struct Cell {
+  // Pixels set in one byte with no pixel set at or beside them in the byte `lag` further on,
+  // and the other way round: a line that moves by a pixel from one row to the next still
+  // counts as continued, as a dithered fill does.
+  std::array<std::uint8_t, kMaxLag + 1> unmatched{};
+  std::uint8_t screenUnmatched = 0;
+  // Blank bytes with a blank byte 8, 16 or 24 on, and at the 14 distances from 9 to 23 that
+  // are no multiple of 8: a font's blank rows, at the same place in every character.
+  std::uint8_t blankRowsAligned = 0;
+  std::uint8_t blankRowsElsewhere = 0;
+  std::uint8_t bytes = 0;
+  std::uint8_t edges = 0;   // bytes that hold an edge: neither 0 nor 0xFF
+  std::int16_t reach = 0;   // bytes available from the cell's start, up to kReach
+  std::uint16_t total = 0;  // unmatched bits over distances 1 to kMaxLag
+  bool blank = false;       // every byte the same
+};
+
+constexpr std::int32_t kReach = kScreenLag + kCell + 8;
+
+// Pairs of the cell at the lag whose later byte lies in the bytes available.
+std::int32_t PairCount(const Cell& cell, std::int32_t lag) {
+  return std::clamp<std::int32_t>(cell.reach - lag, 0, cell.bytes);
+}
+
+std::uint64_t Load(const std::uint8_t* p) {
+  std::uint64_t word;
+  std::memcpy(&word, p, 8);
+  return word;
+}
+
+std::uint8_t WidenByte(std::uint8_t byte) {
+  return static_cast<std::uint8_t>(byte | byte >> 1 | byte << 1);
+}
+
+bool Partial(std::uint8_t byte) {
+  return byte != 0 && byte != 0xFF;
+}
+
+constexpr std::array<std::uint8_t, 256> MakeBitCounts() {
+  std::array<std::uint8_t, 256> counts{};
+  for (int b = 0; b < 256; ++b)
+    counts[b] = static_cast<std::uint8_t>(std::popcount(static_cast<unsigned>(b)));
+  return counts;
+}
+constexpr std::array<std::uint8_t, 256> kBitCounts = MakeBitCounts();
+
+std::int32_t PairUnmatched(std::uint8_t x, std::uint8_t y) {
+  return kBitCounts[static_cast<std::uint8_t>((x & ~WidenByte(y)) | (y & ~WidenByte(x)))];
+}
+
+// The bytes of a scan, and for a stretch of them from `origin` two derived copies that the
+// hot loops read as words: each byte widened by a pixel to either side, and 0xFF where it
+// holds an edge (neither 0 nor 0xFF).
+struct Planes {
+  const std::uint8_t* bytes;
+  std::int64_t available;
+  std::int64_t origin;
+  const std::uint8_t* widened;
+  const std::uint8_t* edges;
+};
+
+struct PlaneStore {
+  std::vector<std::uint8_t> widened;
+  std::vector<std::uint8_t> edges;
+};
+
+// The planes of the bytes from `from` to `to`, and the reach of the last cell beyond.
+Planes MakePlanes(const std::uint8_t* data, std::int64_t available, std::int64_t from,
+                  std::int64_t to, PlaneStore& store) {
+  const auto n = static_cast<std::size_t>(std::min(available, to + kReach) - from);
+  store.widened.resize(n + 8);
+  store.edges.resize(n + 8);
+  std::uint8_t* widened = store.widened.data();
+  std::uint8_t* edges = store.edges.data();
+  const std::uint8_t* p = data + from;
+  for (std::size_t i = 0; i < n; ++i) {
+    const std::uint8_t b = p[i];
+    widened[i] = static_cast<std::uint8_t>(b | b >> 1 | b << 1);
+    edges[i] = static_cast<std::uint8_t>(-static_cast<int>((b != 0) & (b != 0xFF)));
+  }
+  for (std::size_t i = n; i < n + 8; ++i) widened[i] = edges[i] = 0;
+  return {data, available, from, widened, edges};
+}
+
+// A bit for each of the 64 bytes from `p` that is 0; the caller has checked they are there.
+std::uint64_t BlankBits(const std::uint8_t* p) {
+  std::uint64_t bits = 0;
+  for (int k = 0; k < 64; k += 8) {
+    const std::uint64_t word = Load(p + k);
+    constexpr std::uint64_t kLow = 0x7F7F7F7F7F7F7F7Full;
+    const std::uint64_t set = ~(((word & kLow) + kLow) | word | kLow);  // top bit: byte is 0
+    bits |= ((set >> 7) * 0x0102040810204080ull >> 56) << k;
+  }
+  return bits;
+}
+
+// Bits of the pairs from `p` and `lag` bytes further on that count: those of pairs in which
+// one byte holds an edge. Where both bytes are all clear or all set, as inside a blank area
+// or a filled one, the pair looks the same at every distance and tells nothing of the width.
+// The same for the 16 bytes of a whole cell at every lag from 1 to kMaxLag, the words of
+// the cell read once.
+[[gnu::always_inline]] inline void UnmatchedCell(const Planes& planes, std::int64_t at,
+                                                 std::uint8_t* unmatched) {
+  const std::uint8_t* bytes = planes.bytes + at;
+  const std::uint8_t* widened = planes.widened + (at - planes.origin);
+  const std::uint8_t* edges = planes.edges + (at - planes.origin);
+  const std::uint64_t x0 = Load(bytes), x1 = Load(bytes + 8);
+  const std::uint64_t w0 = Load(widened), w1 = Load(widened + 8);
+  const std::uint64_t e0 = Load(edges), e1 = Load(edges + 8);
+  for (std::int32_t lag = 1; lag <= kMaxLag; ++lag) {
+    const std::uint64_t y0 = Load(bytes + lag), y1 = Load(bytes + 8 + lag);
+    const std::uint64_t v0 = Load(widened + lag), v1 = Load(widened + 8 + lag);
+    const std::uint64_t f0 = Load(edges + lag), f1 = Load(edges + 8 + lag);
+    unmatched[lag] =
+        static_cast<std::uint8_t>(std::popcount(((x0 & ~v0) | (y0 & ~w0)) & (e0 | f0)) +
+                                  std::popcount(((x1 & ~v1) | (y1 & ~w1)) & (e1 | f1)));
+  }
+}
+
+[[gnu::always_inline]] inline int UnmatchedWord(const Planes& planes, std::int64_t at,
+                                                std::int32_t lag) {
+  const std::uint64_t x = Load(planes.bytes + at), y = Load(planes.bytes + at + lag);
+  const std::int64_t here = at - planes.origin;
+  const std::uint64_t counted = Load(planes.edges + here) | Load(planes.edges + here + lag);
+  return std::popcount(
+      ((x & ~Load(planes.widened + here + lag)) | (y & ~Load(planes.widened + here))) & counted);
+}
+
+int UnmatchedBytes(const std::uint8_t* p, std::int32_t count, std::int32_t lag,
+                   const std::uint8_t* end) {
+  int bits = 0;
+  for (std::int32_t i = 0; i < count && p + i + lag < end; ++i) {
+    const std::uint8_t x = p[i], y = p[i + lag];
+    if (Partial(x) || Partial(y)) bits += PairUnmatched(x, y);
+  }
+  return bits;
+}
+
+// The cells from `first` to `end`, each kCell bytes of data from its start.
+[[gnu::always_inline]] inline void MeasureBody(const Planes& planes, std::int64_t first,
+                                               std::int64_t end, Cell* cells) {
+  const std::uint8_t* data = planes.bytes;
+  const std::int64_t available = planes.available;
+  const std::uint8_t* stop = data + available;
+  for (std::int64_t at = first; at < end; at += kCell, ++cells) {
+    Cell& cell = *cells;
+    const std::uint8_t* p = data + at;
+    const auto count = static_cast<std::int32_t>(std::min<std::int64_t>(kCell, end - at));
+    cell.bytes = static_cast<std::uint8_t>(count);
+    cell.reach = static_cast<std::int16_t>(std::min<std::int64_t>(kReach, available - at));
+    cell.blank = std::all_of(p, p + count, [&](std::uint8_t b) { return b == p[0]; });
+    cell.edges = static_cast<std::uint8_t>(
+        std::count_if(p, p + count, [](std::uint8_t b) { return Partial(b); }));
+    const bool whole = count == kCell && cell.reach == kReach;
+    if (whole) {
+      UnmatchedCell(planes, at, cell.unmatched.data());
+    } else {
+      for (std::int32_t lag = 1; lag <= kMaxLag; ++lag)
+        cell.unmatched[lag] = static_cast<std::uint8_t>(UnmatchedBytes(p, count, lag, stop));
+    }
+    for (std::int32_t lag = 1; lag <= kMaxLag; ++lag)
+      cell.total = static_cast<std::uint16_t>(cell.total + cell.unmatched[lag]);
+    cell.screenUnmatched = static_cast<std::uint8_t>(
+        whole ? UnmatchedWord(planes, at, kScreenLag) + UnmatchedWord(planes, at + 8, kScreenLag)
+              : UnmatchedBytes(p, count, kScreenLag, stop));
+    if (whole) {
+      const std::uint64_t blank = BlankBits(p);
+      for (std::int32_t lag = 8; lag <= 24; ++lag) {
+        const auto both = static_cast<std::uint8_t>(std::popcount(blank & (blank >> lag) & 0xFFFF));
+        (lag % 8 == 0 ? cell.blankRowsAligned : cell.blankRowsElsewhere) += both;
+      }
+    } else {
+      for (std::int32_t i = 0; i < count; ++i) {
+        if (p[i] != 0) continue;
+        for (std::int32_t lag = 8; lag <= 24 && p + i + lag < stop; ++lag)
+          (lag % 8 == 0 ? cell.blankRowsAligned : cell.blankRowsElsewhere) += p[i + lag] == 0;
+      }
+    }
+  }
+}
+
+// Counting bits is one instruction where the processor has it, which neither build may
+// assume; checked once, at the first use.
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+[[gnu::target("popcnt")]] void MeasureWithCount(const Planes& planes, std::int64_t first,
+                                                std::int64_t end, Cell* cells) {
+  MeasureBody(planes, first, end, cells);
+}
+bool HasCount() {
+  static const bool has = [] {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("popcnt") != 0;
+  }();
+  return has;
+}
+#endif
+
+void MeasureGeneric(const Planes& planes, std::int64_t first, std::int64_t end, Cell* cells) {
+  MeasureBody(planes, first, end, cells);
+}
+
+// The cells of the bytes from `first` to `end`.
+std::vector<Cell> MeasureCells(const Planes& planes, std::int64_t first, std::int64_t end) {
+  std::vector<Cell> cells(static_cast<std::size_t>((end - first + kCell - 1) / kCell));
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+  if (HasCount()) {
+    MeasureWithCount(planes, first, end, cells.data());
+    return cells;
+  }
+#endif
+  MeasureGeneric(planes, first, end, cells.data());
+  return cells;
+}
+
+constexpr std::int32_t kBlock = 64;
+constexpr std::int64_t kZoneMargin = 2 * kBlock;
+
+// The first look at a block: the 16 bytes of it that hold the most edges against those at
+// each distance (blank and filled bytes tell nothing): the unmatched bits per lag, the
+// screen's lag last, and their mean over the lags at [0], all in standard deviations of the
+// block's own noise, so that windows of blocks add up as their evidence does; all 0 for a
+// block of one byte repeated.
+using Look = std::array<float, kMaxLag + 2>;
+
+// 0xFF in each byte of the word that is neither 0 nor 0xFF, 0 in the others.
+std::uint64_t EdgeBytes(std::uint64_t word) {
+  constexpr std::uint64_t kLow = 0x7F7F7F7F7F7F7F7Full;
+  const std::uint64_t set = ((word & kLow) + kLow) | word;      // top bit: some bit set
+  const std::uint64_t clear = ((~word & kLow) + kLow) | ~word;  // top bit: some bit clear
+  return ((set & clear & ~kLow) >> 7) * 0xFF;
+}
+
+[[gnu::always_inline]] inline void SampleBody(const std::uint8_t* bytes, std::int64_t blocks,
+                                              Look* looks) {
+  for (std::int64_t b = 0; b < blocks; ++b) {
+    const std::uint8_t* p = bytes + b * kBlock;
+    const std::uint64_t first = Load(p);
+    bool blank = (first & 0xFF) * 0x0101010101010101ull == first;
+    for (int k = 8; blank && k < kBlock; k += 8) blank = Load(p + k) == first;
+    Look& look = looks[b];
+    if (blank) {
+      look.fill(0);
+      continue;
+    }
+    const std::uint8_t* sample = p;
+    const std::uint8_t* second = p + 8;
+    int edges = -1, secondEdges = -1;
+    for (int k = 0; k < kBlock; k += 8) {
+      const int here = std::popcount(EdgeBytes(Load(p + k)));
+      if (here > edges) {
+        second = sample;
+        secondEdges = edges;
+        sample = p + k;
+        edges = here;
+      } else if (here > secondEdges) {
+        second = p + k;
+        secondEdges = here;
+      }
+    }
+    const std::uint64_t x = Load(sample), y = Load(second);
+    std::int32_t differ[kMaxLag + 2];
+    std::int32_t total = 0;
+    for (std::int32_t lag = 1; lag <= kMaxLag; ++lag) {
+      differ[lag] = std::popcount(x ^ Load(sample + lag)) + std::popcount(y ^ Load(second + lag));
+      total += differ[lag];
+    }
+    differ[kMaxLag + 1] =
+        std::popcount(x ^ Load(sample + kScreenLag)) + std::popcount(y ^ Load(second + kScreenLag));
+    const float base = static_cast<float>(total) / kMaxLag;
+    const float scale = 1 / std::sqrt(base + 1);
+    look[0] = base * scale;
+    for (std::int32_t lag = 1; lag <= kMaxLag + 1; ++lag) look[lag] = differ[lag] * scale;
+  }
+}
+
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+[[gnu::target("popcnt")]] void SampleWithCount(const std::uint8_t* bytes, std::int64_t blocks,
+                                               Look* looks) {
+  SampleBody(bytes, blocks, looks);
+}
+#endif
+
+void SampleGeneric(const std::uint8_t* bytes, std::int64_t blocks, Look* looks) {
+  SampleBody(bytes, blocks, looks);
+}
+
+// The first look's evidence for a width over a window of blocks, from its looks summed.
+float WindowEvidence(const Look& sums, std::int32_t w) {
+  const float side = w == 1 ? sums[2] : std::min(sums[w - 1], sums[w + 1]);
+  float evidence = sums[0] - sums[w] + static_cast<float>(kContrastShare) * (side - sums[w]);
+  if (w == 1) evidence = std::max(evidence, sums[0] - std::max({sums[8], sums[16], sums[24]}));
+  return evidence;
+}
+
+// The stretches worth measuring cell by cell: blocks where the first look, over a block and
+// its two neighbours, shows continuity at some width, or over a screen's length a screen's,
+// with a margin; and the end, where the look cannot reach. The rest (blank runs, code, text,
+// packed data) is passed over.
+std::vector<std::pair<std::int64_t, std::int64_t>> Candidates(const std::uint8_t* bytes,
+                                                              std::int64_t span,
+                                                              std::int64_t available) {
+  const std::int64_t blocks =
+      std::clamp<std::int64_t>((available - kReach - kBlock) / kBlock, 0, span / kBlock);
+  std::vector<Look> looks(static_cast<std::size_t>(blocks));
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+  if (HasCount())
+    SampleWithCount(bytes, blocks, looks.data());
+  else
+#endif
+    SampleGeneric(bytes, blocks, looks.data());
+  std::vector<bool> active(static_cast<std::size_t>(blocks), false);
+  // The unmatched bits of a window of a few blocks at each lag. Where the evidence of a
+  // window passes the mark at some width, a stretch is picked out, and it reaches on, to
+  // either side, as far as the windows there still show some evidence at that width.
+  const auto window = [&](std::int64_t first) {
+    Look sums{};
+    for (std::int64_t b = first; b < first + kWindowBlocks; ++b)
+      for (std::int32_t lag = 0; lag <= kMaxLag + 1; ++lag)
+        sums[lag] += looks[static_cast<std::size_t>(b)][lag];
+    return sums;
+  };
+  Look sums = blocks >= kWindowBlocks ? window(0) : Look{};
+  for (std::int64_t b = 0; b + kWindowBlocks <= blocks; ++b) {
+    if (b > 0)
+      for (std::int32_t lag = 0; lag <= kMaxLag + 1; ++lag)
+        sums[lag] += looks[static_cast<std::size_t>(b + kWindowBlocks - 1)][lag] -
+                     looks[static_cast<std::size_t>(b - 1)][lag];
+    // No width can pass where even the best lag is not far enough below the mean.
+    float fewest = sums[1];
+    for (std::int32_t lag = 2; lag <= kMaxLag; ++lag) fewest = std::min(fewest, sums[lag]);
+    if ((sums[0] - fewest) * (1 + static_cast<float>(kContrastShare)) < kCandidateScore) continue;
+    for (std::int32_t w = 1; w <= kMaxStripWidth; ++w) {
+      if (WindowEvidence(sums, w) < kCandidateScore) continue;
+      std::int64_t first = b, last = b;
+      while (first > 0 && !active[static_cast<std::size_t>(first - 1)] &&
+             WindowEvidence(window(first - 1), w) >= kCandidateReach)
+        --first;
+      while (last + kWindowBlocks < blocks &&
+             WindowEvidence(window(last + 1), w) >= kCandidateReach)
+        ++last;
+      for (std::int64_t d = first; d < last + kWindowBlocks; ++d)
+        active[static_cast<std::size_t>(d)] = true;
+      if (last > b) {
+        b = last;
+        sums = window(b);
+      }
+      break;
+    }
+  }
+  // Screens: the continuity 256 bytes on over a screen's length of blocks.
+  constexpr std::int64_t kScreenBlocks = kPixelBytes / kBlock;
+  double screen = 0;
+  std::int64_t marked = 0;  // blocks before this one are marked already
+  const auto screenEvidence = [&](std::int64_t b) {
+    const Look& look = looks[static_cast<std::size_t>(b)];
+    return look[0] - look[kMaxLag + 1];
+  };
+  for (std::int64_t b = 0; b < blocks; ++b) {
+    screen += screenEvidence(b);
+    if (b >= kScreenBlocks) screen -= screenEvidence(b - kScreenBlocks);
+    if (screen < kScreenCandidateScore) continue;
+    for (std::int64_t d = std::max(marked, b - kScreenBlocks); d <= b; ++d)
+      active[static_cast<std::size_t>(d)] = true;
+    marked = b + 1;
+  }
+  std::vector<std::pair<std::int64_t, std::int64_t>> zones;
+  const auto add = [&](std::int64_t from, std::int64_t to) {
+    from = std::max<std::int64_t>(0, from - kZoneMargin);
+    to = std::min(span, to + kZoneMargin);
+    if (!zones.empty() && from <= zones.back().second)
+      zones.back().second = std::max(zones.back().second, to);
+    else
+      zones.emplace_back(from, to);
+  };
+  for (std::int64_t b = 0; b < blocks;) {
+    if (!active[static_cast<std::size_t>(b)]) {
+      ++b;
+      continue;
+    }
+    std::int64_t end = b;
+    while (end < blocks && active[static_cast<std::size_t>(end)]) ++end;
+    add(b * kBlock, end * kBlock);
+    b = end;
+  }
+  if (blocks * kBlock < span) add(blocks * kBlock, span);
+  return zones;
+}
+
+struct Evidence {
+  std::vector<std::array<float, kStates>> widths;  // per cell: 0 for background, then widths
+  std::vector<float> screen;  // per cell: continuity 256 bytes on, one pixel line down a screen
+};
+
+// Pairs of the cell over all distances 1 to kMaxLag.
+std::int32_t AllPairs(const Cell& cell) {
+  if (cell.reach >= kMaxLag + cell.bytes) return kMaxLag * cell.bytes;
+  std::int32_t pairs = 0;
+  for (std::int32_t lag = 1; lag <= kMaxLag; ++lag) pairs += PairCount(cell, lag);
+  return pairs;
+}
+
+Evidence Weigh(const std::vector<Cell>& cells) {
+  Evidence weighed;
+  weighed.widths.resize(cells.size());
+  weighed.screen.resize(cells.size());
+  const auto n = static_cast<std::ptrdiff_t>(cells.size());
+  // What continuity is usual here: over the cell and two neighbours to either side, at every
+  // distance; summed as a window slides.
+  std::int64_t total = 0, pairs = 0;
+  const auto add = [&](std::ptrdiff_t d, int sign) {
+    if (d < 0 || d >= n) return;
+    total += sign * cells[static_cast<std::size_t>(d)].total;
+    pairs += sign * AllPairs(cells[static_cast<std::size_t>(d)]);
+  };
+  for (std::ptrdiff_t d = 0; d < 2; ++d) add(d, 1);
+  for (std::ptrdiff_t c = 0; c < n; ++c) {
+    add(c + 2, 1);
+    add(c - 3, -1);
+    const Cell& cell = cells[static_cast<std::size_t>(c)];
+    auto& e = weighed.widths[static_cast<std::size_t>(c)];
+    if (cell.blank || total == 0 || pairs == 0) {
+      e.fill(static_cast<float>(-kBlankCellCost));
+      e[0] = 0;
+      continue;
+    }
+    const float base = static_cast<float>(total) / static_cast<float>(pairs);
+    const std::int32_t screenPairs = PairCount(cell, kScreenLag);
+    weighed.screen[static_cast<std::size_t>(c)] =
+        (base * screenPairs - cell.screenUnmatched) / std::sqrt(base * screenPairs + 1);
+    const float scale = 1 / std::sqrt(base * cell.bytes + 1);
+    // A cell of few edges (inside a filled or blank area of a picture) tells little either
+    // way, and costs a run as little.
+    const float cost =
+        static_cast<float>(kBlankCellCost) + static_cast<float>(kCellCost - kBlankCellCost) *
+                                                 std::min(1.0f, static_cast<float>(cell.edges) / 8);
+    std::array<float, kMaxLag + 2> unmatched{};
+    for (std::int32_t lag = 1; lag <= kMaxLag; ++lag) unmatched[lag] = cell.unmatched[lag];
+    unmatched[kMaxLag + 1] = unmatched[kMaxLag];
+    unmatched[0] = unmatched[2];  // width 1 has one neighbour, distance 2
+    const bool whole = cell.reach >= kMaxLag + cell.bytes;
+    const auto contrast = static_cast<float>(kContrastShare);
+    e[0] = 0;
+    if (whole) {
+      const float expected = base * cell.bytes;
+      e[1] = (expected - unmatched[1] + contrast * (unmatched[2] - unmatched[1])) * scale - cost;
+      for (std::int32_t w = 2; w <= kMaxStripWidth; ++w) {
+        const float side = std::min(unmatched[w - 1], unmatched[w + 1]);
+        e[w] = (expected - unmatched[w] + contrast * (side - unmatched[w])) * scale - cost;
+      }
+    } else {
+      for (std::int32_t w = 1; w <= kMaxStripWidth; ++w) {
+        const auto count = static_cast<float>(PairCount(cell, w));
+        const float side = std::min(unmatched[w - 1], w == 1 ? unmatched[0] : unmatched[w + 1]);
+        e[w] =
+            count == 0
+                ? -cost
+                : (base * count - unmatched[w] + contrast * (side - unmatched[w])) * scale - cost;
+      }
+    }
+    // Characters 8 rows high, one after another: beside the rows continuing within each
+    // character, every character is laid out as the others are (a blank row at the same
+    // place, the letters' sides in the same columns), whose likeness at 8, 16 and 24 bytes
+    // holds as well for the third character on as for the next. A sheet 8 bytes wide is
+    // most alike one row down and less so further.
+    const float layout = std::min({e[8], e[16], e[24]}) + cost;
+    const float elsewhere = (cell.blankRowsElsewhere + 1.0f) * 3 / 14;
+    const float blankRows = (cell.blankRowsAligned - elsewhere) / std::sqrt(elsewhere + 1);
+    e[1] += std::max(0.0f, layout + blankRows - static_cast<float>(kCharacterCost)) -
+            static_cast<float>(kWidthOneCost);
+  }
+  return weighed;
+}
+
+struct Segment {
+  std::int64_t firstCell;
+  std::int64_t endCell;
+  std::int32_t width;
+  double score;
+};
+
+// The best division of the cells into background and runs of one width each: entering a
+// run costs kEntryCost, so that a run is kept only where its evidence pays for it.
+std::vector<Segment> Divide(const std::vector<std::array<float, kStates>>& evidence) {
+  const std::size_t n = evidence.size();
+  std::vector<Segment> segments;
+  if (n == 0) return segments;
+  // Per cell and state: whether the state continued from the cell before.
+  std::vector<std::array<std::uint8_t, kStates>> stayed(n);
+  std::vector<std::uint8_t> best(n);  // the best state at each cell
+  std::array<float, kStates> score;
+  score.fill(-1e30f);
+  score[0] = 0;
+  float bestBefore = 0;
+  const auto entry = static_cast<float>(kEntryCost);
+  for (std::size_t c = 0; c < n; ++c) {
+    const float enter = bestBefore - entry;
+    auto& stay = stayed[c];
+    for (std::int32_t w = 0; w < kStates; ++w) stay[w] = score[w] >= enter;
+    for (std::int32_t w = 0; w < kStates; ++w)
+      score[w] = evidence[c][w] + std::max(score[w], enter);
+    score[0] = bestBefore;
+    std::int32_t top = 0;
+    for (std::int32_t w = 1; w < kStates; ++w)
+      if (score[w] > score[top]) top = w;
+    best[c] = static_cast<std::uint8_t>(top);
+    bestBefore = score[top];
+  }
+  std::vector<std::uint8_t> state(n);
+  std::int32_t s = best[n - 1];
+  for (std::size_t c = n; c-- > 0;) {
+    state[c] = static_cast<std::uint8_t>(s);
+    if (c == 0) break;
+    if (s == 0 || stayed[c][s] == 0) s = best[c - 1];
+  }
+  for (std::size_t c = 0; c < n;) {
+    std::size_t end = c + 1;
+    while (end < n && state[end] == state[c]) ++end;
+    if (state[c] != 0) {
+      double total = 0;
+      for (std::size_t d = c; d < end; ++d) total += evidence[d][state[c]];
+      segments.push_back(
+          {static_cast<std::int64_t>(c), static_cast<std::int64_t>(end), state[c], total});
+    }
+    c = end;
+  }
+  return segments;
+}
+
+// The stretch's statistics at one width, over its bytes.
+struct Judgment {
+  double correlation = 0;       // continuity one row down against that at other distances
+  double exactCorrelation = 0;  // of the bits one row apart
+  double worstBit = 0;          // the least correlated bit that varies
+  std::int64_t inked = 0;       // bytes neither 0 nor 0xFF
+  double maskedShare = 0;       // pairs of the best phase whose mask clears the graphic
+  bool font = false;
+  bool tiles = false;
+  std::int32_t blankRow = 0;        // of a font: where in each 8 bytes, from the start, the
+  std::int32_t characterStart = 0;  // blank row lies, and where each character begins
+  double text = 0;     // share of bytes that are letters, digits, blanks or punctuation
+  double letters = 0;  // share of bytes that are letters
+  int bitsUsed = 0;    // pixel columns of the byte that hold ink in some rows
+  double runs = 0;     // share of inked bytes equal to the byte before
+  double ragged = 0;   // ink edges per byte that starts a run, as likely by chance as not
+  // How well the last pixel of a byte continues into the first of the next one in its row
+  // (or of the next but one, where mask and graphic alternate), beyond chance; 0 where no
+  // ink meets the seams. High in a picture of that width; by chance where the bytes of a
+  // row are in truth the rows of a narrower picture, as a font's at 8.
+  double seams = 0;
+  std::int64_t seamPairs = 0;
+  double counting = 0;  // share of rows in which some column's number steps evenly
+};
+
+// Ink edges per byte that starts a run of equal bytes, blank bytes left out: about 3.5 for
+// random bytes, 1 or 2 for the whole shapes of pictures.
+double Ragged(const std::uint8_t* p, std::int64_t length) {
+  std::int64_t starts = 0, edges = 0;
+  for (std::int64_t i = 0; i < length; ++i) {
+    if (p[i] == 0 || (i > 0 && p[i] == p[i - 1])) continue;
+    ++starts;
+    edges += kBitCounts[(p[i] ^ (p[i] >> 1)) & 0x7F];
+  }
+  return starts > 0 ? static_cast<double>(edges) / starts : 0;
+}
+
+// The evidence a region of that raggedness needs.
+double ScoreNeeded(double ragged) {
+  return kReportScore + kRaggedScore * std::max(0.0, ragged - kSmooth);
+}
+
+// Tiles and characters 1 byte wide, 8 rows each: their rows continue from one byte to the
+// next but at the edges of each 8, the same place in all of them. How many unmatched bits
+// fewer the pairs inside have than the edges' rate gives them, in standard deviations; near
+// 0 where no place in each 8 stands out, as in code.
+double TileEdges(const std::uint8_t* p, std::int64_t length) {
+  std::array<double, 8> unmatched{}, pairs{};
+  for (std::int64_t i = 0; i + 1 < length; ++i) {
+    if (!Partial(p[i]) && !Partial(p[i + 1])) continue;
+    unmatched[static_cast<std::size_t>(i % 8)] += PairUnmatched(p[i], p[i + 1]);
+    pairs[static_cast<std::size_t>(i % 8)] += 1;
+  }
+  std::size_t edge = 0;
+  for (std::size_t k = 1; k < 8; ++k)
+    if (unmatched[k] * pairs[edge] > unmatched[edge] * pairs[k]) edge = k;
+  if (pairs[edge] == 0) return 0;
+  const double rate = unmatched[edge] / pairs[edge];
+  double inside = 0, insidePairs = 0;
+  for (std::size_t k = 0; k < 8; ++k)
+    if (k != edge) {
+      inside += unmatched[k];
+      insidePairs += pairs[k];
+    }
+  return (rate * insidePairs - inside) / std::sqrt(rate * insidePairs + 1);
+}
+
+// Each bit of a byte moved to the lowest bit of its own byte of a word, so that adding the
+// words of up to 255 bytes counts each bit apart.
+constexpr std::array<std::uint64_t, 256> MakeSpread() {
+  std::array<std::uint64_t, 256> spread{};
+  for (int b = 0; b < 256; ++b)
+    for (int k = 0; k < 8; ++k) spread[b] |= static_cast<std::uint64_t>((b >> k) & 1) << (8 * k);
+  return spread;
+}
+constexpr std::array<std::uint64_t, 256> kSpread = MakeSpread();
+
+// How many of the `count` bytes have each bit set; byte i is p[i], or p[i] ^ p[i + lag].
+std::array<std::int64_t, 8> BitCounts(const std::uint8_t* p, std::int64_t count, std::int32_t lag) {
+  std::array<std::int64_t, 8> counts{};
+  for (std::int64_t from = 0; from < count; from += 255) {
+    std::uint64_t sums = 0;
+    for (std::int64_t i = from; i < std::min(count, from + 255); ++i)
+      sums += kSpread[lag == 0 ? p[i] : p[i] ^ p[i + lag]];
+    for (int k = 0; k < 8; ++k) counts[k] += (sums >> (8 * k)) & 0xFF;
+  }
+  return counts;
+}
+
+// How much better the bytes of a stretch continue one row down than at the distances that
+// are no multiple of 8 (characters 8 rows high are alike at those, row for row) and no row
+// nor near one: 1 - the bits unmatched one row down / those unmatched there, from the cells
+// of the stretch's first kJudgedBytes. Width 1 takes the better of 1 and 8 rows down.
+double Continuity(const std::vector<Cell>& cells, std::int64_t origin, std::int64_t start,
+                  std::int64_t length, std::int32_t width) {
+  const auto first = static_cast<std::size_t>(std::max<std::int64_t>(0, (start - origin) / kCell));
+  const auto end = std::min(
+      cells.size(), static_cast<std::size_t>(
+                        (start - origin + std::min(length, kJudgedBytes) + kCell - 1) / kCell));
+  std::array<std::int64_t, kMaxLag + 1> unmatched{};
+  for (std::size_t c = first; c < end; ++c)
+    for (std::int32_t lag = 1; lag <= kMaxLag; ++lag) unmatched[lag] += cells[c].unmatched[lag];
+  double base = 0;
+  int lags = 0;
+  for (std::int32_t lag = 1; lag <= kMaxLag; ++lag) {
+    if (lag % 8 == 0 || std::abs(lag - width) <= 1 || lag == 2 * width) continue;
+    base += static_cast<double>(unmatched[lag]);
+    ++lags;
+  }
+  base /= lags;
+  const double continued =
+      static_cast<double>(width == 1 ? std::min(unmatched[1], unmatched[8]) : unmatched[width]);
+  return base > 0 ? 1 - continued / base : 0;
+}
+
+// `continuity`: how much better the bytes continue one row down than at other distances
+// (1 - unmatched one row down / unmatched elsewhere), from the cells that measured them.
+Judgment Judge(const std::uint8_t* p, std::int64_t length, std::int32_t width, double continuity) {
+  Judgment j;
+  length = std::min(length, kJudgedBytes);
+  j.correlation = continuity;
+  const std::int64_t pairs = length - width;
+  for (std::int64_t i = 0; i < length; ++i) j.inked += Partial(p[i]);
+  const std::array<std::int64_t, 8> set = BitCounts(p, length, 0);
+  const std::array<std::int64_t, 8> differ = BitCounts(p, std::max<std::int64_t>(pairs, 0), width);
+  double chanceAll = 0, differAll = 0;
+  for (int k = 0; k < 8; ++k) {
+    chanceAll += 2.0 * set[k] / length * (1 - static_cast<double>(set[k]) / length);
+    differAll += pairs > 0 ? static_cast<double>(differ[k]) / pairs : 0;
+  }
+  j.exactCorrelation = chanceAll > 0 ? 1 - differAll / chanceAll : 0;
+  j.worstBit = 1;
+  for (int k = 0; k < 8; ++k) {
+    const double q = 2.0 * set[k] / length * (1 - static_cast<double>(set[k]) / length);
+    if (q >= 0.1)
+      j.worstBit =
+          std::min(j.worstBit, 1 - (pairs > 0 ? static_cast<double>(differ[k]) / pairs : 0) / q);
+  }
+  // Each byte of the row read as a number down its column: in a table the numbers of some
+  // column go up or down by a step that stays or changes little (counts, addresses, sines),
+  // where the bytes of a picture leap from one shape to the next.
+  const std::int64_t rows = length / width;
+  if (rows >= kColumnRows) {
+    for (std::int32_t column = 0; column < width; ++column) {
+      std::int64_t stepped = 0;
+      for (std::int64_t r = 1; r + 1 < rows; ++r) {
+        const auto at = [&](std::int64_t row) { return p[row * width + column]; };
+        const auto step = static_cast<std::int8_t>(at(r) - at(r - 1));
+        const auto next = static_cast<std::int8_t>(at(r + 1) - at(r));
+        stepped +=
+            step != 0 && (next == step || (std::abs(step) >= 4 && std::abs(next - step) <= 1));
+      }
+      j.counting = std::max(j.counting, static_cast<double>(stepped) / (rows - 2));
+    }
+  }
+  std::int64_t printable = 0, letters = 0, repeats = 0, nonzero = 0;
+  for (std::int64_t i = 0; i < length; ++i) {
+    const std::uint8_t b = p[i] & 0x7F;
+    printable += (p[i] >= 0x20 && p[i] < 0x7F) || (p[i] > 0xA0 && b >= 0x21 && b < 0x7F);
+    letters += (b | 0x20) >= 'a' && (b | 0x20) <= 'z';
+    nonzero += p[i] != 0;
+    repeats += p[i] != 0 && i > 0 && p[i] == p[i - 1];
+  }
+  j.text = static_cast<double>(printable) / length;
+  j.letters = static_cast<double>(letters) / length;
+  j.runs = nonzero > 0 ? static_cast<double>(repeats) / nonzero : 0;
+  j.ragged = Ragged(p, length);
+  for (int k = 0; k < 8; ++k) j.bitsUsed += set[k] * 33 >= nonzero && set[k] > 0;
+  for (std::int32_t step = 1; step <= 2 && step < width; ++step) {
+    std::int64_t inked = 0, agreed = 0;
+    for (std::int64_t row = 0; row < length; row += width) {
+      // Up to the last byte whose neighbour is in the same row.
+      for (std::int64_t i = row; i < std::min(row + width, length) - step; ++i) {
+        const bool last = p[i] & 0x01, first = p[i + step] & 0x80;
+        if (!last && !first) continue;
+        ++inked;
+        agreed += last && first;
+      }
+    }
+    // Chance: both set, among the pairs where either is, from how often each is set.
+    const double p0 = static_cast<double>(set[0]) / length,
+                 p7 = static_cast<double>(set[7]) / length;
+    const double either = 1 - (1 - p0) * (1 - p7);
+    if (inked < 16 || either <= 0) continue;
+    const double chance = p0 * p7 / either;
+    const double seams =
+        chance < 1 ? (static_cast<double>(agreed) / inked - chance) / (1 - chance) : 0;
+    if (inked > j.seamPairs || seams > j.seams) {
+      j.seams = std::max(j.seams, seams);
+      j.seamPairs = std::max(j.seamPairs, inked);
+    }
+  }
+  if (width % 2 == 0) {
+    for (int phase = 0; phase < 2; ++phase) {
+      std::int64_t clear = 0, counted = 0;
+      for (std::int64_t i = phase; i + 1 < length; i += 2) {
+        const std::uint8_t a = p[i], b = p[i + 1];
+        if ((a | b) == 0) continue;
+        ++counted;
+        // The mask clears what the graphic sets and little more: together they cover most
+        // of the byte, which a number and its zero high byte do not.
+        clear += (a & b) == 0 && kBitCounts[a | b] >= 5;
+      }
+      if (counted > 0)
+        j.maskedShare = std::max(j.maskedShare, static_cast<double>(clear) / counted);
+    }
+  }
+  if (width == 1 && length >= 16) {
+    // Letters stand apart: a blank row at one place in most characters, and a blank column.
+    std::int64_t blankRows[8] = {};
+    for (std::int64_t i = 0; i < length; ++i) blankRows[i % 8] += p[i] == 0;
+    const std::int64_t glyphs = length / 8;
+    const auto most = std::max_element(std::begin(blankRows), std::end(blankRows));
+    const auto blank = static_cast<std::int32_t>(most - std::begin(blankRows));
+    j.blankRow = blank;
+    // Where each character begins: at its blank row, which is the first as in the
+    // machine's own font, or between two blank rows (the last of one character and the
+    // first of the next) when the one after is blank too.
+    const bool blankAfter = blankRows[(blank + 1) % 8] * 10 >= glyphs * 6;
+    j.characterStart = blankAfter ? (blank + 1) % 8 : blank;
+    std::int64_t edgeClear = 0;
+    for (std::int64_t i = 0; i < length; ++i) edgeClear += (p[i] & 0x01) == 0 || (p[i] & 0x80) == 0;
+    j.font = *most * 10 >= glyphs * 6 && edgeClear * 10 >= length * 9;
+    j.tiles = !j.font;
+  }
+  return j;
+}
+
+// What tells pictures from the other things that repeat at a distance: tables of numbers,
+// whose low bits count or hop while the high ones stay, or that use only some of the bits;
+// text; runs of numbers such as a level map holds, whose values are ragged where shapes are
+// whole.
+bool LooksLikePictures(const Judgment& j, std::int32_t width) {
+  if (j.inked < 4 || j.correlation < 0.2 || j.worstBit < -0.15) return false;
+  if (j.counting >= kCounting) return false;
+  if (j.text >= 0.9 && j.letters >= 0.5) return false;
+  if (j.bitsUsed < 6) return false;
+  return !(width == 1 && j.runs >= 0.5 && j.ragged >= 2.0);
+}
+
+struct Found {
+  GraphicsRegion region;
+  double score;
+};
+
+// The byte where a run's evidence begins and the byte after its last row, found from how
+// well each byte continues into the one a row down, around the cells' coarse bounds.
+Found Settle(const std::uint8_t* data, std::int64_t available, std::int64_t origin,
+             const std::vector<Cell>& cells, const Segment& segment) {
+  const std::int32_t w = segment.width;
+  // What continuity is usual around byte i: over the cells near its own, as Weigh has it.
+  const auto n = static_cast<std::int64_t>(cells.size());
+  const auto usual = [&](std::int64_t i) {
+    const std::int64_t c = std::clamp<std::int64_t>((i - origin) / kCell, 0, n - 1);
+    std::int64_t total = 0, pairs = 0;
+    for (std::int64_t d = std::max<std::int64_t>(0, c - 2); d <= std::min(n - 1, c + 2); ++d) {
+      total += cells[static_cast<std::size_t>(d)].total;
+      pairs += AllPairs(cells[static_cast<std::size_t>(d)]);
+    }
+    return pairs > 0 ? static_cast<double>(total) / static_cast<double>(pairs) : 0.0;
+  };
+  // Each pair pays a little, so that the bounds do not reach into bytes that agree by chance
+  // as often as not; pairs of blank or filled bytes tell nothing either way.
+  const auto agreement = [&](std::int64_t i) {
+    if (i < 0 || i + w >= available) return -8.0;
+    if (!Partial(data[i]) && !Partial(data[i + w])) return 0.0;
+    return (1 - kSettleToll) * usual(i) - PairUnmatched(data[i], data[i + w]);
+  };
+  const std::int64_t first = origin + segment.firstCell * kCell;
+  const std::int64_t last = std::min(available, origin + segment.endCell * kCell);
+  // Start: the latest byte from which the sum up to a point inside is largest.
+  const std::int64_t inside = std::min(first + kSettleCells * kCell, last);
+  double sum = 0, bestSum = -1e300;
+  std::int64_t start = inside;
+  for (std::int64_t i = inside - 1; i >= std::max<std::int64_t>(0, first - 2 * kCell); --i) {
+    sum += agreement(i);
+    if (sum > bestSum) {
+      bestSum = sum;
+      start = i;
+    }
+  }
+  const std::int64_t from = std::max(start, last - kSettleCells * kCell);
+  sum = 0;
+  bestSum = 0;
+  std::int64_t pairsEnd = from;
+  for (std::int64_t i = from; i < std::min(available - w, last + 2 * kCell); ++i) {
+    sum += agreement(i);
+    if (sum > bestSum) {
+      bestSum = sum;
+      pairsEnd = i + 1;
+    }
+  }
+  Found found;
+  found.region.start = start;
+  found.region.length = std::max<std::int64_t>(pairsEnd + w, start + 1) - start;
+  found.region.width = w;
+  found.score = segment.score;
+  return found;
+}
+
+// A character of the font: its spacing column clear, and a blank row where the font has one,
+// or anywhere for the few characters (a tilde, a bar) that fill that row.
+bool LooksLikeCharacter(const std::uint8_t* p, std::int32_t blankRow, std::uint8_t spacing) {
+  if (!std::all_of(p, p + 8, [&](std::uint8_t b) { return (b & spacing) == 0; })) return false;
+  return p[blankRow] == 0 || std::find(p, p + 8, 0) != p + 8;
+}
+
+// A font starts and ends with whole characters: where its evidence began and ended inside a
+// character, or on bytes before or after it that are no characters, its bounds move to the
+// nearest characters, and take in those just outside as far as they look like its characters,
+// the space that most fonts begin with included.
+void TakeWholeCharacters(const std::uint8_t* data, std::int64_t available, GraphicsRegion& region,
+                         const Judgment& j) {
+  const std::uint8_t* p = data + region.start;
+  std::int64_t left = 0, right = 0;
+  for (std::int64_t i = 0; i < std::min(region.length, kJudgedBytes); ++i) {
+    left += (p[i] & 0x80) == 0;
+    right += (p[i] & 0x01) == 0;
+  }
+  const std::uint8_t spacing = left >= right ? 0x80 : 0x01;
+  const std::int32_t blankRow = (j.blankRow - j.characterStart + 8) % 8;
+  const auto character = [&](std::int64_t at) {
+    return at >= 0 && at + 8 <= available && LooksLikeCharacter(data + at, blankRow, spacing);
+  };
+  std::int64_t start = region.start + j.characterStart - (j.characterStart > 0 ? 8 : 0);
+  std::int64_t end = start + (region.start + region.length - start + 7) / 8 * 8;
+  for (int steps = 0; steps < kCharactersBack && start + 8 < end && !character(start); ++steps)
+    start += 8;
+  for (int steps = 0; steps < kCharactersBack && end - 8 > start && !character(end - 8); ++steps)
+    end -= 8;
+  for (int steps = 0; steps < kCharactersBack && character(start - 8); ++steps) start -= 8;
+  for (int steps = 0; steps < kCharactersBack && character(end); ++steps) end += 8;
+  region.start = std::max<std::int64_t>(0, start);
+  region.length = std::min(end, available) - region.start;
+}
+
+GraphicsKind KindOf(const Judgment& j, std::int32_t width) {
+  if (j.maskedShare >= kMaskedShare) return GraphicsKind::kMasked;
+  if (width == 1) return j.font ? GraphicsKind::kFont : GraphicsKind::kTiles;
+  return width > 16 ? GraphicsKind::kPicture : GraphicsKind::kSprites;
+}
+
+// Whole screens: 6,144 pixel bytes whose lines continue 256 bytes on, within each third but
+// for its last line of each row of cells, then 768 attribute bytes. Found where that
+// continuity over a screen's cells outweighs what any strip width makes of them, and placed
+// to the byte where the lines' pairs agree best.
+std::vector<Found> FindScreens(const std::uint8_t* data, std::int64_t available,
+                               std::int64_t origin, const std::vector<Cell>& cells,
+                               const Evidence& evidence) {
+  constexpr std::int64_t kPixelCells = kPixelBytes / kCell;
+  std::vector<Found> screens;
+  const auto n = static_cast<std::int64_t>(cells.size());
+  if (n < kPixelCells || available < kScreenBytes) return screens;
+  std::vector<double> sum(static_cast<std::size_t>(n) + 1, 0);
+  for (std::int64_t c = 0; c < n; ++c)
+    sum[static_cast<std::size_t>(c) + 1] =
+        sum[static_cast<std::size_t>(c)] + evidence.screen[static_cast<std::size_t>(c)];
+  const auto window = [&](std::int64_t c) {
+    return sum[static_cast<std::size_t>(c + kPixelCells)] - sum[static_cast<std::size_t>(c)];
+  };
+  for (std::int64_t c = 0; c + kPixelCells <= n;) {
+    const double score = window(c);
+    if (score < kScreenScore) {
+      ++c;
+      continue;
+    }
+    // The best start within a screen's length on.
+    std::int64_t best = c;
+    for (std::int64_t d = c; d < std::min(c + kPixelCells, n - kPixelCells + 1); ++d)
+      if (window(d) > window(best)) best = d;
+    double widthScore = 0;
+    for (std::int32_t w = 1; w <= kMaxStripWidth; ++w) {
+      double total = 0;
+      for (std::int64_t d = best; d < best + kPixelCells; ++d)
+        total += evidence.widths[static_cast<std::size_t>(d)][w];
+      widthScore = std::max(widthScore, total);
+    }
+    // A picture over the screen, not a stretch of something else that repeats at 256 bytes
+    // (a font, every 32 characters): lines that continue in two thirds of it at least.
+    int thirds = 0;
+    for (std::int64_t t = 0; t < 3; ++t)
+      thirds += sum[static_cast<std::size_t>(best + (t + 1) * kPixelCells / 3)] -
+                    sum[static_cast<std::size_t>(best + t * kPixelCells / 3)] >=
+                kScreenScore / 4;
+    if (thirds < 2 || window(best) < widthScore + kScreenScore) {
+      c = best + 1;
+      continue;
+    }
+    // The start: where the pairs of lines that lie one above the other agree and those
+    // across the edge of a third (the last line of a row of cells and the first line of the
+    // next third) do not, summed over each stretch of either from running sums. A start
+    // moved by a byte changes few of those pairs; where they barely tell two starts apart,
+    // a round address wins, as the display file and most screens kept in memory have.
+    const std::int64_t first = std::max<std::int64_t>(0, origin + best * kCell - 2048);
+    const std::int64_t last = std::min(available - kScreenBytes, origin + best * kCell + 2048);
+    std::vector<double> agreed(static_cast<std::size_t>(last - first + kPixelBytes) + 1, 0);
+    for (std::int64_t i = first; i < last + kPixelBytes - kScreenLag; ++i) {
+      const std::uint8_t x = data[i], y = data[i + kScreenLag];
+      const double a = Partial(x) || Partial(y) ? 1.0 - PairUnmatched(x, y) : 0.0;
+      agreed[static_cast<std::size_t>(i - first) + 1] =
+          agreed[static_cast<std::size_t>(i - first)] + a;
+    }
+    const auto stretch = [&](std::int64_t from, std::int64_t to) {
+      return agreed[static_cast<std::size_t>(to - first)] -
+             agreed[static_cast<std::size_t>(from - first)];
+    };
+    const auto agreement = [&](std::int64_t s) {
+      double sum = 0;
+      for (std::int64_t third = 0; third < 3; ++third) {
+        const std::int64_t t = s + third * 2048;
+        sum += stretch(t, t + 1792);
+        if (third < 2) sum -= stretch(t + 1792, t + 2048);
+      }
+      return sum;
+    };
+    std::int64_t start = first;
+    for (std::int64_t s = first + 1; s <= last; ++s)
+      if (agreement(s) > agreement(start)) start = s;
+    const std::int64_t round = (start + kScreenLag / 2) / kScreenLag * kScreenLag;
+    if (round >= first && round <= last &&
+        agreement(round) >= agreement(start) - kScreenRoundMargin)
+      start = round;
+    if (start <= last) {
+      Found f;
+      f.region = {start, kScreenBytes, 16, 0, GraphicsKind::kScreen};
+      f.score = window(best);
+      screens.push_back(f);
+    }
+    c = (start - origin + kScreenBytes + kCell - 1) / kCell;
+  }
+  return screens;
+}
+
+// The regions in one stretch that the first look picked out, measured cell by cell.
+std::vector<Found> FindInZone(const std::uint8_t* data, std::int64_t available, std::int64_t origin,
+                              std::int64_t end, PlaneStore& store) {
+  const std::vector<Cell> cells =
+      MeasureCells(MakePlanes(data, available, origin, end, store), origin, end);
+  Evidence evidence = Weigh(cells);
+  std::vector<Found> found = FindScreens(data, available, origin, cells, evidence);
+  // No run of a strip width goes into or across a screen.
+  for (const Found& screen : found) {
+    const auto first = static_cast<std::size_t>((screen.region.start - origin) / kCell);
+    const auto last =
+        std::min(evidence.widths.size(),
+                 static_cast<std::size_t>(
+                     (screen.region.start - origin + kScreenBytes + kCell - 1) / kCell));
+    for (std::size_t c = first; c < last; ++c) {
+      evidence.widths[c].fill(-1e6f);
+      evidence.widths[c][0] = 0;
+    }
+  }
+  for (const Segment& segment : Divide(evidence.widths)) {
+    Found f = Settle(data, available, origin, cells, segment);
+    if (f.region.length < 2 * f.region.width) continue;
+    // Most runs are noise that the raggedness of their bytes alone rules out; tiles are
+    // ragged too, but their edges every 8 bytes make up for it.
+    const std::int64_t judged = std::min(f.region.length, kJudgedBytes);
+    const double tiled =
+        f.region.width == 1 ? kTileEdgeScore * TileEdges(data + f.region.start, judged) : 0;
+    const auto needed = [&](double ragged) {
+      return std::max(kReportScore, ScoreNeeded(ragged) - tiled);
+    };
+    if (f.score < needed(Ragged(data + f.region.start, judged))) continue;
+    Judgment j = Judge(data + f.region.start, f.region.length, f.region.width,
+                       Continuity(cells, origin, f.region.start, f.region.length, f.region.width));
+    // Rows whose bytes do not join at their seams are no rows: a narrower picture's rows
+    // side by side, most often characters or sprite columns 1 byte wide, repeating at this
+    // distance.
+    if (f.region.width > 1 && j.maskedShare < kMaskedShare && j.seamPairs >= kSeamPairs &&
+        j.seams < kSeamCorrelation) {
+      const Judgment one = Judge(data + f.region.start, f.region.length, 1,
+                                 Continuity(cells, origin, f.region.start, f.region.length, 1));
+      if (LooksLikePictures(one, 1)) {
+        f.region.width = 1;
+        j = one;
+      }
+    }
+    if (!LooksLikePictures(j, f.region.width) || f.score < needed(j.ragged)) continue;
+    f.region.kind = KindOf(j, f.region.width);
+    if (f.region.kind == GraphicsKind::kFont) TakeWholeCharacters(data, available, f.region, j);
+    found.push_back(f);
+  }
+  return found;
+}
+
+std::vector<Found> FindInScan(const std::uint8_t* data, std::int64_t span, std::int64_t available) {
+  PlaneStore store;
+  std::vector<Found> all;
+  for (const auto& [from, to] : Candidates(data, span, available)) {
+    const std::vector<Found> zone = FindInZone(data, available, from, to, store);
+    all.insert(all.end(), zone.begin(), zone.end());
+  }
+  std::stable_sort(all.begin(), all.end(),
+                   [](const Found& a, const Found& b) { return a.region.start < b.region.start; });
+  // In order and apart: a region that starts inside the one before keeps only what follows it.
+  std::vector<Found> found;
+  for (Found f : all) {
+    if (!found.empty()) {
+      const GraphicsRegion& before = found.back().region;
+      const std::int64_t cut = before.start + before.length;
+      if (f.region.start < cut) {
+        f.region.length -= cut - f.region.start;
+        f.region.start = cut;
+      }
+    }
+    if (f.region.length < 2 * f.region.width) continue;
+    f.region.confidence = static_cast<std::int32_t>(
+        std::clamp(100.0 * (1 - std::exp(-f.score / kConfidenceScore)), 1.0, 100.0));
+    found.push_back(f);
+  }
+  return found;
+}
+
+}  // namespace
+
+const char* GraphicsKindName(GraphicsKind kind) {
+  switch (kind) {
+    case GraphicsKind::kFont:
+      return "font";
+    case GraphicsKind::kTiles:
+      return "tiles";
+    case GraphicsKind::kSprites:
+      return "sprites";
+    case GraphicsKind::kMasked:
+      return "masked";
+    case GraphicsKind::kPicture:
+      return "picture";
+    case GraphicsKind::kScreen:
+      return "screen";
+  }
+  return "";
+}
+
+GraphicsFinder::GraphicsFinder(std::int64_t origin) : origin_(origin) {}
+
+void GraphicsFinder::Feed(const std::uint8_t* bytes, std::size_t count) {
+  if (finished_) return;
+  fed_ += static_cast<std::int64_t>(count);
+  constexpr std::size_t kWindow = kScanBytes + kLookahead;
+  while (count > 0) {
+    // Scanned where they lie while nothing waits before them; only what remains is copied.
+    if (buffer_.empty() && count >= kWindow) {
+      const auto used = static_cast<std::size_t>(Scan(bytes, kWindow, false));
+      bytes += used;
+      count -= used;
+      continue;
+    }
+    const std::size_t take = std::min(count, kWindow - std::min(kWindow, buffer_.size()));
+    buffer_.insert(buffer_.end(), bytes, bytes + take);
+    bytes += take;
+    count -= take;
+    if (buffer_.size() >= kWindow) {
+      const std::int64_t used =
+          Scan(buffer_.data(), static_cast<std::int64_t>(buffer_.size()), false);
+      buffer_.erase(buffer_.begin(), buffer_.begin() + used);
+    }
+  }
+}
+
+void GraphicsFinder::Finish() {
+  if (finished_) return;
+  Scan(buffer_.data(), static_cast<std::int64_t>(buffer_.size()), true);
+  buffer_.clear();
+  if (pending_) settled_.push_back(*pending_);
+  pending_.reset();
+  finished_ = true;
+}
+
+std::vector<GraphicsRegion> GraphicsFinder::TakeRegions() {
+  std::vector<GraphicsRegion> taken;
+  taken.swap(settled_);
+  return taken;
+}
+
+void GraphicsFinder::Settle(GraphicsRegion region, bool more) {
+  // A region cut where the last scan ended goes on with the first of this one when that is
+  // of its width and starts where it stopped, give or take a cell.
+  if (pending_) {
+    const std::int64_t end = pending_->start + pending_->length;
+    if (region.width == pending_->width && region.start <= end + kCell &&
+        region.start + region.length > end) {
+      region.length = region.start + region.length - pending_->start;
+      region.start = pending_->start;
+      region.kind = pending_->kind;
+      region.confidence = std::max(region.confidence, pending_->confidence);
+    } else {
+      settled_.push_back(*pending_);
+    }
+    pending_.reset();
+  }
+  if (more)
+    pending_ = region;
+  else
+    settled_.push_back(region);
+}
+
+std::int64_t GraphicsFinder::Scan(const std::uint8_t* data, std::int64_t available, bool last) {
+  const std::int64_t span = last ? available : kScanBytes;
+  const std::int64_t hold = span - kHold;
+  std::int64_t used = last ? available : hold;
+  const std::int64_t at = scanned_ + origin_;
+  for (const Found& f : FindInScan(data, span, available)) {
+    GraphicsRegion region = f.region;
+    region.start += at;
+    if (!last && f.region.start + f.region.length > hold) {
+      if (f.region.start >= span / 2) {  // the next scan takes it from its start
+        used = f.region.start;
+        break;
+      }
+      // A region this long is cut here, and the next scan may go on with it.
+      region.length = hold - f.region.start;
+      Settle(region, true);
+      break;
+    }
+    Settle(region, false);
+  }
+  scanned_ += used;
+  return used;
+}
+
+std::vector<GraphicsRegion> FindGraphics(const std::uint8_t* bytes, std::int64_t length) {
+  GraphicsFinder finder;
+  finder.Feed(bytes, static_cast<std::size_t>(std::max<std::int64_t>(length, 0)));
+  finder.Finish();
+  return finder.TakeRegions();
+}
+
+}  // namespace pelorin
