@@ -39,6 +39,12 @@ void DrawLabel(CanvasPainting& painting, std::int32_t left, std::int32_t top, co
   }
 }
 
+PanelPlace PanelAt(std::int32_t index) {
+  return {kSheetGap + index % kSheetColumns * (kScreenWidth + kSheetGap),
+          kSheetGap + index / kSheetColumns * (kSheetLabelHeight + kScreenHeight + kSheetGap) +
+              kSheetLabelHeight};
+}
+
 // A painter over the whole sheet whose origin sits at one panel, so that the core paints
 // the screen there exactly as it paints the window's canvas.
 struct PanelCanvas {
@@ -60,10 +66,28 @@ bool BeginPanelPainting(CanvasPainter& painter) {
 
 void EndPanelPainting(CanvasPainter&) {}
 
-PanelPlace PanelAt(std::int32_t index) {
-  return {kSheetGap + index % kSheetColumns * (kScreenWidth + kSheetGap),
-          kSheetGap + index / kSheetColumns * (kSheetLabelHeight + kScreenHeight + kSheetGap) +
-              kSheetLabelHeight};
+CanvasPainter PanelPainter(PanelCanvas& canvas) {
+  CanvasPainter panel;
+  panel.begin = BeginPanelPainting;
+  panel.end = EndPanelPainting;
+  panel.canvas = &canvas;
+  return panel;
+}
+
+// A grey sheet with the label of each of the `count` panels above its place.
+template <typename Label>
+PixelBuffer LabelledSheet(std::int32_t width, std::int32_t height, std::int32_t count,
+                          const Label& label) {
+  PixelBuffer sheet(width, height);
+  CanvasPainter whole = MemoryPainter(sheet);
+  BeginPainting(whole);
+  FillRectangle(whole.painting, 0, 0, width, height, kSheetBackground);
+  for (std::int32_t i = 0; i < count; ++i) {
+    const PanelPlace place = PanelAt(i);
+    DrawLabel(whole.painting, place.x, place.y - kSheetLabelHeight + kLabelTop, label(i));
+  }
+  EndPainting(whole);
+  return sheet;
 }
 
 // "15616 $3D00 w1".
@@ -79,21 +103,11 @@ PanelPlace SheetPanelPlace(std::int32_t width) {
 }
 
 PixelBuffer MakeContactSheet(ConverterState& state) {
-  PixelBuffer sheet(kSheetWidth, kSheetHeight);
-  CanvasPainter whole = MemoryPainter(sheet);
-  BeginPainting(whole);
-  FillRectangle(whole.painting, 0, 0, kSheetWidth, kSheetHeight, kSheetBackground);
-  for (std::int32_t width = kMinStripWidth; width <= kMaxStripWidth; ++width) {
-    const PanelPlace place = SheetPanelPlace(width);
-    DrawLabel(whole.painting, place.x, place.y - kSheetLabelHeight + kLabelTop, DecimalText(width));
-  }
-  EndPainting(whole);
-
+  PixelBuffer sheet =
+      LabelledSheet(kSheetWidth, kSheetHeight, kMaxStripWidth,
+                    [](std::int32_t panel) { return DecimalText(panel + kMinStripWidth); });
   PanelCanvas canvas{&sheet, {}};
-  CanvasPainter panel;
-  panel.begin = BeginPanelPainting;
-  panel.end = EndPanelPainting;
-  panel.canvas = &canvas;
+  CanvasPainter panel = PanelPainter(canvas);
   for (std::int32_t width = kMinStripWidth; width <= kMaxStripWidth; ++width) {
     canvas.place = SheetPanelPlace(width);
     state.stripWidth = width;
@@ -108,23 +122,12 @@ PixelBuffer MakeFoundSheet(const std::vector<FoundPanel>& panels, std::uint8_t a
   const auto shown = static_cast<std::int32_t>(std::min(panels.size(), kMaxFoundPanels));
   const std::int32_t rows = std::max(1, (shown + kSheetColumns - 1) / kSheetColumns);
   const std::int32_t columns = std::clamp(shown, 1, kSheetColumns);
-  PixelBuffer sheet(kSheetGap + columns * (kScreenWidth + kSheetGap),
-                    kSheetGap + rows * (kSheetLabelHeight + kScreenHeight + kSheetGap));
-  CanvasPainter whole = MemoryPainter(sheet);
-  BeginPainting(whole);
-  FillRectangle(whole.painting, 0, 0, sheet.width, sheet.height, kSheetBackground);
-  for (std::int32_t i = 0; i < shown; ++i) {
-    const PanelPlace place = PanelAt(i);
-    DrawLabel(whole.painting, place.x, place.y - kSheetLabelHeight + kLabelTop,
-              FoundLabel(panels[static_cast<std::size_t>(i)].region));
-  }
-  EndPainting(whole);
-
+  PixelBuffer sheet = LabelledSheet(
+      kSheetGap + columns * (kScreenWidth + kSheetGap),
+      kSheetGap + rows * (kSheetLabelHeight + kScreenHeight + kSheetGap), shown,
+      [&](std::int32_t i) { return FoundLabel(panels[static_cast<std::size_t>(i)].region); });
   PanelCanvas canvas{&sheet, {}};
-  CanvasPainter panel;
-  panel.begin = BeginPanelPainting;
-  panel.end = EndPanelPainting;
-  panel.canvas = &canvas;
+  CanvasPainter panel = PanelPainter(canvas);
   ConverterState state;
   state.fillAttribute = attribute;
   state.oneScreen = true;
