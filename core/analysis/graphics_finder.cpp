@@ -9,6 +9,11 @@
 
 #include "screen/screen.h"
 
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+#include <immintrin.h>
+#define PELORIN_X86 1
+#endif
+
 namespace pelorin {
 
 namespace {
@@ -35,8 +40,9 @@ constexpr double kSmooth = 2.0;
 constexpr double kTileEdgeScore = 3.0;     // per standard deviation of tile edges
 constexpr double kConfidenceScore = 40.0;  // the evidence that makes a region 63 in 100 sure
 constexpr double kScreenScore = 200.0;
-constexpr float kCandidateScore = 9.0f;
+constexpr float kCandidateScore = 4.0f;
 constexpr float kCandidateReach = 1.0f;
+constexpr std::int64_t kGapBlocks = 4;
 constexpr std::int64_t kWindowBlocks = 4;
 constexpr std::int64_t kJudgedBytes = 8192;  // enough to judge a region by
 constexpr double kSettleToll = 0.3;          // of the usual unmatched bits, per pair
@@ -192,12 +198,54 @@ int UnmatchedBytes(const std::uint8_t* p, std::int32_t count, std::int32_t lag,
   return bits;
 }
 
-// The cells from `first` to `end`, each kCell bytes of data from its start.
+#ifdef PELORIN_X86
+// Two whole cells from `at` at every lag from 1 to kMaxLag as UnmatchedCell has them, 32
+// bytes at a time: the bits of each byte counted from a table of the 16 nibbles, and the
+// counts of 8 lags gathered into one byte each of a lane before they are stored.
+[[gnu::target("avx2")]] inline __m256i LoadWide(const std::uint8_t* p) {
+  return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+}
+
+[[gnu::target("avx2")]] void UnmatchedCellPair(const Planes& planes, std::int64_t at,
+                                               std::uint8_t* first, std::uint8_t* second) {
+  const std::uint8_t* bytes = planes.bytes + at;
+  const std::uint8_t* widened = planes.widened + (at - planes.origin);
+  const std::uint8_t* edges = planes.edges + (at - planes.origin);
+  const __m256i x = LoadWide(bytes), w = LoadWide(widened), e = LoadWide(edges);
+  const __m256i low = _mm256_set1_epi8(0x0F);
+  const __m256i bits = _mm256_setr_epi8(0, 1, 1, 2, 1, 2, 2, 3, 1, 2, 2, 3, 2, 3, 3, 4, 0, 1, 1, 2,
+                                        1, 2, 2, 3, 1, 2, 2, 3, 2, 3, 3, 4);
+  for (std::int32_t lag = 1; lag <= kMaxLag; lag += 8) {
+    __m256i gathered = _mm256_setzero_si256();
+    for (std::int32_t k = 0; k < 8; ++k) {
+      const __m256i y = LoadWide(bytes + lag + k), v = LoadWide(widened + lag + k);
+      const __m256i counted = _mm256_or_si256(e, LoadWide(edges + lag + k));
+      const __m256i u = _mm256_and_si256(
+          _mm256_or_si256(_mm256_andnot_si256(v, x), _mm256_andnot_si256(w, y)), counted);
+      const __m256i c = _mm256_add_epi8(
+          _mm256_shuffle_epi8(bits, _mm256_and_si256(u, low)),
+          _mm256_shuffle_epi8(bits, _mm256_and_si256(_mm256_srli_epi16(u, 4), low)));
+      gathered = _mm256_or_si256(
+          gathered,
+          _mm256_sll_epi64(_mm256_sad_epu8(c, _mm256_setzero_si256()), _mm_cvtsi32_si128(8 * k)));
+    }
+    // Each 64-bit lane holds the counts of 8 bytes at 8 lags; a cell is two lanes.
+    const __m256i cells = _mm256_add_epi8(gathered, _mm256_srli_si256(gathered, 8));
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(first + lag), _mm256_castsi256_si128(cells));
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(second + lag), _mm256_extracti128_si256(cells, 1));
+  }
+}
+#endif
+
+// The cells from `first` to `end`, each kCell bytes of data from its start; with `kPairs`,
+// whole cells two at a time by UnmatchedCellPair.
+template <bool kPairs>
 [[gnu::always_inline]] inline void MeasureBody(const Planes& planes, std::int64_t first,
                                                std::int64_t end, Cell* cells) {
   const std::uint8_t* data = planes.bytes;
   const std::int64_t available = planes.available;
   const std::uint8_t* stop = data + available;
+  const auto whole = [&](std::int64_t at) { return at + kCell <= end && available - at >= kReach; };
   for (std::int64_t at = first; at < end; at += kCell, ++cells) {
     Cell& cell = *cells;
     const std::uint8_t* p = data + at;
@@ -207,19 +255,30 @@ int UnmatchedBytes(const std::uint8_t* p, std::int32_t count, std::int32_t lag,
     cell.blank = std::all_of(p, p + count, [&](std::uint8_t b) { return b == p[0]; });
     cell.edges = static_cast<std::uint8_t>(
         std::count_if(p, p + count, [](std::uint8_t b) { return Partial(b); }));
-    const bool whole = count == kCell && cell.reach == kReach;
-    if (whole) {
+    if (whole(at)) {
+#ifdef PELORIN_X86
+      if constexpr (kPairs) {
+        if (at + kCell < end && whole(at + kCell) && (at - first) % (2 * kCell) == 0)
+          UnmatchedCellPair(planes, at, cell.unmatched.data(), cells[1].unmatched.data());
+        else if ((at - first) % (2 * kCell) == 0 || !whole(at - kCell))
+          UnmatchedCell(planes, at, cell.unmatched.data());
+      } else {
+        UnmatchedCell(planes, at, cell.unmatched.data());
+      }
+#else
       UnmatchedCell(planes, at, cell.unmatched.data());
+#endif
     } else {
       for (std::int32_t lag = 1; lag <= kMaxLag; ++lag)
         cell.unmatched[lag] = static_cast<std::uint8_t>(UnmatchedBytes(p, count, lag, stop));
     }
     for (std::int32_t lag = 1; lag <= kMaxLag; ++lag)
       cell.total = static_cast<std::uint16_t>(cell.total + cell.unmatched[lag]);
-    cell.screenUnmatched = static_cast<std::uint8_t>(
-        whole ? UnmatchedWord(planes, at, kScreenLag) + UnmatchedWord(planes, at + 8, kScreenLag)
-              : UnmatchedBytes(p, count, kScreenLag, stop));
-    if (whole) {
+    cell.screenUnmatched =
+        static_cast<std::uint8_t>(whole(at) ? UnmatchedWord(planes, at, kScreenLag) +
+                                                  UnmatchedWord(planes, at + 8, kScreenLag)
+                                            : UnmatchedBytes(p, count, kScreenLag, stop));
+    if (whole(at)) {
       const std::uint64_t blank = BlankBits(p);
       for (std::int32_t lag = 8; lag <= 24; ++lag) {
         const auto both = static_cast<std::uint8_t>(std::popcount(blank & (blank >> lag) & 0xFFFF));
@@ -235,12 +294,17 @@ int UnmatchedBytes(const std::uint8_t* p, std::int32_t count, std::int32_t lag,
   }
 }
 
-// Counting bits is one instruction where the processor has it, which neither build may
-// assume; checked once, at the first use.
-#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+// Counting bits is one instruction where the processor has it, and the wide registers that
+// count 32 bytes at once are there on most; neither build may assume them: checked once, at
+// the first use.
+#ifdef PELORIN_X86
 [[gnu::target("popcnt")]] void MeasureWithCount(const Planes& planes, std::int64_t first,
                                                 std::int64_t end, Cell* cells) {
-  MeasureBody(planes, first, end, cells);
+  MeasureBody<false>(planes, first, end, cells);
+}
+[[gnu::target("avx2,popcnt")]] void MeasureWithVectors(const Planes& planes, std::int64_t first,
+                                                       std::int64_t end, Cell* cells) {
+  MeasureBody<true>(planes, first, end, cells);
 }
 bool HasCount() {
   static const bool has = [] {
@@ -249,16 +313,27 @@ bool HasCount() {
   }();
   return has;
 }
+bool HasVectors() {
+  static const bool has = [] {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2") != 0 && __builtin_cpu_supports("popcnt") != 0;
+  }();
+  return has;
+}
 #endif
 
 void MeasureGeneric(const Planes& planes, std::int64_t first, std::int64_t end, Cell* cells) {
-  MeasureBody(planes, first, end, cells);
+  MeasureBody<false>(planes, first, end, cells);
 }
 
 // The cells of the bytes from `first` to `end`.
 std::vector<Cell> MeasureCells(const Planes& planes, std::int64_t first, std::int64_t end) {
   std::vector<Cell> cells(static_cast<std::size_t>((end - first + kCell - 1) / kCell));
-#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+#ifdef PELORIN_X86
+  if (HasVectors()) {
+    MeasureWithVectors(planes, first, end, cells.data());
+    return cells;
+  }
   if (HasCount()) {
     MeasureWithCount(planes, first, end, cells.data());
     return cells;
@@ -271,12 +346,36 @@ std::vector<Cell> MeasureCells(const Planes& planes, std::int64_t first, std::in
 constexpr std::int32_t kBlock = 64;
 constexpr std::int64_t kZoneMargin = 2 * kBlock;
 
-// The first look at a block: the 16 bytes of it that hold the most edges against those at
-// each distance (blank and filled bytes tell nothing): the unmatched bits per lag, the
-// screen's lag last, and their mean over the lags at [0], all in standard deviations of the
-// block's own noise, so that windows of blocks add up as their evidence does; all 0 for a
-// block of one byte repeated.
-using Look = std::array<float, kMaxLag + 2>;
+// What the bytes of a block are, counted at once from a table: in the low byte the Z80
+// instructions that pictures hardly ever hold, as their bits alternate (calls and returns,
+// the prefixes of the index registers and of the extended and bit instructions, pushes and
+// pops, the steps of register pairs: some 15% of the bytes of code, 7% of random bytes,
+// almost none of a picture's); in the next the printable characters; in the third the
+// spaces.
+constexpr std::array<std::uint32_t, 256> MakeByteClasses() {
+  std::array<std::uint32_t, 256> classes{};
+  for (const int op : {0xCD, 0xC9, 0xC3, 0xCB, 0xED, 0xDD, 0xFD, 0xC5, 0xD5, 0xE5, 0xF5,
+                       0xC1, 0xD1, 0xE1, 0xF1, 0xD9, 0xEB, 0x13, 0x1B, 0x23, 0x2B})
+    classes[static_cast<std::size_t>(op)] = 1;
+  for (int c = 0x20; c < 0x7F; ++c) classes[static_cast<std::size_t>(c)] |= 1 << 8;
+  classes[0x20] |= 1 << 16;
+  return classes;
+}
+constexpr std::array<std::uint32_t, 256> kByteClasses = MakeByteClasses();
+// A block of 64 bytes with this many of those instructions is machine code; with this many
+// printable characters, some of them spaces, it is text. Neither is worth a look.
+constexpr std::uint32_t kCodeInstructions = 8;
+constexpr std::uint32_t kTextCharacters = 56;
+constexpr std::uint32_t kTextSpaces = 4;
+
+// The first look at a block: the 16 bytes of it that hold the most edges, against those at
+// each distance: the bits that differ per lag, the screen's lag last. Nothing for a block of
+// one byte repeated or of machine code.
+struct Look {
+  bool none = true;
+  std::array<std::uint8_t, kMaxLag + 2> differ{};
+  std::uint16_t total = 0;  // over the lags 1 to kMaxLag
+};
 
 // 0xFF in each byte of the word that is neither 0 nor 0xFF, 0 in the others.
 std::uint64_t EdgeBytes(std::uint64_t word) {
@@ -290,14 +389,16 @@ std::uint64_t EdgeBytes(std::uint64_t word) {
                                               Look* looks) {
   for (std::int64_t b = 0; b < blocks; ++b) {
     const std::uint8_t* p = bytes + b * kBlock;
+    Look& look = looks[b];
     const std::uint64_t first = Load(p);
     bool blank = (first & 0xFF) * 0x0101010101010101ull == first;
     for (int k = 8; blank && k < kBlock; k += 8) blank = Load(p + k) == first;
-    Look& look = looks[b];
-    if (blank) {
-      look.fill(0);
+    if (blank) continue;
+    std::uint32_t classes = 0;
+    for (int k = 0; k < kBlock; ++k) classes += kByteClasses[p[k]];
+    if ((classes & 0xFF) >= kCodeInstructions ||
+        ((classes >> 8 & 0xFF) >= kTextCharacters && (classes >> 16) >= kTextSpaces))
       continue;
-    }
     const std::uint8_t* sample = p;
     const std::uint8_t* second = p + 8;
     int edges = -1, secondEdges = -1;
@@ -314,22 +415,19 @@ std::uint64_t EdgeBytes(std::uint64_t word) {
       }
     }
     const std::uint64_t x = Load(sample), y = Load(second);
-    std::int32_t differ[kMaxLag + 2];
-    std::int32_t total = 0;
+    look.none = false;
     for (std::int32_t lag = 1; lag <= kMaxLag; ++lag) {
-      differ[lag] = std::popcount(x ^ Load(sample + lag)) + std::popcount(y ^ Load(second + lag));
-      total += differ[lag];
+      look.differ[lag] = static_cast<std::uint8_t>(std::popcount(x ^ Load(sample + lag)) +
+                                                   std::popcount(y ^ Load(second + lag)));
+      look.total = static_cast<std::uint16_t>(look.total + look.differ[lag]);
     }
-    differ[kMaxLag + 1] =
-        std::popcount(x ^ Load(sample + kScreenLag)) + std::popcount(y ^ Load(second + kScreenLag));
-    const float base = static_cast<float>(total) / kMaxLag;
-    const float scale = 1 / std::sqrt(base + 1);
-    look[0] = base * scale;
-    for (std::int32_t lag = 1; lag <= kMaxLag + 1; ++lag) look[lag] = differ[lag] * scale;
+    look.differ[kMaxLag + 1] =
+        static_cast<std::uint8_t>(std::popcount(x ^ Load(sample + kScreenLag)) +
+                                  std::popcount(y ^ Load(second + kScreenLag)));
   }
 }
 
-#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+#ifdef PELORIN_X86
 [[gnu::target("popcnt")]] void SampleWithCount(const std::uint8_t* bytes, std::int64_t blocks,
                                                Look* looks) {
   SampleBody(bytes, blocks, looks);
@@ -340,67 +438,98 @@ void SampleGeneric(const std::uint8_t* bytes, std::int64_t blocks, Look* looks) 
   SampleBody(bytes, blocks, looks);
 }
 
-// The first look's evidence for a width over a window of blocks, from its looks summed.
-float WindowEvidence(const Look& sums, std::int32_t w) {
-  const float side = w == 1 ? sums[2] : std::min(sums[w - 1], sums[w + 1]);
-  float evidence = sums[0] - sums[w] + static_cast<float>(kContrastShare) * (side - sums[w]);
-  if (w == 1) evidence = std::max(evidence, sums[0] - std::max({sums[8], sums[16], sums[24]}));
-  return evidence;
+// The differing bits of a window of blocks at each lag, their mean over the lags, and the
+// scale that makes their differences standard deviations.
+struct WindowSums {
+  std::array<std::int32_t, kMaxLag + 2> differ{};
+  std::int32_t total = 0;
+  std::int32_t looked = 0;  // blocks of the window with a look
+
+  void Add(const Look& look, std::int32_t sign) {
+    for (std::int32_t lag = 1; lag <= kMaxLag + 1; ++lag) differ[lag] += sign * look.differ[lag];
+    total += sign * look.total;
+    looked += sign * !look.none;
+  }
+  float Mean() const { return static_cast<float>(total) / kMaxLag; }
+};
+
+// The first look's evidence for a width over a window of blocks: how far fewer bits differ
+// at that lag than on average and than at the lags beside it, in standard deviations.
+float WindowEvidence(const WindowSums& sums, std::int32_t w) {
+  const auto at = [&](std::int32_t lag) { return static_cast<float>(sums.differ[lag]); };
+  const float mean = sums.Mean();
+  const float side = w == 1 ? at(2) : std::min(at(w - 1), at(w + 1));
+  float evidence = mean - at(w) + static_cast<float>(kContrastShare) * (side - at(w));
+  // Characters and tiles 8 rows high are alike 8, 16 and 24 bytes on.
+  if (w == 1) evidence = std::max(evidence, mean - std::max({at(8), at(16), at(24)}));
+  return evidence / std::sqrt(mean + 1);
 }
 
-// The stretches worth measuring cell by cell: blocks where the first look, over a block and
-// its two neighbours, shows continuity at some width, or over a screen's length a screen's,
-// with a margin; and the end, where the look cannot reach. The rest (blank runs, code, text,
-// packed data) is passed over.
+// The stretches worth measuring cell by cell: windows of blocks where the first look shows
+// continuity at some width, reaching on to either side while the look still shows some at
+// that width; gaps of a few blocks between them closed (a blank stretch of sky, a block that
+// looked like code); or over a screen's length a screen's continuity; each with a margin;
+// and the end, where the look cannot reach. Blank runs, code, text and packed data are
+// passed over.
 std::vector<std::pair<std::int64_t, std::int64_t>> Candidates(const std::uint8_t* bytes,
                                                               std::int64_t span,
                                                               std::int64_t available) {
   const std::int64_t blocks =
       std::clamp<std::int64_t>((available - kReach - kBlock) / kBlock, 0, span / kBlock);
   std::vector<Look> looks(static_cast<std::size_t>(blocks));
-#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+#ifdef PELORIN_X86
   if (HasCount())
     SampleWithCount(bytes, blocks, looks.data());
   else
 #endif
     SampleGeneric(bytes, blocks, looks.data());
-  std::vector<bool> active(static_cast<std::size_t>(blocks), false);
-  // The unmatched bits of a window of a few blocks at each lag. Where the evidence of a
-  // window passes the mark at some width, a stretch is picked out, and it reaches on, to
-  // either side, as far as the windows there still show some evidence at that width.
+  const auto look = [&](std::int64_t b) -> const Look& {
+    return looks[static_cast<std::size_t>(b)];
+  };
   const auto window = [&](std::int64_t first) {
-    Look sums{};
-    for (std::int64_t b = first; b < first + kWindowBlocks; ++b)
-      for (std::int32_t lag = 0; lag <= kMaxLag + 1; ++lag)
-        sums[lag] += looks[static_cast<std::size_t>(b)][lag];
+    WindowSums sums;
+    for (std::int64_t b = first; b < first + kWindowBlocks; ++b) sums.Add(look(b), 1);
     return sums;
   };
-  Look sums = blocks >= kWindowBlocks ? window(0) : Look{};
+  std::vector<bool> active(static_cast<std::size_t>(blocks), false);
+  WindowSums sums = blocks >= kWindowBlocks ? window(0) : WindowSums{};
   for (std::int64_t b = 0; b + kWindowBlocks <= blocks; ++b) {
-    if (b > 0)
-      for (std::int32_t lag = 0; lag <= kMaxLag + 1; ++lag)
-        sums[lag] += looks[static_cast<std::size_t>(b + kWindowBlocks - 1)][lag] -
-                     looks[static_cast<std::size_t>(b - 1)][lag];
-    // No width can pass where even the best lag is not far enough below the mean.
-    float fewest = sums[1];
-    for (std::int32_t lag = 2; lag <= kMaxLag; ++lag) fewest = std::min(fewest, sums[lag]);
-    if ((sums[0] - fewest) * (1 + static_cast<float>(kContrastShare)) < kCandidateScore) continue;
+    if (b > 0) {
+      sums.Add(look(b - 1), -1);
+      sums.Add(look(b + kWindowBlocks - 1), 1);
+    }
+    if (2 * sums.looked < kWindowBlocks) continue;
+    // No width can pass where even the fewest differing bits are not far enough below the
+    // mean.
+    const float mean = sums.Mean();
+    const std::int32_t fewest = *std::min_element(sums.differ.begin() + 1, sums.differ.end() - 1);
+    if ((mean - fewest) * (1 + static_cast<float>(kContrastShare)) <
+        kCandidateScore * std::sqrt(mean + 1))
+      continue;
+    std::int32_t best = 0;
+    float bestEvidence = kCandidateScore;
     for (std::int32_t w = 1; w <= kMaxStripWidth; ++w) {
-      if (WindowEvidence(sums, w) < kCandidateScore) continue;
-      std::int64_t first = b, last = b;
-      while (first > 0 && !active[static_cast<std::size_t>(first - 1)] &&
-             WindowEvidence(window(first - 1), w) >= kCandidateReach)
-        --first;
-      while (last + kWindowBlocks < blocks &&
-             WindowEvidence(window(last + 1), w) >= kCandidateReach)
-        ++last;
-      for (std::int64_t d = first; d < last + kWindowBlocks; ++d)
-        active[static_cast<std::size_t>(d)] = true;
-      if (last > b) {
-        b = last;
-        sums = window(b);
+      const float evidence = WindowEvidence(sums, w);
+      if (evidence >= bestEvidence) {
+        bestEvidence = evidence;
+        best = w;
       }
-      break;
+    }
+    if (best == 0) continue;
+    for (std::int64_t d = b; d < b + kWindowBlocks; ++d)
+      if (!look(d).none) active[static_cast<std::size_t>(d)] = true;
+    std::int64_t last = b;
+    while (last + kWindowBlocks < blocks && !look(last + kWindowBlocks).none &&
+           WindowEvidence(window(last + 1), best) >= kCandidateReach)
+      active[static_cast<std::size_t>(++last + kWindowBlocks - 1)] = true;
+    for (std::int64_t first = b;
+         first > 0 && !look(first - 1).none && !active[static_cast<std::size_t>(first - 1)] &&
+         WindowEvidence(window(first - 1), best) >= kCandidateReach;
+         --first)
+      active[static_cast<std::size_t>(first - 1)] = true;
+    if (last > b) {
+      b = last;
+      sums = window(b);
     }
   }
   // Screens: the continuity 256 bytes on over a screen's length of blocks.
@@ -408,8 +537,9 @@ std::vector<std::pair<std::int64_t, std::int64_t>> Candidates(const std::uint8_t
   double screen = 0;
   std::int64_t marked = 0;  // blocks before this one are marked already
   const auto screenEvidence = [&](std::int64_t b) {
-    const Look& look = looks[static_cast<std::size_t>(b)];
-    return look[0] - look[kMaxLag + 1];
+    const Look& l = look(b);
+    const float mean = static_cast<float>(l.total) / kMaxLag;
+    return (mean - l.differ[kMaxLag + 1]) / std::sqrt(mean + 1);
   };
   for (std::int64_t b = 0; b < blocks; ++b) {
     screen += screenEvidence(b);
@@ -418,6 +548,13 @@ std::vector<std::pair<std::int64_t, std::int64_t>> Candidates(const std::uint8_t
     for (std::int64_t d = std::max(marked, b - kScreenBlocks); d <= b; ++d)
       active[static_cast<std::size_t>(d)] = true;
     marked = b + 1;
+  }
+  // Gaps of a few blocks closed.
+  for (std::int64_t b = 0, lastActive = -1; b < blocks; ++b) {
+    if (!active[static_cast<std::size_t>(b)]) continue;
+    if (lastActive >= 0 && b - lastActive - 1 <= kGapBlocks)
+      for (std::int64_t d = lastActive + 1; d < b; ++d) active[static_cast<std::size_t>(d)] = true;
+    lastActive = b;
   }
   std::vector<std::pair<std::int64_t, std::int64_t>> zones;
   const auto add = [&](std::int64_t from, std::int64_t to) {
