@@ -37,7 +37,7 @@ constexpr double kEntryCost = 12.0;
 constexpr double kReportScore = 10.0;
 constexpr double kRaggedScore = 16.0;  // per ink edge per byte past kSmooth
 constexpr double kSmooth = 2.0;
-constexpr double kTileEdgeScore = 3.0;     // per standard deviation of tile edges
+constexpr double kTileEdgeScore = 4.0;     // per standard deviation of tile edges
 constexpr double kConfidenceScore = 40.0;  // the evidence that makes a region 63 in 100 sure
 constexpr double kScreenScore = 200.0;
 constexpr float kCandidateScore = 4.0f;
@@ -53,9 +53,12 @@ constexpr std::int64_t kColumnRows = 12;  // rows enough to judge each byte colu
 constexpr double kCounting = 0.25;
 constexpr double kSeamCorrelation = 0.15;
 constexpr double kMaskedShare = 0.9;
+constexpr double kSmoothChanges = 0.3;
 constexpr double kScreenCandidateScore = 40.0;
 constexpr double kScreenRoundMargin = 8.0;
 constexpr double kCharacterCost = 2.0;
+constexpr std::ptrdiff_t kTileCells = 4;  // to either side: where the tiles around end
+constexpr double kTileCost = 0.5;
 // Width 1 is compared with distance 2 alone, where the others take the likelier of two
 // neighbours: this evens out what the noise gives it.
 constexpr double kWidthOneCost = 0.5;
@@ -75,6 +78,9 @@ struct Cell {
   std::int16_t reach = 0;   // bytes available from the cell's start, up to kReach
   std::uint16_t total = 0;  // unmatched bits over distances 1 to kMaxLag
   bool blank = false;       // every byte the same
+  // The unmatched bits one byte on, of the pairs that start at each place in 8, a byte each:
+  // tiles 8 rows high continue at all places but the one where a tile ends.
+  std::uint64_t places = 0;
 };
 
 constexpr std::int32_t kReach = kScreenLag + kCell + 8;
@@ -108,6 +114,13 @@ constexpr std::array<std::uint8_t, 256> kBitCounts = MakeBitCounts();
 
 std::int32_t PairUnmatched(std::uint8_t x, std::uint8_t y) {
   return kBitCounts[static_cast<std::uint8_t>((x & ~WidenByte(y)) | (y & ~WidenByte(x)))];
+}
+
+// The bits set in each byte of the word, a byte each.
+std::uint64_t BitsPerByte(std::uint64_t word) {
+  word -= (word >> 1) & 0x5555555555555555ull;
+  word = (word & 0x3333333333333333ull) + ((word >> 2) & 0x3333333333333333ull);
+  return (word + (word >> 4)) & 0x0F0F0F0F0F0F0F0Full;
 }
 
 // The bytes of a scan, and for a stretch of them from `origin` two derived copies that the
@@ -179,13 +192,17 @@ std::uint64_t BlankBits(const std::uint8_t* p) {
   }
 }
 
-[[gnu::always_inline]] inline int UnmatchedWord(const Planes& planes, std::int64_t at,
-                                                std::int32_t lag) {
+[[gnu::always_inline]] inline std::uint64_t UnmatchedBits(const Planes& planes, std::int64_t at,
+                                                          std::int32_t lag) {
   const std::uint64_t x = Load(planes.bytes + at), y = Load(planes.bytes + at + lag);
   const std::int64_t here = at - planes.origin;
   const std::uint64_t counted = Load(planes.edges + here) | Load(planes.edges + here + lag);
-  return std::popcount(
-      ((x & ~Load(planes.widened + here + lag)) | (y & ~Load(planes.widened + here))) & counted);
+  return ((x & ~Load(planes.widened + here + lag)) | (y & ~Load(planes.widened + here))) & counted;
+}
+
+[[gnu::always_inline]] inline int UnmatchedWord(const Planes& planes, std::int64_t at,
+                                                std::int32_t lag) {
+  return std::popcount(UnmatchedBits(planes, at, lag));
 }
 
 int UnmatchedBytes(const std::uint8_t* p, std::int32_t count, std::int32_t lag,
@@ -274,6 +291,14 @@ template <bool kPairs>
     }
     for (std::int32_t lag = 1; lag <= kMaxLag; ++lag)
       cell.total = static_cast<std::uint16_t>(cell.total + cell.unmatched[lag]);
+    if (whole(at)) {
+      cell.places =
+          BitsPerByte(UnmatchedBits(planes, at, 1)) + BitsPerByte(UnmatchedBits(planes, at + 8, 1));
+    } else {
+      for (std::int32_t i = 0; i < count && p + i + 1 < stop; ++i)
+        if (Partial(p[i]) || Partial(p[i + 1]))
+          cell.places += static_cast<std::uint64_t>(PairUnmatched(p[i], p[i + 1])) << (8 * (i % 8));
+    }
     cell.screenUnmatched =
         static_cast<std::uint8_t>(whole(at) ? UnmatchedWord(planes, at, kScreenLag) +
                                                   UnmatchedWord(planes, at + 8, kScreenLag)
@@ -606,9 +631,21 @@ Evidence Weigh(const std::vector<Cell>& cells) {
     pairs += sign * AllPairs(cells[static_cast<std::size_t>(d)]);
   };
   for (std::ptrdiff_t d = 0; d < 2; ++d) add(d, 1);
+  // The unmatched bits one byte on at each place in 8 over the cells around: where tiles 8
+  // rows high lie, most at the place where one tile ends and the next begins.
+  std::array<std::int32_t, 8> places{};
+  const auto addPlaces = [&](std::ptrdiff_t d, int sign) {
+    if (d < 0 || d >= n) return;
+    const std::uint64_t counts = cells[static_cast<std::size_t>(d)].places;
+    for (int k = 0; k < 8; ++k)
+      places[k] += sign * static_cast<std::int32_t>(counts >> (8 * k) & 0xFF);
+  };
+  for (std::ptrdiff_t d = 0; d < kTileCells; ++d) addPlaces(d, 1);
   for (std::ptrdiff_t c = 0; c < n; ++c) {
     add(c + 2, 1);
     add(c - 3, -1);
+    addPlaces(c + kTileCells, 1);
+    addPlaces(c - kTileCells - 1, -1);
     const Cell& cell = cells[static_cast<std::size_t>(c)];
     auto& e = weighed.widths[static_cast<std::size_t>(c)];
     if (cell.blank || total == 0 || pairs == 0) {
@@ -660,6 +697,17 @@ Evidence Weigh(const std::vector<Cell>& cells) {
     const float blankRows = (cell.blankRowsAligned - elsewhere) / std::sqrt(elsewhere + 1);
     e[1] += std::max(0.0f, layout + blankRows - static_cast<float>(kCharacterCost)) -
             static_cast<float>(kWidthOneCost);
+    // Tiles: the rows continue within each tile, not from one tile to the next, so the pairs
+    // at the place where the tiles around end are left out.
+    if (whole) {
+      const auto end =
+          static_cast<std::size_t>(std::max_element(places.begin(), places.end()) - places.begin());
+      const auto inside =
+          static_cast<float>(unmatched[1]) - static_cast<float>(cell.places >> (8 * end) & 0xFF);
+      const float insidePairs = cell.bytes * 7.0f / 8;
+      e[1] = std::max(e[1],
+                      (base * insidePairs - inside) * scale - cost - static_cast<float>(kTileCost));
+    }
   }
   return weighed;
 }
@@ -733,8 +781,12 @@ struct Judgment {
   double text = 0;     // share of bytes that are letters, digits, blanks or punctuation
   double letters = 0;  // share of bytes that are letters
   int bitsUsed = 0;    // pixel columns of the byte that hold ink in some rows
-  double runs = 0;     // share of inked bytes equal to the byte before
-  double ragged = 0;   // ink edges per byte that starts a run, as likely by chance as not
+  // Of width 1: how much fewer pixels a byte that changes from the one before leaves
+  // unmatched than one that differs from a byte 3, 5 or 7 on (1 - the ratio): the rows of a
+  // sprite change little where they change, the numbers of a level map leap.
+  double changes = 1;
+  double runs = 0;    // share of inked bytes equal to the byte before
+  double ragged = 0;  // ink edges per byte that starts a run, as likely by chance as not
   // How well the last pixel of a byte continues into the first of the next one in its row
   // (or of the next but one, where mask and graphic alternate), beyond chance; 0 where no
   // ink meets the seams. High in a picture of that width; by chance where the bytes of a
@@ -868,8 +920,10 @@ Judgment Judge(const std::uint8_t* p, std::int64_t length, std::int32_t width, d
         const auto at = [&](std::int64_t row) { return p[row * width + column]; };
         const auto step = static_cast<std::int8_t>(at(r) - at(r - 1));
         const auto next = static_cast<std::int8_t>(at(r + 1) - at(r));
-        stepped +=
-            step != 0 && (next == step || (std::abs(step) >= 4 && std::abs(next - step) <= 1));
+        // A step of 128 is the top bit turning on and off, as a dither at the edge of a
+        // column does, not a count.
+        stepped += step != 0 && step != -128 &&
+                   (next == step || (std::abs(step) >= 4 && std::abs(next - step) <= 1));
       }
       j.counting = std::max(j.counting, static_cast<double>(stepped) / (rows - 2));
     }
@@ -887,6 +941,23 @@ Judgment Judge(const std::uint8_t* p, std::int64_t length, std::int32_t width, d
   j.runs = nonzero > 0 ? static_cast<double>(repeats) / nonzero : 0;
   j.ragged = Ragged(p, length);
   for (int k = 0; k < 8; ++k) j.bitsUsed += set[k] * 33 >= nonzero && set[k] > 0;
+  if (width == 1) {
+    std::int64_t next = 0, nextPairs = 0, apart = 0, apartPairs = 0;
+    for (std::int64_t i = 0; i + 7 < length; ++i) {
+      if (p[i] != p[i + 1]) {
+        next += PairUnmatched(p[i], p[i + 1]);
+        ++nextPairs;
+      }
+      for (const int lag : {3, 5, 7}) {
+        if (p[i] == p[i + lag]) continue;
+        apart += PairUnmatched(p[i], p[i + lag]);
+        ++apartPairs;
+      }
+    }
+    if (nextPairs > 0 && apart > 0)
+      j.changes =
+          1 - (static_cast<double>(next) / nextPairs) / (static_cast<double>(apart) / apartPairs);
+  }
   for (std::int32_t step = 1; step <= 2 && step < width; ++step) {
     std::int64_t inked = 0, agreed = 0;
     for (std::int64_t row = 0; row < length; row += width) {
@@ -949,14 +1020,14 @@ Judgment Judge(const std::uint8_t* p, std::int64_t length, std::int32_t width, d
 
 // What tells pictures from the other things that repeat at a distance: tables of numbers,
 // whose low bits count or hop while the high ones stay, or that use only some of the bits;
-// text; runs of numbers such as a level map holds, whose values are ragged where shapes are
-// whole.
+// text; runs of small numbers such as a level map holds, whose values are ragged where
+// shapes are whole and which leap where they change.
 bool LooksLikePictures(const Judgment& j, std::int32_t width) {
   if (j.inked < 4 || j.correlation < 0.2 || j.worstBit < -0.15) return false;
   if (j.counting >= kCounting) return false;
   if (j.text >= 0.9 && j.letters >= 0.5) return false;
   if (j.bitsUsed < 6) return false;
-  return !(width == 1 && j.runs >= 0.5 && j.ragged >= 2.0);
+  return !(width == 1 && j.runs >= 0.5 && j.ragged >= 2.0 && j.changes < kSmoothChanges);
 }
 
 struct Found {
