@@ -13,6 +13,9 @@
 #include <immintrin.h>
 #define PELORIN_X86 1
 #endif
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace pelorin {
 
@@ -44,7 +47,7 @@ constexpr float kCandidateScore = 4.0f;
 constexpr float kCandidateReach = 1.0f;
 constexpr std::int64_t kGapBlocks = 4;
 constexpr std::int64_t kWindowBlocks = 4;
-constexpr std::int64_t kJudgedBytes = 8192;  // enough to judge a region by
+constexpr std::int64_t kJudgedBytes = 2048;  // enough to judge a region by
 constexpr double kSettleToll = 0.3;          // of the usual unmatched bits, per pair
 constexpr std::int64_t kSettleCells = 4;     // how far inside a run its bounds may move
 constexpr int kCharactersBack = 16;          // a font's characters taken in before its evidence
@@ -53,6 +56,8 @@ constexpr std::int64_t kColumnRows = 12;  // rows enough to judge each byte colu
 constexpr double kCounting = 0.25;
 constexpr double kSeamCorrelation = 0.15;
 constexpr double kMaskedShare = 0.9;
+constexpr double kMapRuns = 0.5;
+constexpr double kMapRagged = 2.0;
 constexpr double kSmoothChanges = 0.3;
 constexpr double kScreenCandidateScore = 40.0;
 constexpr double kScreenRoundMargin = 8.0;
@@ -132,11 +137,13 @@ struct Planes {
   std::int64_t origin;
   const std::uint8_t* widened;
   const std::uint8_t* edges;
+  const std::uint64_t* blank;  // a bit for each byte that is 0, 64 to a word
 };
 
 struct PlaneStore {
   std::vector<std::uint8_t> widened;
   std::vector<std::uint8_t> edges;
+  std::vector<std::uint64_t> blank;
 };
 
 // The planes of the bytes from `from` to `to`, and the reach of the last cell beyond.
@@ -145,8 +152,10 @@ Planes MakePlanes(const std::uint8_t* data, std::int64_t available, std::int64_t
   const auto n = static_cast<std::size_t>(std::min(available, to + kReach) - from);
   store.widened.resize(n + 8);
   store.edges.resize(n + 8);
+  store.blank.assign(n / 64 + 2, 0);
   std::uint8_t* widened = store.widened.data();
   std::uint8_t* edges = store.edges.data();
+  std::uint64_t* blank = store.blank.data();
   const std::uint8_t* p = data + from;
   for (std::size_t i = 0; i < n; ++i) {
     const std::uint8_t b = p[i];
@@ -154,19 +163,23 @@ Planes MakePlanes(const std::uint8_t* data, std::int64_t available, std::int64_t
     edges[i] = static_cast<std::uint8_t>(-static_cast<int>((b != 0) & (b != 0xFF)));
   }
   for (std::size_t i = n; i < n + 8; ++i) widened[i] = edges[i] = 0;
-  return {data, available, from, widened, edges};
+  // Eight bytes at a time: the top bit of each byte that is 0, gathered into one byte.
+  constexpr std::uint64_t kLow = 0x7F7F7F7F7F7F7F7Full;
+  for (std::size_t i = 0; i + 8 <= n; i += 8) {
+    const std::uint64_t word = Load(p + i);
+    const std::uint64_t zero = ~(((word & kLow) + kLow) | word | kLow);
+    blank[i / 64] |= ((zero >> 7) * 0x0102040810204080ull >> 56) << (i % 64);
+  }
+  for (std::size_t i = n / 8 * 8; i < n; ++i)
+    blank[i / 64] |= static_cast<std::uint64_t>(p[i] == 0) << (i % 64);
+  return {data, available, from, widened, edges, blank};
 }
 
-// A bit for each of the 64 bytes from `p` that is 0; the caller has checked they are there.
-std::uint64_t BlankBits(const std::uint8_t* p) {
-  std::uint64_t bits = 0;
-  for (int k = 0; k < 64; k += 8) {
-    const std::uint64_t word = Load(p + k);
-    constexpr std::uint64_t kLow = 0x7F7F7F7F7F7F7F7Full;
-    const std::uint64_t set = ~(((word & kLow) + kLow) | word | kLow);  // top bit: byte is 0
-    bits |= ((set >> 7) * 0x0102040810204080ull >> 56) << k;
-  }
-  return bits;
+// A bit for each of the 64 bytes from `at` that is 0, as far as the planes reach.
+std::uint64_t BlankBits(const Planes& planes, std::int64_t at) {
+  const auto here = static_cast<std::size_t>(at - planes.origin);
+  const std::uint64_t low = planes.blank[here / 64] >> (here % 64);
+  return here % 64 == 0 ? low : low | planes.blank[here / 64 + 1] << (64 - here % 64);
 }
 
 // Bits of the pairs from `p` and `lag` bytes further on that count: those of pairs in which
@@ -269,9 +282,17 @@ template <bool kPairs>
     const auto count = static_cast<std::int32_t>(std::min<std::int64_t>(kCell, end - at));
     cell.bytes = static_cast<std::uint8_t>(count);
     cell.reach = static_cast<std::int16_t>(std::min<std::int64_t>(kReach, available - at));
-    cell.blank = std::all_of(p, p + count, [&](std::uint8_t b) { return b == p[0]; });
-    cell.edges = static_cast<std::uint8_t>(
-        std::count_if(p, p + count, [](std::uint8_t b) { return Partial(b); }));
+    if (count == kCell) {
+      const std::uint64_t same = (p[0] * 0x0101010101010101ull);
+      cell.blank = Load(p) == same && Load(p + 8) == same;
+      const std::uint8_t* edges = planes.edges + (at - planes.origin);
+      cell.edges = static_cast<std::uint8_t>(
+          (std::popcount(Load(edges)) + std::popcount(Load(edges + 8))) / 8);
+    } else {
+      cell.blank = std::all_of(p, p + count, [&](std::uint8_t b) { return b == p[0]; });
+      cell.edges = static_cast<std::uint8_t>(
+          std::count_if(p, p + count, [](std::uint8_t b) { return Partial(b); }));
+    }
     if (whole(at)) {
 #ifdef PELORIN_X86
       if constexpr (kPairs) {
@@ -289,8 +310,13 @@ template <bool kPairs>
       for (std::int32_t lag = 1; lag <= kMaxLag; ++lag)
         cell.unmatched[lag] = static_cast<std::uint8_t>(UnmatchedBytes(p, count, lag, stop));
     }
-    for (std::int32_t lag = 1; lag <= kMaxLag; ++lag)
-      cell.total = static_cast<std::uint16_t>(cell.total + cell.unmatched[lag]);
+    // The 32 counts added a word at a time, in pairs of 16 bits.
+    std::uint64_t pairs = 0;
+    for (std::int32_t lag = 1; lag <= kMaxLag; lag += 8) {
+      const std::uint64_t counts = Load(cell.unmatched.data() + lag);
+      pairs += (counts & 0x00FF00FF00FF00FFull) + (counts >> 8 & 0x00FF00FF00FF00FFull);
+    }
+    cell.total = static_cast<std::uint16_t>(pairs * 0x0001000100010001ull >> 48);
     if (whole(at)) {
       cell.places =
           BitsPerByte(UnmatchedBits(planes, at, 1)) + BitsPerByte(UnmatchedBits(planes, at + 8, 1));
@@ -304,7 +330,7 @@ template <bool kPairs>
                                                   UnmatchedWord(planes, at + 8, kScreenLag)
                                             : UnmatchedBytes(p, count, kScreenLag, stop));
     if (whole(at)) {
-      const std::uint64_t blank = BlankBits(p);
+      const std::uint64_t blank = BlankBits(planes, at);
       for (std::int32_t lag = 8; lag <= 24; ++lag) {
         const auto both = static_cast<std::uint8_t>(std::popcount(blank & (blank >> lag) & 0xFFFF));
         (lag % 8 == 0 ? cell.blankRowsAligned : cell.blankRowsElsewhere) += both;
@@ -369,7 +395,7 @@ std::vector<Cell> MeasureCells(const Planes& planes, std::int64_t first, std::in
 }
 
 constexpr std::int32_t kBlock = 64;
-constexpr std::int64_t kZoneMargin = 2 * kBlock;
+constexpr std::int64_t kZoneMargin = kBlock;
 
 // What the bytes of a block are, counted at once from a table: in the low byte the Z80
 // instructions that pictures hardly ever hold, as their bits alternate (calls and returns,
@@ -377,11 +403,12 @@ constexpr std::int64_t kZoneMargin = 2 * kBlock;
 // pops, the steps of register pairs: some 15% of the bytes of code, 7% of random bytes,
 // almost none of a picture's); in the next the printable characters; in the third the
 // spaces.
+constexpr int kInstructions[] = {0xCD, 0xC9, 0xC3, 0xCB, 0xED, 0xDD, 0xFD, 0xC5, 0xD5, 0xE5, 0xF5,
+                                 0xC1, 0xD1, 0xE1, 0xF1, 0xD9, 0xEB, 0x13, 0x1B, 0x23, 0x2B};
+
 constexpr std::array<std::uint32_t, 256> MakeByteClasses() {
   std::array<std::uint32_t, 256> classes{};
-  for (const int op : {0xCD, 0xC9, 0xC3, 0xCB, 0xED, 0xDD, 0xFD, 0xC5, 0xD5, 0xE5, 0xF5,
-                       0xC1, 0xD1, 0xE1, 0xF1, 0xD9, 0xEB, 0x13, 0x1B, 0x23, 0x2B})
-    classes[static_cast<std::size_t>(op)] = 1;
+  for (const int op : kInstructions) classes[static_cast<std::size_t>(op)] = 1;
   for (int c = 0x20; c < 0x7F; ++c) classes[static_cast<std::size_t>(c)] |= 1 << 8;
   classes[0x20] |= 1 << 16;
   return classes;
@@ -392,6 +419,8 @@ constexpr std::array<std::uint32_t, 256> kByteClasses = MakeByteClasses();
 constexpr std::uint32_t kCodeInstructions = 8;
 constexpr std::uint32_t kTextCharacters = 56;
 constexpr std::uint32_t kTextSpaces = 4;
+// A window of blocks with this many of them is code that a block now and then hides.
+constexpr std::int32_t kWindowInstructions = 16;
 
 // The first look at a block: the 16 bytes of it that hold the most edges, against those at
 // each distance: the bits that differ per lag, the screen's lag last. Nothing for a block of
@@ -399,7 +428,8 @@ constexpr std::uint32_t kTextSpaces = 4;
 struct Look {
   bool none = true;
   std::array<std::uint8_t, kMaxLag + 2> differ{};
-  std::uint16_t total = 0;  // over the lags 1 to kMaxLag
+  std::uint16_t total = 0;        // over the lags 1 to kMaxLag
+  std::uint8_t instructions = 0;  // of the list above, fewer than kCodeInstructions
 };
 
 // 0xFF in each byte of the word that is neither 0 nor 0xFF, 0 in the others.
@@ -410,20 +440,98 @@ std::uint64_t EdgeBytes(std::uint64_t word) {
   return ((set & clear & ~kLow) >> 7) * 0xFF;
 }
 
+// Whether a block of 64 bytes is worth a look, not one byte repeated, nor code, nor text:
+// the instructions of the list in it then, -1 otherwise.
+int WorthALook(const std::uint8_t* p) {
+  const std::uint64_t first = Load(p);
+  bool blank = (first & 0xFF) * 0x0101010101010101ull == first;
+  for (int k = 8; blank && k < kBlock; k += 8) blank = Load(p + k) == first;
+  if (blank) return -1;
+  std::uint32_t classes = 0;
+  for (int k = 0; k < kBlock; ++k) classes += kByteClasses[p[k]];
+  const bool worth = (classes & 0xFF) < kCodeInstructions &&
+                     ((classes >> 8 & 0xFF) < kTextCharacters || (classes >> 16) < kTextSpaces);
+  return worth ? static_cast<int>(classes & 0xFF) : -1;
+}
+
+#ifdef PELORIN_X86
+// An instruction is known by its two halves: each high half of the list gets a bit, and
+// each low half the bits of the high halves it goes with.
+struct NibbleTables {
+  std::array<std::uint8_t, 16> low{}, high{};
+};
+constexpr NibbleTables MakeNibbleTables() {
+  NibbleTables tables;
+  int bits = 0;
+  for (const int op : kInstructions) {
+    std::uint8_t& bit = tables.high[static_cast<std::size_t>(op >> 4)];
+    if (bit == 0) bit = static_cast<std::uint8_t>(1 << bits++);
+  }
+  for (const int op : kInstructions)
+    tables.low[static_cast<std::size_t>(op & 15)] |= tables.high[static_cast<std::size_t>(op >> 4)];
+  return tables;
+}
+constexpr NibbleTables kNibbles = MakeNibbleTables();
+// The halves tell the list exactly: no other byte matches.
+constexpr bool NibblesExact() {
+  for (int v = 0; v < 256; ++v)
+    if (((kNibbles.low[static_cast<std::size_t>(v & 15)] &
+          kNibbles.high[static_cast<std::size_t>(v >> 4)]) != 0) !=
+        ((kByteClasses[static_cast<std::size_t>(v)] & 1) != 0))
+      return false;
+  return true;
+}
+static_assert(NibblesExact());
+
+[[gnu::target("avx2")]] inline std::uint32_t TopBits(__m256i v) {
+  return static_cast<std::uint32_t>(_mm256_movemask_epi8(v));
+}
+
+// WorthALook 32 bytes at a time.
+[[gnu::target("avx2,popcnt")]] int WorthALookWide(const std::uint8_t* p) {
+  const __m256i halves[] = {LoadWide(p), LoadWide(p + 32)};
+  const __m256i first = _mm256_set1_epi8(static_cast<char>(p[0]));
+  if ((TopBits(_mm256_cmpeq_epi8(halves[0], first)) &
+       TopBits(_mm256_cmpeq_epi8(halves[1], first))) == 0xFFFFFFFFu)
+    return -1;
+  const __m256i low = _mm256_set1_epi8(0x0F);
+  __m128i lows, highs;
+  std::memcpy(&lows, kNibbles.low.data(), 16);
+  std::memcpy(&highs, kNibbles.high.data(), 16);
+  const __m256i lowTable = _mm256_broadcastsi128_si256(lows);
+  const __m256i highTable = _mm256_broadcastsi128_si256(highs);
+  int instructions = 0, printable = 0, spaces = 0;
+  for (const __m256i& v : halves) {
+    const __m256i both = _mm256_and_si256(
+        _mm256_shuffle_epi8(lowTable, _mm256_and_si256(v, low)),
+        _mm256_shuffle_epi8(highTable, _mm256_and_si256(_mm256_srli_epi16(v, 4), low)));
+    instructions += 32 - std::popcount(TopBits(_mm256_cmpeq_epi8(both, _mm256_setzero_si256())));
+    // 0x20 to 0x7E: above 0x1F and below 0x7F as signed bytes, which the top half is not.
+    printable +=
+        std::popcount(TopBits(_mm256_and_si256(_mm256_cmpgt_epi8(v, _mm256_set1_epi8(0x1F)),
+                                               _mm256_cmpgt_epi8(_mm256_set1_epi8(0x7F), v))));
+    spaces += std::popcount(TopBits(_mm256_cmpeq_epi8(v, _mm256_set1_epi8(0x20))));
+  }
+  const bool worth = static_cast<std::uint32_t>(instructions) < kCodeInstructions &&
+                     (static_cast<std::uint32_t>(printable) < kTextCharacters ||
+                      static_cast<std::uint32_t>(spaces) < kTextSpaces);
+  return worth ? instructions : -1;
+}
+#endif
+
+template <bool kWide>
 [[gnu::always_inline]] inline void SampleBody(const std::uint8_t* bytes, std::int64_t blocks,
                                               Look* looks) {
   for (std::int64_t b = 0; b < blocks; ++b) {
     const std::uint8_t* p = bytes + b * kBlock;
     Look& look = looks[b];
-    const std::uint64_t first = Load(p);
-    bool blank = (first & 0xFF) * 0x0101010101010101ull == first;
-    for (int k = 8; blank && k < kBlock; k += 8) blank = Load(p + k) == first;
-    if (blank) continue;
-    std::uint32_t classes = 0;
-    for (int k = 0; k < kBlock; ++k) classes += kByteClasses[p[k]];
-    if ((classes & 0xFF) >= kCodeInstructions ||
-        ((classes >> 8 & 0xFF) >= kTextCharacters && (classes >> 16) >= kTextSpaces))
-      continue;
+#ifdef PELORIN_X86
+    const int instructions = kWide ? WorthALookWide(p) : WorthALook(p);
+#else
+    const int instructions = WorthALook(p);
+#endif
+    if (instructions < 0) continue;
+    look.instructions = static_cast<std::uint8_t>(instructions);
     const std::uint8_t* sample = p;
     const std::uint8_t* second = p + 8;
     int edges = -1, secondEdges = -1;
@@ -455,12 +563,16 @@ std::uint64_t EdgeBytes(std::uint64_t word) {
 #ifdef PELORIN_X86
 [[gnu::target("popcnt")]] void SampleWithCount(const std::uint8_t* bytes, std::int64_t blocks,
                                                Look* looks) {
-  SampleBody(bytes, blocks, looks);
+  SampleBody<false>(bytes, blocks, looks);
+}
+[[gnu::target("avx2,popcnt")]] void SampleWithVectors(const std::uint8_t* bytes,
+                                                      std::int64_t blocks, Look* looks) {
+  SampleBody<true>(bytes, blocks, looks);
 }
 #endif
 
 void SampleGeneric(const std::uint8_t* bytes, std::int64_t blocks, Look* looks) {
-  SampleBody(bytes, blocks, looks);
+  SampleBody<false>(bytes, blocks, looks);
 }
 
 // The differing bits of a window of blocks at each lag, their mean over the lags, and the
@@ -469,11 +581,14 @@ struct WindowSums {
   std::array<std::int32_t, kMaxLag + 2> differ{};
   std::int32_t total = 0;
   std::int32_t looked = 0;  // blocks of the window with a look
+  std::int32_t instructions = 0;
 
   void Add(const Look& look, std::int32_t sign) {
+    if (look.none) return;
     for (std::int32_t lag = 1; lag <= kMaxLag + 1; ++lag) differ[lag] += sign * look.differ[lag];
     total += sign * look.total;
-    looked += sign * !look.none;
+    looked += sign;
+    instructions += sign * look.instructions;
   }
   float Mean() const { return static_cast<float>(total) / kMaxLag; }
 };
@@ -503,7 +618,9 @@ std::vector<std::pair<std::int64_t, std::int64_t>> Candidates(const std::uint8_t
       std::clamp<std::int64_t>((available - kReach - kBlock) / kBlock, 0, span / kBlock);
   std::vector<Look> looks(static_cast<std::size_t>(blocks));
 #ifdef PELORIN_X86
-  if (HasCount())
+  if (HasVectors())
+    SampleWithVectors(bytes, blocks, looks.data());
+  else if (HasCount())
     SampleWithCount(bytes, blocks, looks.data());
   else
 #endif
@@ -523,7 +640,7 @@ std::vector<std::pair<std::int64_t, std::int64_t>> Candidates(const std::uint8_t
       sums.Add(look(b - 1), -1);
       sums.Add(look(b + kWindowBlocks - 1), 1);
     }
-    if (2 * sums.looked < kWindowBlocks) continue;
+    if (2 * sums.looked < kWindowBlocks || sums.instructions >= kWindowInstructions) continue;
     // No width can pass where even the fewest differing bits are not far enough below the
     // mean.
     const float mean = sums.Mean();
@@ -607,6 +724,7 @@ std::vector<std::pair<std::int64_t, std::int64_t>> Candidates(const std::uint8_t
 struct Evidence {
   std::vector<std::array<float, kStates>> widths;  // per cell: 0 for background, then widths
   std::vector<float> screen;  // per cell: continuity 256 bytes on, one pixel line down a screen
+  std::vector<double> usual;  // per cell: the unmatched bits per pair around it, at all lags
 };
 
 // Pairs of the cell over all distances 1 to kMaxLag.
@@ -621,6 +739,7 @@ Evidence Weigh(const std::vector<Cell>& cells) {
   Evidence weighed;
   weighed.widths.resize(cells.size());
   weighed.screen.resize(cells.size());
+  weighed.usual.resize(cells.size());
   const auto n = static_cast<std::ptrdiff_t>(cells.size());
   // What continuity is usual here: over the cell and two neighbours to either side, at every
   // distance; summed as a window slides.
@@ -633,13 +752,14 @@ Evidence Weigh(const std::vector<Cell>& cells) {
   for (std::ptrdiff_t d = 0; d < 2; ++d) add(d, 1);
   // The unmatched bits one byte on at each place in 8 over the cells around: where tiles 8
   // rows high lie, most at the place where one tile ends and the next begins.
-  std::array<std::int32_t, 8> places{};
+  // A count in each byte, at most 16 per cell and so at most 144 over the 9 cells.
+  std::uint64_t places = 0;
   const auto addPlaces = [&](std::ptrdiff_t d, int sign) {
     if (d < 0 || d >= n) return;
     const std::uint64_t counts = cells[static_cast<std::size_t>(d)].places;
-    for (int k = 0; k < 8; ++k)
-      places[k] += sign * static_cast<std::int32_t>(counts >> (8 * k) & 0xFF);
+    places = sign > 0 ? places + counts : places - counts;
   };
+  static_assert(2 * kTileCells + 1 <= 15);
   for (std::ptrdiff_t d = 0; d < kTileCells; ++d) addPlaces(d, 1);
   for (std::ptrdiff_t c = 0; c < n; ++c) {
     add(c + 2, 1);
@@ -648,6 +768,8 @@ Evidence Weigh(const std::vector<Cell>& cells) {
     addPlaces(c - kTileCells - 1, -1);
     const Cell& cell = cells[static_cast<std::size_t>(c)];
     auto& e = weighed.widths[static_cast<std::size_t>(c)];
+    weighed.usual[static_cast<std::size_t>(c)] =
+        pairs > 0 ? static_cast<double>(total) / static_cast<double>(pairs) : 0.0;
     if (cell.blank || total == 0 || pairs == 0) {
       e.fill(static_cast<float>(-kBlankCellCost));
       e[0] = 0;
@@ -672,11 +794,29 @@ Evidence Weigh(const std::vector<Cell>& cells) {
     e[0] = 0;
     if (whole) {
       const float expected = base * cell.bytes;
+#ifdef __SSE2__
+      // Four widths at a time, the same sums as below; width 0 is set after.
+      static_assert(kStates % 4 == 0 && kStates + 1 < kMaxLag + 3);
+      std::array<float, kMaxLag + 3> around{};  // around[w + 1]: unmatched[w], from w = -1
+      std::copy(unmatched.begin(), unmatched.end(), around.begin() + 1);
+      const __m128 expect = _mm_set1_ps(expected), costs = _mm_set1_ps(cost);
+      const __m128 scales = _mm_set1_ps(scale), share = _mm_set1_ps(contrast);
+      for (std::int32_t w = 0; w < kStates; w += 4) {
+        const __m128 here = _mm_loadu_ps(around.data() + w + 1);
+        const __m128 side =
+            _mm_min_ps(_mm_loadu_ps(around.data() + w), _mm_loadu_ps(around.data() + w + 2));
+        const __m128 sum =
+            _mm_add_ps(_mm_sub_ps(expect, here), _mm_mul_ps(share, _mm_sub_ps(side, here)));
+        _mm_storeu_ps(e.data() + w, _mm_sub_ps(_mm_mul_ps(sum, scales), costs));
+      }
+      e[0] = 0;
+#else
       e[1] = (expected - unmatched[1] + contrast * (unmatched[2] - unmatched[1])) * scale - cost;
       for (std::int32_t w = 2; w <= kMaxStripWidth; ++w) {
         const float side = std::min(unmatched[w - 1], unmatched[w + 1]);
         e[w] = (expected - unmatched[w] + contrast * (side - unmatched[w])) * scale - cost;
       }
+#endif
     } else {
       for (std::int32_t w = 1; w <= kMaxStripWidth; ++w) {
         const auto count = static_cast<float>(PairCount(cell, w));
@@ -700,8 +840,9 @@ Evidence Weigh(const std::vector<Cell>& cells) {
     // Tiles: the rows continue within each tile, not from one tile to the next, so the pairs
     // at the place where the tiles around end are left out.
     if (whole) {
-      const auto end =
-          static_cast<std::size_t>(std::max_element(places.begin(), places.end()) - places.begin());
+      int end = 0;
+      for (int k = 1; k < 8; ++k)
+        if ((places >> (8 * k) & 0xFF) > (places >> (8 * end) & 0xFF)) end = k;
       const auto inside =
           static_cast<float>(unmatched[1]) - static_cast<float>(cell.places >> (8 * end) & 0xFF);
       const float insidePairs = cell.bytes * 7.0f / 8;
@@ -725,9 +866,10 @@ std::vector<Segment> Divide(const std::vector<std::array<float, kStates>>& evide
   const std::size_t n = evidence.size();
   std::vector<Segment> segments;
   if (n == 0) return segments;
-  // Per cell and state: whether the state continued from the cell before.
-  std::vector<std::array<std::uint8_t, kStates>> stayed(n);
-  std::vector<std::uint8_t> best(n);  // the best state at each cell
+  // Per cell, a bit for each state: whether it continued from the cell before.
+  static_assert(kStates <= 32);
+  std::vector<std::uint32_t> stayed(n);
+  std::vector<std::uint8_t> best(n);  // the best state at each cell, the first of equals
   std::array<float, kStates> score;
   score.fill(-1e30f);
   score[0] = 0;
@@ -735,23 +877,45 @@ std::vector<Segment> Divide(const std::vector<std::array<float, kStates>>& evide
   const auto entry = static_cast<float>(kEntryCost);
   for (std::size_t c = 0; c < n; ++c) {
     const float enter = bestBefore - entry;
-    auto& stay = stayed[c];
-    for (std::int32_t w = 0; w < kStates; ++w) stay[w] = score[w] >= enter;
+    std::uint32_t stay = 0;
+#ifdef __SSE2__
+    // Four states at a time; the same sums and comparisons as below.
+    static_assert(kStates % 4 == 0);
+    const __m128 entering = _mm_set1_ps(enter);
+    for (std::int32_t w = 0; w < kStates; w += 4) {
+      const __m128 before = _mm_loadu_ps(score.data() + w);
+      stay |= static_cast<std::uint32_t>(_mm_movemask_ps(_mm_cmpge_ps(before, entering))) << w;
+      _mm_storeu_ps(score.data() + w,
+                    _mm_add_ps(_mm_loadu_ps(evidence[c].data() + w), _mm_max_ps(before, entering)));
+    }
+    score[0] = bestBefore;
+    __m128 tops = _mm_loadu_ps(score.data());
+    for (std::int32_t w = 4; w < kStates; w += 4)
+      tops = _mm_max_ps(tops, _mm_loadu_ps(score.data() + w));
+    tops = _mm_max_ps(tops, _mm_shuffle_ps(tops, tops, _MM_SHUFFLE(1, 0, 3, 2)));
+    tops = _mm_max_ps(tops, _mm_shuffle_ps(tops, tops, _MM_SHUFFLE(2, 3, 0, 1)));
+    const float top = _mm_cvtss_f32(tops);
+#else
+    for (std::int32_t w = 0; w < kStates; ++w)
+      stay |= static_cast<std::uint32_t>(score[w] >= enter) << w;
     for (std::int32_t w = 0; w < kStates; ++w)
       score[w] = evidence[c][w] + std::max(score[w], enter);
     score[0] = bestBefore;
-    std::int32_t top = 0;
-    for (std::int32_t w = 1; w < kStates; ++w)
-      if (score[w] > score[top]) top = w;
-    best[c] = static_cast<std::uint8_t>(top);
-    bestBefore = score[top];
+    float top = score[0];
+    for (std::int32_t w = 1; w < kStates; ++w) top = std::max(top, score[w]);
+#endif
+    stayed[c] = stay;
+    std::int32_t topState = 0;
+    while (score[topState] != top) ++topState;
+    best[c] = static_cast<std::uint8_t>(topState);
+    bestBefore = top;
   }
   std::vector<std::uint8_t> state(n);
   std::int32_t s = best[n - 1];
   for (std::size_t c = n; c-- > 0;) {
     state[c] = static_cast<std::uint8_t>(s);
     if (c == 0) break;
-    if (s == 0 || stayed[c][s] == 0) s = best[c - 1];
+    if (s == 0 || (stayed[c] >> s & 1) == 0) s = best[c - 1];
   }
   for (std::size_t c = 0; c < n;) {
     std::size_t end = c + 1;
@@ -800,13 +964,35 @@ struct Judgment {
 // random bytes, 1 or 2 for the whole shapes of pictures.
 double Ragged(const std::uint8_t* p, std::int64_t length) {
   std::int64_t starts = 0, edges = 0;
+  std::uint8_t before = 0;
   for (std::int64_t i = 0; i < length; ++i) {
-    if (p[i] == 0 || (i > 0 && p[i] == p[i - 1])) continue;
-    ++starts;
-    edges += kBitCounts[(p[i] ^ (p[i] >> 1)) & 0x7F];
+    const std::uint8_t b = p[i];
+    const bool starting = b != 0 && (i == 0 || b != before);
+    starts += starting;
+    edges += starting ? kBitCounts[(b ^ (b >> 1)) & 0x7F] : 0;
+    before = b;
   }
   return starts > 0 ? static_cast<double>(edges) / starts : 0;
 }
+
+// What each byte is, for the counts Judge takes in one pass, 16 bits to a count: neither 0
+// nor 0xFF; printable, as text is (top bit set or not); a letter; clear in its leftmost or
+// rightmost pixel.
+constexpr std::array<std::uint64_t, 256> MakeByteFacts() {
+  std::array<std::uint64_t, 256> facts{};
+  for (int v = 0; v < 256; ++v) {
+    const int b = v & 0x7F;
+    const bool partial = v != 0 && v != 0xFF;
+    const bool printable = (v >= 0x20 && v < 0x7F) || (v > 0xA0 && b >= 0x21 && b < 0x7F);
+    const bool letter = (b | 0x20) >= 'a' && (b | 0x20) <= 'z';
+    const bool sideClear = (v & 0x01) == 0 || (v & 0x80) == 0;
+    facts[static_cast<std::size_t>(v)] =
+        static_cast<std::uint64_t>(partial) | static_cast<std::uint64_t>(printable) << 16 |
+        static_cast<std::uint64_t>(letter) << 32 | static_cast<std::uint64_t>(sideClear) << 48;
+  }
+  return facts;
+}
+constexpr std::array<std::uint64_t, 256> kByteFacts = MakeByteFacts();
 
 // The evidence a region of that raggedness needs.
 double ScoreNeeded(double ragged) {
@@ -888,12 +1074,24 @@ double Continuity(const std::vector<Cell>& cells, std::int64_t origin, std::int6
 
 // `continuity`: how much better the bytes continue one row down than at other distances
 // (1 - unmatched one row down / unmatched elsewhere), from the cells that measured them.
-Judgment Judge(const std::uint8_t* p, std::int64_t length, std::int32_t width, double continuity) {
+Judgment Judge(const std::uint8_t* p, std::int64_t length, std::int32_t width, double continuity,
+               double ragged) {
   Judgment j;
   length = std::min(length, kJudgedBytes);
   j.correlation = continuity;
+  j.ragged = ragged;
   const std::int64_t pairs = length - width;
-  for (std::int64_t i = 0; i < length; ++i) j.inked += Partial(p[i]);
+  std::uint64_t facts = 0;
+  std::int64_t repeats = 0, nonzero = 0;
+  for (std::int64_t i = 0; i < length; ++i) {
+    facts += kByteFacts[p[i]];
+    nonzero += p[i] != 0;
+    repeats += p[i] != 0 && i > 0 && p[i] == p[i - 1];
+  }
+  const auto count = [&](int field) {
+    return static_cast<std::int64_t>(facts >> (16 * field) & 0xFFFF);
+  };
+  j.inked = count(0);
   const std::array<std::int64_t, 8> set = BitCounts(p, length, 0);
   const std::array<std::int64_t, 8> differ = BitCounts(p, std::max<std::int64_t>(pairs, 0), width);
   double chanceAll = 0, differAll = 0;
@@ -914,34 +1112,29 @@ Judgment Judge(const std::uint8_t* p, std::int64_t length, std::int32_t width, d
   // where the bytes of a picture leap from one shape to the next.
   const std::int64_t rows = length / width;
   if (rows >= kColumnRows) {
-    for (std::int32_t column = 0; column < width; ++column) {
-      std::int64_t stepped = 0;
-      for (std::int64_t r = 1; r + 1 < rows; ++r) {
-        const auto at = [&](std::int64_t row) { return p[row * width + column]; };
-        const auto step = static_cast<std::int8_t>(at(r) - at(r - 1));
-        const auto next = static_cast<std::int8_t>(at(r + 1) - at(r));
+    std::array<std::int32_t, kMaxStripWidth> stepped{};
+    for (std::int64_t r = 1; r + 1 < rows; ++r) {
+      const std::uint8_t* above = p + (r - 1) * width;
+      for (std::int32_t column = 0; column < width; ++column) {
+        const auto step = static_cast<std::int8_t>(above[width + column] - above[column]);
+        const auto next =
+            static_cast<std::int8_t>(above[2 * width + column] - above[width + column]);
         // A step of 128 is the top bit turning on and off, as a dither at the edge of a
         // column does, not a count.
-        stepped += step != 0 && step != -128 &&
-                   (next == step || (std::abs(step) >= 4 && std::abs(next - step) <= 1));
+        stepped[static_cast<std::size_t>(column)] +=
+            step != 0 && step != -128 &&
+            (next == step || (std::abs(step) >= 4 && std::abs(next - step) <= 1));
       }
-      j.counting = std::max(j.counting, static_cast<double>(stepped) / (rows - 2));
     }
+    j.counting = static_cast<double>(*std::max_element(stepped.begin(), stepped.begin() + width)) /
+                 static_cast<double>(rows - 2);
   }
-  std::int64_t printable = 0, letters = 0, repeats = 0, nonzero = 0;
-  for (std::int64_t i = 0; i < length; ++i) {
-    const std::uint8_t b = p[i] & 0x7F;
-    printable += (p[i] >= 0x20 && p[i] < 0x7F) || (p[i] > 0xA0 && b >= 0x21 && b < 0x7F);
-    letters += (b | 0x20) >= 'a' && (b | 0x20) <= 'z';
-    nonzero += p[i] != 0;
-    repeats += p[i] != 0 && i > 0 && p[i] == p[i - 1];
-  }
-  j.text = static_cast<double>(printable) / length;
-  j.letters = static_cast<double>(letters) / length;
+  j.text = static_cast<double>(count(1)) / length;
+  j.letters = static_cast<double>(count(2)) / length;
   j.runs = nonzero > 0 ? static_cast<double>(repeats) / nonzero : 0;
-  j.ragged = Ragged(p, length);
   for (int k = 0; k < 8; ++k) j.bitsUsed += set[k] * 33 >= nonzero && set[k] > 0;
-  if (width == 1) {
+  // Only where the rest of the rule against level maps holds: it takes a while.
+  if (width == 1 && j.runs >= kMapRuns && j.ragged >= kMapRagged) {
     std::int64_t next = 0, nextPairs = 0, apart = 0, apartPairs = 0;
     for (std::int64_t i = 0; i + 7 < length; ++i) {
       if (p[i] != p[i + 1]) {
@@ -963,10 +1156,9 @@ Judgment Judge(const std::uint8_t* p, std::int64_t length, std::int32_t width, d
     for (std::int64_t row = 0; row < length; row += width) {
       // Up to the last byte whose neighbour is in the same row.
       for (std::int64_t i = row; i < std::min(row + width, length) - step; ++i) {
-        const bool last = p[i] & 0x01, first = p[i + step] & 0x80;
-        if (!last && !first) continue;
-        ++inked;
-        agreed += last && first;
+        const int last = p[i] & 0x01, first = p[i + step] >> 7;
+        inked += last | first;
+        agreed += last & first;
       }
     }
     // Chance: both set, among the pairs where either is, from how often each is set.
@@ -1010,9 +1202,7 @@ Judgment Judge(const std::uint8_t* p, std::int64_t length, std::int32_t width, d
     // first of the next) when the one after is blank too.
     const bool blankAfter = blankRows[(blank + 1) % 8] * 10 >= glyphs * 6;
     j.characterStart = blankAfter ? (blank + 1) % 8 : blank;
-    std::int64_t edgeClear = 0;
-    for (std::int64_t i = 0; i < length; ++i) edgeClear += (p[i] & 0x01) == 0 || (p[i] & 0x80) == 0;
-    j.font = *most * 10 >= glyphs * 6 && edgeClear * 10 >= length * 9;
+    j.font = *most * 10 >= glyphs * 6 && count(3) * 10 >= length * 9;
     j.tiles = !j.font;
   }
   return j;
@@ -1027,7 +1217,8 @@ bool LooksLikePictures(const Judgment& j, std::int32_t width) {
   if (j.counting >= kCounting) return false;
   if (j.text >= 0.9 && j.letters >= 0.5) return false;
   if (j.bitsUsed < 6) return false;
-  return !(width == 1 && j.runs >= 0.5 && j.ragged >= 2.0 && j.changes < kSmoothChanges);
+  return !(width == 1 && j.runs >= kMapRuns && j.ragged >= kMapRagged &&
+           j.changes < kSmoothChanges);
 }
 
 struct Found {
@@ -1038,18 +1229,13 @@ struct Found {
 // The byte where a run's evidence begins and the byte after its last row, found from how
 // well each byte continues into the one a row down, around the cells' coarse bounds.
 Found Settle(const std::uint8_t* data, std::int64_t available, std::int64_t origin,
-             const std::vector<Cell>& cells, const Segment& segment) {
+             const std::vector<double>& usualAround, const Segment& segment) {
   const std::int32_t w = segment.width;
   // What continuity is usual around byte i: over the cells near its own, as Weigh has it.
-  const auto n = static_cast<std::int64_t>(cells.size());
+  const auto n = static_cast<std::int64_t>(usualAround.size());
   const auto usual = [&](std::int64_t i) {
-    const std::int64_t c = std::clamp<std::int64_t>((i - origin) / kCell, 0, n - 1);
-    std::int64_t total = 0, pairs = 0;
-    for (std::int64_t d = std::max<std::int64_t>(0, c - 2); d <= std::min(n - 1, c + 2); ++d) {
-      total += cells[static_cast<std::size_t>(d)].total;
-      pairs += AllPairs(cells[static_cast<std::size_t>(d)]);
-    }
-    return pairs > 0 ? static_cast<double>(total) / static_cast<double>(pairs) : 0.0;
+    return usualAround[static_cast<std::size_t>(
+        std::clamp<std::int64_t>((i - origin) / kCell, 0, n - 1))];
   };
   // Each pair pays a little, so that the bounds do not reach into bytes that agree by chance
   // as often as not; pairs of blank or filled bytes tell nothing either way.
@@ -1174,8 +1360,10 @@ std::vector<Found> FindScreens(const std::uint8_t* data, std::int64_t available,
       thirds += sum[static_cast<std::size_t>(best + (t + 1) * kPixelCells / 3)] -
                     sum[static_cast<std::size_t>(best + t * kPixelCells / 3)] >=
                 kScreenScore / 4;
+    // Where that fails, so does the next start but one or two: the search goes on an eighth
+    // of a screen later, and the start found is placed to the byte over a wider stretch.
     if (thirds < 2 || window(best) < widthScore + kScreenScore) {
-      c = best + 1;
+      c = best + kPixelCells / 8;
       continue;
     }
     // The start: where the pairs of lines that lie one above the other agree and those
@@ -1243,7 +1431,7 @@ std::vector<Found> FindInZone(const std::uint8_t* data, std::int64_t available, 
     }
   }
   for (const Segment& segment : Divide(evidence.widths)) {
-    Found f = Settle(data, available, origin, cells, segment);
+    Found f = Settle(data, available, origin, evidence.usual, segment);
     if (f.region.length < 2 * f.region.width) continue;
     // Most runs are noise that the raggedness of their bytes alone rules out; tiles are
     // ragged too, but their edges every 8 bytes make up for it.
@@ -1253,22 +1441,25 @@ std::vector<Found> FindInZone(const std::uint8_t* data, std::int64_t available, 
     const auto needed = [&](double ragged) {
       return std::max(kReportScore, ScoreNeeded(ragged) - tiled);
     };
-    if (f.score < needed(Ragged(data + f.region.start, judged))) continue;
-    Judgment j = Judge(data + f.region.start, f.region.length, f.region.width,
-                       Continuity(cells, origin, f.region.start, f.region.length, f.region.width));
+    const double ragged = Ragged(data + f.region.start, judged);
+    if (f.score < needed(ragged)) continue;
+    Judgment j =
+        Judge(data + f.region.start, f.region.length, f.region.width,
+              Continuity(cells, origin, f.region.start, f.region.length, f.region.width), ragged);
     // Rows whose bytes do not join at their seams are no rows: a narrower picture's rows
     // side by side, most often characters or sprite columns 1 byte wide, repeating at this
     // distance.
     if (f.region.width > 1 && j.maskedShare < kMaskedShare && j.seamPairs >= kSeamPairs &&
         j.seams < kSeamCorrelation) {
-      const Judgment one = Judge(data + f.region.start, f.region.length, 1,
-                                 Continuity(cells, origin, f.region.start, f.region.length, 1));
+      const Judgment one =
+          Judge(data + f.region.start, f.region.length, 1,
+                Continuity(cells, origin, f.region.start, f.region.length, 1), ragged);
       if (LooksLikePictures(one, 1)) {
         f.region.width = 1;
         j = one;
       }
     }
-    if (!LooksLikePictures(j, f.region.width) || f.score < needed(j.ragged)) continue;
+    if (!LooksLikePictures(j, f.region.width)) continue;
     f.region.kind = KindOf(j, f.region.width);
     if (f.region.kind == GraphicsKind::kFont) TakeWholeCharacters(data, available, f.region, j);
     found.push_back(f);
