@@ -60,6 +60,7 @@ constexpr double kMapRuns = 0.5;
 constexpr double kMapRagged = 2.0;
 constexpr double kSmoothChanges = 0.3;
 constexpr double kScreenCandidateScore = 40.0;
+constexpr float kScreenBlockDoubt = 4.0f;
 constexpr double kScreenRoundMargin = 8.0;
 constexpr double kCharacterCost = 2.0;
 constexpr std::ptrdiff_t kTileCells = 4;  // to either side: where the tiles around end
@@ -678,18 +679,23 @@ std::vector<std::pair<std::int64_t, std::int64_t>> Candidates(const std::uint8_t
   constexpr std::int64_t kScreenBlocks = kPixelBytes / kBlock;
   double screen = 0;
   std::int64_t marked = 0;  // blocks before this one are marked already
+  // A block tells a little against a screen at most: the line below the last of a row of
+  // cells lies in the next third, or in the colours below the last third.
   const auto screenEvidence = [&](std::int64_t b) {
     const Look& l = look(b);
     const float mean = static_cast<float>(l.total) / kMaxLag;
-    return (mean - l.differ[kMaxLag + 1]) / std::sqrt(mean + 1);
+    return std::max((mean - l.differ[kMaxLag + 1]) / std::sqrt(mean + 1), -kScreenBlockDoubt);
   };
   for (std::int64_t b = 0; b < blocks; ++b) {
     screen += screenEvidence(b);
     if (b >= kScreenBlocks) screen -= screenEvidence(b - kScreenBlocks);
     if (screen < kScreenCandidateScore) continue;
-    for (std::int64_t d = std::max(marked, b - kScreenBlocks); d <= b; ++d)
+    // The lines of the last third, often sky or the ground below hills, tell least: the
+    // stretch reaches on by a third of a screen.
+    const std::int64_t reach = std::min(blocks - 1, b + kScreenBlocks / 3);
+    for (std::int64_t d = std::max(marked, b - kScreenBlocks); d <= reach; ++d)
       active[static_cast<std::size_t>(d)] = true;
-    marked = b + 1;
+    marked = reach + 1;
   }
   // Gaps of a few blocks closed.
   for (std::int64_t b = 0, lastActive = -1; b < blocks; ++b) {
@@ -945,19 +951,14 @@ struct Judgment {
   double text = 0;     // share of bytes that are letters, digits, blanks or punctuation
   double letters = 0;  // share of bytes that are letters
   int bitsUsed = 0;    // pixel columns of the byte that hold ink in some rows
-  // Of width 1: how much fewer pixels a byte that changes from the one before leaves
-  // unmatched than one that differs from a byte 3, 5 or 7 on (1 - the ratio): the rows of a
-  // sprite change little where they change, the numbers of a level map leap.
-  double changes = 1;
-  double runs = 0;    // share of inked bytes equal to the byte before
-  double ragged = 0;  // ink edges per byte that starts a run, as likely by chance as not
+  double runs = 0;     // share of inked bytes equal to the byte before
+  double ragged = 0;   // ink edges per byte that starts a run, as likely by chance as not
   // How well the last pixel of a byte continues into the first of the next one in its row
   // (or of the next but one, where mask and graphic alternate), beyond chance; 0 where no
   // ink meets the seams. High in a picture of that width; by chance where the bytes of a
   // row are in truth the rows of a narrower picture, as a font's at 8.
   double seams = 0;
   std::int64_t seamPairs = 0;
-  double counting = 0;  // share of rows in which some column's number steps evenly
 };
 
 // Ink edges per byte that starts a run of equal bytes, blank bytes left out: about 3.5 for
@@ -975,9 +976,9 @@ double Ragged(const std::uint8_t* p, std::int64_t length) {
   return starts > 0 ? static_cast<double>(edges) / starts : 0;
 }
 
-// What each byte is, for the counts Judge takes in one pass, 16 bits to a count: neither 0
-// nor 0xFF; printable, as text is (top bit set or not); a letter; clear in its leftmost or
-// rightmost pixel.
+// What each byte is, for the counts Judge takes in one pass, 12 bits to a count (it judges
+// kJudgedBytes at most): neither 0 nor 0xFF; printable, as text is (top bit set or not); a
+// letter; clear in its leftmost or rightmost pixel; not 0.
 constexpr std::array<std::uint64_t, 256> MakeByteFacts() {
   std::array<std::uint64_t, 256> facts{};
   for (int v = 0; v < 256; ++v) {
@@ -987,8 +988,9 @@ constexpr std::array<std::uint64_t, 256> MakeByteFacts() {
     const bool letter = (b | 0x20) >= 'a' && (b | 0x20) <= 'z';
     const bool sideClear = (v & 0x01) == 0 || (v & 0x80) == 0;
     facts[static_cast<std::size_t>(v)] =
-        static_cast<std::uint64_t>(partial) | static_cast<std::uint64_t>(printable) << 16 |
-        static_cast<std::uint64_t>(letter) << 32 | static_cast<std::uint64_t>(sideClear) << 48;
+        static_cast<std::uint64_t>(partial) | static_cast<std::uint64_t>(printable) << 12 |
+        static_cast<std::uint64_t>(letter) << 24 | static_cast<std::uint64_t>(sideClear) << 36 |
+        static_cast<std::uint64_t>(v != 0) << 48;
   }
   return facts;
 }
@@ -1082,15 +1084,14 @@ Judgment Judge(const std::uint8_t* p, std::int64_t length, std::int32_t width, d
   j.ragged = ragged;
   const std::int64_t pairs = length - width;
   std::uint64_t facts = 0;
-  std::int64_t repeats = 0, nonzero = 0;
-  for (std::int64_t i = 0; i < length; ++i) {
-    facts += kByteFacts[p[i]];
-    nonzero += p[i] != 0;
-    repeats += p[i] != 0 && i > 0 && p[i] == p[i - 1];
-  }
+  static_assert(kJudgedBytes < 4096);
+  for (std::int64_t i = 0; i < length; ++i) facts += kByteFacts[p[i]];
   const auto count = [&](int field) {
-    return static_cast<std::int64_t>(facts >> (16 * field) & 0xFFFF);
+    return static_cast<std::int64_t>(facts >> (12 * field) & 0xFFF);
   };
+  const std::int64_t nonzero = count(4);
+  std::int64_t repeats = 0;
+  for (std::int64_t i = 1; i < length; ++i) repeats += p[i] != 0 && p[i] == p[i - 1];
   j.inked = count(0);
   const std::array<std::int64_t, 8> set = BitCounts(p, length, 0);
   const std::array<std::int64_t, 8> differ = BitCounts(p, std::max<std::int64_t>(pairs, 0), width);
@@ -1107,50 +1108,10 @@ Judgment Judge(const std::uint8_t* p, std::int64_t length, std::int32_t width, d
       j.worstBit =
           std::min(j.worstBit, 1 - (pairs > 0 ? static_cast<double>(differ[k]) / pairs : 0) / q);
   }
-  // Each byte of the row read as a number down its column: in a table the numbers of some
-  // column go up or down by a step that stays or changes little (counts, addresses, sines),
-  // where the bytes of a picture leap from one shape to the next.
-  const std::int64_t rows = length / width;
-  if (rows >= kColumnRows) {
-    std::array<std::int32_t, kMaxStripWidth> stepped{};
-    for (std::int64_t r = 1; r + 1 < rows; ++r) {
-      const std::uint8_t* above = p + (r - 1) * width;
-      for (std::int32_t column = 0; column < width; ++column) {
-        const auto step = static_cast<std::int8_t>(above[width + column] - above[column]);
-        const auto next =
-            static_cast<std::int8_t>(above[2 * width + column] - above[width + column]);
-        // A step of 128 is the top bit turning on and off, as a dither at the edge of a
-        // column does, not a count.
-        stepped[static_cast<std::size_t>(column)] +=
-            step != 0 && step != -128 &&
-            (next == step || (std::abs(step) >= 4 && std::abs(next - step) <= 1));
-      }
-    }
-    j.counting = static_cast<double>(*std::max_element(stepped.begin(), stepped.begin() + width)) /
-                 static_cast<double>(rows - 2);
-  }
   j.text = static_cast<double>(count(1)) / length;
   j.letters = static_cast<double>(count(2)) / length;
   j.runs = nonzero > 0 ? static_cast<double>(repeats) / nonzero : 0;
   for (int k = 0; k < 8; ++k) j.bitsUsed += set[k] * 33 >= nonzero && set[k] > 0;
-  // Only where the rest of the rule against level maps holds: it takes a while.
-  if (width == 1 && j.runs >= kMapRuns && j.ragged >= kMapRagged) {
-    std::int64_t next = 0, nextPairs = 0, apart = 0, apartPairs = 0;
-    for (std::int64_t i = 0; i + 7 < length; ++i) {
-      if (p[i] != p[i + 1]) {
-        next += PairUnmatched(p[i], p[i + 1]);
-        ++nextPairs;
-      }
-      for (const int lag : {3, 5, 7}) {
-        if (p[i] == p[i + lag]) continue;
-        apart += PairUnmatched(p[i], p[i + lag]);
-        ++apartPairs;
-      }
-    }
-    if (nextPairs > 0 && apart > 0)
-      j.changes =
-          1 - (static_cast<double>(next) / nextPairs) / (static_cast<double>(apart) / apartPairs);
-  }
   for (std::int32_t step = 1; step <= 2 && step < width; ++step) {
     std::int64_t inked = 0, agreed = 0;
     for (std::int64_t row = 0; row < length; row += width) {
@@ -1208,17 +1169,65 @@ Judgment Judge(const std::uint8_t* p, std::int64_t length, std::int32_t width, d
   return j;
 }
 
+// Each byte of the row read as a number down its column: in a table the numbers of some
+// column go up or down by a step that stays or changes little (counts, addresses, sines),
+// where the bytes of a picture leap from one shape to the next. The share of rows in which
+// the column that does so most steps evenly.
+double Counting(const std::uint8_t* p, std::int64_t length, std::int32_t width) {
+  const std::int64_t rows = length / width;
+  if (rows < kColumnRows) return 0;
+  std::array<std::int32_t, kMaxStripWidth> stepped{};
+  for (std::int64_t r = 1; r + 1 < rows; ++r) {
+    const std::uint8_t* above = p + (r - 1) * width;
+    for (std::int32_t column = 0; column < width; ++column) {
+      const auto step = static_cast<std::int8_t>(above[width + column] - above[column]);
+      const auto next = static_cast<std::int8_t>(above[2 * width + column] - above[width + column]);
+      // A step of 128 is the top bit turning on and off, as a dither at the edge of a
+      // column does, not a count.
+      stepped[static_cast<std::size_t>(column)] +=
+          step != 0 && step != -128 &&
+          (next == step || (std::abs(step) >= 4 && std::abs(next - step) <= 1));
+    }
+  }
+  return static_cast<double>(*std::max_element(stepped.begin(), stepped.begin() + width)) /
+         static_cast<double>(rows - 2);
+}
+
+// Of bytes 1 wide: how much fewer pixels a byte that changes from the one before leaves
+// unmatched than one that differs from a byte 3, 5 or 7 on (1 - the ratio): the rows of a
+// sprite change little where they change, the numbers of a level map leap.
+double Changes(const std::uint8_t* p, std::int64_t length) {
+  std::int64_t next = 0, nextPairs = 0, apart = 0, apartPairs = 0;
+  for (std::int64_t i = 0; i + 7 < length; ++i) {
+    if (p[i] != p[i + 1]) {
+      next += PairUnmatched(p[i], p[i + 1]);
+      ++nextPairs;
+    }
+    for (const int lag : {3, 5, 7}) {
+      if (p[i] == p[i + lag]) continue;
+      apart += PairUnmatched(p[i], p[i + lag]);
+      ++apartPairs;
+    }
+  }
+  if (nextPairs == 0 || apart == 0) return 1;
+  return 1 - (static_cast<double>(next) / nextPairs) / (static_cast<double>(apart) / apartPairs);
+}
+
 // What tells pictures from the other things that repeat at a distance: tables of numbers,
 // whose low bits count or hop while the high ones stay, or that use only some of the bits;
 // text; runs of small numbers such as a level map holds, whose values are ragged where
 // shapes are whole and which leap where they change.
-bool LooksLikePictures(const Judgment& j, std::int32_t width) {
+// The judgment and the bytes judged; what takes longest is looked at last.
+bool LooksLikePictures(const Judgment& j, const std::uint8_t* p, std::int64_t length,
+                       std::int32_t width) {
   if (j.inked < 4 || j.correlation < 0.2 || j.worstBit < -0.15) return false;
-  if (j.counting >= kCounting) return false;
   if (j.text >= 0.9 && j.letters >= 0.5) return false;
   if (j.bitsUsed < 6) return false;
-  return !(width == 1 && j.runs >= kMapRuns && j.ragged >= kMapRagged &&
-           j.changes < kSmoothChanges);
+  length = std::min(length, kJudgedBytes);
+  if (width == 1 && j.runs >= kMapRuns && j.ragged >= kMapRagged &&
+      Changes(p, length) < kSmoothChanges)
+    return false;
+  return Counting(p, length, width) < kCounting;
 }
 
 struct Found {
@@ -1336,6 +1345,7 @@ std::vector<Found> FindScreens(const std::uint8_t* data, std::int64_t available,
   const auto window = [&](std::int64_t c) {
     return sum[static_cast<std::size_t>(c + kPixelCells)] - sum[static_cast<std::size_t>(c)];
   };
+  std::vector<std::int32_t> agreed;  // running sums of the agreement of lines a line apart
   for (std::int64_t c = 0; c + kPixelCells <= n;) {
     const double score = window(c);
     if (score < kScreenScore) {
@@ -1373,10 +1383,10 @@ std::vector<Found> FindScreens(const std::uint8_t* data, std::int64_t available,
     // a round address wins, as the display file and most screens kept in memory have.
     const std::int64_t first = std::max<std::int64_t>(0, origin + best * kCell - 2048);
     const std::int64_t last = std::min(available - kScreenBytes, origin + best * kCell + 2048);
-    std::vector<double> agreed(static_cast<std::size_t>(last - first + kPixelBytes) + 1, 0);
+    agreed.assign(static_cast<std::size_t>(last - first + kPixelBytes) + 1, 0);
     for (std::int64_t i = first; i < last + kPixelBytes - kScreenLag; ++i) {
       const std::uint8_t x = data[i], y = data[i + kScreenLag];
-      const double a = Partial(x) || Partial(y) ? 1.0 - PairUnmatched(x, y) : 0.0;
+      const std::int32_t a = Partial(x) || Partial(y) ? 1 - PairUnmatched(x, y) : 0;
       agreed[static_cast<std::size_t>(i - first) + 1] =
           agreed[static_cast<std::size_t>(i - first)] + a;
     }
@@ -1385,20 +1395,25 @@ std::vector<Found> FindScreens(const std::uint8_t* data, std::int64_t available,
              agreed[static_cast<std::size_t>(from - first)];
     };
     const auto agreement = [&](std::int64_t s) {
-      double sum = 0;
+      std::int32_t sum = 0;
       for (std::int64_t third = 0; third < 3; ++third) {
         const std::int64_t t = s + third * 2048;
         sum += stretch(t, t + 1792);
         if (third < 2) sum -= stretch(t + 1792, t + 2048);
       }
-      return sum;
+      return static_cast<double>(sum);
     };
     std::int64_t start = first;
-    for (std::int64_t s = first + 1; s <= last; ++s)
-      if (agreement(s) > agreement(start)) start = s;
+    double most = agreement(first);
+    for (std::int64_t s = first + 1; s <= last; ++s) {
+      const double here = agreement(s);
+      if (here > most) {
+        most = here;
+        start = s;
+      }
+    }
     const std::int64_t round = (start + kScreenLag / 2) / kScreenLag * kScreenLag;
-    if (round >= first && round <= last &&
-        agreement(round) >= agreement(start) - kScreenRoundMargin)
+    if (round >= first && round <= last && agreement(round) >= most - kScreenRoundMargin)
       start = round;
     if (start <= last) {
       Found f;
@@ -1454,12 +1469,12 @@ std::vector<Found> FindInZone(const std::uint8_t* data, std::int64_t available, 
       const Judgment one =
           Judge(data + f.region.start, f.region.length, 1,
                 Continuity(cells, origin, f.region.start, f.region.length, 1), ragged);
-      if (LooksLikePictures(one, 1)) {
+      if (LooksLikePictures(one, data + f.region.start, f.region.length, 1)) {
         f.region.width = 1;
         j = one;
       }
     }
-    if (!LooksLikePictures(j, f.region.width)) continue;
+    if (!LooksLikePictures(j, data + f.region.start, f.region.length, f.region.width)) continue;
     f.region.kind = KindOf(j, f.region.width);
     if (f.region.kind == GraphicsKind::kFont) TakeWholeCharacters(data, available, f.region, j);
     found.push_back(f);
