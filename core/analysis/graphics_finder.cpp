@@ -54,6 +54,8 @@ constexpr int kCharactersBack = 16;          // a font's characters taken in bef
 constexpr std::int64_t kSeamPairs = 24;
 constexpr std::int64_t kColumnRows = 12;  // rows enough to judge each byte column on its own
 constexpr double kCounting = 0.25;
+constexpr std::int64_t kTableRowCost = 3;  // a row that steps evenly, against one that does not
+constexpr double kTableShare = 0.6;        // of a table's rows that step evenly
 constexpr double kSeamCorrelation = 0.15;
 constexpr double kMaskedShare = 0.9;
 constexpr double kMapRuns = 0.5;
@@ -1169,6 +1171,16 @@ Judgment Judge(const std::uint8_t* p, std::int64_t length, std::int32_t width, d
   return j;
 }
 
+// Whether the byte at `p`, read as a number down its column, steps from the row above as it
+// steps to the row below: by the same, or by 4 or more give or take 1. A step of 128 is the
+// top bit turning on and off, as a dither at the edge of a column does, not a count.
+bool StepsEvenly(const std::uint8_t* p, std::int32_t width) {
+  const auto step = static_cast<std::int8_t>(p[width] - p[0]);
+  const auto next = static_cast<std::int8_t>(p[2 * width] - p[width]);
+  return step != 0 && step != -128 &&
+         (next == step || (std::abs(step) >= 4 && std::abs(next - step) <= 1));
+}
+
 // Each byte of the row read as a number down its column: in a table the numbers of some
 // column go up or down by a step that stays or changes little (counts, addresses, sines),
 // where the bytes of a picture leap from one shape to the next. The share of rows in which
@@ -1179,18 +1191,48 @@ double Counting(const std::uint8_t* p, std::int64_t length, std::int32_t width) 
   std::array<std::int32_t, kMaxStripWidth> stepped{};
   for (std::int64_t r = 1; r + 1 < rows; ++r) {
     const std::uint8_t* above = p + (r - 1) * width;
-    for (std::int32_t column = 0; column < width; ++column) {
-      const auto step = static_cast<std::int8_t>(above[width + column] - above[column]);
-      const auto next = static_cast<std::int8_t>(above[2 * width + column] - above[width + column]);
-      // A step of 128 is the top bit turning on and off, as a dither at the edge of a
-      // column does, not a count.
-      stepped[static_cast<std::size_t>(column)] +=
-          step != 0 && step != -128 &&
-          (next == step || (std::abs(step) >= 4 && std::abs(next - step) <= 1));
-    }
+    for (std::int32_t column = 0; column < width; ++column)
+      stepped[static_cast<std::size_t>(column)] += StepsEvenly(above + column, width);
   }
   return static_cast<double>(*std::max_element(stepped.begin(), stepped.begin() + width)) /
          static_cast<double>(rows - 2);
+}
+
+// The rows of a region before or after a table of its width: the stretch of rows in which
+// rows that step evenly in some column are fewest against the others, as a byte offset and
+// a length, where the rows left out are a table's, most of them stepping evenly; the whole
+// region otherwise.
+std::pair<std::int64_t, std::int64_t> WithoutTable(const std::uint8_t* p, std::int64_t length,
+                                                   std::int32_t width) {
+  const std::int64_t rows = length / width;
+  if (rows < kColumnRows) return {0, length};
+  std::vector<bool> steps(static_cast<std::size_t>(rows), false);
+  std::int64_t stepping = 0;
+  for (std::int64_t r = 1; r + 1 < rows; ++r) {
+    for (std::int32_t column = 0; column < width && !steps[static_cast<std::size_t>(r)]; ++column)
+      steps[static_cast<std::size_t>(r)] = StepsEvenly(p + (r - 1) * width + column, width);
+    stepping += steps[static_cast<std::size_t>(r)];
+  }
+  std::int64_t sum = 0, bestSum = -1, first = 0, bestFirst = 0, bestEnd = 0, inside = 0;
+  for (std::int64_t r = 0, counted = 0; r < rows; ++r) {
+    if (sum <= 0) {
+      sum = 0;
+      first = r;
+      counted = 0;
+    }
+    sum += steps[static_cast<std::size_t>(r)] ? -kTableRowCost : 1;
+    counted += steps[static_cast<std::size_t>(r)];
+    if (sum > bestSum) {
+      bestSum = sum;
+      bestFirst = first;
+      bestEnd = r + 1;
+      inside = counted;
+    }
+  }
+  const std::int64_t outside = rows - (bestEnd - bestFirst);
+  if (outside == 0 || (stepping - inside) < kTableShare * static_cast<double>(outside))
+    return {0, length};
+  return {bestFirst * width, (bestEnd - bestFirst) * width};
 }
 
 // Of bytes 1 wide: how much fewer pixels a byte that changes from the one before leaves
@@ -1450,31 +1492,46 @@ std::vector<Found> FindInZone(const std::uint8_t* data, std::int64_t available, 
     if (f.region.length < 2 * f.region.width) continue;
     // Most runs are noise that the raggedness of their bytes alone rules out; tiles are
     // ragged too, but their edges every 8 bytes make up for it.
-    const std::int64_t judged = std::min(f.region.length, kJudgedBytes);
-    const double tiled =
-        f.region.width == 1 ? kTileEdgeScore * TileEdges(data + f.region.start, judged) : 0;
-    const auto needed = [&](double ragged) {
-      return std::max(kReportScore, ScoreNeeded(ragged) - tiled);
-    };
-    const double ragged = Ragged(data + f.region.start, judged);
-    if (f.score < needed(ragged)) continue;
-    Judgment j =
-        Judge(data + f.region.start, f.region.length, f.region.width,
-              Continuity(cells, origin, f.region.start, f.region.length, f.region.width), ragged);
-    // Rows whose bytes do not join at their seams are no rows: a narrower picture's rows
-    // side by side, most often characters or sprite columns 1 byte wide, repeating at this
-    // distance.
-    if (f.region.width > 1 && j.maskedShare < kMaskedShare && j.seamPairs >= kSeamPairs &&
-        j.seams < kSeamCorrelation) {
-      const Judgment one =
-          Judge(data + f.region.start, f.region.length, 1,
-                Continuity(cells, origin, f.region.start, f.region.length, 1), ragged);
-      if (LooksLikePictures(one, data + f.region.start, f.region.length, 1)) {
-        f.region.width = 1;
-        j = one;
+    const auto judge = [&](GraphicsRegion& region, double score, Judgment& j) {
+      const std::int64_t judged = std::min(region.length, kJudgedBytes);
+      const double tiled =
+          region.width == 1 ? kTileEdgeScore * TileEdges(data + region.start, judged) : 0;
+      const double ragged = Ragged(data + region.start, judged);
+      if (score < std::max(kReportScore, ScoreNeeded(ragged) - tiled)) return false;
+      j = Judge(data + region.start, region.length, region.width,
+                Continuity(cells, origin, region.start, region.length, region.width), ragged);
+      // Rows whose bytes do not join at their seams are no rows: a narrower picture's rows
+      // side by side, most often characters or sprite columns 1 byte wide, repeating at this
+      // distance.
+      if (region.width > 1 && j.maskedShare < kMaskedShare && j.seamPairs >= kSeamPairs &&
+          j.seams < kSeamCorrelation) {
+        const Judgment one =
+            Judge(data + region.start, region.length, 1,
+                  Continuity(cells, origin, region.start, region.length, 1), ragged);
+        if (LooksLikePictures(one, data + region.start, region.length, 1)) {
+          region.width = 1;
+          j = one;
+        }
       }
+      return LooksLikePictures(j, data + region.start, region.length, region.width);
+    };
+    Judgment j;
+    if (!judge(f.region, f.score, j)) {
+      // A run that goes on into a table of its width: judged again without the table, on
+      // the evidence of what is left.
+      const auto [skip, length] =
+          WithoutTable(data + f.region.start, f.region.length, f.region.width);
+      if (length == f.region.length || length < kColumnRows * f.region.width) continue;
+      f.region.start += skip;
+      f.region.length = length;
+      f.score = 0;
+      for (std::int64_t c = (f.region.start - origin) / kCell;
+           c <
+           std::min<std::int64_t>(std::ssize(cells), (f.region.start + length - origin) / kCell);
+           ++c)
+        f.score += evidence.widths[static_cast<std::size_t>(c)][f.region.width];
+      if (!judge(f.region, f.score, j)) continue;
     }
-    if (!LooksLikePictures(j, data + f.region.start, f.region.length, f.region.width)) continue;
     f.region.kind = KindOf(j, f.region.width);
     if (f.region.kind == GraphicsKind::kFont) TakeWholeCharacters(data, available, f.region, j);
     found.push_back(f);
