@@ -67,6 +67,8 @@ constexpr double kScreenRoundMargin = 8.0;
 constexpr double kCharacterCost = 2.0;
 constexpr std::ptrdiff_t kTileCells = 4;  // to either side: where the tiles around end
 constexpr double kTileCost = 0.5;
+constexpr float kTileStandsOut = 4.0f;
+constexpr float kTileAlike = 0.0f;
 // Width 1 is compared with distance 2 alone, where the others take the likelier of two
 // neighbours: this evens out what the noise gives it.
 constexpr double kWidthOneCost = 0.5;
@@ -647,7 +649,8 @@ std::vector<std::pair<std::int64_t, std::int64_t>> Candidates(const std::uint8_t
     // No width can pass where even the fewest differing bits are not far enough below the
     // mean.
     const float mean = sums.Mean();
-    const std::int32_t fewest = *std::min_element(sums.differ.begin() + 1, sums.differ.end() - 1);
+    std::int32_t fewest = sums.differ[1];
+    for (std::int32_t lag = 2; lag <= kMaxLag; ++lag) fewest = std::min(fewest, sums.differ[lag]);
     if ((mean - fewest) * (1 + static_cast<float>(kContrastShare)) <
         kCandidateScore * std::sqrt(mean + 1))
       continue;
@@ -733,6 +736,7 @@ struct Evidence {
   std::vector<std::array<float, kStates>> widths;  // per cell: 0 for background, then widths
   std::vector<float> screen;  // per cell: continuity 256 bytes on, one pixel line down a screen
   std::vector<double> usual;  // per cell: the unmatched bits per pair around it, at all lags
+  std::vector<float> rows;    // per cell: the evidence for width 1 from its rows alone, not tiles
 };
 
 // Pairs of the cell over all distances 1 to kMaxLag.
@@ -743,11 +747,21 @@ std::int32_t AllPairs(const Cell& cell) {
   return pairs;
 }
 
+// 1 / the standard deviation of the blank rows at the places of a font's expected from
+// those elsewhere, for each count of those.
+const std::array<float, 256> kBlankRowScales = [] {
+  std::array<float, 256> scales{};
+  for (std::size_t k = 0; k < scales.size(); ++k)
+    scales[k] = 1 / std::sqrt((static_cast<float>(k) + 1.0f) * 3 / 14 + 1);
+  return scales;
+}();
+
 Evidence Weigh(const std::vector<Cell>& cells) {
   Evidence weighed;
   weighed.widths.resize(cells.size());
   weighed.screen.resize(cells.size());
   weighed.usual.resize(cells.size());
+  weighed.rows.resize(cells.size());
   const auto n = static_cast<std::ptrdiff_t>(cells.size());
   // What continuity is usual here: over the cell and two neighbours to either side, at every
   // distance; summed as a window slides.
@@ -762,10 +776,12 @@ Evidence Weigh(const std::vector<Cell>& cells) {
   // rows high lie, most at the place where one tile ends and the next begins.
   // A count in each byte, at most 16 per cell and so at most 144 over the 9 cells.
   std::uint64_t places = 0;
+  std::int32_t placeCells = 0;
   const auto addPlaces = [&](std::ptrdiff_t d, int sign) {
     if (d < 0 || d >= n) return;
     const std::uint64_t counts = cells[static_cast<std::size_t>(d)].places;
     places = sign > 0 ? places + counts : places - counts;
+    placeCells += sign;
   };
   static_assert(2 * kTileCells + 1 <= 15);
   for (std::ptrdiff_t d = 0; d < kTileCells; ++d) addPlaces(d, 1);
@@ -781,13 +797,16 @@ Evidence Weigh(const std::vector<Cell>& cells) {
     if (cell.blank || total == 0 || pairs == 0) {
       e.fill(static_cast<float>(-kBlankCellCost));
       e[0] = 0;
+      weighed.rows[static_cast<std::size_t>(c)] = e[1];
       continue;
     }
     const float base = static_cast<float>(total) / static_cast<float>(pairs);
+    const float scale = 1 / std::sqrt(base * cell.bytes + 1);
+    // A whole cell has all its pairs a line of a screen on, and shares the cell's scale.
     const std::int32_t screenPairs = PairCount(cell, kScreenLag);
     weighed.screen[static_cast<std::size_t>(c)] =
-        (base * screenPairs - cell.screenUnmatched) / std::sqrt(base * screenPairs + 1);
-    const float scale = 1 / std::sqrt(base * cell.bytes + 1);
+        (base * screenPairs - cell.screenUnmatched) *
+        (screenPairs == cell.bytes ? scale : 1 / std::sqrt(base * screenPairs + 1));
     // A cell of few edges (inside a filled or blank area of a picture) tells little either
     // way, and costs a run as little.
     const float cost =
@@ -842,11 +861,13 @@ Evidence Weigh(const std::vector<Cell>& cells) {
     // most alike one row down and less so further.
     const float layout = std::min({e[8], e[16], e[24]}) + cost;
     const float elsewhere = (cell.blankRowsElsewhere + 1.0f) * 3 / 14;
-    const float blankRows = (cell.blankRowsAligned - elsewhere) / std::sqrt(elsewhere + 1);
+    const float blankRows =
+        (cell.blankRowsAligned - elsewhere) * kBlankRowScales[cell.blankRowsElsewhere];
     e[1] += std::max(0.0f, layout + blankRows - static_cast<float>(kCharacterCost)) -
             static_cast<float>(kWidthOneCost);
     // Tiles: the rows continue within each tile, not from one tile to the next, so the pairs
     // at the place where the tiles around end are left out.
+    weighed.rows[static_cast<std::size_t>(c)] = e[1];
     if (whole) {
       int end = 0;
       for (int k = 1; k < 8; ++k)
@@ -854,8 +875,18 @@ Evidence Weigh(const std::vector<Cell>& cells) {
       const auto inside =
           static_cast<float>(unmatched[1]) - static_cast<float>(cell.places >> (8 * end) & 0xFF);
       const float insidePairs = cell.bytes * 7.0f / 8;
-      e[1] = std::max(e[1],
-                      (base * insidePairs - inside) * scale - cost - static_cast<float>(kTileCost));
+      // Where one place stands out over the cells around, as the ends of tiles do, and the
+      // rows are not alike 8, 16 or 24 bytes on as those of a picture that wide are, the
+      // pairs across those ends are measured against the others.
+      const auto atEnd = static_cast<float>(places >> (8 * end) & 0xFF);
+      const std::uint64_t pairs16 =
+          (places & 0x00FF00FF00FF00FFull) + (places >> 8 & 0x00FF00FF00FF00FFull);
+      const auto others = static_cast<float>(pairs16 * 0x0001000100010001ull >> 48) - atEnd;
+      const bool tiles = (atEnd * 7 - others) / std::sqrt(atEnd * 7 + 1) >= kTileStandsOut &&
+                         std::max({e[8], e[16], e[24]}) < kTileAlike;
+      const float across = tiles ? std::max(base, atEnd / (2.0f * placeCells)) : base;
+      e[1] = std::max(
+          e[1], (across * insidePairs - inside) * scale - cost - static_cast<float>(kTileCost));
     }
   }
   return weighed;
@@ -1399,10 +1430,13 @@ std::vector<Found> FindScreens(const std::uint8_t* data, std::int64_t available,
     for (std::int64_t d = c; d < std::min(c + kPixelCells, n - kPixelCells + 1); ++d)
       if (window(d) > window(best)) best = d;
     double widthScore = 0;
+    // Width 1 from the rows alone: a screen's lines end at the same place in every 8 bytes,
+    // as tiles do.
     for (std::int32_t w = 1; w <= kMaxStripWidth; ++w) {
       double total = 0;
       for (std::int64_t d = best; d < best + kPixelCells; ++d)
-        total += evidence.widths[static_cast<std::size_t>(d)][w];
+        total += w == 1 ? evidence.rows[static_cast<std::size_t>(d)]
+                        : evidence.widths[static_cast<std::size_t>(d)][w];
       widthScore = std::max(widthScore, total);
     }
     // A picture over the screen, not a stretch of something else that repeats at 256 bytes
