@@ -45,6 +45,7 @@ constexpr double kConfidenceScore = 40.0;  // the evidence that makes a region 6
 constexpr double kScreenScore = 200.0;
 constexpr float kCandidateScore = 4.0f;
 constexpr float kCandidateReach = 1.0f;
+constexpr float kTileCandidateScore = 8.0f;
 constexpr std::int64_t kGapBlocks = 4;
 constexpr std::int64_t kWindowBlocks = 4;
 constexpr std::int64_t kJudgedBytes = 2048;  // enough to judge a region by
@@ -124,6 +125,11 @@ constexpr std::array<std::uint8_t, 256> kBitCounts = MakeBitCounts();
 
 std::int32_t PairUnmatched(std::uint8_t x, std::uint8_t y) {
   return kBitCounts[static_cast<std::uint8_t>((x & ~WidenByte(y)) | (y & ~WidenByte(x)))];
+}
+
+// Each byte of the word widened by a pixel to either side, as WidenByte.
+std::uint64_t WidenWord(std::uint64_t word) {
+  return word | (word << 1 & 0xFEFEFEFEFEFEFEFEull) | (word >> 1 & 0x7F7F7F7F7F7F7F7Full);
 }
 
 // The bits set in each byte of the word, a byte each.
@@ -435,6 +441,9 @@ struct Look {
   std::array<std::uint8_t, kMaxLag + 2> differ{};
   std::uint16_t total = 0;        // over the lags 1 to kMaxLag
   std::uint8_t instructions = 0;  // of the list above, fewer than kCodeInstructions
+  // Over all 64 bytes: the pixels of a byte that do not continue into the next byte, at each
+  // place in 8, a byte each; tiles 8 rows high continue but where one ends.
+  std::uint64_t places = 0;
 };
 
 // 0xFF in each byte of the word that is neither 0 nor 0xFF, 0 in the others.
@@ -562,6 +571,10 @@ template <bool kWide>
     look.differ[kMaxLag + 1] =
         static_cast<std::uint8_t>(std::popcount(x ^ Load(sample + kScreenLag)) +
                                   std::popcount(y ^ Load(second + kScreenLag)));
+    for (int k = 0; k < kBlock; k += 8) {
+      const std::uint64_t here = Load(p + k), next = Load(p + k + 1);
+      look.places += BitsPerByte((here & ~WidenWord(next)) | (next & ~WidenWord(here)));
+    }
   }
 }
 
@@ -587,6 +600,7 @@ struct WindowSums {
   std::int32_t total = 0;
   std::int32_t looked = 0;  // blocks of the window with a look
   std::int32_t instructions = 0;
+  std::array<std::int32_t, 8> places{};
 
   void Add(const Look& look, std::int32_t sign) {
     if (look.none) return;
@@ -594,6 +608,18 @@ struct WindowSums {
     total += sign * look.total;
     looked += sign;
     instructions += sign * look.instructions;
+    for (int k = 0; k < 8; ++k)
+      places[static_cast<std::size_t>(k)] +=
+          sign * static_cast<std::int32_t>(look.places >> (8 * k) & 0xFF);
+  }
+  // How far the place in 8 where most pixels do not continue stands above the others, in
+  // standard deviations: high where tiles lie, whose ends are there.
+  float TileEnds() const {
+    const std::int32_t most = *std::max_element(places.begin(), places.end());
+    std::int32_t all = 0;
+    for (const std::int32_t count : places) all += count;
+    const auto expected = static_cast<float>(most) * 7;
+    return (expected - static_cast<float>(all - most)) / std::sqrt(expected + 1);
   }
   float Mean() const { return static_cast<float>(total) / kMaxLag; }
 };
@@ -646,6 +672,11 @@ std::vector<std::pair<std::int64_t, std::int64_t>> Candidates(const std::uint8_t
       sums.Add(look(b + kWindowBlocks - 1), 1);
     }
     if (2 * sums.looked < kWindowBlocks || sums.instructions >= kWindowInstructions) continue;
+    if (sums.TileEnds() >= kTileCandidateScore) {
+      for (std::int64_t d = b; d < b + kWindowBlocks; ++d)
+        if (!look(d).none) active[static_cast<std::size_t>(d)] = true;
+      continue;
+    }
     // No width can pass where even the fewest differing bits are not far enough below the
     // mean.
     const float mean = sums.Mean();
