@@ -9,6 +9,14 @@
 
 #include "screen/screen.h"
 
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+#include <immintrin.h>
+#define PELORIN_X86 1
+#endif
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 namespace pelorin {
 
 namespace {
@@ -32,24 +40,36 @@ constexpr double kEntryCost = 12.0;
 constexpr double kReportScore = 10.0;
 constexpr double kRaggedScore = 16.0;  // per ink edge per byte past kSmooth
 constexpr double kSmooth = 2.0;
-constexpr double kTileEdgeScore = 3.0;     // per standard deviation of tile edges
+constexpr double kTileEdgeScore = 4.0;     // per standard deviation of tile edges
 constexpr double kConfidenceScore = 40.0;  // the evidence that makes a region 63 in 100 sure
 constexpr double kScreenScore = 200.0;
-constexpr float kCandidateScore = 9.0f;
+constexpr float kCandidateScore = 4.0f;
 constexpr float kCandidateReach = 1.0f;
+constexpr float kTileCandidateScore = 8.0f;
+constexpr std::int64_t kGapBlocks = 4;
 constexpr std::int64_t kWindowBlocks = 4;
-constexpr std::int64_t kJudgedBytes = 8192;  // enough to judge a region by
+constexpr std::int64_t kJudgedBytes = 2048;  // enough to judge a region by
 constexpr double kSettleToll = 0.3;          // of the usual unmatched bits, per pair
 constexpr std::int64_t kSettleCells = 4;     // how far inside a run its bounds may move
 constexpr int kCharactersBack = 16;          // a font's characters taken in before its evidence
 constexpr std::int64_t kSeamPairs = 24;
 constexpr std::int64_t kColumnRows = 12;  // rows enough to judge each byte column on its own
 constexpr double kCounting = 0.25;
+constexpr std::int64_t kTableRowCost = 3;  // a row that steps evenly, against one that does not
+constexpr double kTableShare = 0.6;        // of a table's rows that step evenly
 constexpr double kSeamCorrelation = 0.15;
 constexpr double kMaskedShare = 0.9;
+constexpr double kMapRuns = 0.5;
+constexpr double kMapRagged = 2.0;
+constexpr double kSmoothChanges = 0.3;
 constexpr double kScreenCandidateScore = 40.0;
+constexpr float kScreenBlockDoubt = 4.0f;
 constexpr double kScreenRoundMargin = 8.0;
 constexpr double kCharacterCost = 2.0;
+constexpr std::ptrdiff_t kTileCells = 4;  // to either side: where the tiles around end
+constexpr double kTileCost = 0.5;
+constexpr float kTileStandsOut = 4.0f;
+constexpr float kTileAlike = 0.0f;
 // Width 1 is compared with distance 2 alone, where the others take the likelier of two
 // neighbours: this evens out what the noise gives it.
 constexpr double kWidthOneCost = 0.5;
@@ -69,6 +89,9 @@ struct Cell {
   std::int16_t reach = 0;   // bytes available from the cell's start, up to kReach
   std::uint16_t total = 0;  // unmatched bits over distances 1 to kMaxLag
   bool blank = false;       // every byte the same
+  // The unmatched bits one byte on, of the pairs that start at each place in 8, a byte each:
+  // tiles 8 rows high continue at all places but the one where a tile ends.
+  std::uint64_t places = 0;
 };
 
 constexpr std::int32_t kReach = kScreenLag + kCell + 8;
@@ -104,6 +127,18 @@ std::int32_t PairUnmatched(std::uint8_t x, std::uint8_t y) {
   return kBitCounts[static_cast<std::uint8_t>((x & ~WidenByte(y)) | (y & ~WidenByte(x)))];
 }
 
+// Each byte of the word widened by a pixel to either side, as WidenByte.
+std::uint64_t WidenWord(std::uint64_t word) {
+  return word | (word << 1 & 0xFEFEFEFEFEFEFEFEull) | (word >> 1 & 0x7F7F7F7F7F7F7F7Full);
+}
+
+// The bits set in each byte of the word, a byte each.
+std::uint64_t BitsPerByte(std::uint64_t word) {
+  word -= (word >> 1) & 0x5555555555555555ull;
+  word = (word & 0x3333333333333333ull) + ((word >> 2) & 0x3333333333333333ull);
+  return (word + (word >> 4)) & 0x0F0F0F0F0F0F0F0Full;
+}
+
 // The bytes of a scan, and for a stretch of them from `origin` two derived copies that the
 // hot loops read as words: each byte widened by a pixel to either side, and 0xFF where it
 // holds an edge (neither 0 nor 0xFF).
@@ -113,11 +148,13 @@ struct Planes {
   std::int64_t origin;
   const std::uint8_t* widened;
   const std::uint8_t* edges;
+  const std::uint64_t* blank;  // a bit for each byte that is 0, 64 to a word
 };
 
 struct PlaneStore {
   std::vector<std::uint8_t> widened;
   std::vector<std::uint8_t> edges;
+  std::vector<std::uint64_t> blank;
 };
 
 // The planes of the bytes from `from` to `to`, and the reach of the last cell beyond.
@@ -126,8 +163,10 @@ Planes MakePlanes(const std::uint8_t* data, std::int64_t available, std::int64_t
   const auto n = static_cast<std::size_t>(std::min(available, to + kReach) - from);
   store.widened.resize(n + 8);
   store.edges.resize(n + 8);
+  store.blank.assign(n / 64 + 2, 0);
   std::uint8_t* widened = store.widened.data();
   std::uint8_t* edges = store.edges.data();
+  std::uint64_t* blank = store.blank.data();
   const std::uint8_t* p = data + from;
   for (std::size_t i = 0; i < n; ++i) {
     const std::uint8_t b = p[i];
@@ -135,19 +174,23 @@ Planes MakePlanes(const std::uint8_t* data, std::int64_t available, std::int64_t
     edges[i] = static_cast<std::uint8_t>(-static_cast<int>((b != 0) & (b != 0xFF)));
   }
   for (std::size_t i = n; i < n + 8; ++i) widened[i] = edges[i] = 0;
-  return {data, available, from, widened, edges};
+  // Eight bytes at a time: the top bit of each byte that is 0, gathered into one byte.
+  constexpr std::uint64_t kLow = 0x7F7F7F7F7F7F7F7Full;
+  for (std::size_t i = 0; i + 8 <= n; i += 8) {
+    const std::uint64_t word = Load(p + i);
+    const std::uint64_t zero = ~(((word & kLow) + kLow) | word | kLow);
+    blank[i / 64] |= ((zero >> 7) * 0x0102040810204080ull >> 56) << (i % 64);
+  }
+  for (std::size_t i = n / 8 * 8; i < n; ++i)
+    blank[i / 64] |= static_cast<std::uint64_t>(p[i] == 0) << (i % 64);
+  return {data, available, from, widened, edges, blank};
 }
 
-// A bit for each of the 64 bytes from `p` that is 0; the caller has checked they are there.
-std::uint64_t BlankBits(const std::uint8_t* p) {
-  std::uint64_t bits = 0;
-  for (int k = 0; k < 64; k += 8) {
-    const std::uint64_t word = Load(p + k);
-    constexpr std::uint64_t kLow = 0x7F7F7F7F7F7F7F7Full;
-    const std::uint64_t set = ~(((word & kLow) + kLow) | word | kLow);  // top bit: byte is 0
-    bits |= ((set >> 7) * 0x0102040810204080ull >> 56) << k;
-  }
-  return bits;
+// A bit for each of the 64 bytes from `at` that is 0, as far as the planes reach.
+std::uint64_t BlankBits(const Planes& planes, std::int64_t at) {
+  const auto here = static_cast<std::size_t>(at - planes.origin);
+  const std::uint64_t low = planes.blank[here / 64] >> (here % 64);
+  return here % 64 == 0 ? low : low | planes.blank[here / 64 + 1] << (64 - here % 64);
 }
 
 // Bits of the pairs from `p` and `lag` bytes further on that count: those of pairs in which
@@ -173,13 +216,17 @@ std::uint64_t BlankBits(const std::uint8_t* p) {
   }
 }
 
-[[gnu::always_inline]] inline int UnmatchedWord(const Planes& planes, std::int64_t at,
-                                                std::int32_t lag) {
+[[gnu::always_inline]] inline std::uint64_t UnmatchedBits(const Planes& planes, std::int64_t at,
+                                                          std::int32_t lag) {
   const std::uint64_t x = Load(planes.bytes + at), y = Load(planes.bytes + at + lag);
   const std::int64_t here = at - planes.origin;
   const std::uint64_t counted = Load(planes.edges + here) | Load(planes.edges + here + lag);
-  return std::popcount(
-      ((x & ~Load(planes.widened + here + lag)) | (y & ~Load(planes.widened + here))) & counted);
+  return ((x & ~Load(planes.widened + here + lag)) | (y & ~Load(planes.widened + here))) & counted;
+}
+
+[[gnu::always_inline]] inline int UnmatchedWord(const Planes& planes, std::int64_t at,
+                                                std::int32_t lag) {
+  return std::popcount(UnmatchedBits(planes, at, lag));
 }
 
 int UnmatchedBytes(const std::uint8_t* p, std::int32_t count, std::int32_t lag,
@@ -192,35 +239,109 @@ int UnmatchedBytes(const std::uint8_t* p, std::int32_t count, std::int32_t lag,
   return bits;
 }
 
-// The cells from `first` to `end`, each kCell bytes of data from its start.
+#ifdef PELORIN_X86
+// Two whole cells from `at` at every lag from 1 to kMaxLag as UnmatchedCell has them, 32
+// bytes at a time: the bits of each byte counted from a table of the 16 nibbles, and the
+// counts of 8 lags gathered into one byte each of a lane before they are stored.
+[[gnu::target("avx2")]] inline __m256i LoadWide(const std::uint8_t* p) {
+  return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+}
+
+[[gnu::target("avx2")]] void UnmatchedCellPair(const Planes& planes, std::int64_t at,
+                                               std::uint8_t* first, std::uint8_t* second) {
+  const std::uint8_t* bytes = planes.bytes + at;
+  const std::uint8_t* widened = planes.widened + (at - planes.origin);
+  const std::uint8_t* edges = planes.edges + (at - planes.origin);
+  const __m256i x = LoadWide(bytes), w = LoadWide(widened), e = LoadWide(edges);
+  const __m256i low = _mm256_set1_epi8(0x0F);
+  const __m256i bits = _mm256_setr_epi8(0, 1, 1, 2, 1, 2, 2, 3, 1, 2, 2, 3, 2, 3, 3, 4, 0, 1, 1, 2,
+                                        1, 2, 2, 3, 1, 2, 2, 3, 2, 3, 3, 4);
+  for (std::int32_t lag = 1; lag <= kMaxLag; lag += 8) {
+    __m256i gathered = _mm256_setzero_si256();
+    for (std::int32_t k = 0; k < 8; ++k) {
+      const __m256i y = LoadWide(bytes + lag + k), v = LoadWide(widened + lag + k);
+      const __m256i counted = _mm256_or_si256(e, LoadWide(edges + lag + k));
+      const __m256i u = _mm256_and_si256(
+          _mm256_or_si256(_mm256_andnot_si256(v, x), _mm256_andnot_si256(w, y)), counted);
+      const __m256i c = _mm256_add_epi8(
+          _mm256_shuffle_epi8(bits, _mm256_and_si256(u, low)),
+          _mm256_shuffle_epi8(bits, _mm256_and_si256(_mm256_srli_epi16(u, 4), low)));
+      gathered = _mm256_or_si256(
+          gathered,
+          _mm256_sll_epi64(_mm256_sad_epu8(c, _mm256_setzero_si256()), _mm_cvtsi32_si128(8 * k)));
+    }
+    // Each 64-bit lane holds the counts of 8 bytes at 8 lags; a cell is two lanes.
+    const __m256i cells = _mm256_add_epi8(gathered, _mm256_srli_si256(gathered, 8));
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(first + lag), _mm256_castsi256_si128(cells));
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(second + lag), _mm256_extracti128_si256(cells, 1));
+  }
+}
+#endif
+
+// The cells from `first` to `end`, each kCell bytes of data from its start; with `kPairs`,
+// whole cells two at a time by UnmatchedCellPair.
+template <bool kPairs>
 [[gnu::always_inline]] inline void MeasureBody(const Planes& planes, std::int64_t first,
                                                std::int64_t end, Cell* cells) {
   const std::uint8_t* data = planes.bytes;
   const std::int64_t available = planes.available;
   const std::uint8_t* stop = data + available;
+  const auto whole = [&](std::int64_t at) { return at + kCell <= end && available - at >= kReach; };
   for (std::int64_t at = first; at < end; at += kCell, ++cells) {
     Cell& cell = *cells;
     const std::uint8_t* p = data + at;
     const auto count = static_cast<std::int32_t>(std::min<std::int64_t>(kCell, end - at));
     cell.bytes = static_cast<std::uint8_t>(count);
     cell.reach = static_cast<std::int16_t>(std::min<std::int64_t>(kReach, available - at));
-    cell.blank = std::all_of(p, p + count, [&](std::uint8_t b) { return b == p[0]; });
-    cell.edges = static_cast<std::uint8_t>(
-        std::count_if(p, p + count, [](std::uint8_t b) { return Partial(b); }));
-    const bool whole = count == kCell && cell.reach == kReach;
-    if (whole) {
+    if (count == kCell) {
+      const std::uint64_t same = (p[0] * 0x0101010101010101ull);
+      cell.blank = Load(p) == same && Load(p + 8) == same;
+      const std::uint8_t* edges = planes.edges + (at - planes.origin);
+      cell.edges = static_cast<std::uint8_t>(
+          (std::popcount(Load(edges)) + std::popcount(Load(edges + 8))) / 8);
+    } else {
+      cell.blank = std::all_of(p, p + count, [&](std::uint8_t b) { return b == p[0]; });
+      cell.edges = static_cast<std::uint8_t>(
+          std::count_if(p, p + count, [](std::uint8_t b) { return Partial(b); }));
+    }
+    if (whole(at)) {
+#ifdef PELORIN_X86
+      if constexpr (kPairs) {
+        if (at + kCell < end && whole(at + kCell) && (at - first) % (2 * kCell) == 0)
+          UnmatchedCellPair(planes, at, cell.unmatched.data(), cells[1].unmatched.data());
+        else if ((at - first) % (2 * kCell) == 0 || !whole(at - kCell))
+          UnmatchedCell(planes, at, cell.unmatched.data());
+      } else {
+        UnmatchedCell(planes, at, cell.unmatched.data());
+      }
+#else
       UnmatchedCell(planes, at, cell.unmatched.data());
+#endif
     } else {
       for (std::int32_t lag = 1; lag <= kMaxLag; ++lag)
         cell.unmatched[lag] = static_cast<std::uint8_t>(UnmatchedBytes(p, count, lag, stop));
     }
-    for (std::int32_t lag = 1; lag <= kMaxLag; ++lag)
-      cell.total = static_cast<std::uint16_t>(cell.total + cell.unmatched[lag]);
-    cell.screenUnmatched = static_cast<std::uint8_t>(
-        whole ? UnmatchedWord(planes, at, kScreenLag) + UnmatchedWord(planes, at + 8, kScreenLag)
-              : UnmatchedBytes(p, count, kScreenLag, stop));
-    if (whole) {
-      const std::uint64_t blank = BlankBits(p);
+    // The 32 counts added a word at a time, in pairs of 16 bits.
+    std::uint64_t pairs = 0;
+    for (std::int32_t lag = 1; lag <= kMaxLag; lag += 8) {
+      const std::uint64_t counts = Load(cell.unmatched.data() + lag);
+      pairs += (counts & 0x00FF00FF00FF00FFull) + (counts >> 8 & 0x00FF00FF00FF00FFull);
+    }
+    cell.total = static_cast<std::uint16_t>(pairs * 0x0001000100010001ull >> 48);
+    if (whole(at)) {
+      cell.places =
+          BitsPerByte(UnmatchedBits(planes, at, 1)) + BitsPerByte(UnmatchedBits(planes, at + 8, 1));
+    } else {
+      for (std::int32_t i = 0; i < count && p + i + 1 < stop; ++i)
+        if (Partial(p[i]) || Partial(p[i + 1]))
+          cell.places += static_cast<std::uint64_t>(PairUnmatched(p[i], p[i + 1])) << (8 * (i % 8));
+    }
+    cell.screenUnmatched =
+        static_cast<std::uint8_t>(whole(at) ? UnmatchedWord(planes, at, kScreenLag) +
+                                                  UnmatchedWord(planes, at + 8, kScreenLag)
+                                            : UnmatchedBytes(p, count, kScreenLag, stop));
+    if (whole(at)) {
+      const std::uint64_t blank = BlankBits(planes, at);
       for (std::int32_t lag = 8; lag <= 24; ++lag) {
         const auto both = static_cast<std::uint8_t>(std::popcount(blank & (blank >> lag) & 0xFFFF));
         (lag % 8 == 0 ? cell.blankRowsAligned : cell.blankRowsElsewhere) += both;
@@ -235,12 +356,17 @@ int UnmatchedBytes(const std::uint8_t* p, std::int32_t count, std::int32_t lag,
   }
 }
 
-// Counting bits is one instruction where the processor has it, which neither build may
-// assume; checked once, at the first use.
-#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+// Counting bits is one instruction where the processor has it, and the wide registers that
+// count 32 bytes at once are there on most; neither build may assume them: checked once, at
+// the first use.
+#ifdef PELORIN_X86
 [[gnu::target("popcnt")]] void MeasureWithCount(const Planes& planes, std::int64_t first,
                                                 std::int64_t end, Cell* cells) {
-  MeasureBody(planes, first, end, cells);
+  MeasureBody<false>(planes, first, end, cells);
+}
+[[gnu::target("avx2,popcnt")]] void MeasureWithVectors(const Planes& planes, std::int64_t first,
+                                                       std::int64_t end, Cell* cells) {
+  MeasureBody<true>(planes, first, end, cells);
 }
 bool HasCount() {
   static const bool has = [] {
@@ -249,16 +375,27 @@ bool HasCount() {
   }();
   return has;
 }
+bool HasVectors() {
+  static const bool has = [] {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2") != 0 && __builtin_cpu_supports("popcnt") != 0;
+  }();
+  return has;
+}
 #endif
 
 void MeasureGeneric(const Planes& planes, std::int64_t first, std::int64_t end, Cell* cells) {
-  MeasureBody(planes, first, end, cells);
+  MeasureBody<false>(planes, first, end, cells);
 }
 
 // The cells of the bytes from `first` to `end`.
 std::vector<Cell> MeasureCells(const Planes& planes, std::int64_t first, std::int64_t end) {
   std::vector<Cell> cells(static_cast<std::size_t>((end - first + kCell - 1) / kCell));
-#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+#ifdef PELORIN_X86
+  if (HasVectors()) {
+    MeasureWithVectors(planes, first, end, cells.data());
+    return cells;
+  }
   if (HasCount()) {
     MeasureWithCount(planes, first, end, cells.data());
     return cells;
@@ -269,14 +406,45 @@ std::vector<Cell> MeasureCells(const Planes& planes, std::int64_t first, std::in
 }
 
 constexpr std::int32_t kBlock = 64;
-constexpr std::int64_t kZoneMargin = 2 * kBlock;
+constexpr std::int64_t kZoneMargin = kBlock;
 
-// The first look at a block: the 16 bytes of it that hold the most edges against those at
-// each distance (blank and filled bytes tell nothing): the unmatched bits per lag, the
-// screen's lag last, and their mean over the lags at [0], all in standard deviations of the
-// block's own noise, so that windows of blocks add up as their evidence does; all 0 for a
-// block of one byte repeated.
-using Look = std::array<float, kMaxLag + 2>;
+// What the bytes of a block are, counted at once from a table: in the low byte the Z80
+// instructions that pictures hardly ever hold, as their bits alternate (calls and returns,
+// the prefixes of the index registers and of the extended and bit instructions, pushes and
+// pops, the steps of register pairs: some 15% of the bytes of code, 7% of random bytes,
+// almost none of a picture's); in the next the printable characters; in the third the
+// spaces.
+constexpr int kInstructions[] = {0xCD, 0xC9, 0xC3, 0xCB, 0xED, 0xDD, 0xFD, 0xC5, 0xD5, 0xE5, 0xF5,
+                                 0xC1, 0xD1, 0xE1, 0xF1, 0xD9, 0xEB, 0x13, 0x1B, 0x23, 0x2B};
+
+constexpr std::array<std::uint32_t, 256> MakeByteClasses() {
+  std::array<std::uint32_t, 256> classes{};
+  for (const int op : kInstructions) classes[static_cast<std::size_t>(op)] = 1;
+  for (int c = 0x20; c < 0x7F; ++c) classes[static_cast<std::size_t>(c)] |= 1 << 8;
+  classes[0x20] |= 1 << 16;
+  return classes;
+}
+constexpr std::array<std::uint32_t, 256> kByteClasses = MakeByteClasses();
+// A block of 64 bytes with this many of those instructions is machine code; with this many
+// printable characters, some of them spaces, it is text. Neither is worth a look.
+constexpr std::uint32_t kCodeInstructions = 8;
+constexpr std::uint32_t kTextCharacters = 56;
+constexpr std::uint32_t kTextSpaces = 4;
+// A window of blocks with this many of them is code that a block now and then hides.
+constexpr std::int32_t kWindowInstructions = 16;
+
+// The first look at a block: the 16 bytes of it that hold the most edges, against those at
+// each distance: the bits that differ per lag, the screen's lag last. Nothing for a block of
+// one byte repeated or of machine code.
+struct Look {
+  bool none = true;
+  std::array<std::uint8_t, kMaxLag + 2> differ{};
+  std::uint16_t total = 0;        // over the lags 1 to kMaxLag
+  std::uint8_t instructions = 0;  // of the list above, fewer than kCodeInstructions
+  // Over all 64 bytes: the pixels of a byte that do not continue into the next byte, at each
+  // place in 8, a byte each; tiles 8 rows high continue but where one ends.
+  std::uint64_t places = 0;
+};
 
 // 0xFF in each byte of the word that is neither 0 nor 0xFF, 0 in the others.
 std::uint64_t EdgeBytes(std::uint64_t word) {
@@ -286,18 +454,98 @@ std::uint64_t EdgeBytes(std::uint64_t word) {
   return ((set & clear & ~kLow) >> 7) * 0xFF;
 }
 
+// Whether a block of 64 bytes is worth a look, not one byte repeated, nor code, nor text:
+// the instructions of the list in it then, -1 otherwise.
+int WorthALook(const std::uint8_t* p) {
+  const std::uint64_t first = Load(p);
+  bool blank = (first & 0xFF) * 0x0101010101010101ull == first;
+  for (int k = 8; blank && k < kBlock; k += 8) blank = Load(p + k) == first;
+  if (blank) return -1;
+  std::uint32_t classes = 0;
+  for (int k = 0; k < kBlock; ++k) classes += kByteClasses[p[k]];
+  const bool worth = (classes & 0xFF) < kCodeInstructions &&
+                     ((classes >> 8 & 0xFF) < kTextCharacters || (classes >> 16) < kTextSpaces);
+  return worth ? static_cast<int>(classes & 0xFF) : -1;
+}
+
+#ifdef PELORIN_X86
+// An instruction is known by its two halves: each high half of the list gets a bit, and
+// each low half the bits of the high halves it goes with.
+struct NibbleTables {
+  std::array<std::uint8_t, 16> low{}, high{};
+};
+constexpr NibbleTables MakeNibbleTables() {
+  NibbleTables tables;
+  int bits = 0;
+  for (const int op : kInstructions) {
+    std::uint8_t& bit = tables.high[static_cast<std::size_t>(op >> 4)];
+    if (bit == 0) bit = static_cast<std::uint8_t>(1 << bits++);
+  }
+  for (const int op : kInstructions)
+    tables.low[static_cast<std::size_t>(op & 15)] |= tables.high[static_cast<std::size_t>(op >> 4)];
+  return tables;
+}
+constexpr NibbleTables kNibbles = MakeNibbleTables();
+// The halves tell the list exactly: no other byte matches.
+constexpr bool NibblesExact() {
+  for (int v = 0; v < 256; ++v)
+    if (((kNibbles.low[static_cast<std::size_t>(v & 15)] &
+          kNibbles.high[static_cast<std::size_t>(v >> 4)]) != 0) !=
+        ((kByteClasses[static_cast<std::size_t>(v)] & 1) != 0))
+      return false;
+  return true;
+}
+static_assert(NibblesExact());
+
+[[gnu::target("avx2")]] inline std::uint32_t TopBits(__m256i v) {
+  return static_cast<std::uint32_t>(_mm256_movemask_epi8(v));
+}
+
+// WorthALook 32 bytes at a time.
+[[gnu::target("avx2,popcnt")]] int WorthALookWide(const std::uint8_t* p) {
+  const __m256i halves[] = {LoadWide(p), LoadWide(p + 32)};
+  const __m256i first = _mm256_set1_epi8(static_cast<char>(p[0]));
+  if ((TopBits(_mm256_cmpeq_epi8(halves[0], first)) &
+       TopBits(_mm256_cmpeq_epi8(halves[1], first))) == 0xFFFFFFFFu)
+    return -1;
+  const __m256i low = _mm256_set1_epi8(0x0F);
+  __m128i lows, highs;
+  std::memcpy(&lows, kNibbles.low.data(), 16);
+  std::memcpy(&highs, kNibbles.high.data(), 16);
+  const __m256i lowTable = _mm256_broadcastsi128_si256(lows);
+  const __m256i highTable = _mm256_broadcastsi128_si256(highs);
+  int instructions = 0, printable = 0, spaces = 0;
+  for (const __m256i& v : halves) {
+    const __m256i both = _mm256_and_si256(
+        _mm256_shuffle_epi8(lowTable, _mm256_and_si256(v, low)),
+        _mm256_shuffle_epi8(highTable, _mm256_and_si256(_mm256_srli_epi16(v, 4), low)));
+    instructions += 32 - std::popcount(TopBits(_mm256_cmpeq_epi8(both, _mm256_setzero_si256())));
+    // 0x20 to 0x7E: above 0x1F and below 0x7F as signed bytes, which the top half is not.
+    printable +=
+        std::popcount(TopBits(_mm256_and_si256(_mm256_cmpgt_epi8(v, _mm256_set1_epi8(0x1F)),
+                                               _mm256_cmpgt_epi8(_mm256_set1_epi8(0x7F), v))));
+    spaces += std::popcount(TopBits(_mm256_cmpeq_epi8(v, _mm256_set1_epi8(0x20))));
+  }
+  const bool worth = static_cast<std::uint32_t>(instructions) < kCodeInstructions &&
+                     (static_cast<std::uint32_t>(printable) < kTextCharacters ||
+                      static_cast<std::uint32_t>(spaces) < kTextSpaces);
+  return worth ? instructions : -1;
+}
+#endif
+
+template <bool kWide>
 [[gnu::always_inline]] inline void SampleBody(const std::uint8_t* bytes, std::int64_t blocks,
                                               Look* looks) {
   for (std::int64_t b = 0; b < blocks; ++b) {
     const std::uint8_t* p = bytes + b * kBlock;
-    const std::uint64_t first = Load(p);
-    bool blank = (first & 0xFF) * 0x0101010101010101ull == first;
-    for (int k = 8; blank && k < kBlock; k += 8) blank = Load(p + k) == first;
     Look& look = looks[b];
-    if (blank) {
-      look.fill(0);
-      continue;
-    }
+#ifdef PELORIN_X86
+    const int instructions = kWide ? WorthALookWide(p) : WorthALook(p);
+#else
+    const int instructions = WorthALook(p);
+#endif
+    if (instructions < 0) continue;
+    look.instructions = static_cast<std::uint8_t>(instructions);
     const std::uint8_t* sample = p;
     const std::uint8_t* second = p + 8;
     int edges = -1, secondEdges = -1;
@@ -314,110 +562,183 @@ std::uint64_t EdgeBytes(std::uint64_t word) {
       }
     }
     const std::uint64_t x = Load(sample), y = Load(second);
-    std::int32_t differ[kMaxLag + 2];
-    std::int32_t total = 0;
+    look.none = false;
     for (std::int32_t lag = 1; lag <= kMaxLag; ++lag) {
-      differ[lag] = std::popcount(x ^ Load(sample + lag)) + std::popcount(y ^ Load(second + lag));
-      total += differ[lag];
+      look.differ[lag] = static_cast<std::uint8_t>(std::popcount(x ^ Load(sample + lag)) +
+                                                   std::popcount(y ^ Load(second + lag)));
+      look.total = static_cast<std::uint16_t>(look.total + look.differ[lag]);
     }
-    differ[kMaxLag + 1] =
-        std::popcount(x ^ Load(sample + kScreenLag)) + std::popcount(y ^ Load(second + kScreenLag));
-    const float base = static_cast<float>(total) / kMaxLag;
-    const float scale = 1 / std::sqrt(base + 1);
-    look[0] = base * scale;
-    for (std::int32_t lag = 1; lag <= kMaxLag + 1; ++lag) look[lag] = differ[lag] * scale;
+    look.differ[kMaxLag + 1] =
+        static_cast<std::uint8_t>(std::popcount(x ^ Load(sample + kScreenLag)) +
+                                  std::popcount(y ^ Load(second + kScreenLag)));
+    for (int k = 0; k < kBlock; k += 8) {
+      const std::uint64_t here = Load(p + k), next = Load(p + k + 1);
+      look.places += BitsPerByte((here & ~WidenWord(next)) | (next & ~WidenWord(here)));
+    }
   }
 }
 
-#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+#ifdef PELORIN_X86
 [[gnu::target("popcnt")]] void SampleWithCount(const std::uint8_t* bytes, std::int64_t blocks,
                                                Look* looks) {
-  SampleBody(bytes, blocks, looks);
+  SampleBody<false>(bytes, blocks, looks);
+}
+[[gnu::target("avx2,popcnt")]] void SampleWithVectors(const std::uint8_t* bytes,
+                                                      std::int64_t blocks, Look* looks) {
+  SampleBody<true>(bytes, blocks, looks);
 }
 #endif
 
 void SampleGeneric(const std::uint8_t* bytes, std::int64_t blocks, Look* looks) {
-  SampleBody(bytes, blocks, looks);
+  SampleBody<false>(bytes, blocks, looks);
 }
 
-// The first look's evidence for a width over a window of blocks, from its looks summed.
-float WindowEvidence(const Look& sums, std::int32_t w) {
-  const float side = w == 1 ? sums[2] : std::min(sums[w - 1], sums[w + 1]);
-  float evidence = sums[0] - sums[w] + static_cast<float>(kContrastShare) * (side - sums[w]);
-  if (w == 1) evidence = std::max(evidence, sums[0] - std::max({sums[8], sums[16], sums[24]}));
-  return evidence;
+// The differing bits of a window of blocks at each lag, their mean over the lags, and the
+// scale that makes their differences standard deviations.
+struct WindowSums {
+  std::array<std::int32_t, kMaxLag + 2> differ{};
+  std::int32_t total = 0;
+  std::int32_t looked = 0;  // blocks of the window with a look
+  std::int32_t instructions = 0;
+  std::array<std::int32_t, 8> places{};
+
+  void Add(const Look& look, std::int32_t sign) {
+    if (look.none) return;
+    for (std::int32_t lag = 1; lag <= kMaxLag + 1; ++lag) differ[lag] += sign * look.differ[lag];
+    total += sign * look.total;
+    looked += sign;
+    instructions += sign * look.instructions;
+    for (int k = 0; k < 8; ++k)
+      places[static_cast<std::size_t>(k)] +=
+          sign * static_cast<std::int32_t>(look.places >> (8 * k) & 0xFF);
+  }
+  // How far the place in 8 where most pixels do not continue stands above the others, in
+  // standard deviations: high where tiles lie, whose ends are there.
+  float TileEnds() const {
+    const std::int32_t most = *std::max_element(places.begin(), places.end());
+    std::int32_t all = 0;
+    for (const std::int32_t count : places) all += count;
+    const auto expected = static_cast<float>(most) * 7;
+    return (expected - static_cast<float>(all - most)) / std::sqrt(expected + 1);
+  }
+  float Mean() const { return static_cast<float>(total) / kMaxLag; }
+};
+
+// The first look's evidence for a width over a window of blocks: how far fewer bits differ
+// at that lag than on average and than at the lags beside it, in standard deviations.
+float WindowEvidence(const WindowSums& sums, std::int32_t w) {
+  const auto at = [&](std::int32_t lag) { return static_cast<float>(sums.differ[lag]); };
+  const float mean = sums.Mean();
+  const float side = w == 1 ? at(2) : std::min(at(w - 1), at(w + 1));
+  float evidence = mean - at(w) + static_cast<float>(kContrastShare) * (side - at(w));
+  // Characters and tiles 8 rows high are alike 8, 16 and 24 bytes on.
+  if (w == 1) evidence = std::max(evidence, mean - std::max({at(8), at(16), at(24)}));
+  return evidence / std::sqrt(mean + 1);
 }
 
-// The stretches worth measuring cell by cell: blocks where the first look, over a block and
-// its two neighbours, shows continuity at some width, or over a screen's length a screen's,
-// with a margin; and the end, where the look cannot reach. The rest (blank runs, code, text,
-// packed data) is passed over.
+// The stretches worth measuring cell by cell: windows of blocks where the first look shows
+// continuity at some width, reaching on to either side while the look still shows some at
+// that width; gaps of a few blocks between them closed (a blank stretch of sky, a block that
+// looked like code); or over a screen's length a screen's continuity; each with a margin;
+// and the end, where the look cannot reach. Blank runs, code, text and packed data are
+// passed over.
 std::vector<std::pair<std::int64_t, std::int64_t>> Candidates(const std::uint8_t* bytes,
                                                               std::int64_t span,
                                                               std::int64_t available) {
   const std::int64_t blocks =
       std::clamp<std::int64_t>((available - kReach - kBlock) / kBlock, 0, span / kBlock);
   std::vector<Look> looks(static_cast<std::size_t>(blocks));
-#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
-  if (HasCount())
+#ifdef PELORIN_X86
+  if (HasVectors())
+    SampleWithVectors(bytes, blocks, looks.data());
+  else if (HasCount())
     SampleWithCount(bytes, blocks, looks.data());
   else
 #endif
     SampleGeneric(bytes, blocks, looks.data());
-  std::vector<bool> active(static_cast<std::size_t>(blocks), false);
-  // The unmatched bits of a window of a few blocks at each lag. Where the evidence of a
-  // window passes the mark at some width, a stretch is picked out, and it reaches on, to
-  // either side, as far as the windows there still show some evidence at that width.
+  const auto look = [&](std::int64_t b) -> const Look& {
+    return looks[static_cast<std::size_t>(b)];
+  };
   const auto window = [&](std::int64_t first) {
-    Look sums{};
-    for (std::int64_t b = first; b < first + kWindowBlocks; ++b)
-      for (std::int32_t lag = 0; lag <= kMaxLag + 1; ++lag)
-        sums[lag] += looks[static_cast<std::size_t>(b)][lag];
+    WindowSums sums;
+    for (std::int64_t b = first; b < first + kWindowBlocks; ++b) sums.Add(look(b), 1);
     return sums;
   };
-  Look sums = blocks >= kWindowBlocks ? window(0) : Look{};
+  std::vector<bool> active(static_cast<std::size_t>(blocks), false);
+  WindowSums sums = blocks >= kWindowBlocks ? window(0) : WindowSums{};
   for (std::int64_t b = 0; b + kWindowBlocks <= blocks; ++b) {
-    if (b > 0)
-      for (std::int32_t lag = 0; lag <= kMaxLag + 1; ++lag)
-        sums[lag] += looks[static_cast<std::size_t>(b + kWindowBlocks - 1)][lag] -
-                     looks[static_cast<std::size_t>(b - 1)][lag];
-    // No width can pass where even the best lag is not far enough below the mean.
-    float fewest = sums[1];
-    for (std::int32_t lag = 2; lag <= kMaxLag; ++lag) fewest = std::min(fewest, sums[lag]);
-    if ((sums[0] - fewest) * (1 + static_cast<float>(kContrastShare)) < kCandidateScore) continue;
+    if (b > 0) {
+      sums.Add(look(b - 1), -1);
+      sums.Add(look(b + kWindowBlocks - 1), 1);
+    }
+    if (2 * sums.looked < kWindowBlocks || sums.instructions >= kWindowInstructions) continue;
+    if (sums.TileEnds() >= kTileCandidateScore) {
+      for (std::int64_t d = b; d < b + kWindowBlocks; ++d)
+        if (!look(d).none) active[static_cast<std::size_t>(d)] = true;
+      continue;
+    }
+    // No width can pass where even the fewest differing bits are not far enough below the
+    // mean.
+    const float mean = sums.Mean();
+    std::int32_t fewest = sums.differ[1];
+    for (std::int32_t lag = 2; lag <= kMaxLag; ++lag) fewest = std::min(fewest, sums.differ[lag]);
+    if ((mean - fewest) * (1 + static_cast<float>(kContrastShare)) <
+        kCandidateScore * std::sqrt(mean + 1))
+      continue;
+    std::int32_t best = 0;
+    float bestEvidence = kCandidateScore;
     for (std::int32_t w = 1; w <= kMaxStripWidth; ++w) {
-      if (WindowEvidence(sums, w) < kCandidateScore) continue;
-      std::int64_t first = b, last = b;
-      while (first > 0 && !active[static_cast<std::size_t>(first - 1)] &&
-             WindowEvidence(window(first - 1), w) >= kCandidateReach)
-        --first;
-      while (last + kWindowBlocks < blocks &&
-             WindowEvidence(window(last + 1), w) >= kCandidateReach)
-        ++last;
-      for (std::int64_t d = first; d < last + kWindowBlocks; ++d)
-        active[static_cast<std::size_t>(d)] = true;
-      if (last > b) {
-        b = last;
-        sums = window(b);
+      const float evidence = WindowEvidence(sums, w);
+      if (evidence >= bestEvidence) {
+        bestEvidence = evidence;
+        best = w;
       }
-      break;
+    }
+    if (best == 0) continue;
+    for (std::int64_t d = b; d < b + kWindowBlocks; ++d)
+      if (!look(d).none) active[static_cast<std::size_t>(d)] = true;
+    std::int64_t last = b;
+    while (last + kWindowBlocks < blocks && !look(last + kWindowBlocks).none &&
+           WindowEvidence(window(last + 1), best) >= kCandidateReach)
+      active[static_cast<std::size_t>(++last + kWindowBlocks - 1)] = true;
+    for (std::int64_t first = b;
+         first > 0 && !look(first - 1).none && !active[static_cast<std::size_t>(first - 1)] &&
+         WindowEvidence(window(first - 1), best) >= kCandidateReach;
+         --first)
+      active[static_cast<std::size_t>(first - 1)] = true;
+    if (last > b) {
+      b = last;
+      sums = window(b);
     }
   }
   // Screens: the continuity 256 bytes on over a screen's length of blocks.
   constexpr std::int64_t kScreenBlocks = kPixelBytes / kBlock;
   double screen = 0;
   std::int64_t marked = 0;  // blocks before this one are marked already
+  // A block tells a little against a screen at most: the line below the last of a row of
+  // cells lies in the next third, or in the colours below the last third.
   const auto screenEvidence = [&](std::int64_t b) {
-    const Look& look = looks[static_cast<std::size_t>(b)];
-    return look[0] - look[kMaxLag + 1];
+    const Look& l = look(b);
+    const float mean = static_cast<float>(l.total) / kMaxLag;
+    return std::max((mean - l.differ[kMaxLag + 1]) / std::sqrt(mean + 1), -kScreenBlockDoubt);
   };
   for (std::int64_t b = 0; b < blocks; ++b) {
     screen += screenEvidence(b);
     if (b >= kScreenBlocks) screen -= screenEvidence(b - kScreenBlocks);
     if (screen < kScreenCandidateScore) continue;
-    for (std::int64_t d = std::max(marked, b - kScreenBlocks); d <= b; ++d)
+    // The lines of the last third, often sky or the ground below hills, tell least: the
+    // stretch reaches on by a third of a screen.
+    const std::int64_t reach = std::min(blocks - 1, b + kScreenBlocks / 3);
+    for (std::int64_t d = std::max(marked, b - kScreenBlocks); d <= reach; ++d)
       active[static_cast<std::size_t>(d)] = true;
-    marked = b + 1;
+    marked = reach + 1;
+  }
+  // Gaps of a few blocks closed.
+  for (std::int64_t b = 0, lastActive = -1; b < blocks; ++b) {
+    if (!active[static_cast<std::size_t>(b)]) continue;
+    if (lastActive >= 0 && b - lastActive - 1 <= kGapBlocks)
+      for (std::int64_t d = lastActive + 1; d < b; ++d) active[static_cast<std::size_t>(d)] = true;
+    lastActive = b;
   }
   std::vector<std::pair<std::int64_t, std::int64_t>> zones;
   const auto add = [&](std::int64_t from, std::int64_t to) {
@@ -445,6 +766,8 @@ std::vector<std::pair<std::int64_t, std::int64_t>> Candidates(const std::uint8_t
 struct Evidence {
   std::vector<std::array<float, kStates>> widths;  // per cell: 0 for background, then widths
   std::vector<float> screen;  // per cell: continuity 256 bytes on, one pixel line down a screen
+  std::vector<double> usual;  // per cell: the unmatched bits per pair around it, at all lags
+  std::vector<float> rows;    // per cell: the evidence for width 1 from its rows alone, not tiles
 };
 
 // Pairs of the cell over all distances 1 to kMaxLag.
@@ -455,10 +778,21 @@ std::int32_t AllPairs(const Cell& cell) {
   return pairs;
 }
 
+// 1 / the standard deviation of the blank rows at the places of a font's expected from
+// those elsewhere, for each count of those.
+const std::array<float, 256> kBlankRowScales = [] {
+  std::array<float, 256> scales{};
+  for (std::size_t k = 0; k < scales.size(); ++k)
+    scales[k] = 1 / std::sqrt((static_cast<float>(k) + 1.0f) * 3 / 14 + 1);
+  return scales;
+}();
+
 Evidence Weigh(const std::vector<Cell>& cells) {
   Evidence weighed;
   weighed.widths.resize(cells.size());
   weighed.screen.resize(cells.size());
+  weighed.usual.resize(cells.size());
+  weighed.rows.resize(cells.size());
   const auto n = static_cast<std::ptrdiff_t>(cells.size());
   // What continuity is usual here: over the cell and two neighbours to either side, at every
   // distance; summed as a window slides.
@@ -469,21 +803,41 @@ Evidence Weigh(const std::vector<Cell>& cells) {
     pairs += sign * AllPairs(cells[static_cast<std::size_t>(d)]);
   };
   for (std::ptrdiff_t d = 0; d < 2; ++d) add(d, 1);
+  // The unmatched bits one byte on at each place in 8 over the cells around: where tiles 8
+  // rows high lie, most at the place where one tile ends and the next begins.
+  // A count in each byte, at most 16 per cell and so at most 144 over the 9 cells.
+  std::uint64_t places = 0;
+  std::int32_t placeCells = 0;
+  const auto addPlaces = [&](std::ptrdiff_t d, int sign) {
+    if (d < 0 || d >= n) return;
+    const std::uint64_t counts = cells[static_cast<std::size_t>(d)].places;
+    places = sign > 0 ? places + counts : places - counts;
+    placeCells += sign;
+  };
+  static_assert(2 * kTileCells + 1 <= 15);
+  for (std::ptrdiff_t d = 0; d < kTileCells; ++d) addPlaces(d, 1);
   for (std::ptrdiff_t c = 0; c < n; ++c) {
     add(c + 2, 1);
     add(c - 3, -1);
+    addPlaces(c + kTileCells, 1);
+    addPlaces(c - kTileCells - 1, -1);
     const Cell& cell = cells[static_cast<std::size_t>(c)];
     auto& e = weighed.widths[static_cast<std::size_t>(c)];
+    weighed.usual[static_cast<std::size_t>(c)] =
+        pairs > 0 ? static_cast<double>(total) / static_cast<double>(pairs) : 0.0;
     if (cell.blank || total == 0 || pairs == 0) {
       e.fill(static_cast<float>(-kBlankCellCost));
       e[0] = 0;
+      weighed.rows[static_cast<std::size_t>(c)] = e[1];
       continue;
     }
     const float base = static_cast<float>(total) / static_cast<float>(pairs);
+    const float scale = 1 / std::sqrt(base * cell.bytes + 1);
+    // A whole cell has all its pairs a line of a screen on, and shares the cell's scale.
     const std::int32_t screenPairs = PairCount(cell, kScreenLag);
     weighed.screen[static_cast<std::size_t>(c)] =
-        (base * screenPairs - cell.screenUnmatched) / std::sqrt(base * screenPairs + 1);
-    const float scale = 1 / std::sqrt(base * cell.bytes + 1);
+        (base * screenPairs - cell.screenUnmatched) *
+        (screenPairs == cell.bytes ? scale : 1 / std::sqrt(base * screenPairs + 1));
     // A cell of few edges (inside a filled or blank area of a picture) tells little either
     // way, and costs a run as little.
     const float cost =
@@ -498,11 +852,29 @@ Evidence Weigh(const std::vector<Cell>& cells) {
     e[0] = 0;
     if (whole) {
       const float expected = base * cell.bytes;
+#ifdef __SSE2__
+      // Four widths at a time, the same sums as below; width 0 is set after.
+      static_assert(kStates % 4 == 0 && kStates + 1 < kMaxLag + 3);
+      std::array<float, kMaxLag + 3> around{};  // around[w + 1]: unmatched[w], from w = -1
+      std::copy(unmatched.begin(), unmatched.end(), around.begin() + 1);
+      const __m128 expect = _mm_set1_ps(expected), costs = _mm_set1_ps(cost);
+      const __m128 scales = _mm_set1_ps(scale), share = _mm_set1_ps(contrast);
+      for (std::int32_t w = 0; w < kStates; w += 4) {
+        const __m128 here = _mm_loadu_ps(around.data() + w + 1);
+        const __m128 side =
+            _mm_min_ps(_mm_loadu_ps(around.data() + w), _mm_loadu_ps(around.data() + w + 2));
+        const __m128 sum =
+            _mm_add_ps(_mm_sub_ps(expect, here), _mm_mul_ps(share, _mm_sub_ps(side, here)));
+        _mm_storeu_ps(e.data() + w, _mm_sub_ps(_mm_mul_ps(sum, scales), costs));
+      }
+      e[0] = 0;
+#else
       e[1] = (expected - unmatched[1] + contrast * (unmatched[2] - unmatched[1])) * scale - cost;
       for (std::int32_t w = 2; w <= kMaxStripWidth; ++w) {
         const float side = std::min(unmatched[w - 1], unmatched[w + 1]);
         e[w] = (expected - unmatched[w] + contrast * (side - unmatched[w])) * scale - cost;
       }
+#endif
     } else {
       for (std::int32_t w = 1; w <= kMaxStripWidth; ++w) {
         const auto count = static_cast<float>(PairCount(cell, w));
@@ -520,9 +892,33 @@ Evidence Weigh(const std::vector<Cell>& cells) {
     // most alike one row down and less so further.
     const float layout = std::min({e[8], e[16], e[24]}) + cost;
     const float elsewhere = (cell.blankRowsElsewhere + 1.0f) * 3 / 14;
-    const float blankRows = (cell.blankRowsAligned - elsewhere) / std::sqrt(elsewhere + 1);
+    const float blankRows =
+        (cell.blankRowsAligned - elsewhere) * kBlankRowScales[cell.blankRowsElsewhere];
     e[1] += std::max(0.0f, layout + blankRows - static_cast<float>(kCharacterCost)) -
             static_cast<float>(kWidthOneCost);
+    // Tiles: the rows continue within each tile, not from one tile to the next, so the pairs
+    // at the place where the tiles around end are left out.
+    weighed.rows[static_cast<std::size_t>(c)] = e[1];
+    if (whole) {
+      int end = 0;
+      for (int k = 1; k < 8; ++k)
+        if ((places >> (8 * k) & 0xFF) > (places >> (8 * end) & 0xFF)) end = k;
+      const auto inside =
+          static_cast<float>(unmatched[1]) - static_cast<float>(cell.places >> (8 * end) & 0xFF);
+      const float insidePairs = cell.bytes * 7.0f / 8;
+      // Where one place stands out over the cells around, as the ends of tiles do, and the
+      // rows are not alike 8, 16 or 24 bytes on as those of a picture that wide are, the
+      // pairs across those ends are measured against the others.
+      const auto atEnd = static_cast<float>(places >> (8 * end) & 0xFF);
+      const std::uint64_t pairs16 =
+          (places & 0x00FF00FF00FF00FFull) + (places >> 8 & 0x00FF00FF00FF00FFull);
+      const auto others = static_cast<float>(pairs16 * 0x0001000100010001ull >> 48) - atEnd;
+      const bool tiles = (atEnd * 7 - others) / std::sqrt(atEnd * 7 + 1) >= kTileStandsOut &&
+                         std::max({e[8], e[16], e[24]}) < kTileAlike;
+      const float across = tiles ? std::max(base, atEnd / (2.0f * placeCells)) : base;
+      e[1] = std::max(
+          e[1], (across * insidePairs - inside) * scale - cost - static_cast<float>(kTileCost));
+    }
   }
   return weighed;
 }
@@ -540,9 +936,10 @@ std::vector<Segment> Divide(const std::vector<std::array<float, kStates>>& evide
   const std::size_t n = evidence.size();
   std::vector<Segment> segments;
   if (n == 0) return segments;
-  // Per cell and state: whether the state continued from the cell before.
-  std::vector<std::array<std::uint8_t, kStates>> stayed(n);
-  std::vector<std::uint8_t> best(n);  // the best state at each cell
+  // Per cell, a bit for each state: whether it continued from the cell before.
+  static_assert(kStates <= 32);
+  std::vector<std::uint32_t> stayed(n);
+  std::vector<std::uint8_t> best(n);  // the best state at each cell, the first of equals
   std::array<float, kStates> score;
   score.fill(-1e30f);
   score[0] = 0;
@@ -550,23 +947,45 @@ std::vector<Segment> Divide(const std::vector<std::array<float, kStates>>& evide
   const auto entry = static_cast<float>(kEntryCost);
   for (std::size_t c = 0; c < n; ++c) {
     const float enter = bestBefore - entry;
-    auto& stay = stayed[c];
-    for (std::int32_t w = 0; w < kStates; ++w) stay[w] = score[w] >= enter;
+    std::uint32_t stay = 0;
+#ifdef __SSE2__
+    // Four states at a time; the same sums and comparisons as below.
+    static_assert(kStates % 4 == 0);
+    const __m128 entering = _mm_set1_ps(enter);
+    for (std::int32_t w = 0; w < kStates; w += 4) {
+      const __m128 before = _mm_loadu_ps(score.data() + w);
+      stay |= static_cast<std::uint32_t>(_mm_movemask_ps(_mm_cmpge_ps(before, entering))) << w;
+      _mm_storeu_ps(score.data() + w,
+                    _mm_add_ps(_mm_loadu_ps(evidence[c].data() + w), _mm_max_ps(before, entering)));
+    }
+    score[0] = bestBefore;
+    __m128 tops = _mm_loadu_ps(score.data());
+    for (std::int32_t w = 4; w < kStates; w += 4)
+      tops = _mm_max_ps(tops, _mm_loadu_ps(score.data() + w));
+    tops = _mm_max_ps(tops, _mm_shuffle_ps(tops, tops, _MM_SHUFFLE(1, 0, 3, 2)));
+    tops = _mm_max_ps(tops, _mm_shuffle_ps(tops, tops, _MM_SHUFFLE(2, 3, 0, 1)));
+    const float top = _mm_cvtss_f32(tops);
+#else
+    for (std::int32_t w = 0; w < kStates; ++w)
+      stay |= static_cast<std::uint32_t>(score[w] >= enter) << w;
     for (std::int32_t w = 0; w < kStates; ++w)
       score[w] = evidence[c][w] + std::max(score[w], enter);
     score[0] = bestBefore;
-    std::int32_t top = 0;
-    for (std::int32_t w = 1; w < kStates; ++w)
-      if (score[w] > score[top]) top = w;
-    best[c] = static_cast<std::uint8_t>(top);
-    bestBefore = score[top];
+    float top = score[0];
+    for (std::int32_t w = 1; w < kStates; ++w) top = std::max(top, score[w]);
+#endif
+    stayed[c] = stay;
+    std::int32_t topState = 0;
+    while (score[topState] != top) ++topState;
+    best[c] = static_cast<std::uint8_t>(topState);
+    bestBefore = top;
   }
   std::vector<std::uint8_t> state(n);
   std::int32_t s = best[n - 1];
   for (std::size_t c = n; c-- > 0;) {
     state[c] = static_cast<std::uint8_t>(s);
     if (c == 0) break;
-    if (s == 0 || stayed[c][s] == 0) s = best[c - 1];
+    if (s == 0 || (stayed[c] >> s & 1) == 0) s = best[c - 1];
   }
   for (std::size_t c = 0; c < n;) {
     std::size_t end = c + 1;
@@ -604,20 +1023,42 @@ struct Judgment {
   // row are in truth the rows of a narrower picture, as a font's at 8.
   double seams = 0;
   std::int64_t seamPairs = 0;
-  double counting = 0;  // share of rows in which some column's number steps evenly
 };
 
 // Ink edges per byte that starts a run of equal bytes, blank bytes left out: about 3.5 for
 // random bytes, 1 or 2 for the whole shapes of pictures.
 double Ragged(const std::uint8_t* p, std::int64_t length) {
   std::int64_t starts = 0, edges = 0;
+  std::uint8_t before = 0;
   for (std::int64_t i = 0; i < length; ++i) {
-    if (p[i] == 0 || (i > 0 && p[i] == p[i - 1])) continue;
-    ++starts;
-    edges += kBitCounts[(p[i] ^ (p[i] >> 1)) & 0x7F];
+    const std::uint8_t b = p[i];
+    const bool starting = b != 0 && (i == 0 || b != before);
+    starts += starting;
+    edges += starting ? kBitCounts[(b ^ (b >> 1)) & 0x7F] : 0;
+    before = b;
   }
   return starts > 0 ? static_cast<double>(edges) / starts : 0;
 }
+
+// What each byte is, for the counts Judge takes in one pass, 12 bits to a count (it judges
+// kJudgedBytes at most): neither 0 nor 0xFF; printable, as text is (top bit set or not); a
+// letter; clear in its leftmost or rightmost pixel; not 0.
+constexpr std::array<std::uint64_t, 256> MakeByteFacts() {
+  std::array<std::uint64_t, 256> facts{};
+  for (int v = 0; v < 256; ++v) {
+    const int b = v & 0x7F;
+    const bool partial = v != 0 && v != 0xFF;
+    const bool printable = (v >= 0x20 && v < 0x7F) || (v > 0xA0 && b >= 0x21 && b < 0x7F);
+    const bool letter = (b | 0x20) >= 'a' && (b | 0x20) <= 'z';
+    const bool sideClear = (v & 0x01) == 0 || (v & 0x80) == 0;
+    facts[static_cast<std::size_t>(v)] =
+        static_cast<std::uint64_t>(partial) | static_cast<std::uint64_t>(printable) << 12 |
+        static_cast<std::uint64_t>(letter) << 24 | static_cast<std::uint64_t>(sideClear) << 36 |
+        static_cast<std::uint64_t>(v != 0) << 48;
+  }
+  return facts;
+}
+constexpr std::array<std::uint64_t, 256> kByteFacts = MakeByteFacts();
 
 // The evidence a region of that raggedness needs.
 double ScoreNeeded(double ragged) {
@@ -699,12 +1140,23 @@ double Continuity(const std::vector<Cell>& cells, std::int64_t origin, std::int6
 
 // `continuity`: how much better the bytes continue one row down than at other distances
 // (1 - unmatched one row down / unmatched elsewhere), from the cells that measured them.
-Judgment Judge(const std::uint8_t* p, std::int64_t length, std::int32_t width, double continuity) {
+Judgment Judge(const std::uint8_t* p, std::int64_t length, std::int32_t width, double continuity,
+               double ragged) {
   Judgment j;
   length = std::min(length, kJudgedBytes);
   j.correlation = continuity;
+  j.ragged = ragged;
   const std::int64_t pairs = length - width;
-  for (std::int64_t i = 0; i < length; ++i) j.inked += Partial(p[i]);
+  std::uint64_t facts = 0;
+  static_assert(kJudgedBytes < 4096);
+  for (std::int64_t i = 0; i < length; ++i) facts += kByteFacts[p[i]];
+  const auto count = [&](int field) {
+    return static_cast<std::int64_t>(facts >> (12 * field) & 0xFFF);
+  };
+  const std::int64_t nonzero = count(4);
+  std::int64_t repeats = 0;
+  for (std::int64_t i = 1; i < length; ++i) repeats += p[i] != 0 && p[i] == p[i - 1];
+  j.inked = count(0);
   const std::array<std::int64_t, 8> set = BitCounts(p, length, 0);
   const std::array<std::int64_t, 8> differ = BitCounts(p, std::max<std::int64_t>(pairs, 0), width);
   double chanceAll = 0, differAll = 0;
@@ -720,45 +1172,18 @@ Judgment Judge(const std::uint8_t* p, std::int64_t length, std::int32_t width, d
       j.worstBit =
           std::min(j.worstBit, 1 - (pairs > 0 ? static_cast<double>(differ[k]) / pairs : 0) / q);
   }
-  // Each byte of the row read as a number down its column: in a table the numbers of some
-  // column go up or down by a step that stays or changes little (counts, addresses, sines),
-  // where the bytes of a picture leap from one shape to the next.
-  const std::int64_t rows = length / width;
-  if (rows >= kColumnRows) {
-    for (std::int32_t column = 0; column < width; ++column) {
-      std::int64_t stepped = 0;
-      for (std::int64_t r = 1; r + 1 < rows; ++r) {
-        const auto at = [&](std::int64_t row) { return p[row * width + column]; };
-        const auto step = static_cast<std::int8_t>(at(r) - at(r - 1));
-        const auto next = static_cast<std::int8_t>(at(r + 1) - at(r));
-        stepped +=
-            step != 0 && (next == step || (std::abs(step) >= 4 && std::abs(next - step) <= 1));
-      }
-      j.counting = std::max(j.counting, static_cast<double>(stepped) / (rows - 2));
-    }
-  }
-  std::int64_t printable = 0, letters = 0, repeats = 0, nonzero = 0;
-  for (std::int64_t i = 0; i < length; ++i) {
-    const std::uint8_t b = p[i] & 0x7F;
-    printable += (p[i] >= 0x20 && p[i] < 0x7F) || (p[i] > 0xA0 && b >= 0x21 && b < 0x7F);
-    letters += (b | 0x20) >= 'a' && (b | 0x20) <= 'z';
-    nonzero += p[i] != 0;
-    repeats += p[i] != 0 && i > 0 && p[i] == p[i - 1];
-  }
-  j.text = static_cast<double>(printable) / length;
-  j.letters = static_cast<double>(letters) / length;
+  j.text = static_cast<double>(count(1)) / length;
+  j.letters = static_cast<double>(count(2)) / length;
   j.runs = nonzero > 0 ? static_cast<double>(repeats) / nonzero : 0;
-  j.ragged = Ragged(p, length);
   for (int k = 0; k < 8; ++k) j.bitsUsed += set[k] * 33 >= nonzero && set[k] > 0;
   for (std::int32_t step = 1; step <= 2 && step < width; ++step) {
     std::int64_t inked = 0, agreed = 0;
     for (std::int64_t row = 0; row < length; row += width) {
       // Up to the last byte whose neighbour is in the same row.
       for (std::int64_t i = row; i < std::min(row + width, length) - step; ++i) {
-        const bool last = p[i] & 0x01, first = p[i + step] & 0x80;
-        if (!last && !first) continue;
-        ++inked;
-        agreed += last && first;
+        const int last = p[i] & 0x01, first = p[i + step] >> 7;
+        inked += last | first;
+        agreed += last & first;
       }
     }
     // Chance: both set, among the pairs where either is, from how often each is set.
@@ -802,24 +1227,111 @@ Judgment Judge(const std::uint8_t* p, std::int64_t length, std::int32_t width, d
     // first of the next) when the one after is blank too.
     const bool blankAfter = blankRows[(blank + 1) % 8] * 10 >= glyphs * 6;
     j.characterStart = blankAfter ? (blank + 1) % 8 : blank;
-    std::int64_t edgeClear = 0;
-    for (std::int64_t i = 0; i < length; ++i) edgeClear += (p[i] & 0x01) == 0 || (p[i] & 0x80) == 0;
-    j.font = *most * 10 >= glyphs * 6 && edgeClear * 10 >= length * 9;
+    j.font = *most * 10 >= glyphs * 6 && count(3) * 10 >= length * 9;
     j.tiles = !j.font;
   }
   return j;
 }
 
+// Whether the byte at `p`, read as a number down its column, steps from the row above as it
+// steps to the row below: by the same, or by 4 or more give or take 1. A step of 128 is the
+// top bit turning on and off, as a dither at the edge of a column does, not a count.
+bool StepsEvenly(const std::uint8_t* p, std::int32_t width) {
+  const auto step = static_cast<std::int8_t>(p[width] - p[0]);
+  const auto next = static_cast<std::int8_t>(p[2 * width] - p[width]);
+  return step != 0 && step != -128 &&
+         (next == step || (std::abs(step) >= 4 && std::abs(next - step) <= 1));
+}
+
+// Each byte of the row read as a number down its column: in a table the numbers of some
+// column go up or down by a step that stays or changes little (counts, addresses, sines),
+// where the bytes of a picture leap from one shape to the next. The share of rows in which
+// the column that does so most steps evenly.
+double Counting(const std::uint8_t* p, std::int64_t length, std::int32_t width) {
+  const std::int64_t rows = length / width;
+  if (rows < kColumnRows) return 0;
+  std::array<std::int32_t, kMaxStripWidth> stepped{};
+  for (std::int64_t r = 1; r + 1 < rows; ++r) {
+    const std::uint8_t* above = p + (r - 1) * width;
+    for (std::int32_t column = 0; column < width; ++column)
+      stepped[static_cast<std::size_t>(column)] += StepsEvenly(above + column, width);
+  }
+  return static_cast<double>(*std::max_element(stepped.begin(), stepped.begin() + width)) /
+         static_cast<double>(rows - 2);
+}
+
+// The rows of a region before or after a table of its width: the stretch of rows in which
+// rows that step evenly in some column are fewest against the others, as a byte offset and
+// a length, where the rows left out are a table's, most of them stepping evenly; the whole
+// region otherwise.
+std::pair<std::int64_t, std::int64_t> WithoutTable(const std::uint8_t* p, std::int64_t length,
+                                                   std::int32_t width) {
+  const std::int64_t rows = length / width;
+  if (rows < kColumnRows) return {0, length};
+  std::vector<bool> steps(static_cast<std::size_t>(rows), false);
+  std::int64_t stepping = 0;
+  for (std::int64_t r = 1; r + 1 < rows; ++r) {
+    for (std::int32_t column = 0; column < width && !steps[static_cast<std::size_t>(r)]; ++column)
+      steps[static_cast<std::size_t>(r)] = StepsEvenly(p + (r - 1) * width + column, width);
+    stepping += steps[static_cast<std::size_t>(r)];
+  }
+  std::int64_t sum = 0, bestSum = -1, first = 0, bestFirst = 0, bestEnd = 0, inside = 0;
+  for (std::int64_t r = 0, counted = 0; r < rows; ++r) {
+    if (sum <= 0) {
+      sum = 0;
+      first = r;
+      counted = 0;
+    }
+    sum += steps[static_cast<std::size_t>(r)] ? -kTableRowCost : 1;
+    counted += steps[static_cast<std::size_t>(r)];
+    if (sum > bestSum) {
+      bestSum = sum;
+      bestFirst = first;
+      bestEnd = r + 1;
+      inside = counted;
+    }
+  }
+  const std::int64_t outside = rows - (bestEnd - bestFirst);
+  if (outside == 0 || (stepping - inside) < kTableShare * static_cast<double>(outside))
+    return {0, length};
+  return {bestFirst * width, (bestEnd - bestFirst) * width};
+}
+
+// Of bytes 1 wide: how much fewer pixels a byte that changes from the one before leaves
+// unmatched than one that differs from a byte 3, 5 or 7 on (1 - the ratio): the rows of a
+// sprite change little where they change, the numbers of a level map leap.
+double Changes(const std::uint8_t* p, std::int64_t length) {
+  std::int64_t next = 0, nextPairs = 0, apart = 0, apartPairs = 0;
+  for (std::int64_t i = 0; i + 7 < length; ++i) {
+    if (p[i] != p[i + 1]) {
+      next += PairUnmatched(p[i], p[i + 1]);
+      ++nextPairs;
+    }
+    for (const int lag : {3, 5, 7}) {
+      if (p[i] == p[i + lag]) continue;
+      apart += PairUnmatched(p[i], p[i + lag]);
+      ++apartPairs;
+    }
+  }
+  if (nextPairs == 0 || apart == 0) return 1;
+  return 1 - (static_cast<double>(next) / nextPairs) / (static_cast<double>(apart) / apartPairs);
+}
+
 // What tells pictures from the other things that repeat at a distance: tables of numbers,
 // whose low bits count or hop while the high ones stay, or that use only some of the bits;
-// text; runs of numbers such as a level map holds, whose values are ragged where shapes are
-// whole.
-bool LooksLikePictures(const Judgment& j, std::int32_t width) {
+// text; runs of small numbers such as a level map holds, whose values are ragged where
+// shapes are whole and which leap where they change.
+// The judgment and the bytes judged; what takes longest is looked at last.
+bool LooksLikePictures(const Judgment& j, const std::uint8_t* p, std::int64_t length,
+                       std::int32_t width) {
   if (j.inked < 4 || j.correlation < 0.2 || j.worstBit < -0.15) return false;
-  if (j.counting >= kCounting) return false;
   if (j.text >= 0.9 && j.letters >= 0.5) return false;
   if (j.bitsUsed < 6) return false;
-  return !(width == 1 && j.runs >= 0.5 && j.ragged >= 2.0);
+  length = std::min(length, kJudgedBytes);
+  if (width == 1 && j.runs >= kMapRuns && j.ragged >= kMapRagged &&
+      Changes(p, length) < kSmoothChanges)
+    return false;
+  return Counting(p, length, width) < kCounting;
 }
 
 struct Found {
@@ -830,18 +1342,13 @@ struct Found {
 // The byte where a run's evidence begins and the byte after its last row, found from how
 // well each byte continues into the one a row down, around the cells' coarse bounds.
 Found Settle(const std::uint8_t* data, std::int64_t available, std::int64_t origin,
-             const std::vector<Cell>& cells, const Segment& segment) {
+             const std::vector<double>& usualAround, const Segment& segment) {
   const std::int32_t w = segment.width;
   // What continuity is usual around byte i: over the cells near its own, as Weigh has it.
-  const auto n = static_cast<std::int64_t>(cells.size());
+  const auto n = static_cast<std::int64_t>(usualAround.size());
   const auto usual = [&](std::int64_t i) {
-    const std::int64_t c = std::clamp<std::int64_t>((i - origin) / kCell, 0, n - 1);
-    std::int64_t total = 0, pairs = 0;
-    for (std::int64_t d = std::max<std::int64_t>(0, c - 2); d <= std::min(n - 1, c + 2); ++d) {
-      total += cells[static_cast<std::size_t>(d)].total;
-      pairs += AllPairs(cells[static_cast<std::size_t>(d)]);
-    }
-    return pairs > 0 ? static_cast<double>(total) / static_cast<double>(pairs) : 0.0;
+    return usualAround[static_cast<std::size_t>(
+        std::clamp<std::int64_t>((i - origin) / kCell, 0, n - 1))];
   };
   // Each pair pays a little, so that the bounds do not reach into bytes that agree by chance
   // as often as not; pairs of blank or filled bytes tell nothing either way.
@@ -942,6 +1449,7 @@ std::vector<Found> FindScreens(const std::uint8_t* data, std::int64_t available,
   const auto window = [&](std::int64_t c) {
     return sum[static_cast<std::size_t>(c + kPixelCells)] - sum[static_cast<std::size_t>(c)];
   };
+  std::vector<std::int32_t> agreed;  // running sums of the agreement of lines a line apart
   for (std::int64_t c = 0; c + kPixelCells <= n;) {
     const double score = window(c);
     if (score < kScreenScore) {
@@ -953,10 +1461,13 @@ std::vector<Found> FindScreens(const std::uint8_t* data, std::int64_t available,
     for (std::int64_t d = c; d < std::min(c + kPixelCells, n - kPixelCells + 1); ++d)
       if (window(d) > window(best)) best = d;
     double widthScore = 0;
+    // Width 1 from the rows alone: a screen's lines end at the same place in every 8 bytes,
+    // as tiles do.
     for (std::int32_t w = 1; w <= kMaxStripWidth; ++w) {
       double total = 0;
       for (std::int64_t d = best; d < best + kPixelCells; ++d)
-        total += evidence.widths[static_cast<std::size_t>(d)][w];
+        total += w == 1 ? evidence.rows[static_cast<std::size_t>(d)]
+                        : evidence.widths[static_cast<std::size_t>(d)][w];
       widthScore = std::max(widthScore, total);
     }
     // A picture over the screen, not a stretch of something else that repeats at 256 bytes
@@ -966,8 +1477,10 @@ std::vector<Found> FindScreens(const std::uint8_t* data, std::int64_t available,
       thirds += sum[static_cast<std::size_t>(best + (t + 1) * kPixelCells / 3)] -
                     sum[static_cast<std::size_t>(best + t * kPixelCells / 3)] >=
                 kScreenScore / 4;
+    // Where that fails, so does the next start but one or two: the search goes on an eighth
+    // of a screen later, and the start found is placed to the byte over a wider stretch.
     if (thirds < 2 || window(best) < widthScore + kScreenScore) {
-      c = best + 1;
+      c = best + kPixelCells / 8;
       continue;
     }
     // The start: where the pairs of lines that lie one above the other agree and those
@@ -977,10 +1490,10 @@ std::vector<Found> FindScreens(const std::uint8_t* data, std::int64_t available,
     // a round address wins, as the display file and most screens kept in memory have.
     const std::int64_t first = std::max<std::int64_t>(0, origin + best * kCell - 2048);
     const std::int64_t last = std::min(available - kScreenBytes, origin + best * kCell + 2048);
-    std::vector<double> agreed(static_cast<std::size_t>(last - first + kPixelBytes) + 1, 0);
+    agreed.assign(static_cast<std::size_t>(last - first + kPixelBytes) + 1, 0);
     for (std::int64_t i = first; i < last + kPixelBytes - kScreenLag; ++i) {
       const std::uint8_t x = data[i], y = data[i + kScreenLag];
-      const double a = Partial(x) || Partial(y) ? 1.0 - PairUnmatched(x, y) : 0.0;
+      const std::int32_t a = Partial(x) || Partial(y) ? 1 - PairUnmatched(x, y) : 0;
       agreed[static_cast<std::size_t>(i - first) + 1] =
           agreed[static_cast<std::size_t>(i - first)] + a;
     }
@@ -989,20 +1502,25 @@ std::vector<Found> FindScreens(const std::uint8_t* data, std::int64_t available,
              agreed[static_cast<std::size_t>(from - first)];
     };
     const auto agreement = [&](std::int64_t s) {
-      double sum = 0;
+      std::int32_t sum = 0;
       for (std::int64_t third = 0; third < 3; ++third) {
         const std::int64_t t = s + third * 2048;
         sum += stretch(t, t + 1792);
         if (third < 2) sum -= stretch(t + 1792, t + 2048);
       }
-      return sum;
+      return static_cast<double>(sum);
     };
     std::int64_t start = first;
-    for (std::int64_t s = first + 1; s <= last; ++s)
-      if (agreement(s) > agreement(start)) start = s;
+    double most = agreement(first);
+    for (std::int64_t s = first + 1; s <= last; ++s) {
+      const double here = agreement(s);
+      if (here > most) {
+        most = here;
+        start = s;
+      }
+    }
     const std::int64_t round = (start + kScreenLag / 2) / kScreenLag * kScreenLag;
-    if (round >= first && round <= last &&
-        agreement(round) >= agreement(start) - kScreenRoundMargin)
+    if (round >= first && round <= last && agreement(round) >= most - kScreenRoundMargin)
       start = round;
     if (start <= last) {
       Found f;
@@ -1035,32 +1553,50 @@ std::vector<Found> FindInZone(const std::uint8_t* data, std::int64_t available, 
     }
   }
   for (const Segment& segment : Divide(evidence.widths)) {
-    Found f = Settle(data, available, origin, cells, segment);
+    Found f = Settle(data, available, origin, evidence.usual, segment);
     if (f.region.length < 2 * f.region.width) continue;
     // Most runs are noise that the raggedness of their bytes alone rules out; tiles are
     // ragged too, but their edges every 8 bytes make up for it.
-    const std::int64_t judged = std::min(f.region.length, kJudgedBytes);
-    const double tiled =
-        f.region.width == 1 ? kTileEdgeScore * TileEdges(data + f.region.start, judged) : 0;
-    const auto needed = [&](double ragged) {
-      return std::max(kReportScore, ScoreNeeded(ragged) - tiled);
-    };
-    if (f.score < needed(Ragged(data + f.region.start, judged))) continue;
-    Judgment j = Judge(data + f.region.start, f.region.length, f.region.width,
-                       Continuity(cells, origin, f.region.start, f.region.length, f.region.width));
-    // Rows whose bytes do not join at their seams are no rows: a narrower picture's rows
-    // side by side, most often characters or sprite columns 1 byte wide, repeating at this
-    // distance.
-    if (f.region.width > 1 && j.maskedShare < kMaskedShare && j.seamPairs >= kSeamPairs &&
-        j.seams < kSeamCorrelation) {
-      const Judgment one = Judge(data + f.region.start, f.region.length, 1,
-                                 Continuity(cells, origin, f.region.start, f.region.length, 1));
-      if (LooksLikePictures(one, 1)) {
-        f.region.width = 1;
-        j = one;
+    const auto judge = [&](GraphicsRegion& region, double score, Judgment& j) {
+      const std::int64_t judged = std::min(region.length, kJudgedBytes);
+      const double tiled =
+          region.width == 1 ? kTileEdgeScore * TileEdges(data + region.start, judged) : 0;
+      const double ragged = Ragged(data + region.start, judged);
+      if (score < std::max(kReportScore, ScoreNeeded(ragged) - tiled)) return false;
+      j = Judge(data + region.start, region.length, region.width,
+                Continuity(cells, origin, region.start, region.length, region.width), ragged);
+      // Rows whose bytes do not join at their seams are no rows: a narrower picture's rows
+      // side by side, most often characters or sprite columns 1 byte wide, repeating at this
+      // distance.
+      if (region.width > 1 && j.maskedShare < kMaskedShare && j.seamPairs >= kSeamPairs &&
+          j.seams < kSeamCorrelation) {
+        const Judgment one =
+            Judge(data + region.start, region.length, 1,
+                  Continuity(cells, origin, region.start, region.length, 1), ragged);
+        if (LooksLikePictures(one, data + region.start, region.length, 1)) {
+          region.width = 1;
+          j = one;
+        }
       }
+      return LooksLikePictures(j, data + region.start, region.length, region.width);
+    };
+    Judgment j;
+    if (!judge(f.region, f.score, j)) {
+      // A run that goes on into a table of its width: judged again without the table, on
+      // the evidence of what is left.
+      const auto [skip, length] =
+          WithoutTable(data + f.region.start, f.region.length, f.region.width);
+      if (length == f.region.length || length < kColumnRows * f.region.width) continue;
+      f.region.start += skip;
+      f.region.length = length;
+      f.score = 0;
+      for (std::int64_t c = (f.region.start - origin) / kCell;
+           c <
+           std::min<std::int64_t>(std::ssize(cells), (f.region.start + length - origin) / kCell);
+           ++c)
+        f.score += evidence.widths[static_cast<std::size_t>(c)][f.region.width];
+      if (!judge(f.region, f.score, j)) continue;
     }
-    if (!LooksLikePictures(j, f.region.width) || f.score < needed(j.ragged)) continue;
     f.region.kind = KindOf(j, f.region.width);
     if (f.region.kind == GraphicsKind::kFont) TakeWholeCharacters(data, available, f.region, j);
     found.push_back(f);
