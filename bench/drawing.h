@@ -65,4 +65,17 @@ struct Canvas {
   std::vector<bool> pixels;
 };
 
+// The mask of a graphic: set where the background shows, a pixel clear of the graphic.
+inline Canvas MaskOf(const Canvas& graphic) {
+  Canvas mask(graphic.columns, graphic.rows);
+  for (int y = 0; y < graphic.rows; ++y)
+    for (int x = 0; x < graphic.Width(); ++x) {
+      bool near = false;
+      for (int dy = -1; dy <= 1; ++dy)
+        for (int dx = -1; dx <= 1; ++dx) near = near || graphic.Get(x + dx, y + dy);
+      mask.Set(x, y, !near);
+    }
+  return mask;
+}
+
 }  // namespace pelorin

@@ -76,19 +76,6 @@ void DrawFigure(Random& random, Canvas& canvas, int x0, int y0, int w, int h) {
     canvas.Set(x0 + random.Between(0, w - 1), y0 + random.Between(0, h - 1), random.Chance(50));
 }
 
-// Each pixel of the graphic and the pixels around it cleared; set where the screen shows.
-Canvas MaskOf(const Canvas& graphic) {
-  Canvas mask(graphic.columns, graphic.rows);
-  for (int y = 0; y < graphic.rows; ++y)
-    for (int x = 0; x < graphic.Width(); ++x) {
-      bool near = false;
-      for (int dy = -1; dy <= 1; ++dy)
-        for (int dx = -1; dx <= 1; ++dx) near = near || graphic.Get(x + dx, y + dy);
-      mask.Set(x, y, !near);
-    }
-  return mask;
-}
-
 // The frames of one sprite set: unrelated sprites, or one sprite moving a little each frame.
 std::vector<Canvas> DrawFrames(Random& random, int columns, int rows) {
   // At least 96 bytes: a sprite set of a game has a few frames of a few rows.

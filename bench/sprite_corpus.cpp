@@ -161,19 +161,6 @@ void DrawBlank(Random& random, int width, std::vector<std::uint8_t>& bytes) {
   }
 }
 
-// The mask of a graphic: set where the background shows, a pixel clear of the graphic.
-Canvas MaskOf(const Canvas& graphic) {
-  Canvas mask(graphic.columns, graphic.rows);
-  for (int y = 0; y < graphic.rows; ++y)
-    for (int x = 0; x < mask.Width(); ++x) {
-      bool near = false;
-      for (int dy = -1; dy <= 1; ++dy)
-        for (int dx = -1; dx <= 1; ++dx) near = near || graphic.Get(x + dx, y + dy);
-      mask.Set(x, y, !near);
-    }
-  return mask;
-}
-
 void DrawMasked(Random& random, int spriteWidth, std::vector<std::uint8_t>& bytes) {
   const int count = random.Between(2, 10);
   const int rows = random.Between(8, 32);
