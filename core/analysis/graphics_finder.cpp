@@ -64,7 +64,9 @@ constexpr double kMapRagged = 2.0;
 constexpr double kSmoothChanges = 0.3;
 constexpr double kScreenCandidateScore = 40.0;
 constexpr float kScreenBlockDoubt = 4.0f;
+constexpr float kSampleBits = 128.0f;  // the first look's two words of 8 bytes
 constexpr double kScreenRoundMargin = 8.0;
+constexpr std::int32_t kColourCells = kAttributeBytes / 64;  // of one colour, to count
 constexpr double kCharacterCost = 2.0;
 constexpr std::ptrdiff_t kTileCells = 4;  // to either side: where the tiles around end
 constexpr double kTileCost = 0.5;
@@ -720,7 +722,12 @@ std::vector<std::pair<std::int64_t, std::int64_t>> Candidates(const std::uint8_t
   const auto screenEvidence = [&](std::int64_t b) {
     const Look& l = look(b);
     const float mean = static_cast<float>(l.total) / kMaxLag;
-    return std::max((mean - l.differ[kMaxLag + 1]) / std::sqrt(mean + 1), -kScreenBlockDoubt);
+    const float scale = 1 / std::sqrt(mean + 1);
+    const float below = (mean - l.differ[kMaxLag + 1]) * scale;
+    if (below >= -kScreenBlockDoubt) return below;
+    // Lines that are each other's inverse, as those of a dithered fill: the line below
+    // continues them, as the inverse of one.
+    return std::max((mean - (kSampleBits - l.differ[kMaxLag + 1])) * scale, -kScreenBlockDoubt);
   };
   for (std::int64_t b = 0; b < blocks; ++b) {
     screen += screenEvidence(b);
@@ -1431,6 +1438,12 @@ GraphicsKind KindOf(const Judgment& j, std::int32_t width) {
   return width > 16 ? GraphicsKind::kPicture : GraphicsKind::kSprites;
 }
 
+// A colour byte that shows something: ink unlike paper, not flashing. Pictures hold such
+// bytes too, but seldom as many of one value as the cells of one colour are.
+bool Colour(std::uint8_t b) {
+  return (b & 0x80) == 0 && (b & 7) != (b >> 3 & 7);
+}
+
 // Whole screens: 6,144 pixel bytes whose lines continue 256 bytes on, within each third but
 // for its last line of each row of cells, then 768 attribute bytes. Found where that
 // continuity over a screen's cells outweighs what any strip width makes of them, and placed
@@ -1450,6 +1463,7 @@ std::vector<Found> FindScreens(const std::uint8_t* data, std::int64_t available,
     return sum[static_cast<std::size_t>(c + kPixelCells)] - sum[static_cast<std::size_t>(c)];
   };
   std::vector<std::int32_t> agreed;  // running sums of the agreement of lines a line apart
+  std::vector<std::int32_t> colours;
   for (std::int64_t c = 0; c + kPixelCells <= n;) {
     const double score = window(c);
     if (score < kScreenScore) {
@@ -1485,9 +1499,12 @@ std::vector<Found> FindScreens(const std::uint8_t* data, std::int64_t available,
     }
     // The start: where the pairs of lines that lie one above the other agree and those
     // across the edge of a third (the last line of a row of cells and the first line of the
-    // next third) do not, summed over each stretch of either from running sums. A start
-    // moved by a byte changes few of those pairs; where they barely tell two starts apart,
-    // a round address wins, as the display file and most screens kept in memory have.
+    // next third) do not, summed over each stretch of either from running sums, and where
+    // the last 768 bytes hold colours. Colours that stay over a band of cells agree a line
+    // on as well as any picture does, and blank lines agree with anything: the colours
+    // outweigh what either gives a start that is not the screen's. A start moved by a byte
+    // changes few of those; where they barely tell two starts apart, a round address wins,
+    // as the display file and most screens kept in memory have.
     const std::int64_t first = std::max<std::int64_t>(0, origin + best * kCell - 2048);
     const std::int64_t last = std::min(available - kScreenBytes, origin + best * kCell + 2048);
     agreed.assign(static_cast<std::size_t>(last - first + kPixelBytes) + 1, 0);
@@ -1501,8 +1518,27 @@ std::vector<Found> FindScreens(const std::uint8_t* data, std::int64_t available,
       return agreed[static_cast<std::size_t>(to - first)] -
              agreed[static_cast<std::size_t>(from - first)];
     };
-    const auto agreement = [&](std::int64_t s) {
-      std::int32_t sum = 0;
+    // The colour bytes of the last 768 from each start, counted as the window slides.
+    colours.assign(static_cast<std::size_t>(last - first) + 1, 0);
+    std::array<std::int32_t, 256> cells{};
+    std::int32_t coloured = 0;
+    const auto count = [&](std::uint8_t b, std::int32_t step) {
+      if (!Colour(b)) return;
+      std::int32_t& n = cells[b];
+      coloured -= n >= kColourCells ? n : 0;
+      n += step;
+      coloured += n >= kColourCells ? n : 0;
+    };
+    for (std::int64_t i = first + kPixelBytes; i < first + kScreenBytes; ++i) count(data[i], 1);
+    for (std::int64_t s = first; s <= last; ++s) {
+      if (s > first) {
+        count(data[s - 1 + kPixelBytes], -1);
+        count(data[s - 1 + kScreenBytes], 1);
+      }
+      colours[static_cast<std::size_t>(s - first)] = coloured;
+    }
+    const auto fit = [&](std::int64_t s) {
+      std::int32_t sum = colours[static_cast<std::size_t>(s - first)];
       for (std::int64_t third = 0; third < 3; ++third) {
         const std::int64_t t = s + third * 2048;
         sum += stretch(t, t + 1792);
@@ -1511,17 +1547,16 @@ std::vector<Found> FindScreens(const std::uint8_t* data, std::int64_t available,
       return static_cast<double>(sum);
     };
     std::int64_t start = first;
-    double most = agreement(first);
+    double most = fit(first);
     for (std::int64_t s = first + 1; s <= last; ++s) {
-      const double here = agreement(s);
+      const double here = fit(s);
       if (here > most) {
         most = here;
         start = s;
       }
     }
     const std::int64_t round = (start + kScreenLag / 2) / kScreenLag * kScreenLag;
-    if (round >= first && round <= last && agreement(round) >= most - kScreenRoundMargin)
-      start = round;
+    if (round >= first && round <= last && fit(round) >= most - kScreenRoundMargin) start = round;
     if (start <= last) {
       Found f;
       f.region = {start, kScreenBytes, 16, 0, GraphicsKind::kScreen};
