@@ -59,6 +59,8 @@ constexpr std::int64_t kTableRowCost = 3;  // a row that steps evenly, against o
 constexpr double kTableShare = 0.6;        // of a table's rows that step evenly
 constexpr double kSeamCorrelation = 0.15;
 constexpr double kMaskedShare = 0.9;
+constexpr double kFlippingBit = -0.15;  // correlation of a bit from row to row
+constexpr double kLoneBit = 0.25;       // below that of the whole bytes
 constexpr double kMapRuns = 0.5;
 constexpr double kMapRagged = 2.0;
 constexpr double kSmoothChanges = 0.3;
@@ -1324,6 +1326,13 @@ double Changes(const std::uint8_t* p, std::int64_t length) {
   return 1 - (static_cast<double>(next) / nextPairs) / (static_cast<double>(apart) / apartPairs);
 }
 
+// A bit that turns on and off from row to row while the others stay, as the low bit of a
+// count does. In a dithered fill all of them turn so, and the bytes as a whole agree as
+// little as that bit; not so the bytes 1 apart of pairs, as of a mask and its graphic.
+bool LoneBit(const Judgment& j, std::int32_t width) {
+  return j.worstBit < kFlippingBit && (width == 1 || j.worstBit < j.exactCorrelation - kLoneBit);
+}
+
 // What tells pictures from the other things that repeat at a distance: tables of numbers,
 // whose low bits count or hop while the high ones stay, or that use only some of the bits;
 // text; runs of small numbers such as a level map holds, whose values are ragged where
@@ -1331,7 +1340,7 @@ double Changes(const std::uint8_t* p, std::int64_t length) {
 // The judgment and the bytes judged; what takes longest is looked at last.
 bool LooksLikePictures(const Judgment& j, const std::uint8_t* p, std::int64_t length,
                        std::int32_t width) {
-  if (j.inked < 4 || j.correlation < 0.2 || j.worstBit < -0.15) return false;
+  if (j.inked < 4 || j.correlation < 0.2 || LoneBit(j, width)) return false;
   if (j.text >= 0.9 && j.letters >= 0.5) return false;
   if (j.bitsUsed < 6) return false;
   length = std::min(length, kJudgedBytes);
