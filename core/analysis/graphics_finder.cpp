@@ -52,12 +52,10 @@ constexpr std::int64_t kJudgedBytes = 2048;  // enough to judge a region by
 constexpr double kSettleToll = 0.3;          // of the usual unmatched bits, per pair
 constexpr std::int64_t kSettleCells = 4;     // how far inside a run its bounds may move
 constexpr int kCharactersBack = 16;          // a font's characters taken in before its evidence
-constexpr std::int64_t kSeamPairs = 24;
-constexpr std::int64_t kColumnRows = 12;  // rows enough to judge each byte column on its own
+constexpr std::int64_t kColumnRows = 12;     // rows enough to judge each byte column on its own
 constexpr double kCounting = 0.25;
 constexpr std::int64_t kTableRowCost = 3;  // a row that steps evenly, against one that does not
 constexpr double kTableShare = 0.6;        // of a table's rows that step evenly
-constexpr double kSeamCorrelation = 0.15;
 constexpr double kMaskedShare = 0.9;
 constexpr double kFlippingBit = -0.15;  // correlation of a bit from row to row
 constexpr double kLoneBit = 0.25;       // below that of the whole bytes
@@ -1026,12 +1024,6 @@ struct Judgment {
   int bitsUsed = 0;    // pixel columns of the byte that hold ink in some rows
   double runs = 0;     // share of inked bytes equal to the byte before
   double ragged = 0;   // ink edges per byte that starts a run, as likely by chance as not
-  // How well the last pixel of a byte continues into the first of the next one in its row
-  // (or of the next but one, where mask and graphic alternate), beyond chance; 0 where no
-  // ink meets the seams. High in a picture of that width; by chance where the bytes of a
-  // row are in truth the rows of a narrower picture, as a font's at 8.
-  double seams = 0;
-  std::int64_t seamPairs = 0;
 };
 
 // Ink edges per byte that starts a run of equal bytes, blank bytes left out: about 3.5 for
@@ -1185,29 +1177,6 @@ Judgment Judge(const std::uint8_t* p, std::int64_t length, std::int32_t width, d
   j.letters = static_cast<double>(count(2)) / length;
   j.runs = nonzero > 0 ? static_cast<double>(repeats) / nonzero : 0;
   for (int k = 0; k < 8; ++k) j.bitsUsed += set[k] * 33 >= nonzero && set[k] > 0;
-  for (std::int32_t step = 1; step <= 2 && step < width; ++step) {
-    std::int64_t inked = 0, agreed = 0;
-    for (std::int64_t row = 0; row < length; row += width) {
-      // Up to the last byte whose neighbour is in the same row.
-      for (std::int64_t i = row; i < std::min(row + width, length) - step; ++i) {
-        const int last = p[i] & 0x01, first = p[i + step] >> 7;
-        inked += last | first;
-        agreed += last & first;
-      }
-    }
-    // Chance: both set, among the pairs where either is, from how often each is set.
-    const double p0 = static_cast<double>(set[0]) / length,
-                 p7 = static_cast<double>(set[7]) / length;
-    const double either = 1 - (1 - p0) * (1 - p7);
-    if (inked < 16 || either <= 0) continue;
-    const double chance = p0 * p7 / either;
-    const double seams =
-        chance < 1 ? (static_cast<double>(agreed) / inked - chance) / (1 - chance) : 0;
-    if (inked > j.seamPairs || seams > j.seams) {
-      j.seams = std::max(j.seams, seams);
-      j.seamPairs = std::max(j.seamPairs, inked);
-    }
-  }
   if (width % 2 == 0) {
     for (int phase = 0; phase < 2; ++phase) {
       std::int64_t clear = 0, counted = 0;
@@ -1601,7 +1570,7 @@ std::vector<Found> FindInZone(const std::uint8_t* data, std::int64_t available, 
     if (f.region.length < 2 * f.region.width) continue;
     // Most runs are noise that the raggedness of their bytes alone rules out; tiles are
     // ragged too, but their edges every 8 bytes make up for it.
-    const auto judge = [&](GraphicsRegion& region, double score, Judgment& j) {
+    const auto judge = [&](const GraphicsRegion& region, double score, Judgment& j) {
       const std::int64_t judged = std::min(region.length, kJudgedBytes);
       const double tiled =
           region.width == 1 ? kTileEdgeScore * TileEdges(data + region.start, judged) : 0;
@@ -1609,19 +1578,6 @@ std::vector<Found> FindInZone(const std::uint8_t* data, std::int64_t available, 
       if (score < std::max(kReportScore, ScoreNeeded(ragged) - tiled)) return false;
       j = Judge(data + region.start, region.length, region.width,
                 Continuity(cells, origin, region.start, region.length, region.width), ragged);
-      // Rows whose bytes do not join at their seams are no rows: a narrower picture's rows
-      // side by side, most often characters or sprite columns 1 byte wide, repeating at this
-      // distance.
-      if (region.width > 1 && j.maskedShare < kMaskedShare && j.seamPairs >= kSeamPairs &&
-          j.seams < kSeamCorrelation) {
-        const Judgment one =
-            Judge(data + region.start, region.length, 1,
-                  Continuity(cells, origin, region.start, region.length, 1), ragged);
-        if (LooksLikePictures(one, data + region.start, region.length, 1)) {
-          region.width = 1;
-          j = one;
-        }
-      }
       return LooksLikePictures(j, data + region.start, region.length, region.width);
     };
     Judgment j;
