@@ -34,7 +34,7 @@ constexpr std::int32_t kStates = kMaxStripWidth + 1;  // background, then widths
 constexpr double kContrastShare = 0.5;
 constexpr double kCellCost = 1.0;
 constexpr double kBlankCellCost = 0.25;
-constexpr double kEntryCost = 12.0;
+constexpr double kEntryCost = 10.0;
 // The evidence a region needs: more where its bytes are as ragged as random ones, less
 // where they hold the whole shapes of pictures.
 constexpr double kReportScore = 10.0;
