@@ -34,7 +34,7 @@ constexpr std::int32_t kStates = kMaxStripWidth + 1;  // background, then widths
 constexpr double kContrastShare = 0.5;
 constexpr double kCellCost = 1.0;
 constexpr double kBlankCellCost = 0.25;
-constexpr double kEntryCost = 12.0;
+constexpr double kEntryCost = 10.0;
 // The evidence a region needs: more where its bytes are as ragged as random ones, less
 // where they hold the whole shapes of pictures.
 constexpr double kReportScore = 10.0;
@@ -52,19 +52,21 @@ constexpr std::int64_t kJudgedBytes = 2048;  // enough to judge a region by
 constexpr double kSettleToll = 0.3;          // of the usual unmatched bits, per pair
 constexpr std::int64_t kSettleCells = 4;     // how far inside a run its bounds may move
 constexpr int kCharactersBack = 16;          // a font's characters taken in before its evidence
-constexpr std::int64_t kSeamPairs = 24;
-constexpr std::int64_t kColumnRows = 12;  // rows enough to judge each byte column on its own
-constexpr double kCounting = 0.25;
+constexpr std::int64_t kColumnRows = 12;     // rows enough to judge each byte column on its own
+constexpr double kCounting = 0.3;
 constexpr std::int64_t kTableRowCost = 3;  // a row that steps evenly, against one that does not
 constexpr double kTableShare = 0.6;        // of a table's rows that step evenly
-constexpr double kSeamCorrelation = 0.15;
 constexpr double kMaskedShare = 0.9;
+constexpr double kFlippingBit = -0.15;  // correlation of a bit from row to row
+constexpr double kLoneBit = 0.25;       // below that of the whole bytes
 constexpr double kMapRuns = 0.5;
 constexpr double kMapRagged = 2.0;
 constexpr double kSmoothChanges = 0.3;
 constexpr double kScreenCandidateScore = 40.0;
 constexpr float kScreenBlockDoubt = 4.0f;
+constexpr float kSampleBits = 128.0f;  // the first look's two words of 8 bytes
 constexpr double kScreenRoundMargin = 8.0;
+constexpr std::int32_t kColourCells = kAttributeBytes / 64;  // of one colour, to count
 constexpr double kCharacterCost = 2.0;
 constexpr std::ptrdiff_t kTileCells = 4;  // to either side: where the tiles around end
 constexpr double kTileCost = 0.5;
@@ -720,7 +722,12 @@ std::vector<std::pair<std::int64_t, std::int64_t>> Candidates(const std::uint8_t
   const auto screenEvidence = [&](std::int64_t b) {
     const Look& l = look(b);
     const float mean = static_cast<float>(l.total) / kMaxLag;
-    return std::max((mean - l.differ[kMaxLag + 1]) / std::sqrt(mean + 1), -kScreenBlockDoubt);
+    const float scale = 1 / std::sqrt(mean + 1);
+    const float below = (mean - l.differ[kMaxLag + 1]) * scale;
+    if (below >= -kScreenBlockDoubt) return below;
+    // Lines that are each other's inverse, as those of a dithered fill: the line below
+    // continues them, as the inverse of one.
+    return std::max((mean - (kSampleBits - l.differ[kMaxLag + 1])) * scale, -kScreenBlockDoubt);
   };
   for (std::int64_t b = 0; b < blocks; ++b) {
     screen += screenEvidence(b);
@@ -1017,12 +1024,6 @@ struct Judgment {
   int bitsUsed = 0;    // pixel columns of the byte that hold ink in some rows
   double runs = 0;     // share of inked bytes equal to the byte before
   double ragged = 0;   // ink edges per byte that starts a run, as likely by chance as not
-  // How well the last pixel of a byte continues into the first of the next one in its row
-  // (or of the next but one, where mask and graphic alternate), beyond chance; 0 where no
-  // ink meets the seams. High in a picture of that width; by chance where the bytes of a
-  // row are in truth the rows of a narrower picture, as a font's at 8.
-  double seams = 0;
-  std::int64_t seamPairs = 0;
 };
 
 // Ink edges per byte that starts a run of equal bytes, blank bytes left out: about 3.5 for
@@ -1176,29 +1177,6 @@ Judgment Judge(const std::uint8_t* p, std::int64_t length, std::int32_t width, d
   j.letters = static_cast<double>(count(2)) / length;
   j.runs = nonzero > 0 ? static_cast<double>(repeats) / nonzero : 0;
   for (int k = 0; k < 8; ++k) j.bitsUsed += set[k] * 33 >= nonzero && set[k] > 0;
-  for (std::int32_t step = 1; step <= 2 && step < width; ++step) {
-    std::int64_t inked = 0, agreed = 0;
-    for (std::int64_t row = 0; row < length; row += width) {
-      // Up to the last byte whose neighbour is in the same row.
-      for (std::int64_t i = row; i < std::min(row + width, length) - step; ++i) {
-        const int last = p[i] & 0x01, first = p[i + step] >> 7;
-        inked += last | first;
-        agreed += last & first;
-      }
-    }
-    // Chance: both set, among the pairs where either is, from how often each is set.
-    const double p0 = static_cast<double>(set[0]) / length,
-                 p7 = static_cast<double>(set[7]) / length;
-    const double either = 1 - (1 - p0) * (1 - p7);
-    if (inked < 16 || either <= 0) continue;
-    const double chance = p0 * p7 / either;
-    const double seams =
-        chance < 1 ? (static_cast<double>(agreed) / inked - chance) / (1 - chance) : 0;
-    if (inked > j.seamPairs || seams > j.seams) {
-      j.seams = std::max(j.seams, seams);
-      j.seamPairs = std::max(j.seamPairs, inked);
-    }
-  }
   if (width % 2 == 0) {
     for (int phase = 0; phase < 2; ++phase) {
       std::int64_t clear = 0, counted = 0;
@@ -1317,6 +1295,13 @@ double Changes(const std::uint8_t* p, std::int64_t length) {
   return 1 - (static_cast<double>(next) / nextPairs) / (static_cast<double>(apart) / apartPairs);
 }
 
+// A bit that turns on and off from row to row while the others stay, as the low bit of a
+// count does. In a dithered fill all of them turn so, and the bytes as a whole agree as
+// little as that bit; not so the bytes 1 apart of pairs, as of a mask and its graphic.
+bool LoneBit(const Judgment& j, std::int32_t width) {
+  return j.worstBit < kFlippingBit && (width == 1 || j.worstBit < j.exactCorrelation - kLoneBit);
+}
+
 // What tells pictures from the other things that repeat at a distance: tables of numbers,
 // whose low bits count or hop while the high ones stay, or that use only some of the bits;
 // text; runs of small numbers such as a level map holds, whose values are ragged where
@@ -1324,7 +1309,7 @@ double Changes(const std::uint8_t* p, std::int64_t length) {
 // The judgment and the bytes judged; what takes longest is looked at last.
 bool LooksLikePictures(const Judgment& j, const std::uint8_t* p, std::int64_t length,
                        std::int32_t width) {
-  if (j.inked < 4 || j.correlation < 0.2 || j.worstBit < -0.15) return false;
+  if (j.inked < 4 || j.correlation < 0.2 || LoneBit(j, width)) return false;
   if (j.text >= 0.9 && j.letters >= 0.5) return false;
   if (j.bitsUsed < 6) return false;
   length = std::min(length, kJudgedBytes);
@@ -1431,6 +1416,12 @@ GraphicsKind KindOf(const Judgment& j, std::int32_t width) {
   return width > 16 ? GraphicsKind::kPicture : GraphicsKind::kSprites;
 }
 
+// A colour byte that shows something: ink unlike paper, not flashing. Pictures hold such
+// bytes too, but seldom as many of one value as the cells of one colour are.
+bool Colour(std::uint8_t b) {
+  return (b & 0x80) == 0 && (b & 7) != (b >> 3 & 7);
+}
+
 // Whole screens: 6,144 pixel bytes whose lines continue 256 bytes on, within each third but
 // for its last line of each row of cells, then 768 attribute bytes. Found where that
 // continuity over a screen's cells outweighs what any strip width makes of them, and placed
@@ -1450,6 +1441,7 @@ std::vector<Found> FindScreens(const std::uint8_t* data, std::int64_t available,
     return sum[static_cast<std::size_t>(c + kPixelCells)] - sum[static_cast<std::size_t>(c)];
   };
   std::vector<std::int32_t> agreed;  // running sums of the agreement of lines a line apart
+  std::vector<std::int32_t> colours;
   for (std::int64_t c = 0; c + kPixelCells <= n;) {
     const double score = window(c);
     if (score < kScreenScore) {
@@ -1485,9 +1477,12 @@ std::vector<Found> FindScreens(const std::uint8_t* data, std::int64_t available,
     }
     // The start: where the pairs of lines that lie one above the other agree and those
     // across the edge of a third (the last line of a row of cells and the first line of the
-    // next third) do not, summed over each stretch of either from running sums. A start
-    // moved by a byte changes few of those pairs; where they barely tell two starts apart,
-    // a round address wins, as the display file and most screens kept in memory have.
+    // next third) do not, summed over each stretch of either from running sums, and where
+    // the last 768 bytes hold colours. Colours that stay over a band of cells agree a line
+    // on as well as any picture does, and blank lines agree with anything: the colours
+    // outweigh what either gives a start that is not the screen's. A start moved by a byte
+    // changes few of those; where they barely tell two starts apart, a round address wins,
+    // as the display file and most screens kept in memory have.
     const std::int64_t first = std::max<std::int64_t>(0, origin + best * kCell - 2048);
     const std::int64_t last = std::min(available - kScreenBytes, origin + best * kCell + 2048);
     agreed.assign(static_cast<std::size_t>(last - first + kPixelBytes) + 1, 0);
@@ -1501,8 +1496,27 @@ std::vector<Found> FindScreens(const std::uint8_t* data, std::int64_t available,
       return agreed[static_cast<std::size_t>(to - first)] -
              agreed[static_cast<std::size_t>(from - first)];
     };
-    const auto agreement = [&](std::int64_t s) {
-      std::int32_t sum = 0;
+    // The colour bytes of the last 768 from each start, counted as the window slides.
+    colours.assign(static_cast<std::size_t>(last - first) + 1, 0);
+    std::array<std::int32_t, 256> cells{};
+    std::int32_t coloured = 0;
+    const auto count = [&](std::uint8_t b, std::int32_t step) {
+      if (!Colour(b)) return;
+      std::int32_t& n = cells[b];
+      coloured -= n >= kColourCells ? n : 0;
+      n += step;
+      coloured += n >= kColourCells ? n : 0;
+    };
+    for (std::int64_t i = first + kPixelBytes; i < first + kScreenBytes; ++i) count(data[i], 1);
+    for (std::int64_t s = first; s <= last; ++s) {
+      if (s > first) {
+        count(data[s - 1 + kPixelBytes], -1);
+        count(data[s - 1 + kScreenBytes], 1);
+      }
+      colours[static_cast<std::size_t>(s - first)] = coloured;
+    }
+    const auto fit = [&](std::int64_t s) {
+      std::int32_t sum = colours[static_cast<std::size_t>(s - first)];
       for (std::int64_t third = 0; third < 3; ++third) {
         const std::int64_t t = s + third * 2048;
         sum += stretch(t, t + 1792);
@@ -1511,17 +1525,16 @@ std::vector<Found> FindScreens(const std::uint8_t* data, std::int64_t available,
       return static_cast<double>(sum);
     };
     std::int64_t start = first;
-    double most = agreement(first);
+    double most = fit(first);
     for (std::int64_t s = first + 1; s <= last; ++s) {
-      const double here = agreement(s);
+      const double here = fit(s);
       if (here > most) {
         most = here;
         start = s;
       }
     }
     const std::int64_t round = (start + kScreenLag / 2) / kScreenLag * kScreenLag;
-    if (round >= first && round <= last && agreement(round) >= most - kScreenRoundMargin)
-      start = round;
+    if (round >= first && round <= last && fit(round) >= most - kScreenRoundMargin) start = round;
     if (start <= last) {
       Found f;
       f.region = {start, kScreenBytes, 16, 0, GraphicsKind::kScreen};
@@ -1557,7 +1570,7 @@ std::vector<Found> FindInZone(const std::uint8_t* data, std::int64_t available, 
     if (f.region.length < 2 * f.region.width) continue;
     // Most runs are noise that the raggedness of their bytes alone rules out; tiles are
     // ragged too, but their edges every 8 bytes make up for it.
-    const auto judge = [&](GraphicsRegion& region, double score, Judgment& j) {
+    const auto judge = [&](const GraphicsRegion& region, double score, Judgment& j) {
       const std::int64_t judged = std::min(region.length, kJudgedBytes);
       const double tiled =
           region.width == 1 ? kTileEdgeScore * TileEdges(data + region.start, judged) : 0;
@@ -1565,19 +1578,6 @@ std::vector<Found> FindInZone(const std::uint8_t* data, std::int64_t available, 
       if (score < std::max(kReportScore, ScoreNeeded(ragged) - tiled)) return false;
       j = Judge(data + region.start, region.length, region.width,
                 Continuity(cells, origin, region.start, region.length, region.width), ragged);
-      // Rows whose bytes do not join at their seams are no rows: a narrower picture's rows
-      // side by side, most often characters or sprite columns 1 byte wide, repeating at this
-      // distance.
-      if (region.width > 1 && j.maskedShare < kMaskedShare && j.seamPairs >= kSeamPairs &&
-          j.seams < kSeamCorrelation) {
-        const Judgment one =
-            Judge(data + region.start, region.length, 1,
-                  Continuity(cells, origin, region.start, region.length, 1), ragged);
-        if (LooksLikePictures(one, data + region.start, region.length, 1)) {
-          region.width = 1;
-          j = one;
-        }
-      }
       return LooksLikePictures(j, data + region.start, region.length, region.width);
     };
     Judgment j;

@@ -102,9 +102,11 @@ Bytes Picture() {
   });
 }
 
-// A whole screen of such a scene, in the machine's line order, its colours after it.
-Bytes Screen() {
-  const Bytes lines = Draw(32, 192, [](int x, int y) {
+// A whole screen of such a scene below `blank` blank lines, in the machine's line order,
+// its colours after it.
+Bytes Screen(int blank = 0) {
+  const Bytes lines = Draw(32, 192, [&](int x, int y) {
+    if (y < blank) return false;
     const double dx = x - 70, dy = y - 60, ex = x - 180, ey = y - 100;
     const bool box = x > 120 && x < 230 && y > 20 && y < 50;
     return dx * dx + dy * dy < 1600 || ex * ex / 4 + ey * ey < 900 || box ||
@@ -181,6 +183,7 @@ TEST(FindGraphics, FindsEachKindAtItsWidthAndNothingAroundIt) {
       {"frames stored column by column", ColumnBalls(2, 10), 1, GraphicsKind::kTiles},
       {"a picture 24 bytes wide", Picture(), 24, GraphicsKind::kPicture},
       {"a whole screen", Screen(), 0, GraphicsKind::kScreen},
+      {"a screen whose first third is blank", Screen(64), 0, GraphicsKind::kScreen},
   };
   for (const FinderCase& c : cases) {
     Bytes bytes = Code(3000, 1);
