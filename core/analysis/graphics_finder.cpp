@@ -64,7 +64,6 @@ constexpr double kMapRagged = 2.0;
 constexpr double kSmoothChanges = 0.3;
 constexpr double kScreenCandidateScore = 40.0;
 constexpr float kScreenBlockDoubt = 4.0f;
-constexpr float kSampleBits = 128.0f;  // the first look's two words of 8 bytes
 constexpr double kScreenRoundMargin = 8.0;
 constexpr std::int32_t kColourCells = kAttributeBytes / 64;  // of one colour, to count
 constexpr double kCharacterCost = 2.0;
@@ -436,8 +435,9 @@ constexpr std::uint32_t kTextSpaces = 4;
 constexpr std::int32_t kWindowInstructions = 16;
 
 // The first look at a block: the 16 bytes of it that hold the most edges, against those at
-// each distance: the bits that differ per lag, the screen's lag last. Nothing for a block of
-// one byte repeated or of machine code.
+// each distance: the pixels of either with none at or beside them in the other per lag (as
+// LooseDiffer has them), the screen's lag last. Nothing for a block of one byte repeated or of
+// machine code.
 struct Look {
   bool none = true;
   std::array<std::uint8_t, kMaxLag + 2> differ{};
@@ -535,6 +535,62 @@ static_assert(NibblesExact());
 }
 #endif
 
+// The pixels of each word with no pixel at or beside them in the other, as UnmatchedBits has
+// them for all bytes: a line that moves by a pixel from row to row, as an outline's do, still
+// continues. `widened` is WidenWord(word).
+[[gnu::always_inline]] inline int LooseDiffer(std::uint64_t word, std::uint64_t widened,
+                                              std::uint64_t other) {
+  return std::popcount((word & ~WidenWord(other)) | (other & ~widened));
+}
+
+#ifdef PELORIN_X86
+// WidenWord of each lane.
+[[gnu::target("avx2")]] inline __m256i WidenWide(__m256i v) {
+  const __m256i left = _mm256_set1_epi8(static_cast<char>(0xFE));
+  const __m256i right = _mm256_set1_epi8(0x7F);
+  return _mm256_or_si256(v, _mm256_or_si256(_mm256_and_si256(_mm256_slli_epi64(v, 1), left),
+                                            _mm256_and_si256(_mm256_srli_epi64(v, 1), right)));
+}
+
+// The bits set in each byte, from a table of the 16 nibbles.
+[[gnu::target("avx2")]] inline __m256i BitsPerByteWide(__m256i v) {
+  const __m256i low = _mm256_set1_epi8(0x0F);
+  const __m256i bits = _mm256_setr_epi8(0, 1, 1, 2, 1, 2, 2, 3, 1, 2, 2, 3, 2, 3, 3, 4, 0, 1, 1, 2,
+                                        1, 2, 2, 3, 1, 2, 2, 3, 2, 3, 3, 4);
+  return _mm256_add_epi8(_mm256_shuffle_epi8(bits, _mm256_and_si256(v, low)),
+                         _mm256_shuffle_epi8(bits, _mm256_and_si256(_mm256_srli_epi16(v, 4), low)));
+}
+
+// LooseDiffer of the two words at `sample` and `second` against those at the lags 1 to
+// kMaxLag, summed per lag into `differ`, 32 bytes at a time: a load at each of the first 8
+// lags holds the words at it and 8, 16 and 24 further on, and the counts of 8 loads are
+// gathered into one byte each of a lane before they are stored. The total of all lags.
+[[gnu::target("avx2")]] std::int32_t LooseDifferLags(const std::uint8_t* sample,
+                                                     const std::uint8_t* second,
+                                                     std::uint8_t* differ) {
+  const __m256i x = _mm256_set1_epi64x(static_cast<long long>(Load(sample)));
+  const __m256i y = _mm256_set1_epi64x(static_cast<long long>(Load(second)));
+  const __m256i wx = WidenWide(x), wy = WidenWide(y);
+  __m256i gathered = _mm256_setzero_si256();
+  for (std::int32_t k = 0; k < 8; ++k) {
+    const __m256i a = LoadWide(sample + 1 + k), b = LoadWide(second + 1 + k);
+    const __m256i ua =
+        _mm256_or_si256(_mm256_andnot_si256(WidenWide(a), x), _mm256_andnot_si256(wx, a));
+    const __m256i ub =
+        _mm256_or_si256(_mm256_andnot_si256(WidenWide(b), y), _mm256_andnot_si256(wy, b));
+    gathered = _mm256_or_si256(
+        gathered,
+        _mm256_sll_epi64(_mm256_sad_epu8(_mm256_add_epi8(BitsPerByteWide(ua), BitsPerByteWide(ub)),
+                                         _mm256_setzero_si256()),
+                         _mm_cvtsi32_si128(8 * k)));
+  }
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(differ + 1), gathered);
+  const __m256i sums = _mm256_sad_epu8(gathered, _mm256_setzero_si256());
+  return static_cast<std::int32_t>(_mm256_extract_epi64(sums, 0) + _mm256_extract_epi64(sums, 1) +
+                                   _mm256_extract_epi64(sums, 2) + _mm256_extract_epi64(sums, 3));
+}
+#endif
+
 template <bool kWide>
 [[gnu::always_inline]] inline void SampleBody(const std::uint8_t* bytes, std::int64_t blocks,
                                               Look* looks) {
@@ -565,14 +621,22 @@ template <bool kWide>
     }
     const std::uint64_t x = Load(sample), y = Load(second);
     look.none = false;
-    for (std::int32_t lag = 1; lag <= kMaxLag; ++lag) {
-      look.differ[lag] = static_cast<std::uint8_t>(std::popcount(x ^ Load(sample + lag)) +
-                                                   std::popcount(y ^ Load(second + lag)));
-      look.total = static_cast<std::uint16_t>(look.total + look.differ[lag]);
-    }
-    look.differ[kMaxLag + 1] =
-        static_cast<std::uint8_t>(std::popcount(x ^ Load(sample + kScreenLag)) +
-                                  std::popcount(y ^ Load(second + kScreenLag)));
+    const std::uint64_t wx = WidenWord(x), wy = WidenWord(y);
+    const auto differ = [&](std::int32_t lag) {
+      return static_cast<std::uint8_t>(LooseDiffer(x, wx, Load(sample + lag)) +
+                                       LooseDiffer(y, wy, Load(second + lag)));
+    };
+#ifdef PELORIN_X86
+    if constexpr (kWide) {
+      static_assert(kMaxLag == 32);
+      look.total = static_cast<std::uint16_t>(LooseDifferLags(sample, second, look.differ.data()));
+    } else
+#endif
+      for (std::int32_t lag = 1; lag <= kMaxLag; ++lag) {
+        look.differ[lag] = differ(lag);
+        look.total = static_cast<std::uint16_t>(look.total + look.differ[lag]);
+      }
+    look.differ[kMaxLag + 1] = differ(kScreenLag);
     for (int k = 0; k < kBlock; k += 8) {
       const std::uint64_t here = Load(p + k), next = Load(p + k + 1);
       look.places += BitsPerByte((here & ~WidenWord(next)) | (next & ~WidenWord(here)));
@@ -723,11 +787,7 @@ std::vector<std::pair<std::int64_t, std::int64_t>> Candidates(const std::uint8_t
     const Look& l = look(b);
     const float mean = static_cast<float>(l.total) / kMaxLag;
     const float scale = 1 / std::sqrt(mean + 1);
-    const float below = (mean - l.differ[kMaxLag + 1]) * scale;
-    if (below >= -kScreenBlockDoubt) return below;
-    // Lines that are each other's inverse, as those of a dithered fill: the line below
-    // continues them, as the inverse of one.
-    return std::max((mean - (kSampleBits - l.differ[kMaxLag + 1])) * scale, -kScreenBlockDoubt);
+    return std::max((mean - l.differ[kMaxLag + 1]) * scale, -kScreenBlockDoubt);
   };
   for (std::int64_t b = 0; b < blocks; ++b) {
     screen += screenEvidence(b);

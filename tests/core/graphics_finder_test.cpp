@@ -50,6 +50,20 @@ Bytes Balls(int columns, int frames) {
   return bytes;
 }
 
+// `frames` rings in boxes `columns` bytes wide and 16 rows high: outlines a pixel thick, whose
+// rows share few bytes exactly.
+Bytes Rings(int columns, int frames) {
+  Bytes bytes;
+  for (int f = 0; f < frames; ++f) {
+    const Bytes frame = Draw(columns, 16, [&](int x, int y) {
+      const double dx = (x - columns * 4 + f % 3) / (columns * 3.5), dy = (y - 7.5) / 7.5;
+      return std::abs(std::sqrt(dx * dx + dy * dy) - 1) < 0.04;
+    });
+    bytes.insert(bytes.end(), frame.begin(), frame.end());
+  }
+  return bytes;
+}
+
 // Each byte of the balls beside its mask, which clears the ball and a pixel around it.
 Bytes MaskedBalls(int columns, int frames) {
   const Bytes balls = Balls(columns, frames);
@@ -179,6 +193,7 @@ TEST(FindGraphics, FindsEachKindAtItsWidthAndNothingAroundIt) {
   const FinderCase cases[] = {
       {"a font of 8 x 8 letters", Font(), 1, GraphicsKind::kFont},
       {"frames 3 bytes wide", Balls(3, 10), 3, GraphicsKind::kSprites},
+      {"outlined frames 3 bytes wide", Rings(3, 6), 3, GraphicsKind::kSprites},
       {"masked frames, at twice their width", MaskedBalls(2, 10), 4, GraphicsKind::kMasked},
       {"frames stored column by column", ColumnBalls(2, 10), 1, GraphicsKind::kTiles},
       {"a picture 24 bytes wide", Picture(), 24, GraphicsKind::kPicture},
