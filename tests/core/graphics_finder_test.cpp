@@ -64,6 +64,27 @@ Bytes Rings(int columns, int frames) {
   return bytes;
 }
 
+// `frames` figures one byte wide in pixels two rows high, each pixel row the one above
+// moved left or right, opened in its middle, or kept.
+Bytes BlockyFigures(std::uint32_t seed, int frames) {
+  Random random{seed};
+  Bytes bytes;
+  for (int f = 0; f < frames; ++f) {
+    if (f > 0) bytes.insert(bytes.end(), 2, 0);
+    std::uint8_t row = 0x18;
+    for (int y = 0; y < 12; ++y) {
+      const int step = random.Below(5);
+      row = static_cast<std::uint8_t>(step == 0   ? row << 1 | 1
+                                      : step == 1 ? row >> 1
+                                      : step == 2 ? row ^ 0x24
+                                                  : row);
+      if (row == 0) row = 0x18;
+      bytes.insert(bytes.end(), 2, row);
+    }
+  }
+  return bytes;
+}
+
 // Each byte of the balls beside its mask, which clears the ball and a pixel around it.
 Bytes MaskedBalls(int columns, int frames) {
   const Bytes balls = Balls(columns, frames);
@@ -220,6 +241,22 @@ TEST(FindGraphics, FindsEachKindAtItsWidthAndNothingAroundIt) {
         << c.name << ": starts at " << r.start;
     EXPECT_GE(r.confidence, 1) << c.name;
     EXPECT_LE(r.confidence, 100) << c.name;
+  }
+}
+
+// Rows that repeat in runs, as a level map's numbers do, but change by a pixel or two.
+TEST(FindGraphics, FindsFiguresInBlocksAmongCode) {
+  for (const std::uint32_t seed : {2u, 5u, 9u}) {
+    Bytes bytes = Code(3000, 1);
+    const auto start = static_cast<std::int64_t>(bytes.size());
+    const Bytes figures = BlockyFigures(seed, 8), after = Code(3000, 2);
+    bytes.insert(bytes.end(), figures.begin(), figures.end());
+    bytes.insert(bytes.end(), after.begin(), after.end());
+    const auto regions = FindGraphics(bytes.data(), std::ssize(bytes));
+    ASSERT_EQ(regions.size(), 1u) << seed;
+    EXPECT_EQ(regions[0].width, 1) << seed;
+    EXPECT_LE(std::abs(regions[0].start - start), 8) << seed;
+    EXPECT_GE(regions[0].length, std::ssize(figures) / 2) << seed;
   }
 }
 
