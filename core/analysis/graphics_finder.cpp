@@ -1026,10 +1026,13 @@ Evidence Weigh(const std::vector<Cell>& cells) {
       const float across = tiles ? std::max(base, atEnd / (2.0f * placeCells)) : base;
       e[1] = std::max(
           e[1], (across * insidePairs - inside) * scale - cost - static_cast<float>(kTileCost));
-      e[1] =
-          std::max(e[1], weighed.rows[static_cast<std::size_t>(c)] +
-                             std::max(0.0f, TileProfile(cell.places, places - cell.places, base)) -
-                             static_cast<float>(kProfileCost));
+      // Rows alike 8, 16 or 24 bytes on, as those of a picture or of masked sprites 8 bytes
+      // wide are, repeat their pattern of changes every 8 bytes as well.
+      if (std::max({e[8], e[16], e[24]}) < kTileAlike)
+        e[1] = std::max(e[1],
+                        weighed.rows[static_cast<std::size_t>(c)] +
+                            std::max(0.0f, TileProfile(cell.places, places - cell.places, base)) -
+                            static_cast<float>(kProfileCost));
     }
   }
   return weighed;
