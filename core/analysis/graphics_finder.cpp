@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "analysis/two_cores.h"
 #include "screen/screen.h"
 
 #if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
@@ -660,6 +661,17 @@ void SampleGeneric(const std::uint8_t* bytes, std::int64_t blocks, Look* looks) 
   SampleBody<false>(bytes, blocks, looks);
 }
 
+void SampleBlocks(const std::uint8_t* bytes, std::int64_t blocks, Look* looks) {
+#ifdef PELORIN_X86
+  if (HasVectors())
+    SampleWithVectors(bytes, blocks, looks);
+  else if (HasCount())
+    SampleWithCount(bytes, blocks, looks);
+  else
+#endif
+    SampleGeneric(bytes, blocks, looks);
+}
+
 // The differing bits of a window of blocks at each lag, their mean over the lags, and the
 // scale that makes their differences standard deviations.
 struct WindowSums {
@@ -715,14 +727,12 @@ std::vector<std::pair<std::int64_t, std::int64_t>> Candidates(const std::uint8_t
   const std::int64_t blocks =
       std::clamp<std::int64_t>((available - kReach - kBlock) / kBlock, 0, span / kBlock);
   std::vector<Look> looks(static_cast<std::size_t>(blocks));
-#ifdef PELORIN_X86
-  if (HasVectors())
-    SampleWithVectors(bytes, blocks, looks.data());
-  else if (HasCount())
-    SampleWithCount(bytes, blocks, looks.data());
-  else
-#endif
-    SampleGeneric(bytes, blocks, looks.data());
+  // Each block is looked at on its own: the first half of them here, the rest beside.
+  const std::int64_t half = blocks / 2;
+  OnTwoCores([&](int part) {
+    const std::int64_t first = part == 0 ? 0 : half;
+    SampleBlocks(bytes + first * kBlock, (part == 0 ? half : blocks) - first, looks.data() + first);
+  });
   const auto look = [&](std::int64_t b) -> const Look& {
     return looks[static_cast<std::size_t>(b)];
   };
@@ -1716,12 +1726,25 @@ std::vector<Found> FindInZone(const std::uint8_t* data, std::int64_t available, 
 }
 
 std::vector<Found> FindInScan(const std::uint8_t* data, std::int64_t span, std::int64_t available) {
-  PlaneStore store;
-  std::vector<Found> all;
-  for (const auto& [from, to] : Candidates(data, span, available)) {
-    const std::vector<Found> zone = FindInZone(data, available, from, to, store);
-    all.insert(all.end(), zone.begin(), zone.end());
+  // Zones are judged each on its own, shared out between two cores by their bytes, and their
+  // regions gathered in the zones' order.
+  const std::vector<std::pair<std::int64_t, std::int64_t>> zones =
+      Candidates(data, span, available);
+  std::vector<int> part(zones.size());
+  std::int64_t load[2] = {0, 0};
+  for (std::size_t z = 0; z < zones.size(); ++z) {
+    part[z] = load[1] < load[0] ? 1 : 0;
+    load[part[z]] += zones[z].second - zones[z].first;
   }
+  std::vector<std::vector<Found>> inZone(zones.size());
+  OnTwoCores([&](int mine) {
+    PlaneStore store;
+    for (std::size_t z = 0; z < zones.size(); ++z)
+      if (part[z] == mine)
+        inZone[z] = FindInZone(data, available, zones[z].first, zones[z].second, store);
+  });
+  std::vector<Found> all;
+  for (const std::vector<Found>& zone : inZone) all.insert(all.end(), zone.begin(), zone.end());
   std::stable_sort(all.begin(), all.end(),
                    [](const Found& a, const Found& b) { return a.region.start < b.region.start; });
   // In order and apart: a region that starts inside the one before keeps only what follows it.
