@@ -588,8 +588,10 @@ static_assert(NibblesExact());
   }
   _mm256_storeu_si256(reinterpret_cast<__m256i*>(differ + 1), gathered);
   const __m256i sums = _mm256_sad_epu8(gathered, _mm256_setzero_si256());
-  return static_cast<std::int32_t>(_mm256_extract_epi64(sums, 0) + _mm256_extract_epi64(sums, 1) +
-                                   _mm256_extract_epi64(sums, 2) + _mm256_extract_epi64(sums, 3));
+  // Folded by halves: the 32-bit build has no 64-bit lane extraction.
+  const __m128i folded =
+      _mm_add_epi64(_mm256_castsi256_si128(sums), _mm256_extracti128_si256(sums, 1));
+  return _mm_cvtsi128_si32(_mm_add_epi64(folded, _mm_unpackhi_epi64(folded, folded)));
 }
 #endif
 
