@@ -787,6 +787,57 @@ const std::array<float, 256> kBlankRowScales = [] {
   return scales;
 }();
 
+constexpr auto kContrast = static_cast<float>(kContrastShare);
+
+// The unmatched bits beside width w's: the fewer of w - 1 and w + 1; width 1 has one
+// neighbour, distance 2.
+float Side(const Cell& cell, std::int32_t w) {
+  return w == 1 ? cell.unmatched[2] : std::min(cell.unmatched[w - 1], cell.unmatched[w + 1]);
+}
+
+// The evidence for each width of a cell whose pairs at every lag are all there, width 0
+// left as it is.
+void WholeCellWidths(const Cell& cell, float expected, float scale, float cost,
+                     std::array<float, kStates>& e) {
+#ifdef __SSE2__
+  // The neighbours taken from the counts 16 at a time as bytes, the sums four at a time as
+  // floats: the same sums as below.
+  static_assert(kStates == 32 && kMaxLag == 32);
+  const std::uint8_t* counts = cell.unmatched.data();
+  const __m128i zero = _mm_setzero_si128();
+  const __m128 expect = _mm_set1_ps(expected), costs = _mm_set1_ps(cost);
+  const __m128 scales = _mm_set1_ps(scale), share = _mm_set1_ps(kContrast);
+  const auto load = [&](std::int32_t at) {
+    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(counts + at));
+  };
+  const auto quarter = [&](__m128i bytes, int q) {
+    const __m128i words = q < 2 ? _mm_unpacklo_epi8(bytes, zero) : _mm_unpackhi_epi8(bytes, zero);
+    return _mm_cvtepi32_ps(q % 2 == 0 ? _mm_unpacklo_epi16(words, zero)
+                                      : _mm_unpackhi_epi16(words, zero));
+  };
+  for (std::int32_t half = 0; half < 2; ++half) {
+    const __m128i here = load(16 * half);
+    // Below width 1 lies none: all bits set, so that the lesser is distance 2.
+    const __m128i left =
+        half == 0 ? _mm_or_si128(_mm_slli_si128(here, 1),
+                                 _mm_setr_epi8(0, -1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0))
+                  : load(15);
+    const __m128i side = _mm_min_epu8(left, load(16 * half + 1));
+    for (int q = 0; q < 4; ++q) {
+      const __m128 h = quarter(here, q), s = quarter(side, q);
+      const __m128 sum = _mm_add_ps(_mm_sub_ps(expect, h), _mm_mul_ps(share, _mm_sub_ps(s, h)));
+      _mm_storeu_ps(e.data() + 16 * half + 4 * q, _mm_sub_ps(_mm_mul_ps(sum, scales), costs));
+    }
+  }
+  e[0] = 0;
+#else
+  for (std::int32_t w = 1; w <= kMaxStripWidth; ++w) {
+    const float here = cell.unmatched[w];
+    e[w] = (expected - here + kContrast * (Side(cell, w) - here)) * scale - cost;
+  }
+#endif
+}
+
 Evidence Weigh(const std::vector<Cell>& cells) {
   Evidence weighed;
   weighed.widths.resize(cells.size());
@@ -843,46 +894,17 @@ Evidence Weigh(const std::vector<Cell>& cells) {
     const float cost =
         static_cast<float>(kBlankCellCost) + static_cast<float>(kCellCost - kBlankCellCost) *
                                                  std::min(1.0f, static_cast<float>(cell.edges) / 8);
-    std::array<float, kMaxLag + 2> unmatched{};
-    for (std::int32_t lag = 1; lag <= kMaxLag; ++lag) unmatched[lag] = cell.unmatched[lag];
-    unmatched[kMaxLag + 1] = unmatched[kMaxLag];
-    unmatched[0] = unmatched[2];  // width 1 has one neighbour, distance 2
     const bool whole = cell.reach >= kMaxLag + cell.bytes;
-    const auto contrast = static_cast<float>(kContrastShare);
     e[0] = 0;
     if (whole) {
-      const float expected = base * cell.bytes;
-#ifdef __SSE2__
-      // Four widths at a time, the same sums as below; width 0 is set after.
-      static_assert(kStates % 4 == 0 && kStates + 1 < kMaxLag + 3);
-      std::array<float, kMaxLag + 3> around{};  // around[w + 1]: unmatched[w], from w = -1
-      std::copy(unmatched.begin(), unmatched.end(), around.begin() + 1);
-      const __m128 expect = _mm_set1_ps(expected), costs = _mm_set1_ps(cost);
-      const __m128 scales = _mm_set1_ps(scale), share = _mm_set1_ps(contrast);
-      for (std::int32_t w = 0; w < kStates; w += 4) {
-        const __m128 here = _mm_loadu_ps(around.data() + w + 1);
-        const __m128 side =
-            _mm_min_ps(_mm_loadu_ps(around.data() + w), _mm_loadu_ps(around.data() + w + 2));
-        const __m128 sum =
-            _mm_add_ps(_mm_sub_ps(expect, here), _mm_mul_ps(share, _mm_sub_ps(side, here)));
-        _mm_storeu_ps(e.data() + w, _mm_sub_ps(_mm_mul_ps(sum, scales), costs));
-      }
-      e[0] = 0;
-#else
-      e[1] = (expected - unmatched[1] + contrast * (unmatched[2] - unmatched[1])) * scale - cost;
-      for (std::int32_t w = 2; w <= kMaxStripWidth; ++w) {
-        const float side = std::min(unmatched[w - 1], unmatched[w + 1]);
-        e[w] = (expected - unmatched[w] + contrast * (side - unmatched[w])) * scale - cost;
-      }
-#endif
+      WholeCellWidths(cell, base * cell.bytes, scale, cost, e);
     } else {
       for (std::int32_t w = 1; w <= kMaxStripWidth; ++w) {
         const auto count = static_cast<float>(PairCount(cell, w));
-        const float side = std::min(unmatched[w - 1], w == 1 ? unmatched[0] : unmatched[w + 1]);
+        const float here = cell.unmatched[w];
+        const float side = Side(cell, w);
         e[w] =
-            count == 0
-                ? -cost
-                : (base * count - unmatched[w] + contrast * (side - unmatched[w])) * scale - cost;
+            count == 0 ? -cost : (base * count - here + kContrast * (side - here)) * scale - cost;
       }
     }
     // Characters 8 rows high, one after another: beside the rows continuing within each
@@ -903,8 +925,8 @@ Evidence Weigh(const std::vector<Cell>& cells) {
       int end = 0;
       for (int k = 1; k < 8; ++k)
         if ((places >> (8 * k) & 0xFF) > (places >> (8 * end) & 0xFF)) end = k;
-      const auto inside =
-          static_cast<float>(unmatched[1]) - static_cast<float>(cell.places >> (8 * end) & 0xFF);
+      const auto inside = static_cast<float>(cell.unmatched[1]) -
+                          static_cast<float>(cell.places >> (8 * end) & 0xFF);
       const float insidePairs = cell.bytes * 7.0f / 8;
       // Where one place stands out over the cells around, as the ends of tiles do, and the
       // rows are not alike 8, 16 or 24 bytes on as those of a picture that wide are, the
@@ -913,8 +935,8 @@ Evidence Weigh(const std::vector<Cell>& cells) {
       const std::uint64_t pairs16 =
           (places & 0x00FF00FF00FF00FFull) + (places >> 8 & 0x00FF00FF00FF00FFull);
       const auto others = static_cast<float>(pairs16 * 0x0001000100010001ull >> 48) - atEnd;
-      const bool tiles = (atEnd * 7 - others) / std::sqrt(atEnd * 7 + 1) >= kTileStandsOut &&
-                         std::max({e[8], e[16], e[24]}) < kTileAlike;
+      const bool tiles = std::max({e[8], e[16], e[24]}) < kTileAlike &&
+                         (atEnd * 7 - others) / std::sqrt(atEnd * 7 + 1) >= kTileStandsOut;
       const float across = tiles ? std::max(base, atEnd / (2.0f * placeCells)) : base;
       e[1] = std::max(
           e[1], (across * insidePairs - inside) * scale - cost - static_cast<float>(kTileCost));
@@ -1027,15 +1049,22 @@ struct Judgment {
 
 // Ink edges per byte that starts a run of equal bytes, blank bytes left out: about 3.5 for
 // random bytes, 1 or 2 for the whole shapes of pictures.
+// The bits set in a byte, counted without a table or a branch, so that a run of bytes is
+// counted at once.
+std::uint32_t BitsOfByte(std::uint32_t byte) {
+  byte -= byte >> 1 & 0x55;
+  byte = (byte & 0x33) + (byte >> 2 & 0x33);
+  return (byte + (byte >> 4)) & 0x0F;
+}
+
 double Ragged(const std::uint8_t* p, std::int64_t length) {
-  std::int64_t starts = 0, edges = 0;
-  std::uint8_t before = 0;
-  for (std::int64_t i = 0; i < length; ++i) {
-    const std::uint8_t b = p[i];
-    const bool starting = b != 0 && (i == 0 || b != before);
+  if (length <= 0) return 0;
+  std::uint32_t starts = p[0] != 0, edges = p[0] != 0 ? BitsOfByte((p[0] ^ (p[0] >> 1)) & 0x7F) : 0;
+  for (std::int64_t i = 1; i < length; ++i) {
+    const std::uint32_t b = p[i];
+    const std::uint32_t starting = (b != 0) & (b != p[i - 1]);
     starts += starting;
-    edges += starting ? kBitCounts[(b ^ (b >> 1)) & 0x7F] : 0;
-    before = b;
+    edges += starting * BitsOfByte((b ^ (b >> 1)) & 0x7F);
   }
   return starts > 0 ? static_cast<double>(edges) / starts : 0;
 }
@@ -1070,11 +1099,24 @@ double ScoreNeeded(double ragged) {
 // fewer the pairs inside have than the edges' rate gives them, in standard deviations; near
 // 0 where no place in each 8 stands out, as in code.
 double TileEdges(const std::uint8_t* p, std::int64_t length) {
+  // Counted as whole numbers, 8 places side by side and without branches.
+  std::array<std::int32_t, 8> unmatchedAt{}, pairsAt{};
+  const auto count = [&](const std::uint8_t* pair, std::size_t k) {
+    const std::uint8_t x = pair[0], y = pair[1];
+    const std::uint32_t counted = Partial(x) | Partial(y);
+    const auto bits = static_cast<std::uint8_t>((x & ~WidenByte(y)) | (y & ~WidenByte(x)));
+    unmatchedAt[k] += counted * BitsOfByte(bits);
+    pairsAt[k] += counted;
+  };
+  const std::int64_t pairCount = std::max<std::int64_t>(length - 1, 0);
+  for (std::int64_t row = 0; row + 8 <= pairCount; row += 8)
+    for (std::size_t k = 0; k < 8; ++k) count(p + row + k, k);
+  for (std::int64_t i = pairCount / 8 * 8; i < pairCount; ++i)
+    count(p + i, static_cast<std::size_t>(i % 8));
   std::array<double, 8> unmatched{}, pairs{};
-  for (std::int64_t i = 0; i + 1 < length; ++i) {
-    if (!Partial(p[i]) && !Partial(p[i + 1])) continue;
-    unmatched[static_cast<std::size_t>(i % 8)] += PairUnmatched(p[i], p[i + 1]);
-    pairs[static_cast<std::size_t>(i % 8)] += 1;
+  for (std::size_t k = 0; k < 8; ++k) {
+    unmatched[k] = unmatchedAt[k];
+    pairs[k] = pairsAt[k];
   }
   std::size_t edge = 0;
   for (std::size_t k = 1; k < 8; ++k)
@@ -1155,7 +1197,7 @@ Judgment Judge(const std::uint8_t* p, std::int64_t length, std::int32_t width, d
   };
   const std::int64_t nonzero = count(4);
   std::int64_t repeats = 0;
-  for (std::int64_t i = 1; i < length; ++i) repeats += p[i] != 0 && p[i] == p[i - 1];
+  for (std::int64_t i = 1; i < length; ++i) repeats += (p[i] != 0) & (p[i] == p[i - 1]);
   j.inked = count(0);
   const std::array<std::int64_t, 8> set = BitCounts(p, length, 0);
   const std::array<std::int64_t, 8> differ = BitCounts(p, std::max<std::int64_t>(pairs, 0), width);
@@ -1201,14 +1243,13 @@ Judgment Judge(const std::uint8_t* p, std::int64_t length, std::int32_t width, d
   }
   if (width % 2 == 0) {
     for (int phase = 0; phase < 2; ++phase) {
-      std::int64_t clear = 0, counted = 0;
+      std::uint32_t clear = 0, counted = 0;
       for (std::int64_t i = phase; i + 1 < length; i += 2) {
-        const std::uint8_t a = p[i], b = p[i + 1];
-        if ((a | b) == 0) continue;
-        ++counted;
+        const std::uint32_t a = p[i], b = p[i + 1];
+        counted += (a | b) != 0;
         // The mask clears what the graphic sets and little more: together they cover most
         // of the byte, which a number and its zero high byte do not.
-        clear += (a & b) == 0 && kBitCounts[a | b] >= 5;
+        clear += ((a & b) == 0) & (BitsOfByte(a | b) >= 5);
       }
       if (counted > 0)
         j.maskedShare = std::max(j.maskedShare, static_cast<double>(clear) / counted);
@@ -1236,11 +1277,17 @@ Judgment Judge(const std::uint8_t* p, std::int64_t length, std::int32_t width, d
 // Whether the byte at `p`, read as a number down its column, steps from the row above as it
 // steps to the row below: by the same, or by 4 or more give or take 1. A step of 128 is the
 // top bit turning on and off, as a dither at the edge of a column does, not a count.
+// Worked out on bytes without branches, so that a run of places is tested at once: 4 or more
+// either way is a step 3 on that is 7 or more; the step changes by 1 at most where one
+// further on it is 2 at most and the sign stays.
 bool StepsEvenly(const std::uint8_t* p, std::int32_t width) {
-  const auto step = static_cast<std::int8_t>(p[width] - p[0]);
-  const auto next = static_cast<std::int8_t>(p[2 * width] - p[width]);
-  return step != 0 && step != -128 &&
-         (next == step || (std::abs(step) >= 4 && std::abs(next - step) <= 1));
+  const auto step = static_cast<std::uint8_t>(p[width] - p[0]);
+  const auto next = static_cast<std::uint8_t>(p[2 * width] - p[width]);
+  const bool counts = (step & 0x7F) != 0;
+  const bool large = static_cast<std::uint8_t>(step + 3) >= 7;
+  const bool near = static_cast<std::uint8_t>(next - step + 1) <= 2;
+  const bool sameSign = ((next ^ step) & 0x80) == 0;
+  return counts & ((next == step) | (large & near & sameSign));
 }
 
 // Each byte of the row read as a number down its column: in a table the numbers of some
@@ -1250,12 +1297,15 @@ bool StepsEvenly(const std::uint8_t* p, std::int32_t width) {
 double Counting(const std::uint8_t* p, std::int64_t length, std::int32_t width) {
   const std::int64_t rows = length / width;
   if (rows < kColumnRows) return 0;
+  // Every place tested in one run, then added up by column.
+  std::array<std::uint8_t, kJudgedBytes> even;
+  const std::int64_t places = std::min(rows - 2, kJudgedBytes / width) * width;
+  for (std::int64_t i = 0; i < places; ++i)
+    even[static_cast<std::size_t>(i)] = StepsEvenly(p + i, width);
   std::array<std::int32_t, kMaxStripWidth> stepped{};
-  for (std::int64_t r = 1; r + 1 < rows; ++r) {
-    const std::uint8_t* above = p + (r - 1) * width;
+  for (std::int64_t i = 0; i < places; i += width)
     for (std::int32_t column = 0; column < width; ++column)
-      stepped[static_cast<std::size_t>(column)] += StepsEvenly(above + column, width);
-  }
+      stepped[static_cast<std::size_t>(column)] += even[static_cast<std::size_t>(i + column)];
   return static_cast<double>(*std::max_element(stepped.begin(), stepped.begin() + width)) /
          static_cast<double>(rows - 2);
 }
