@@ -6,6 +6,7 @@
 #include <bit>
 #include <cmath>
 #include <cstring>
+#include <tuple>
 
 #include "screen/screen.h"
 
@@ -533,17 +534,12 @@ static_assert(NibblesExact());
 }
 #endif
 
-template <bool kWide>
 [[gnu::always_inline]] inline void SampleBody(const std::uint8_t* bytes, std::int64_t blocks,
                                               Look* looks) {
   for (std::int64_t b = 0; b < blocks; ++b) {
     const std::uint8_t* p = bytes + b * kBlock;
     Look& look = looks[b];
-#ifdef PELORIN_X86
-    const int instructions = kWide ? WorthALookWide(p) : WorthALook(p);
-#else
     const int instructions = WorthALook(p);
-#endif
     if (instructions < 0) continue;
     look.instructions = static_cast<std::uint8_t>(instructions);
     const std::uint8_t* sample = p;
@@ -581,16 +577,98 @@ template <bool kWide>
 #ifdef PELORIN_X86
 [[gnu::target("popcnt")]] void SampleWithCount(const std::uint8_t* bytes, std::int64_t blocks,
                                                Look* looks) {
-  SampleBody<false>(bytes, blocks, looks);
+  SampleBody(bytes, blocks, looks);
 }
+
+// The bits set in each byte, from a table of the 16 nibbles.
+[[gnu::target("avx2")]] inline __m256i BitsPerByteWide(__m256i v) {
+  const __m256i low = _mm256_set1_epi8(0x0F);
+  const __m256i bits = _mm256_setr_epi8(0, 1, 1, 2, 1, 2, 2, 3, 1, 2, 2, 3, 2, 3, 3, 4, 0, 1, 1, 2,
+                                        1, 2, 2, 3, 1, 2, 2, 3, 2, 3, 3, 4);
+  return _mm256_add_epi8(_mm256_shuffle_epi8(bits, _mm256_and_si256(v, low)),
+                         _mm256_shuffle_epi8(bits, _mm256_and_si256(_mm256_srli_epi16(v, 4), low)));
+}
+
+// Each byte widened by a pixel to either side, as WidenByte.
+[[gnu::target("avx2")]] inline __m256i WidenWide(__m256i v) {
+  return _mm256_or_si256(_mm256_or_si256(v, _mm256_add_epi8(v, v)),
+                         _mm256_and_si256(_mm256_srli_epi16(v, 1), _mm256_set1_epi8(0x7F)));
+}
+
+// The 8 bytes from `sample` against those at each lag from 1 to 32, the differing bits added
+// to `counts` a lag a byte: one byte of the sample against all the lags at once.
+[[gnu::target("avx2")]] inline __m256i DifferWide(const std::uint8_t* sample, __m256i counts) {
+  for (int i = 0; i < 8; ++i) {
+    const __m256i byte = _mm256_set1_epi8(static_cast<char>(sample[i]));
+    counts =
+        _mm256_add_epi8(counts, BitsPerByteWide(_mm256_xor_si256(byte, LoadWide(sample + i + 1))));
+  }
+  return counts;
+}
+
+// A bit for each of the 32 bytes that holds an edge.
+[[gnu::target("avx2")]] inline std::uint32_t EdgeBitsWide(const std::uint8_t* p) {
+  const __m256i v = LoadWide(p);
+  return ~TopBits(_mm256_or_si256(_mm256_cmpeq_epi8(v, _mm256_setzero_si256()),
+                                  _mm256_cmpeq_epi8(v, _mm256_set1_epi8(-1))));
+}
+
+// SampleBody's look at one block, 32 bytes at a time.
+[[gnu::target("avx2,popcnt")]] inline void LookWide(const std::uint8_t* p, Look& look) {
+  const int instructions = WorthALookWide(p);
+  if (instructions < 0) return;
+  look.instructions = static_cast<std::uint8_t>(instructions);
+  // The two words with the most bytes that hold an edge.
+  const std::uint64_t edgeBits = EdgeBitsWide(p) | static_cast<std::uint64_t>(EdgeBitsWide(p + 32))
+                                                       << 32;
+  const std::uint8_t* sample = p;
+  const std::uint8_t* second = p + 8;
+  int edges = -1, secondEdges = -1;
+  for (int k = 0; k < kBlock; k += 8) {
+    const int here = std::popcount(edgeBits >> k & 0xFF);
+    if (here > edges) {
+      second = sample;
+      secondEdges = edges;
+      sample = p + k;
+      edges = here;
+    } else if (here > secondEdges) {
+      second = p + k;
+      secondEdges = here;
+    }
+  }
+  look.none = false;
+  const __m256i differ = DifferWide(second, DifferWide(sample, _mm256_setzero_si256()));
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(look.differ.data() + 1), differ);
+  const __m256i sums = _mm256_sad_epu8(differ, _mm256_setzero_si256());
+  const __m128i half =
+      _mm_add_epi64(_mm256_castsi256_si128(sums), _mm256_extracti128_si256(sums, 1));
+  look.total = static_cast<std::uint16_t>(
+      _mm_cvtsi128_si32(_mm_add_epi64(half, _mm_unpackhi_epi64(half, half))));
+  const std::uint64_t x = Load(sample), y = Load(second);
+  look.differ[kMaxLag + 1] = static_cast<std::uint8_t>(
+      std::popcount(x ^ Load(sample + kScreenLag)) + std::popcount(y ^ Load(second + kScreenLag)));
+  // Byte j of the counts is place j % 8: the four words of each half added.
+  __m256i places = _mm256_setzero_si256();
+  for (int k = 0; k < kBlock; k += 32) {
+    const __m256i here = LoadWide(p + k), next = LoadWide(p + k + 1);
+    places = _mm256_add_epi8(
+        places, BitsPerByteWide(_mm256_or_si256(_mm256_andnot_si256(WidenWide(next), here),
+                                                _mm256_andnot_si256(WidenWide(here), next))));
+  }
+  __m128i folded =
+      _mm_add_epi8(_mm256_castsi256_si128(places), _mm256_extracti128_si256(places, 1));
+  folded = _mm_add_epi8(folded, _mm_srli_si128(folded, 8));
+  _mm_storel_epi64(reinterpret_cast<__m128i*>(&look.places), folded);
+}
+
 [[gnu::target("avx2,popcnt")]] void SampleWithVectors(const std::uint8_t* bytes,
                                                       std::int64_t blocks, Look* looks) {
-  SampleBody<true>(bytes, blocks, looks);
+  for (std::int64_t b = 0; b < blocks; ++b) LookWide(bytes + b * kBlock, looks[b]);
 }
 #endif
 
 void SampleGeneric(const std::uint8_t* bytes, std::int64_t blocks, Look* looks) {
-  SampleBody<false>(bytes, blocks, looks);
+  SampleBody(bytes, blocks, looks);
 }
 
 // The differing bits of a window of blocks at each lag, their mean over the lags, and the
@@ -789,6 +867,25 @@ const std::array<float, 256> kBlankRowScales = [] {
 
 constexpr auto kContrast = static_cast<float>(kContrastShare);
 
+// The first of the 8 bytes of the word that holds the most.
+int MostAt(std::uint64_t counts) {
+#ifdef __SSE2__
+  const __m128i v = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(&counts));
+  __m128i most = _mm_max_epu8(v, _mm_srli_si128(v, 4));
+  most = _mm_max_epu8(most, _mm_srli_si128(most, 2));
+  most = _mm_max_epu8(most, _mm_srli_si128(most, 1));
+  most = _mm_unpacklo_epi8(most, most);
+  most = _mm_shuffle_epi32(_mm_unpacklo_epi16(most, most), 0);  // the first byte in every one
+  const __m128i equal = _mm_cmpeq_epi8(v, most);
+  return std::countr_zero(static_cast<unsigned>(_mm_movemask_epi8(equal)));
+#else
+  int end = 0;
+  for (int k = 1; k < 8; ++k)
+    if ((counts >> (8 * k) & 0xFF) > (counts >> (8 * end) & 0xFF)) end = k;
+  return end;
+#endif
+}
+
 // The unmatched bits beside width w's: the fewer of w - 1 and w + 1; width 1 has one
 // neighbour, distance 2.
 float Side(const Cell& cell, std::int32_t w) {
@@ -922,9 +1019,7 @@ Evidence Weigh(const std::vector<Cell>& cells) {
     // at the place where the tiles around end are left out.
     weighed.rows[static_cast<std::size_t>(c)] = e[1];
     if (whole) {
-      int end = 0;
-      for (int k = 1; k < 8; ++k)
-        if ((places >> (8 * k) & 0xFF) > (places >> (8 * end) & 0xFF)) end = k;
+      const int end = MostAt(places);
       const auto inside = static_cast<float>(cell.unmatched[1]) -
                           static_cast<float>(cell.places >> (8 * end) & 0xFF);
       const float insidePairs = cell.bytes * 7.0f / 8;
@@ -1099,24 +1194,35 @@ double ScoreNeeded(double ragged) {
 // fewer the pairs inside have than the edges' rate gives them, in standard deviations; near
 // 0 where no place in each 8 stands out, as in code.
 double TileEdges(const std::uint8_t* p, std::int64_t length) {
-  // Counted as whole numbers, 8 places side by side and without branches.
-  std::array<std::int32_t, 8> unmatchedAt{}, pairsAt{};
-  const auto count = [&](const std::uint8_t* pair, std::size_t k) {
-    const std::uint8_t x = pair[0], y = pair[1];
-    const std::uint32_t counted = Partial(x) | Partial(y);
-    const auto bits = static_cast<std::uint8_t>((x & ~WidenByte(y)) | (y & ~WidenByte(x)));
-    unmatchedAt[k] += counted * BitsOfByte(bits);
-    pairsAt[k] += counted;
+  // Counted as whole numbers, 8 pairs a word: a count for each place in a byte of it, added
+  // up before a byte can overflow.
+  std::array<std::int64_t, 8> unmatchedAt{}, pairsAt{};
+  const auto spill = [&](std::uint64_t& bits, std::uint64_t& counted) {
+    for (std::size_t k = 0; k < 8; ++k) {
+      unmatchedAt[k] += static_cast<std::int64_t>(bits >> (8 * k) & 0xFF);
+      pairsAt[k] += static_cast<std::int64_t>(counted >> (8 * k) & 0xFF);
+    }
+    bits = counted = 0;
   };
   const std::int64_t pairCount = std::max<std::int64_t>(length - 1, 0);
-  for (std::int64_t row = 0; row + 8 <= pairCount; row += 8)
-    for (std::size_t k = 0; k < 8; ++k) count(p + row + k, k);
-  for (std::int64_t i = pairCount / 8 * 8; i < pairCount; ++i)
-    count(p + i, static_cast<std::size_t>(i % 8));
+  std::uint64_t bits = 0, counted = 0;
+  for (std::int64_t i = 0; i + 8 <= pairCount; i += 8) {
+    const std::uint64_t x = Load(p + i), y = Load(p + i + 1);
+    const std::uint64_t edges = EdgeBytes(x) | EdgeBytes(y);
+    bits += BitsPerByte(((x & ~WidenWord(y)) | (y & ~WidenWord(x))) & edges);
+    counted += edges & 0x0101010101010101ull;
+    if (i % (8 * 31) == 8 * 30) spill(bits, counted);  // 31 words of 8 bits at most
+  }
+  spill(bits, counted);
+  for (std::int64_t i = pairCount / 8 * 8; i < pairCount; ++i) {
+    if (!Partial(p[i]) && !Partial(p[i + 1])) continue;
+    unmatchedAt[static_cast<std::size_t>(i % 8)] += PairUnmatched(p[i], p[i + 1]);
+    pairsAt[static_cast<std::size_t>(i % 8)] += 1;
+  }
   std::array<double, 8> unmatched{}, pairs{};
   for (std::size_t k = 0; k < 8; ++k) {
-    unmatched[k] = unmatchedAt[k];
-    pairs[k] = pairsAt[k];
+    unmatched[k] = static_cast<double>(unmatchedAt[k]);
+    pairs[k] = static_cast<double>(pairsAt[k]);
   }
   std::size_t edge = 0;
   for (std::size_t k = 1; k < 8; ++k)
@@ -1219,14 +1325,24 @@ Judgment Judge(const std::uint8_t* p, std::int64_t length, std::int32_t width, d
   j.runs = nonzero > 0 ? static_cast<double>(repeats) / nonzero : 0;
   for (int k = 0; k < 8; ++k) j.bitsUsed += set[k] * 33 >= nonzero && set[k] > 0;
   for (std::int32_t step = 1; step <= 2 && step < width; ++step) {
+    // Up to the last byte whose neighbour is in the same row: every pair counted in one run,
+    // then those across the end of each whole row taken back.
     std::int64_t inked = 0, agreed = 0;
-    for (std::int64_t row = 0; row < length; row += width) {
-      // Up to the last byte whose neighbour is in the same row.
-      for (std::int64_t i = row; i < std::min(row + width, length) - step; ++i) {
-        const int last = p[i] & 0x01, first = p[i + step] >> 7;
-        inked += last | first;
-        agreed += last & first;
+    const auto pairs = [&](std::int64_t from, std::int64_t to) {
+      std::uint32_t either = 0, both = 0;
+      for (std::int64_t i = from; i < to; ++i) {
+        const std::uint32_t last = p[i] & 0x01, first = p[i + step] >> 7;
+        either += last | first;
+        both += last & first;
       }
+      return std::pair<std::int64_t, std::int64_t>(either, both);
+    };
+    std::tie(inked, agreed) = pairs(0, length - step);
+    for (std::int64_t row = 0; row + width <= length; row += width) {
+      const auto [across, acrossAgreed] =
+          pairs(row + width - step, std::min(row + width, length - step));
+      inked -= across;
+      agreed -= acrossAgreed;
     }
     // Chance: both set, among the pairs where either is, from how often each is set.
     const double p0 = static_cast<double>(set[0]) / length,
