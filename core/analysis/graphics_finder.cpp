@@ -240,122 +240,192 @@ int UnmatchedBytes(const std::uint8_t* p, std::int32_t count, std::int32_t lag,
   return bits;
 }
 
+// Whether the cell at `at` has all its bytes before `end` and all the bytes it is measured
+// against.
+bool Whole(const Planes& planes, std::int64_t at, std::int64_t end) {
+  return at + kCell <= end && planes.available - at >= kReach;
+}
+
+// The cell from `at`: kCell bytes of data, or those before `end`.
+[[gnu::always_inline]] inline void MeasureCell(const Planes& planes, std::int64_t at,
+                                               std::int64_t end, Cell& cell) {
+  const std::uint8_t* data = planes.bytes;
+  const std::int64_t available = planes.available;
+  const std::uint8_t* stop = data + available;
+  const bool whole = Whole(planes, at, end);
+  const std::uint8_t* p = data + at;
+  const auto count = static_cast<std::int32_t>(std::min<std::int64_t>(kCell, end - at));
+  cell.bytes = static_cast<std::uint8_t>(count);
+  cell.reach = static_cast<std::int16_t>(std::min<std::int64_t>(kReach, available - at));
+  if (count == kCell) {
+    const std::uint64_t same = (p[0] * 0x0101010101010101ull);
+    cell.blank = Load(p) == same && Load(p + 8) == same;
+    const std::uint8_t* edges = planes.edges + (at - planes.origin);
+    cell.edges = static_cast<std::uint8_t>(
+        (std::popcount(Load(edges)) + std::popcount(Load(edges + 8))) / 8);
+  } else {
+    cell.blank = std::all_of(p, p + count, [&](std::uint8_t b) { return b == p[0]; });
+    cell.edges = static_cast<std::uint8_t>(
+        std::count_if(p, p + count, [](std::uint8_t b) { return Partial(b); }));
+  }
+  if (whole) {
+    UnmatchedCell(planes, at, cell.unmatched.data());
+  } else {
+    for (std::int32_t lag = 1; lag <= kMaxLag; ++lag)
+      cell.unmatched[lag] = static_cast<std::uint8_t>(UnmatchedBytes(p, count, lag, stop));
+  }
+  // The 32 counts added a word at a time, in pairs of 16 bits.
+  std::uint64_t pairs = 0;
+  for (std::int32_t lag = 1; lag <= kMaxLag; lag += 8) {
+    const std::uint64_t counts = Load(cell.unmatched.data() + lag);
+    pairs += (counts & 0x00FF00FF00FF00FFull) + (counts >> 8 & 0x00FF00FF00FF00FFull);
+  }
+  cell.total = static_cast<std::uint16_t>(pairs * 0x0001000100010001ull >> 48);
+  if (whole) {
+    cell.places =
+        BitsPerByte(UnmatchedBits(planes, at, 1)) + BitsPerByte(UnmatchedBits(planes, at + 8, 1));
+  } else {
+    for (std::int32_t i = 0; i < count && p + i + 1 < stop; ++i)
+      if (Partial(p[i]) || Partial(p[i + 1]))
+        cell.places += static_cast<std::uint64_t>(PairUnmatched(p[i], p[i + 1])) << (8 * (i % 8));
+  }
+  cell.screenUnmatched = static_cast<std::uint8_t>(
+      whole ? UnmatchedWord(planes, at, kScreenLag) + UnmatchedWord(planes, at + 8, kScreenLag)
+            : UnmatchedBytes(p, count, kScreenLag, stop));
+  if (whole) {
+    const std::uint64_t blank = BlankBits(planes, at);
+    for (std::int32_t lag = 8; lag <= 24; ++lag) {
+      const auto both = static_cast<std::uint8_t>(std::popcount(blank & (blank >> lag) & 0xFFFF));
+      (lag % 8 == 0 ? cell.blankRowsAligned : cell.blankRowsElsewhere) += both;
+    }
+  } else {
+    for (std::int32_t i = 0; i < count; ++i) {
+      if (p[i] != 0) continue;
+      for (std::int32_t lag = 8; lag <= 24 && p + i + lag < stop; ++lag)
+        (lag % 8 == 0 ? cell.blankRowsAligned : cell.blankRowsElsewhere) += p[i + lag] == 0;
+    }
+  }
+}
+
+// The cells from `first` to `end`.
+[[gnu::always_inline]] inline void MeasureBody(const Planes& planes, std::int64_t first,
+                                               std::int64_t end, Cell* cells) {
+  for (std::int64_t at = first; at < end; at += kCell, ++cells)
+    MeasureCell(planes, at, end, *cells);
+}
+
 #ifdef PELORIN_X86
-// Two whole cells from `at` at every lag from 1 to kMaxLag as UnmatchedCell has them, 32
-// bytes at a time: the bits of each byte counted from a table of the 16 nibbles, and the
-// counts of 8 lags gathered into one byte each of a lane before they are stored.
 [[gnu::target("avx2")]] inline __m256i LoadWide(const std::uint8_t* p) {
   return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
 }
 
-[[gnu::target("avx2")]] void UnmatchedCellPair(const Planes& planes, std::int64_t at,
-                                               std::uint8_t* first, std::uint8_t* second) {
+// The bits set in each byte, from a table of the 16 nibbles.
+[[gnu::target("avx2")]] inline __m256i BitsPerByteWide(__m256i v) {
+  const __m256i low = _mm256_set1_epi8(0x0F);
+  const __m256i bits = _mm256_setr_epi8(0, 1, 1, 2, 1, 2, 2, 3, 1, 2, 2, 3, 2, 3, 3, 4, 0, 1, 1, 2,
+                                        1, 2, 2, 3, 1, 2, 2, 3, 2, 3, 3, 4);
+  return _mm256_add_epi8(_mm256_shuffle_epi8(bits, _mm256_and_si256(v, low)),
+                         _mm256_shuffle_epi8(bits, _mm256_and_si256(_mm256_srli_epi16(v, 4), low)));
+}
+
+// The sums of the bytes of each half, a cell each, in the low 64 bits of its 128.
+[[gnu::target("avx2")]] inline __m256i CellSums(__m256i counts) {
+  const __m256i sums = _mm256_sad_epu8(counts, _mm256_setzero_si256());
+  return _mm256_add_epi64(sums, _mm256_srli_si256(sums, 8));
+}
+
+[[gnu::target("avx2")]] inline std::uint8_t LowByte(__m128i v) {
+  return static_cast<std::uint8_t>(_mm_cvtsi128_si32(v));
+}
+
+[[gnu::target("avx2")]] inline std::uint32_t TopBits(__m256i v) {
+  return static_cast<std::uint32_t>(_mm256_movemask_epi8(v));
+}
+
+// The bits of the 32 bytes `x` unmatched in those at `bytes`, counted in each byte, as
+// UnmatchedBits has them: `w` and `e` are the widened and edge planes of `x`, `widened` and
+// `edges` those of the bytes.
+[[gnu::target("avx2")]] inline __m256i UnmatchedWide(__m256i x, __m256i w, __m256i e,
+                                                     const std::uint8_t* bytes,
+                                                     const std::uint8_t* widened,
+                                                     const std::uint8_t* edges) {
+  const __m256i y = LoadWide(bytes), v = LoadWide(widened);
+  const __m256i counted = _mm256_or_si256(e, LoadWide(edges));
+  return BitsPerByteWide(_mm256_and_si256(
+      _mm256_or_si256(_mm256_andnot_si256(v, x), _mm256_andnot_si256(w, y)), counted));
+}
+
+// Two whole cells from `at`, as MeasureCell has them, 32 bytes at a time: the bits unmatched
+// at each lag counted in each byte, the counts of 8 lags gathered into one byte each of a
+// lane before they are stored.
+[[gnu::target("avx2,popcnt")]] void MeasurePairWide(const Planes& planes, std::int64_t at,
+                                                    Cell* cells) {
   const std::uint8_t* bytes = planes.bytes + at;
   const std::uint8_t* widened = planes.widened + (at - planes.origin);
   const std::uint8_t* edges = planes.edges + (at - planes.origin);
   const __m256i x = LoadWide(bytes), w = LoadWide(widened), e = LoadWide(edges);
-  const __m256i low = _mm256_set1_epi8(0x0F);
-  const __m256i bits = _mm256_setr_epi8(0, 1, 1, 2, 1, 2, 2, 3, 1, 2, 2, 3, 2, 3, 3, 4, 0, 1, 1, 2,
-                                        1, 2, 2, 3, 1, 2, 2, 3, 2, 3, 3, 4);
+  const __m256i zero = _mm256_setzero_si256();
+  Cell& first = cells[0];
+  Cell& second = cells[1];
+  for (Cell* cell : {&first, &second}) {
+    cell->bytes = kCell;
+    cell->reach = kReach;
+  }
+  __m256i totals = zero;
   for (std::int32_t lag = 1; lag <= kMaxLag; lag += 8) {
-    __m256i gathered = _mm256_setzero_si256();
+    __m256i gathered = zero;
     for (std::int32_t k = 0; k < 8; ++k) {
-      const __m256i y = LoadWide(bytes + lag + k), v = LoadWide(widened + lag + k);
-      const __m256i counted = _mm256_or_si256(e, LoadWide(edges + lag + k));
-      const __m256i u = _mm256_and_si256(
-          _mm256_or_si256(_mm256_andnot_si256(v, x), _mm256_andnot_si256(w, y)), counted);
-      const __m256i c = _mm256_add_epi8(
-          _mm256_shuffle_epi8(bits, _mm256_and_si256(u, low)),
-          _mm256_shuffle_epi8(bits, _mm256_and_si256(_mm256_srli_epi16(u, 4), low)));
+      const __m256i c = UnmatchedWide(x, w, e, bytes + lag + k, widened + lag + k, edges + lag + k);
+      if (lag + k == 1) {
+        // The pairs one byte on at each place in 8: the two words of a cell added.
+        const __m256i places = _mm256_add_epi8(c, _mm256_srli_si256(c, 8));
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(&first.places), _mm256_castsi256_si128(places));
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(&second.places),
+                         _mm256_extracti128_si256(places, 1));
+      }
       gathered = _mm256_or_si256(
-          gathered,
-          _mm256_sll_epi64(_mm256_sad_epu8(c, _mm256_setzero_si256()), _mm_cvtsi32_si128(8 * k)));
+          gathered, _mm256_sll_epi64(_mm256_sad_epu8(c, zero), _mm_cvtsi32_si128(8 * k)));
     }
     // Each 64-bit lane holds the counts of 8 bytes at 8 lags; a cell is two lanes.
-    const __m256i cells = _mm256_add_epi8(gathered, _mm256_srli_si256(gathered, 8));
-    _mm_storel_epi64(reinterpret_cast<__m128i*>(first + lag), _mm256_castsi256_si128(cells));
-    _mm_storel_epi64(reinterpret_cast<__m128i*>(second + lag), _mm256_extracti128_si256(cells, 1));
+    const __m256i counts = _mm256_add_epi8(gathered, _mm256_srli_si256(gathered, 8));
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(first.unmatched.data() + lag),
+                     _mm256_castsi256_si128(counts));
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(second.unmatched.data() + lag),
+                     _mm256_extracti128_si256(counts, 1));
+    totals = _mm256_add_epi64(totals, _mm256_sad_epu8(_mm256_unpacklo_epi64(counts, zero), zero));
   }
+  first.total = static_cast<std::uint16_t>(_mm256_extract_epi32(totals, 0));
+  second.total = static_cast<std::uint16_t>(_mm256_extract_epi32(totals, 4));
+  const __m256i screen = CellSums(
+      UnmatchedWide(x, w, e, bytes + kScreenLag, widened + kScreenLag, edges + kScreenLag));
+  first.screenUnmatched = LowByte(_mm256_castsi256_si128(screen));
+  second.screenUnmatched = LowByte(_mm256_extracti128_si256(screen, 1));
+  // Blank bytes against those 8 to 24 on: -1 for each pair, added up apart for the lags that
+  // are multiples of 8.
+  const __m256i blank = _mm256_cmpeq_epi8(x, zero);
+  __m256i aligned = zero, elsewhere = zero;
+  for (std::int32_t lag = 8; lag <= 24; ++lag) {
+    const __m256i both = _mm256_and_si256(blank, _mm256_cmpeq_epi8(LoadWide(bytes + lag), zero));
+    if (lag % 8 == 0)
+      aligned = _mm256_sub_epi8(aligned, both);
+    else
+      elsewhere = _mm256_sub_epi8(elsewhere, both);
+  }
+  aligned = CellSums(aligned);
+  elsewhere = CellSums(elsewhere);
+  first.blankRowsAligned = LowByte(_mm256_castsi256_si128(aligned));
+  second.blankRowsAligned = LowByte(_mm256_extracti128_si256(aligned, 1));
+  first.blankRowsElsewhere = LowByte(_mm256_castsi256_si128(elsewhere));
+  second.blankRowsElsewhere = LowByte(_mm256_extracti128_si256(elsewhere, 1));
+  // Every byte of a cell the same as its first; the bytes that hold an edge.
+  const std::uint32_t same = TopBits(_mm256_cmpeq_epi8(x, _mm256_shuffle_epi8(x, zero)));
+  first.blank = (same & 0xFFFF) == 0xFFFF;
+  second.blank = same >> 16 == 0xFFFF;
+  const std::uint32_t edgeBytes = TopBits(e);
+  first.edges = static_cast<std::uint8_t>(std::popcount(edgeBytes & 0xFFFF));
+  second.edges = static_cast<std::uint8_t>(std::popcount(edgeBytes >> 16));
 }
 #endif
-
-// The cells from `first` to `end`, each kCell bytes of data from its start; with `kPairs`,
-// whole cells two at a time by UnmatchedCellPair.
-template <bool kPairs>
-[[gnu::always_inline]] inline void MeasureBody(const Planes& planes, std::int64_t first,
-                                               std::int64_t end, Cell* cells) {
-  const std::uint8_t* data = planes.bytes;
-  const std::int64_t available = planes.available;
-  const std::uint8_t* stop = data + available;
-  const auto whole = [&](std::int64_t at) { return at + kCell <= end && available - at >= kReach; };
-  for (std::int64_t at = first; at < end; at += kCell, ++cells) {
-    Cell& cell = *cells;
-    const std::uint8_t* p = data + at;
-    const auto count = static_cast<std::int32_t>(std::min<std::int64_t>(kCell, end - at));
-    cell.bytes = static_cast<std::uint8_t>(count);
-    cell.reach = static_cast<std::int16_t>(std::min<std::int64_t>(kReach, available - at));
-    if (count == kCell) {
-      const std::uint64_t same = (p[0] * 0x0101010101010101ull);
-      cell.blank = Load(p) == same && Load(p + 8) == same;
-      const std::uint8_t* edges = planes.edges + (at - planes.origin);
-      cell.edges = static_cast<std::uint8_t>(
-          (std::popcount(Load(edges)) + std::popcount(Load(edges + 8))) / 8);
-    } else {
-      cell.blank = std::all_of(p, p + count, [&](std::uint8_t b) { return b == p[0]; });
-      cell.edges = static_cast<std::uint8_t>(
-          std::count_if(p, p + count, [](std::uint8_t b) { return Partial(b); }));
-    }
-    if (whole(at)) {
-#ifdef PELORIN_X86
-      if constexpr (kPairs) {
-        if (at + kCell < end && whole(at + kCell) && (at - first) % (2 * kCell) == 0)
-          UnmatchedCellPair(planes, at, cell.unmatched.data(), cells[1].unmatched.data());
-        else if ((at - first) % (2 * kCell) == 0 || !whole(at - kCell))
-          UnmatchedCell(planes, at, cell.unmatched.data());
-      } else {
-        UnmatchedCell(planes, at, cell.unmatched.data());
-      }
-#else
-      UnmatchedCell(planes, at, cell.unmatched.data());
-#endif
-    } else {
-      for (std::int32_t lag = 1; lag <= kMaxLag; ++lag)
-        cell.unmatched[lag] = static_cast<std::uint8_t>(UnmatchedBytes(p, count, lag, stop));
-    }
-    // The 32 counts added a word at a time, in pairs of 16 bits.
-    std::uint64_t pairs = 0;
-    for (std::int32_t lag = 1; lag <= kMaxLag; lag += 8) {
-      const std::uint64_t counts = Load(cell.unmatched.data() + lag);
-      pairs += (counts & 0x00FF00FF00FF00FFull) + (counts >> 8 & 0x00FF00FF00FF00FFull);
-    }
-    cell.total = static_cast<std::uint16_t>(pairs * 0x0001000100010001ull >> 48);
-    if (whole(at)) {
-      cell.places =
-          BitsPerByte(UnmatchedBits(planes, at, 1)) + BitsPerByte(UnmatchedBits(planes, at + 8, 1));
-    } else {
-      for (std::int32_t i = 0; i < count && p + i + 1 < stop; ++i)
-        if (Partial(p[i]) || Partial(p[i + 1]))
-          cell.places += static_cast<std::uint64_t>(PairUnmatched(p[i], p[i + 1])) << (8 * (i % 8));
-    }
-    cell.screenUnmatched =
-        static_cast<std::uint8_t>(whole(at) ? UnmatchedWord(planes, at, kScreenLag) +
-                                                  UnmatchedWord(planes, at + 8, kScreenLag)
-                                            : UnmatchedBytes(p, count, kScreenLag, stop));
-    if (whole(at)) {
-      const std::uint64_t blank = BlankBits(planes, at);
-      for (std::int32_t lag = 8; lag <= 24; ++lag) {
-        const auto both = static_cast<std::uint8_t>(std::popcount(blank & (blank >> lag) & 0xFFFF));
-        (lag % 8 == 0 ? cell.blankRowsAligned : cell.blankRowsElsewhere) += both;
-      }
-    } else {
-      for (std::int32_t i = 0; i < count; ++i) {
-        if (p[i] != 0) continue;
-        for (std::int32_t lag = 8; lag <= 24 && p + i + lag < stop; ++lag)
-          (lag % 8 == 0 ? cell.blankRowsAligned : cell.blankRowsElsewhere) += p[i + lag] == 0;
-      }
-    }
-  }
-}
 
 // Counting bits is one instruction where the processor has it, and the wide registers that
 // count 32 bytes at once are there on most; neither build may assume them: checked once, at
@@ -363,11 +433,21 @@ template <bool kPairs>
 #ifdef PELORIN_X86
 [[gnu::target("popcnt")]] void MeasureWithCount(const Planes& planes, std::int64_t first,
                                                 std::int64_t end, Cell* cells) {
-  MeasureBody<false>(planes, first, end, cells);
+  MeasureBody(planes, first, end, cells);
 }
 [[gnu::target("avx2,popcnt")]] void MeasureWithVectors(const Planes& planes, std::int64_t first,
                                                        std::int64_t end, Cell* cells) {
-  MeasureBody<true>(planes, first, end, cells);
+  for (std::int64_t at = first; at < end;) {
+    if (Whole(planes, at, end) && Whole(planes, at + kCell, end)) {
+      MeasurePairWide(planes, at, cells);
+      at += 2 * kCell;
+      cells += 2;
+    } else {
+      MeasureCell(planes, at, end, *cells);
+      at += kCell;
+      ++cells;
+    }
+  }
 }
 bool HasCount() {
   static const bool has = [] {
@@ -386,7 +466,7 @@ bool HasVectors() {
 #endif
 
 void MeasureGeneric(const Planes& planes, std::int64_t first, std::int64_t end, Cell* cells) {
-  MeasureBody<false>(planes, first, end, cells);
+  MeasureBody(planes, first, end, cells);
 }
 
 // The cells of the bytes from `first` to `end`.
@@ -498,10 +578,6 @@ constexpr bool NibblesExact() {
 }
 static_assert(NibblesExact());
 
-[[gnu::target("avx2")]] inline std::uint32_t TopBits(__m256i v) {
-  return static_cast<std::uint32_t>(_mm256_movemask_epi8(v));
-}
-
 // WorthALook 32 bytes at a time.
 [[gnu::target("avx2,popcnt")]] int WorthALookWide(const std::uint8_t* p) {
   const __m256i halves[] = {LoadWide(p), LoadWide(p + 32)};
@@ -578,15 +654,6 @@ static_assert(NibblesExact());
 [[gnu::target("popcnt")]] void SampleWithCount(const std::uint8_t* bytes, std::int64_t blocks,
                                                Look* looks) {
   SampleBody(bytes, blocks, looks);
-}
-
-// The bits set in each byte, from a table of the 16 nibbles.
-[[gnu::target("avx2")]] inline __m256i BitsPerByteWide(__m256i v) {
-  const __m256i low = _mm256_set1_epi8(0x0F);
-  const __m256i bits = _mm256_setr_epi8(0, 1, 1, 2, 1, 2, 2, 3, 1, 2, 2, 3, 2, 3, 3, 4, 0, 1, 1, 2,
-                                        1, 2, 2, 3, 1, 2, 2, 3, 2, 3, 3, 4);
-  return _mm256_add_epi8(_mm256_shuffle_epi8(bits, _mm256_and_si256(v, low)),
-                         _mm256_shuffle_epi8(bits, _mm256_and_si256(_mm256_srli_epi16(v, 4), low)));
 }
 
 // Each byte widened by a pixel to either side, as WidenByte.
@@ -1657,36 +1724,46 @@ std::vector<Found> FindScreens(const std::uint8_t* data, std::int64_t available,
     const std::int64_t first = std::max<std::int64_t>(0, origin + best * kCell - 2048);
     const std::int64_t last = std::min(available - kScreenBytes, origin + best * kCell + 2048);
     agreed.assign(static_cast<std::size_t>(last - first + kPixelBytes) + 1, 0);
-    for (std::int64_t i = first; i < last + kPixelBytes - kScreenLag; ++i) {
-      const std::uint8_t x = data[i], y = data[i + kScreenLag];
-      const std::int32_t a = Partial(x) || Partial(y) ? 1 - PairUnmatched(x, y) : 0;
-      agreed[static_cast<std::size_t>(i - first) + 1] =
-          agreed[static_cast<std::size_t>(i - first)] + a;
+    std::int32_t running = 0;
+    const auto add = [&](std::int64_t i, std::int32_t a) {
+      running += a;
+      agreed[static_cast<std::size_t>(i - first) + 1] = running;
+    };
+    // Eight pairs a word, the bits unmatched in each byte counted at once.
+    const std::int64_t pairsEnd = last + kPixelBytes - kScreenLag;
+    std::int64_t i = first;
+    for (; i + 8 <= pairsEnd; i += 8) {
+      const std::uint64_t x = Load(data + i), y = Load(data + i + kScreenLag);
+      const std::uint64_t counted = EdgeBytes(x) | EdgeBytes(y);
+      const std::uint64_t bits = BitsPerByte(((x & ~WidenWord(y)) | (y & ~WidenWord(x))) & counted);
+      for (int k = 0; k < 8; ++k)
+        add(i + k, static_cast<std::int32_t>(counted >> (8 * k) & 1) -
+                       static_cast<std::int32_t>(bits >> (8 * k) & 0xFF));
     }
-    const auto stretch = [&](std::int64_t from, std::int64_t to) {
-      return agreed[static_cast<std::size_t>(to - first)] -
-             agreed[static_cast<std::size_t>(from - first)];
+    for (; i < pairsEnd; ++i) {
+      const std::uint8_t x = data[i], y = data[i + kScreenLag];
+      add(i, Partial(x) || Partial(y) ? 1 - PairUnmatched(x, y) : 0);
+    }
+    // The stretches of the thirds' lines added and those across their edges taken away, as
+    // one sum of the running sums.
+    const auto at = [&](std::int64_t from) {
+      return agreed[static_cast<std::size_t>(from - first)];
     };
     const auto agreement = [&](std::int64_t s) {
-      std::int32_t sum = 0;
-      for (std::int64_t third = 0; third < 3; ++third) {
-        const std::int64_t t = s + third * 2048;
-        sum += stretch(t, t + 1792);
-        if (third < 2) sum -= stretch(t + 1792, t + 2048);
-      }
-      return static_cast<double>(sum);
+      return 2 * (at(s + 1792) - at(s + 2048) + at(s + 3840) - at(s + 4096)) + at(s + 5888) - at(s);
     };
     std::int64_t start = first;
-    double most = agreement(first);
+    std::int32_t most = agreement(first);
     for (std::int64_t s = first + 1; s <= last; ++s) {
-      const double here = agreement(s);
+      const std::int32_t here = agreement(s);
       if (here > most) {
         most = here;
         start = s;
       }
     }
     const std::int64_t round = (start + kScreenLag / 2) / kScreenLag * kScreenLag;
-    if (round >= first && round <= last && agreement(round) >= most - kScreenRoundMargin)
+    if (round >= first && round <= last &&
+        agreement(round) >= static_cast<double>(most) - kScreenRoundMargin)
       start = round;
     if (start <= last) {
       Found f;
