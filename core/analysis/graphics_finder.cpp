@@ -1833,7 +1833,8 @@ std::vector<Found> FindInZone(const std::uint8_t* data, std::int64_t available, 
       f.region.start += skip;
       f.region.length = length;
       f.score = 0;
-      for (std::int64_t c = (f.region.start - origin) / kCell;
+      // Only the cells measured: a run's bounds may reach a little before the first.
+      for (std::int64_t c = std::max<std::int64_t>(0, (f.region.start - origin) / kCell);
            c <
            std::min<std::int64_t>(std::ssize(cells), (f.region.start + length - origin) / kCell);
            ++c)
