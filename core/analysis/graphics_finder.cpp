@@ -1116,14 +1116,11 @@ struct Segment {
 
 // The best division of the cells into background and runs of one width each: entering a
 // run costs kEntryCost, so that a run is kept only where its evidence pays for it.
-std::vector<Segment> Divide(const std::vector<std::array<float, kStates>>& evidence) {
+// Divide's pass forward over the cells: per cell, a bit for each state whether it continued
+// from the cell before, and the best state, the first of equals.
+void Forward(const std::vector<std::array<float, kStates>>& evidence, std::uint32_t* stayed,
+             std::uint8_t* best) {
   const std::size_t n = evidence.size();
-  std::vector<Segment> segments;
-  if (n == 0) return segments;
-  // Per cell, a bit for each state: whether it continued from the cell before.
-  static_assert(kStates <= 32);
-  std::vector<std::uint32_t> stayed(n);
-  std::vector<std::uint8_t> best(n);  // the best state at each cell, the first of equals
   std::array<float, kStates> score;
   score.fill(-1e30f);
   score[0] = 0;
@@ -1164,6 +1161,61 @@ std::vector<Segment> Divide(const std::vector<std::array<float, kStates>>& evide
     best[c] = static_cast<std::uint8_t>(topState);
     bestBefore = top;
   }
+}
+
+#ifdef PELORIN_X86
+// Forward with all the states in four registers, eight at a time: the same sums and
+// comparisons.
+[[gnu::target("avx2")]] void ForwardWide(const std::vector<std::array<float, kStates>>& evidence,
+                                         std::uint32_t* stayed, std::uint8_t* best) {
+  static_assert(kStates == 32);
+  __m256 score[4];
+  for (__m256& states : score) states = _mm256_set1_ps(-1e30f);
+  score[0] = _mm256_blend_ps(score[0], _mm256_setzero_ps(), 1);
+  // The best score before the cell in every lane.
+  __m256 bestBefore = _mm256_setzero_ps();
+  const __m256 entry = _mm256_set1_ps(static_cast<float>(kEntryCost));
+  for (std::size_t c = 0; c < evidence.size(); ++c) {
+    const __m256 entering = _mm256_sub_ps(bestBefore, entry);
+    std::uint32_t stay = 0;
+    for (int k = 0; k < 4; ++k) {
+      stay |= static_cast<std::uint32_t>(
+                  _mm256_movemask_ps(_mm256_cmp_ps(score[k], entering, _CMP_GE_OQ)))
+              << (8 * k);
+      score[k] = _mm256_add_ps(_mm256_loadu_ps(evidence[c].data() + 8 * k),
+                               _mm256_max_ps(score[k], entering));
+    }
+    score[0] = _mm256_blend_ps(score[0], bestBefore, 1);
+    __m256 tops =
+        _mm256_max_ps(_mm256_max_ps(score[0], score[1]), _mm256_max_ps(score[2], score[3]));
+    tops = _mm256_max_ps(tops, _mm256_permute2f128_ps(tops, tops, 1));
+    tops = _mm256_max_ps(tops, _mm256_shuffle_ps(tops, tops, _MM_SHUFFLE(1, 0, 3, 2)));
+    tops = _mm256_max_ps(tops, _mm256_shuffle_ps(tops, tops, _MM_SHUFFLE(2, 3, 0, 1)));
+    std::uint32_t tied = 0;
+    for (int k = 0; k < 4; ++k)
+      tied |=
+          static_cast<std::uint32_t>(_mm256_movemask_ps(_mm256_cmp_ps(score[k], tops, _CMP_EQ_OQ)))
+          << (8 * k);
+    stayed[c] = stay;
+    best[c] = static_cast<std::uint8_t>(std::countr_zero(tied));
+    bestBefore = tops;
+  }
+}
+#endif
+
+std::vector<Segment> Divide(const std::vector<std::array<float, kStates>>& evidence) {
+  const std::size_t n = evidence.size();
+  std::vector<Segment> segments;
+  if (n == 0) return segments;
+  static_assert(kStates <= 32);
+  std::vector<std::uint32_t> stayed(n);
+  std::vector<std::uint8_t> best(n);
+#ifdef PELORIN_X86
+  if (HasVectors())
+    ForwardWide(evidence, stayed.data(), best.data());
+  else
+#endif
+    Forward(evidence, stayed.data(), best.data());
   std::vector<std::uint8_t> state(n);
   std::int32_t s = best[n - 1];
   for (std::size_t c = n; c-- > 0;) {
