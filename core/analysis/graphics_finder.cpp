@@ -741,11 +741,12 @@ void SampleGeneric(const std::uint8_t* bytes, std::int64_t blocks, Look* looks) 
 // The differing bits of a window of blocks at each lag, their mean over the lags, and the
 // scale that makes their differences standard deviations.
 struct WindowSums {
-  std::array<std::int32_t, kMaxLag + 2> differ{};
+  // 16 bits each, so that the wide registers add more of them at once: 4 blocks of 128 at most.
+  std::array<std::int16_t, kMaxLag + 2> differ{};
   std::int32_t total = 0;
   std::int32_t looked = 0;  // blocks of the window with a look
   std::int32_t instructions = 0;
-  std::array<std::int32_t, 8> places{};
+  std::array<std::int16_t, 8> places{};
 
   void Add(const Look& look, std::int32_t sign) {
     if (look.none) return;
@@ -757,28 +758,59 @@ struct WindowSums {
       places[static_cast<std::size_t>(k)] +=
           sign * static_cast<std::int32_t>(look.places >> (8 * k) & 0xFF);
   }
-  // How far the place in 8 where most pixels do not continue stands above the others, in
-  // standard deviations: high where tiles lie, whose ends are there.
-  float TileEnds() const {
+  // The window moved on by a block: `out` leaves it and `in` enters, in one pass where both
+  // have a look.
+  void Slide(const Look& out, const Look& in) {
+    if (out.none || in.none) {
+      Add(out, -1);
+      Add(in, 1);
+      return;
+    }
+    for (std::int32_t lag = 1; lag <= kMaxLag + 1; ++lag)
+      differ[lag] += in.differ[lag] - out.differ[lag];
+    total += in.total - out.total;
+    instructions += in.instructions - out.instructions;
+    for (int k = 0; k < 8; ++k)
+      places[static_cast<std::size_t>(k)] +=
+          static_cast<std::int32_t>(in.places >> (8 * k) & 0xFF) -
+          static_cast<std::int32_t>(out.places >> (8 * k) & 0xFF);
+  }
+  // Whether the place in 8 where most pixels do not continue stands above the others by
+  // kTileCandidateScore standard deviations, as where tiles lie, whose ends are there.
+  bool TileEnds() const {
     const std::int32_t most = *std::max_element(places.begin(), places.end());
     std::int32_t all = 0;
     for (const std::int32_t count : places) all += count;
+    // Far enough below, as whole numbers, that rounding cannot lift it: no root taken.
+    const std::int64_t above = 8 * most - all, spread = 7 * most + 1;
+    constexpr auto score = static_cast<std::int64_t>(kTileCandidateScore);
+    static_assert(score == kTileCandidateScore);
+    if (above <= 0 || above * above * ((1 << 19) + 1) < score * score * spread * (1 << 19))
+      return false;
     const auto expected = static_cast<float>(most) * 7;
-    return (expected - static_cast<float>(all - most)) / std::sqrt(expected + 1);
+    return (expected - static_cast<float>(all - most)) / std::sqrt(expected + 1) >=
+           kTileCandidateScore;
   }
   float Mean() const { return static_cast<float>(total) / kMaxLag; }
 };
 
 // The first look's evidence for a width over a window of blocks: how far fewer bits differ
 // at that lag than on average and than at the lags beside it, in standard deviations.
-float WindowEvidence(const WindowSums& sums, std::int32_t w) {
+// `mean` is the window's and `root` the square root of one more, as WindowEvidence has them:
+// worked out once for all the widths.
+[[gnu::always_inline]] inline float WindowEvidence(const WindowSums& sums, std::int32_t w,
+                                                   float mean, float root) {
   const auto at = [&](std::int32_t lag) { return static_cast<float>(sums.differ[lag]); };
-  const float mean = sums.Mean();
   const float side = w == 1 ? at(2) : std::min(at(w - 1), at(w + 1));
   float evidence = mean - at(w) + static_cast<float>(kContrastShare) * (side - at(w));
   // Characters and tiles 8 rows high are alike 8, 16 and 24 bytes on.
   if (w == 1) evidence = std::max(evidence, mean - std::max({at(8), at(16), at(24)}));
-  return evidence / std::sqrt(mean + 1);
+  return evidence / root;
+}
+
+float WindowEvidence(const WindowSums& sums, std::int32_t w) {
+  const float mean = sums.Mean();
+  return WindowEvidence(sums, w, mean, std::sqrt(mean + 1));
 }
 
 // The stretches worth measuring cell by cell: windows of blocks where the first look shows
@@ -809,15 +841,12 @@ std::vector<std::pair<std::int64_t, std::int64_t>> Candidates(const std::uint8_t
     for (std::int64_t b = first; b < first + kWindowBlocks; ++b) sums.Add(look(b), 1);
     return sums;
   };
-  std::vector<bool> active(static_cast<std::size_t>(blocks), false);
+  std::vector<std::uint8_t> active(static_cast<std::size_t>(blocks), false);
   WindowSums sums = blocks >= kWindowBlocks ? window(0) : WindowSums{};
   for (std::int64_t b = 0; b + kWindowBlocks <= blocks; ++b) {
-    if (b > 0) {
-      sums.Add(look(b - 1), -1);
-      sums.Add(look(b + kWindowBlocks - 1), 1);
-    }
+    if (b > 0) sums.Slide(look(b - 1), look(b + kWindowBlocks - 1));
     if (2 * sums.looked < kWindowBlocks || sums.instructions >= kWindowInstructions) continue;
-    if (sums.TileEnds() >= kTileCandidateScore) {
+    if (sums.TileEnds()) {
       for (std::int64_t d = b; d < b + kWindowBlocks; ++d)
         if (!look(d).none) active[static_cast<std::size_t>(d)] = true;
       continue;
@@ -826,14 +855,15 @@ std::vector<std::pair<std::int64_t, std::int64_t>> Candidates(const std::uint8_t
     // mean.
     const float mean = sums.Mean();
     std::int32_t fewest = sums.differ[1];
-    for (std::int32_t lag = 2; lag <= kMaxLag; ++lag) fewest = std::min(fewest, sums.differ[lag]);
-    if ((mean - fewest) * (1 + static_cast<float>(kContrastShare)) <
-        kCandidateScore * std::sqrt(mean + 1))
+    for (std::int32_t lag = 2; lag <= kMaxLag; ++lag)
+      fewest = std::min<std::int32_t>(fewest, sums.differ[lag]);
+    const float root = std::sqrt(mean + 1);
+    if ((mean - fewest) * (1 + static_cast<float>(kContrastShare)) < kCandidateScore * root)
       continue;
     std::int32_t best = 0;
     float bestEvidence = kCandidateScore;
     for (std::int32_t w = 1; w <= kMaxStripWidth; ++w) {
-      const float evidence = WindowEvidence(sums, w);
+      const float evidence = WindowEvidence(sums, w, mean, root);
       if (evidence >= bestEvidence) {
         bestEvidence = evidence;
         best = w;
@@ -862,14 +892,17 @@ std::vector<std::pair<std::int64_t, std::int64_t>> Candidates(const std::uint8_t
   std::int64_t marked = 0;  // blocks before this one are marked already
   // A block tells a little against a screen at most: the line below the last of a row of
   // cells lies in the next third, or in the colours below the last third.
-  const auto screenEvidence = [&](std::int64_t b) {
-    const Look& l = look(b);
+  // Worked out once for each block, as it enters the window and as it leaves.
+  std::vector<float> screenEvidence(looks.size());
+  for (std::size_t b = 0; b < looks.size(); ++b) {
+    const Look& l = looks[b];
     const float mean = static_cast<float>(l.total) / kMaxLag;
-    return std::max((mean - l.differ[kMaxLag + 1]) / std::sqrt(mean + 1), -kScreenBlockDoubt);
-  };
+    screenEvidence[b] =
+        std::max((mean - l.differ[kMaxLag + 1]) / std::sqrt(mean + 1), -kScreenBlockDoubt);
+  }
   for (std::int64_t b = 0; b < blocks; ++b) {
-    screen += screenEvidence(b);
-    if (b >= kScreenBlocks) screen -= screenEvidence(b - kScreenBlocks);
+    screen += screenEvidence[static_cast<std::size_t>(b)];
+    if (b >= kScreenBlocks) screen -= screenEvidence[static_cast<std::size_t>(b - kScreenBlocks)];
     if (screen < kScreenCandidateScore) continue;
     // The lines of the last third, often sky or the ground below hills, tell least: the
     // stretch reaches on by a third of a screen.
