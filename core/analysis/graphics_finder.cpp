@@ -967,6 +967,17 @@ const std::array<float, 256> kBlankRowScales = [] {
 
 constexpr auto kContrast = static_cast<float>(kContrastShare);
 
+// Whether `most` of `all` can stand kTileStandsOut standard deviations above the rest, as
+// Weigh works it out in floating point: false where, as whole numbers, it falls short by more
+// than rounding could make up, so that the root is taken only where it may tell.
+bool StandsOut(std::uint64_t most, std::uint64_t all) {
+  const auto above = static_cast<std::int64_t>(8 * most) - static_cast<std::int64_t>(all);
+  const auto spread = static_cast<std::int64_t>(7 * most + 1);
+  constexpr auto score = static_cast<std::int64_t>(kTileStandsOut);
+  static_assert(score == kTileStandsOut);
+  return above > 0 && above * above * ((1 << 19) + 1) >= score * score * spread * (1 << 19);
+}
+
 // The first of the 8 bytes of the word that holds the most.
 int MostAt(std::uint64_t counts) {
 #ifdef __SSE2__
@@ -1130,8 +1141,10 @@ Evidence Weigh(const std::vector<Cell>& cells) {
       const std::uint64_t pairs16 =
           (places & 0x00FF00FF00FF00FFull) + (places >> 8 & 0x00FF00FF00FF00FFull);
       const auto others = static_cast<float>(pairs16 * 0x0001000100010001ull >> 48) - atEnd;
-      const bool tiles = std::max({e[8], e[16], e[24]}) < kTileAlike &&
-                         (atEnd * 7 - others) / std::sqrt(atEnd * 7 + 1) >= kTileStandsOut;
+      // Tested without branches first: the last test is rarely needed, the others go either way.
+      const bool may = (std::max(std::max(e[8], e[16]), e[24]) < kTileAlike) &
+                       StandsOut(places >> (8 * end) & 0xFF, pairs16 * 0x0001000100010001ull >> 48);
+      const bool tiles = may && (atEnd * 7 - others) / std::sqrt(atEnd * 7 + 1) >= kTileStandsOut;
       const float across = tiles ? std::max(base, atEnd / (2.0f * placeCells)) : base;
       e[1] = std::max(
           e[1], (across * insidePairs - inside) * scale - cost - static_cast<float>(kTileCost));
