@@ -158,6 +158,12 @@ struct PlaneStore {
   std::vector<std::uint64_t> blank;
 };
 
+#ifdef PELORIN_X86
+bool HasVectors();
+std::size_t MakePlanesWide(const std::uint8_t* p, std::size_t n, std::uint8_t* widened,
+                           std::uint8_t* edges, std::uint64_t* blank);
+#endif
+
 // The planes of the bytes from `from` to `to`, and the reach of the last cell beyond.
 Planes MakePlanes(const std::uint8_t* data, std::int64_t available, std::int64_t from,
                   std::int64_t to, PlaneStore& store) {
@@ -169,7 +175,11 @@ Planes MakePlanes(const std::uint8_t* data, std::int64_t available, std::int64_t
   std::uint8_t* edges = store.edges.data();
   std::uint64_t* blank = store.blank.data();
   const std::uint8_t* p = data + from;
-  for (std::size_t i = 0; i < n; ++i) {
+  std::size_t made = 0;  // bytes whose planes are made, a multiple of 64
+#ifdef PELORIN_X86
+  if (HasVectors()) made = MakePlanesWide(p, n, widened, edges, blank);
+#endif
+  for (std::size_t i = made; i < n; ++i) {
     const std::uint8_t b = p[i];
     widened[i] = static_cast<std::uint8_t>(b | b >> 1 | b << 1);
     edges[i] = static_cast<std::uint8_t>(-static_cast<int>((b != 0) & (b != 0xFF)));
@@ -177,12 +187,12 @@ Planes MakePlanes(const std::uint8_t* data, std::int64_t available, std::int64_t
   for (std::size_t i = n; i < n + 8; ++i) widened[i] = edges[i] = 0;
   // Eight bytes at a time: the top bit of each byte that is 0, gathered into one byte.
   constexpr std::uint64_t kLow = 0x7F7F7F7F7F7F7F7Full;
-  for (std::size_t i = 0; i + 8 <= n; i += 8) {
+  for (std::size_t i = made; i + 8 <= n; i += 8) {
     const std::uint64_t word = Load(p + i);
     const std::uint64_t zero = ~(((word & kLow) + kLow) | word | kLow);
     blank[i / 64] |= ((zero >> 7) * 0x0102040810204080ull >> 56) << (i % 64);
   }
-  for (std::size_t i = n / 8 * 8; i < n; ++i)
+  for (std::size_t i = std::max(made, n / 8 * 8); i < n; ++i)
     blank[i / 64] |= static_cast<std::uint64_t>(p[i] == 0) << (i % 64);
   return {data, available, from, widened, edges, blank};
 }
@@ -788,6 +798,23 @@ static_assert(NibblesExact());
 [[gnu::target("avx2")]] inline __m256i WidenWide(__m256i v) {
   return _mm256_or_si256(_mm256_or_si256(v, _mm256_add_epi8(v, v)),
                          _mm256_and_si256(_mm256_srli_epi16(v, 1), _mm256_set1_epi8(0x7F)));
+}
+
+// MakePlanes 32 bytes at a time, as far as whole words of the blank plane go; how far that is.
+[[gnu::target("avx2")]] std::size_t MakePlanesWide(const std::uint8_t* p, std::size_t n,
+                                                   std::uint8_t* widened, std::uint8_t* edges,
+                                                   std::uint64_t* blank) {
+  const __m256i zero = _mm256_setzero_si256(), full = _mm256_set1_epi8(-1);
+  for (std::size_t i = 0; i + 32 <= n / 64 * 64; i += 32) {
+    const __m256i v = LoadWide(p + i);
+    const __m256i none = _mm256_cmpeq_epi8(v, zero);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(widened + i), WidenWide(v));
+    _mm256_storeu_si256(
+        reinterpret_cast<__m256i*>(edges + i),
+        _mm256_andnot_si256(_mm256_or_si256(none, _mm256_cmpeq_epi8(v, full)), full));
+    blank[i / 64] |= static_cast<std::uint64_t>(TopBits(none)) << (i % 64);
+  }
+  return n / 64 * 64;
 }
 
 // The 8 bytes from `sample` against those at each lag from 1 to 32, the differing bits added
@@ -1742,12 +1769,15 @@ std::pair<std::int64_t, std::int64_t> WithoutTable(const std::uint8_t* p, std::i
                                                    std::int32_t width) {
   const std::int64_t rows = length / width;
   if (rows < kColumnRows) return {0, length};
-  std::vector<bool> steps(static_cast<std::size_t>(rows), false);
+  // Every column of a row tested, without a branch, as Counting has them.
+  std::vector<std::uint8_t> steps(static_cast<std::size_t>(rows), 0);
   std::int64_t stepping = 0;
   for (std::int64_t r = 1; r + 1 < rows; ++r) {
-    for (std::int32_t column = 0; column < width && !steps[static_cast<std::size_t>(r)]; ++column)
-      steps[static_cast<std::size_t>(r)] = StepsEvenly(p + (r - 1) * width + column, width);
-    stepping += steps[static_cast<std::size_t>(r)];
+    std::uint8_t any = 0;
+    for (std::int32_t column = 0; column < width; ++column)
+      any |= StepsEvenly(p + (r - 1) * width + column, width);
+    steps[static_cast<std::size_t>(r)] = any;
+    stepping += any;
   }
   std::int64_t sum = 0, bestSum = -1, first = 0, bestFirst = 0, bestEnd = 0, inside = 0;
   for (std::int64_t r = 0, counted = 0; r < rows; ++r) {
