@@ -1382,6 +1382,14 @@ void Forward(const std::vector<std::array<float, kStates>>& evidence, std::uint3
 #ifdef PELORIN_X86
 // Forward with all the states in four registers, eight at a time: the same sums and
 // comparisons.
+// The largest of the 32 floats of `a`, `b`, `c` and `d` in every lane.
+[[gnu::target("avx2")]] inline __m256 Largest(__m256 a, __m256 b, __m256 c, __m256 d) {
+  __m256 top = _mm256_max_ps(_mm256_max_ps(a, b), _mm256_max_ps(c, d));
+  top = _mm256_max_ps(top, _mm256_permute2f128_ps(top, top, 1));
+  top = _mm256_max_ps(top, _mm256_shuffle_ps(top, top, _MM_SHUFFLE(1, 0, 3, 2)));
+  return _mm256_max_ps(top, _mm256_shuffle_ps(top, top, _MM_SHUFFLE(2, 3, 0, 1)));
+}
+
 [[gnu::target("avx2")]] void ForwardWide(const std::vector<std::array<float, kStates>>& evidence,
                                          std::uint32_t* stayed, std::uint8_t* best) {
   static_assert(kStates == 32);
@@ -1391,30 +1399,36 @@ void Forward(const std::vector<std::array<float, kStates>>& evidence, std::uint3
   // The best score before the cell in every lane.
   __m256 bestBefore = _mm256_setzero_ps();
   const __m256 entry = _mm256_set1_ps(static_cast<float>(kEntryCost));
+  const __m256 nothing = _mm256_set1_ps(-INFINITY);
   for (std::size_t c = 0; c < evidence.size(); ++c) {
     const __m256 entering = _mm256_sub_ps(bestBefore, entry);
-    std::uint32_t stay = 0;
+    __m256 here[4];
+    for (int k = 0; k < 4; ++k) here[k] = _mm256_loadu_ps(evidence[c].data() + 8 * k);
+    // A sum rounds no lower for a larger term, so the best of the states is the best of
+    // those that stay, whose scores are known a cell early, and the best entered: the cell's
+    // best waits on the one before only for a sum and two comparisons. State 0 is left out.
+    const __m256 staying =
+        Largest(_mm256_blend_ps(_mm256_add_ps(here[0], score[0]), nothing, 1),
+                _mm256_add_ps(here[1], score[1]), _mm256_add_ps(here[2], score[2]),
+                _mm256_add_ps(here[3], score[3]));
+    const __m256 entered = _mm256_add_ps(
+        Largest(_mm256_blend_ps(here[0], nothing, 1), here[1], here[2], here[3]), entering);
+    const __m256 top = _mm256_max_ps(bestBefore, _mm256_max_ps(staying, entered));
+    std::uint32_t stay = 0, tied = 0;
     for (int k = 0; k < 4; ++k) {
       stay |= static_cast<std::uint32_t>(
                   _mm256_movemask_ps(_mm256_cmp_ps(score[k], entering, _CMP_GE_OQ)))
               << (8 * k);
-      score[k] = _mm256_add_ps(_mm256_loadu_ps(evidence[c].data() + 8 * k),
-                               _mm256_max_ps(score[k], entering));
+      score[k] = _mm256_add_ps(here[k], _mm256_max_ps(score[k], entering));
     }
     score[0] = _mm256_blend_ps(score[0], bestBefore, 1);
-    __m256 tops =
-        _mm256_max_ps(_mm256_max_ps(score[0], score[1]), _mm256_max_ps(score[2], score[3]));
-    tops = _mm256_max_ps(tops, _mm256_permute2f128_ps(tops, tops, 1));
-    tops = _mm256_max_ps(tops, _mm256_shuffle_ps(tops, tops, _MM_SHUFFLE(1, 0, 3, 2)));
-    tops = _mm256_max_ps(tops, _mm256_shuffle_ps(tops, tops, _MM_SHUFFLE(2, 3, 0, 1)));
-    std::uint32_t tied = 0;
     for (int k = 0; k < 4; ++k)
       tied |=
-          static_cast<std::uint32_t>(_mm256_movemask_ps(_mm256_cmp_ps(score[k], tops, _CMP_EQ_OQ)))
+          static_cast<std::uint32_t>(_mm256_movemask_ps(_mm256_cmp_ps(score[k], top, _CMP_EQ_OQ)))
           << (8 * k);
     stayed[c] = stay;
     best[c] = static_cast<std::uint8_t>(std::countr_zero(tied));
-    bestBefore = tops;
+    bestBefore = top;
   }
 }
 #endif
