@@ -479,12 +479,13 @@ bool HasVectors() {
 // them pass an undefined register where no mask is given, which it then warns of.
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
-#define PELORIN_WIDEST "avx2,popcnt,avx512f,avx512bw,avx512bitalg"
+#define PELORIN_WIDEST "avx2,popcnt,avx512f,avx512bw,avx512vl,avx512bitalg"
 bool HasWidest() {
   static const bool has = [] {
     __builtin_cpu_init();
     return HasVectors() && __builtin_cpu_supports("avx512f") != 0 &&
-           __builtin_cpu_supports("avx512bw") != 0 && __builtin_cpu_supports("avx512bitalg") != 0;
+           __builtin_cpu_supports("avx512bw") != 0 && __builtin_cpu_supports("avx512vl") != 0 &&
+           __builtin_cpu_supports("avx512bitalg") != 0;
   }();
   return has;
 }
@@ -835,16 +836,20 @@ static_assert(NibblesExact());
                                   _mm256_cmpeq_epi8(v, _mm256_set1_epi8(-1))));
 }
 
-// SampleBody's look at one block, 32 bytes at a time.
-[[gnu::target("avx2,popcnt")]] inline void LookWide(const std::uint8_t* p, Look& look) {
+// SampleBody's look at one block, 32 bytes at a time, but for the differing bits of its two
+// samples at the lags from 1 to 32, which the caller counts: whether the block is worth a
+// look, and its samples.
+[[gnu::target("avx2,popcnt")]] inline bool LookWide(const std::uint8_t* p, Look& look,
+                                                    const std::uint8_t*& sample,
+                                                    const std::uint8_t*& second) {
   const int instructions = WorthALookWide(p);
-  if (instructions < 0) return;
+  if (instructions < 0) return false;
   look.instructions = static_cast<std::uint8_t>(instructions);
   // The two words with the most bytes that hold an edge.
   const std::uint64_t edgeBits = EdgeBitsWide(p) | static_cast<std::uint64_t>(EdgeBitsWide(p + 32))
                                                        << 32;
-  const std::uint8_t* sample = p;
-  const std::uint8_t* second = p + 8;
+  sample = p;
+  second = p + 8;
   int edges = -1, secondEdges = -1;
   for (int k = 0; k < kBlock; k += 8) {
     const int here = std::popcount(edgeBits >> k & 0xFF);
@@ -859,13 +864,6 @@ static_assert(NibblesExact());
     }
   }
   look.none = false;
-  const __m256i differ = DifferWide(second, DifferWide(sample, _mm256_setzero_si256()));
-  _mm256_storeu_si256(reinterpret_cast<__m256i*>(look.differ.data() + 1), differ);
-  const __m256i sums = _mm256_sad_epu8(differ, _mm256_setzero_si256());
-  const __m128i half =
-      _mm_add_epi64(_mm256_castsi256_si128(sums), _mm256_extracti128_si256(sums, 1));
-  look.total = static_cast<std::uint16_t>(
-      _mm_cvtsi128_si32(_mm_add_epi64(half, _mm_unpackhi_epi64(half, half))));
   const std::uint64_t x = Load(sample), y = Load(second);
   look.differ[kMaxLag + 1] = static_cast<std::uint8_t>(
       std::popcount(x ^ Load(sample + kScreenLag)) + std::popcount(y ^ Load(second + kScreenLag)));
@@ -881,11 +879,46 @@ static_assert(NibblesExact());
       _mm_add_epi8(_mm256_castsi256_si128(places), _mm256_extracti128_si256(places, 1));
   folded = _mm_add_epi8(folded, _mm_srli_si128(folded, 8));
   _mm_storel_epi64(reinterpret_cast<__m128i*>(&look.places), folded);
+  return true;
+}
+
+// The differing bits of a look's samples at the lags from 1 to 32, a byte each, and their sum.
+[[gnu::target("avx2")]] inline void StoreDiffer(__m256i differ, Look& look) {
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(look.differ.data() + 1), differ);
+  const __m256i sums = _mm256_sad_epu8(differ, _mm256_setzero_si256());
+  const __m128i half =
+      _mm_add_epi64(_mm256_castsi256_si128(sums), _mm256_extracti128_si256(sums, 1));
+  look.total = static_cast<std::uint16_t>(
+      _mm_cvtsi128_si32(_mm_add_epi64(half, _mm_unpackhi_epi64(half, half))));
 }
 
 [[gnu::target("avx2,popcnt")]] void SampleWithVectors(const std::uint8_t* bytes,
                                                       std::int64_t blocks, Look* looks) {
-  for (std::int64_t b = 0; b < blocks; ++b) LookWide(bytes + b * kBlock, looks[b]);
+  for (std::int64_t b = 0; b < blocks; ++b) {
+    const std::uint8_t *sample, *second;
+    if (LookWide(bytes + b * kBlock, looks[b], sample, second))
+      StoreDiffer(DifferWide(second, DifferWide(sample, _mm256_setzero_si256())), looks[b]);
+  }
+}
+
+// DifferWide with the instruction that counts the bits of each byte.
+[[gnu::target(PELORIN_WIDEST)]] inline __m256i DifferWidest(const std::uint8_t* sample,
+                                                            __m256i counts) {
+  for (int i = 0; i < 8; ++i) {
+    const __m256i byte = _mm256_set1_epi8(static_cast<char>(sample[i]));
+    counts = _mm256_add_epi8(counts,
+                             _mm256_popcnt_epi8(_mm256_xor_si256(byte, LoadWide(sample + i + 1))));
+  }
+  return counts;
+}
+
+[[gnu::target(PELORIN_WIDEST)]] void SampleWithWidest(const std::uint8_t* bytes,
+                                                      std::int64_t blocks, Look* looks) {
+  for (std::int64_t b = 0; b < blocks; ++b) {
+    const std::uint8_t *sample, *second;
+    if (LookWide(bytes + b * kBlock, looks[b], sample, second))
+      StoreDiffer(DifferWidest(second, DifferWidest(sample, _mm256_setzero_si256())), looks[b]);
+  }
 }
 #endif
 
@@ -981,7 +1014,9 @@ std::vector<std::pair<std::int64_t, std::int64_t>> Candidates(const std::uint8_t
       std::clamp<std::int64_t>((available - kReach - kBlock) / kBlock, 0, span / kBlock);
   std::vector<Look> looks(static_cast<std::size_t>(blocks));
 #ifdef PELORIN_X86
-  if (HasVectors())
+  if (HasWidest())
+    SampleWithWidest(bytes, blocks, looks.data());
+  else if (HasVectors())
     SampleWithVectors(bytes, blocks, looks.data());
   else if (HasCount())
     SampleWithCount(bytes, blocks, looks.data());
