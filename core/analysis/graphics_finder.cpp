@@ -1818,15 +1818,12 @@ std::pair<std::int64_t, std::int64_t> WithoutTable(const std::uint8_t* p, std::i
                                                    std::int32_t width) {
   const std::int64_t rows = length / width;
   if (rows < kColumnRows) return {0, length};
-  // Every column of a row tested, without a branch, as Counting has them.
   std::vector<std::uint8_t> steps(static_cast<std::size_t>(rows), 0);
   std::int64_t stepping = 0;
   for (std::int64_t r = 1; r + 1 < rows; ++r) {
-    std::uint8_t any = 0;
-    for (std::int32_t column = 0; column < width; ++column)
-      any |= StepsEvenly(p + (r - 1) * width + column, width);
-    steps[static_cast<std::size_t>(r)] = any;
-    stepping += any;
+    for (std::int32_t column = 0; column < width && !steps[static_cast<std::size_t>(r)]; ++column)
+      steps[static_cast<std::size_t>(r)] = StepsEvenly(p + (r - 1) * width + column, width);
+    stepping += steps[static_cast<std::size_t>(r)];
   }
   std::int64_t sum = 0, bestSum = -1, first = 0, bestFirst = 0, bestEnd = 0, inside = 0;
   for (std::int64_t r = 0, counted = 0; r < rows; ++r) {
@@ -2236,9 +2233,19 @@ void GraphicsFinder::Feed(const std::uint8_t* bytes, std::size_t count) {
     bytes += take;
     count -= take;
     if (buffer_.size() >= kWindow) {
-      const std::int64_t used =
-          Scan(buffer_.data(), static_cast<std::int64_t>(buffer_.size()), false);
-      buffer_.erase(buffer_.begin(), buffer_.begin() + used);
+      const std::size_t held = buffer_.size() - take;
+      const auto used = static_cast<std::size_t>(
+          Scan(buffer_.data(), static_cast<std::int64_t>(buffer_.size()), false));
+      if (used >= held) {
+        // What was held before is all settled: the rest is in the bytes fed, searched where
+        // they lie from here on.
+        const std::size_t back = buffer_.size() - used;
+        bytes -= back;
+        count += back;
+        buffer_.clear();
+      } else {
+        buffer_.erase(buffer_.begin(), buffer_.begin() + static_cast<std::ptrdiff_t>(used));
+      }
     }
   }
 }
