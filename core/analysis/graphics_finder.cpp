@@ -1635,11 +1635,31 @@ constexpr std::array<std::uint64_t, 256> kSpread = MakeSpread();
 // How many of the `count` bytes have each bit set; byte i is p[i], or p[i] ^ p[i + lag].
 std::array<std::int64_t, 8> BitCounts(const std::uint8_t* p, std::int64_t count, std::int32_t lag) {
   std::array<std::int64_t, 8> counts{};
-  for (std::int64_t from = 0; from < count; from += 255) {
-    std::uint64_t sums = 0;
-    for (std::int64_t i = from; i < std::min(count, from + 255); ++i)
-      sums += kSpread[lag == 0 ? p[i] : p[i] ^ p[i + lag]];
-    for (int k = 0; k < 8; ++k) counts[k] += (sums >> (8 * k)) & 0xFF;
+  // Eight bytes a word: bits j and j + 4 of each byte counted in the low and the high half of
+  // that byte of the sum for j, added up before a half can overflow.
+  std::array<std::uint64_t, 4> halves{};
+  const auto spill = [&] {
+    for (std::size_t j = 0; j < 4; ++j) {
+      constexpr std::uint64_t kLow = 0x0F0F0F0F0F0F0F0Full, kBytes = 0x0101010101010101ull;
+      counts[j] += static_cast<std::int64_t>((halves[j] & kLow) * kBytes >> 56);
+      counts[j + 4] += static_cast<std::int64_t>((halves[j] >> 4 & kLow) * kBytes >> 56);
+      halves[j] = 0;
+    }
+  };
+  std::int64_t i = 0;
+  for (int words = 0; i + 8 <= count; i += 8) {
+    const std::uint64_t word = lag == 0 ? Load(p + i) : Load(p + i) ^ Load(p + i + lag);
+    for (std::size_t j = 0; j < 4; ++j) halves[j] += word >> j & 0x1111111111111111ull;
+    if (++words == 15) {
+      spill();
+      words = 0;
+    }
+  }
+  spill();
+  for (; i < count; ++i) {
+    const std::uint64_t spread = kSpread[lag == 0 ? p[i] : p[i] ^ p[i + lag]];
+    for (std::size_t k = 0; k < 8; ++k)
+      counts[k] += static_cast<std::int64_t>(spread >> (8 * k) & 1);
   }
   return counts;
 }
