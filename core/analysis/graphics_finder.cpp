@@ -1635,6 +1635,45 @@ constexpr std::array<std::uint64_t, 256> MakeByteFacts() {
 }
 constexpr std::array<std::uint64_t, 256> kByteFacts = MakeByteFacts();
 
+// Words of 0 or 1 in each byte added up, a count for each place in 8, spilled before a byte
+// can overflow: the judgment's counts taken eight bytes at a time.
+class PlaceCounts {
+ public:
+  void Add(std::uint64_t ones) {
+    lanes_ += ones;
+    if (++words_ == 255) Spill();
+  }
+  std::int64_t At(std::size_t place) {
+    Spill();
+    return counts_[place];
+  }
+  std::int64_t Total() {
+    Spill();
+    std::int64_t total = 0;
+    for (const std::int64_t count : counts_) total += count;
+    return total;
+  }
+
+ private:
+  void Spill() {
+    for (std::size_t k = 0; k < 8; ++k)
+      counts_[k] += static_cast<std::int64_t>(lanes_ >> (8 * k) & 0xFF);
+    lanes_ = 0;
+    words_ = 0;
+  }
+  std::array<std::int64_t, 8> counts_{};
+  std::uint64_t lanes_ = 0;
+  int words_ = 0;
+};
+
+constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+
+// 1 in each byte of the word that is 0, 0 in the others.
+std::uint64_t ZeroBytes(std::uint64_t word) {
+  constexpr std::uint64_t kLow = 0x7F7F7F7F7F7F7F7Full;
+  return ~(((word & kLow) + kLow) | word | kLow) >> 7;
+}
+
 // The evidence a region of that raggedness needs.
 double ScoreNeeded(double ragged) {
   return kReportScore + kRaggedScore * std::max(0.0, ragged - kSmooth);
@@ -1773,8 +1812,14 @@ Judgment Judge(const std::uint8_t* p, std::int64_t length, std::int32_t width, d
     return static_cast<std::int64_t>(facts >> (12 * field) & 0xFFF);
   };
   const std::int64_t nonzero = count(4);
-  std::int64_t repeats = 0;
-  for (std::int64_t i = 1; i < length; ++i) repeats += (p[i] != 0) & (p[i] == p[i - 1]);
+  PlaceCounts repeated;
+  std::int64_t i = 1;
+  for (; i + 8 <= length; i += 8) {
+    const std::uint64_t word = Load(p + i);
+    repeated.Add(~ZeroBytes(word) & ZeroBytes(word ^ Load(p + i - 1)) & kOnes);
+  }
+  std::int64_t repeats = repeated.Total();
+  for (; i < length; ++i) repeats += (p[i] != 0) & (p[i] == p[i - 1]);
   j.inked = count(0);
   const std::array<std::int64_t, 8> set = BitCounts(p, length, 0);
   const std::array<std::int64_t, 8> differ = BitCounts(p, std::max<std::int64_t>(pairs, 0), width);
@@ -1800,9 +1845,16 @@ Judgment Judge(const std::uint8_t* p, std::int64_t length, std::int32_t width, d
     // then those across the end of each whole row taken back.
     std::int64_t inked = 0, agreed = 0;
     const auto pairs = [&](std::int64_t from, std::int64_t to) {
-      std::uint32_t either = 0, both = 0;
-      for (std::int64_t i = from; i < to; ++i) {
-        const std::uint32_t last = p[i] & 0x01, first = p[i + step] >> 7;
+      PlaceCounts eitherSet, bothSet;
+      std::int64_t at = from;
+      for (; at + 8 <= to; at += 8) {
+        const std::uint64_t last = Load(p + at) & kOnes, first = Load(p + at + step) >> 7 & kOnes;
+        eitherSet.Add(last | first);
+        bothSet.Add(last & first);
+      }
+      std::int64_t either = eitherSet.Total(), both = bothSet.Total();
+      for (; at < to; ++at) {
+        const std::uint32_t last = p[at] & 0x01, first = p[at + step] >> 7;
         either += last | first;
         both += last & first;
       }
@@ -1845,7 +1897,11 @@ Judgment Judge(const std::uint8_t* p, std::int64_t length, std::int32_t width, d
   if (width == 1 && length >= 16) {
     // Letters stand apart: a blank row at one place in most characters, and a blank column.
     std::int64_t blankRows[8] = {};
-    for (std::int64_t i = 0; i < length; ++i) blankRows[i % 8] += p[i] == 0;
+    PlaceCounts blankAt;
+    std::int64_t at = 0;
+    for (; at + 8 <= length; at += 8) blankAt.Add(ZeroBytes(Load(p + at)));
+    for (std::size_t k = 0; k < 8; ++k) blankRows[k] = blankAt.At(k);
+    for (; at < length; ++at) blankRows[at % 8] += p[at] == 0;
     const std::int64_t glyphs = length / 8;
     const auto most = std::max_element(std::begin(blankRows), std::end(blankRows));
     const auto blank = static_cast<std::int32_t>(most - std::begin(blankRows));
