@@ -1593,8 +1593,6 @@ struct Judgment {
   std::int64_t seamPairs = 0;
 };
 
-// Ink edges per byte that starts a run of equal bytes, blank bytes left out: about 3.5 for
-// random bytes, 1 or 2 for the whole shapes of pictures.
 // The bits set in a byte, counted without a table or a branch, so that a run of bytes is
 // counted at once.
 std::uint32_t BitsOfByte(std::uint32_t byte) {
@@ -1603,10 +1601,63 @@ std::uint32_t BitsOfByte(std::uint32_t byte) {
   return (byte + (byte >> 4)) & 0x0F;
 }
 
+// Words of counts up to `most` in each byte added up, a count for each place in 8, spilled
+// before a byte can overflow: the judgment's counts taken eight bytes at a time.
+class PlaceCounts {
+ public:
+  explicit PlaceCounts(int most = 1) : words_(255 / most), left_(words_) {}
+  void Add(std::uint64_t counts) {
+    lanes_ += counts;
+    if (--left_ == 0) Spill();
+  }
+  std::int64_t At(std::size_t place) {
+    Spill();
+    return counts_[place];
+  }
+  std::int64_t Total() {
+    Spill();
+    std::int64_t total = 0;
+    for (const std::int64_t count : counts_) total += count;
+    return total;
+  }
+
+ private:
+  void Spill() {
+    for (std::size_t k = 0; k < 8; ++k)
+      counts_[k] += static_cast<std::int64_t>(lanes_ >> (8 * k) & 0xFF);
+    lanes_ = 0;
+    left_ = words_;
+  }
+  std::array<std::int64_t, 8> counts_{};
+  std::uint64_t lanes_ = 0;
+  int words_;  // added between spills
+  int left_;
+};
+
+constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+
+// 1 in each byte of the word that is 0, 0 in the others.
+std::uint64_t ZeroBytes(std::uint64_t word) {
+  constexpr std::uint64_t kLow = 0x7F7F7F7F7F7F7F7Full;
+  return ~(((word & kLow) + kLow) | word | kLow) >> 7;
+}
+
+// Ink edges per byte that starts a run of equal bytes, blank bytes left out: about 3.5 for
+// random bytes, 1 or 2 for the whole shapes of pictures.
 double Ragged(const std::uint8_t* p, std::int64_t length) {
   if (length <= 0) return 0;
-  std::uint32_t starts = p[0] != 0, edges = p[0] != 0 ? BitsOfByte((p[0] ^ (p[0] >> 1)) & 0x7F) : 0;
-  for (std::int64_t i = 1; i < length; ++i) {
+  std::int64_t starts = p[0] != 0, edges = p[0] != 0 ? BitsOfByte((p[0] ^ (p[0] >> 1)) & 0x7F) : 0;
+  PlaceCounts started, edged(7);
+  std::int64_t i = 1;
+  for (; i + 8 <= length; i += 8) {
+    const std::uint64_t word = Load(p + i);
+    const std::uint64_t starting = ~ZeroBytes(word) & ~ZeroBytes(word ^ Load(p + i - 1)) & kOnes;
+    started.Add(starting);
+    edged.Add(BitsPerByte((word ^ word >> 1) & 0x7F7F7F7F7F7F7F7Full & starting * 0xFF));
+  }
+  starts += started.Total();
+  edges += edged.Total();
+  for (; i < length; ++i) {
     const std::uint32_t b = p[i];
     const std::uint32_t starting = (b != 0) & (b != p[i - 1]);
     starts += starting;
@@ -1634,45 +1685,6 @@ constexpr std::array<std::uint64_t, 256> MakeByteFacts() {
   return facts;
 }
 constexpr std::array<std::uint64_t, 256> kByteFacts = MakeByteFacts();
-
-// Words of 0 or 1 in each byte added up, a count for each place in 8, spilled before a byte
-// can overflow: the judgment's counts taken eight bytes at a time.
-class PlaceCounts {
- public:
-  void Add(std::uint64_t ones) {
-    lanes_ += ones;
-    if (++words_ == 255) Spill();
-  }
-  std::int64_t At(std::size_t place) {
-    Spill();
-    return counts_[place];
-  }
-  std::int64_t Total() {
-    Spill();
-    std::int64_t total = 0;
-    for (const std::int64_t count : counts_) total += count;
-    return total;
-  }
-
- private:
-  void Spill() {
-    for (std::size_t k = 0; k < 8; ++k)
-      counts_[k] += static_cast<std::int64_t>(lanes_ >> (8 * k) & 0xFF);
-    lanes_ = 0;
-    words_ = 0;
-  }
-  std::array<std::int64_t, 8> counts_{};
-  std::uint64_t lanes_ = 0;
-  int words_ = 0;
-};
-
-constexpr std::uint64_t kOnes = 0x0101010101010101ull;
-
-// 1 in each byte of the word that is 0, 0 in the others.
-std::uint64_t ZeroBytes(std::uint64_t word) {
-  constexpr std::uint64_t kLow = 0x7F7F7F7F7F7F7F7Full;
-  return ~(((word & kLow) + kLow) | word | kLow) >> 7;
-}
 
 // The evidence a region of that raggedness needs.
 double ScoreNeeded(double ragged) {
@@ -1780,7 +1792,8 @@ double Continuity(const std::vector<Cell>& cells, std::int64_t origin, std::int6
   const auto end = std::min(
       cells.size(), static_cast<std::size_t>(
                         (start - origin + std::min(length, kJudgedBytes) + kCell - 1) / kCell));
-  std::array<std::int64_t, kMaxLag + 1> unmatched{};
+  // 32 bits are enough for kJudgedBytes of cells, and add more at once.
+  std::array<std::int32_t, kMaxLag + 1> unmatched{};
   for (std::size_t c = first; c < end; ++c)
     for (std::int32_t lag = 1; lag <= kMaxLag; ++lag) unmatched[lag] += cells[c].unmatched[lag];
   double base = 0;
