@@ -1974,12 +1974,17 @@ std::pair<std::int64_t, std::int64_t> WithoutTable(const std::uint8_t* p, std::i
                                                    std::int32_t width) {
   const std::int64_t rows = length / width;
   if (rows < kColumnRows) return {0, length};
+  // Every place tested in one run, as Counting has them, then each row's columns looked over.
+  std::vector<std::uint8_t> even(static_cast<std::size_t>((rows - 2) * width));
+  for (std::size_t i = 0; i < even.size(); ++i) even[i] = StepsEvenly(p + i, width);
   std::vector<std::uint8_t> steps(static_cast<std::size_t>(rows), 0);
   std::int64_t stepping = 0;
   for (std::int64_t r = 1; r + 1 < rows; ++r) {
-    for (std::int32_t column = 0; column < width && !steps[static_cast<std::size_t>(r)]; ++column)
-      steps[static_cast<std::size_t>(r)] = StepsEvenly(p + (r - 1) * width + column, width);
-    stepping += steps[static_cast<std::size_t>(r)];
+    const std::uint8_t* row = even.data() + (r - 1) * width;
+    std::uint8_t any = 0;
+    for (std::int32_t column = 0; column < width; ++column) any |= row[column];
+    steps[static_cast<std::size_t>(r)] = any;
+    stepping += any;
   }
   std::int64_t sum = 0, bestSum = -1, first = 0, bestFirst = 0, bestEnd = 0, inside = 0;
   for (std::int64_t r = 0, counted = 0; r < rows; ++r) {
