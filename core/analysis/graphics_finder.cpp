@@ -477,8 +477,10 @@ bool HasVectors() {
 // The widest registers, 64 bytes, and the instruction that counts the bits of each byte in
 // them: four whole cells at once, as MeasurePairWide has two. The compiler's own headers for
 // them pass an undefined register where no mask is given, which it then warns of.
+#ifndef __clang__
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
 #define PELORIN_WIDEST "avx2,popcnt,avx512f,avx512bw,avx512vl,avx512bitalg"
 bool HasWidest() {
   static const bool has = [] {
@@ -597,7 +599,9 @@ bool HasWidest() {
     }
   }
 }
+#ifndef __clang__
 #pragma GCC diagnostic pop
+#endif
 #endif
 
 void MeasureGeneric(const Planes& planes, std::int64_t first, std::int64_t end, Cell* cells) {
@@ -1298,8 +1302,11 @@ void WholeCellWidths(const Cell& cell, float expected, float scale, float cost,
                   : load(15);
     const __m128i side = _mm_min_epu8(left, load(16 * half + 1));
     for (int eighth = 0; eighth < 2; ++eighth) {
-      const __m256 h = _mm256_cvtepi32_ps(_mm256_cvtepu8_epi32(_mm_srli_si128(here, 8 * eighth)));
-      const __m256 s = _mm256_cvtepi32_ps(_mm256_cvtepu8_epi32(_mm_srli_si128(side, 8 * eighth)));
+      const auto widen = [&](__m128i bytes) {
+        return eighth == 0 ? bytes : _mm_unpackhi_epi64(bytes, bytes);
+      };
+      const __m256 h = _mm256_cvtepi32_ps(_mm256_cvtepu8_epi32(widen(here)));
+      const __m256 s = _mm256_cvtepi32_ps(_mm256_cvtepu8_epi32(widen(side)));
       const __m256 sum =
           _mm256_add_ps(_mm256_sub_ps(expect, h), _mm256_mul_ps(share, _mm256_sub_ps(s, h)));
       _mm256_storeu_ps(e.data() + 16 * half + 8 * eighth,
@@ -1413,10 +1420,10 @@ Evidence Weigh(const std::vector<Cell>& cells) {
       const std::uint64_t pairs16 =
           (places & 0x00FF00FF00FF00FFull) + (places >> 8 & 0x00FF00FF00FF00FFull);
       const auto others = static_cast<float>(pairs16 * 0x0001000100010001ull >> 48) - atEnd;
-      // Tested without branches first: the last test is rarely needed, the others go either way.
-      const bool may = (std::max(std::max(e[8], e[16]), e[24]) < kTileAlike) &
-                       StandsOut(places >> (8 * end) & 0xFF, pairs16 * 0x0001000100010001ull >> 48);
-      const bool tiles = may && (atEnd * 7 - others) / std::sqrt(atEnd * 7 + 1) >= kTileStandsOut;
+      const bool tiles =
+          std::max({e[8], e[16], e[24]}) < kTileAlike &&
+          StandsOut(places >> (8 * end) & 0xFF, pairs16 * 0x0001000100010001ull >> 48) &&
+          (atEnd * 7 - others) / std::sqrt(atEnd * 7 + 1) >= kTileStandsOut;
       const float across = tiles ? std::max(base, atEnd / (2.0f * placeCells)) : base;
       e[1] = std::max(
           e[1], (across * insidePairs - inside) * scale - cost - static_cast<float>(kTileCost));
