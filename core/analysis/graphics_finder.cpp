@@ -1290,23 +1290,21 @@ void WholeCellWidths(const Cell& cell, float expected, float scale, float cost,
   const std::uint8_t* counts = cell.unmatched.data();
   const __m256 expect = _mm256_set1_ps(expected), costs = _mm256_set1_ps(cost);
   const __m256 scales = _mm256_set1_ps(scale), share = _mm256_set1_ps(kContrast);
-  const auto load = [&](std::int32_t at) {
-    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(counts + at));
-  };
+  const auto* sixteens = reinterpret_cast<const __m128i*>(counts);
   for (std::int32_t half = 0; half < 2; ++half) {
-    const __m128i here = load(16 * half);
+    const __m128i here = _mm_loadu_si128(sixteens + half);
     // Below width 1 lies none: all bits set, so that the lesser is distance 2.
     const __m128i left =
         half == 0 ? _mm_or_si128(_mm_slli_si128(here, 1),
                                  _mm_setr_epi8(0, -1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0))
-                  : load(15);
-    const __m128i side = _mm_min_epu8(left, load(16 * half + 1));
+                  : _mm_loadu_si128(reinterpret_cast<const __m128i*>(counts + 15));
+    const __m128i side = _mm_min_epu8(
+        left, _mm_loadu_si128(reinterpret_cast<const __m128i*>(counts + 16 * half + 1)));
+    const __m128i heres[] = {here, _mm_unpackhi_epi64(here, here)};
+    const __m128i sides[] = {side, _mm_unpackhi_epi64(side, side)};
     for (int eighth = 0; eighth < 2; ++eighth) {
-      const auto widen = [&](__m128i bytes) {
-        return eighth == 0 ? bytes : _mm_unpackhi_epi64(bytes, bytes);
-      };
-      const __m256 h = _mm256_cvtepi32_ps(_mm256_cvtepu8_epi32(widen(here)));
-      const __m256 s = _mm256_cvtepi32_ps(_mm256_cvtepu8_epi32(widen(side)));
+      const __m256 h = _mm256_cvtepi32_ps(_mm256_cvtepu8_epi32(heres[eighth]));
+      const __m256 s = _mm256_cvtepi32_ps(_mm256_cvtepu8_epi32(sides[eighth]));
       const __m256 sum =
           _mm256_add_ps(_mm256_sub_ps(expect, h), _mm256_mul_ps(share, _mm256_sub_ps(s, h)));
       _mm256_storeu_ps(e.data() + 16 * half + 8 * eighth,
