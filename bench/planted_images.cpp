@@ -12,6 +12,8 @@
 #include <iterator>
 #include <string>
 
+#include "drawing.h"
+
 namespace pelorin {
 
 namespace {
@@ -22,64 +24,6 @@ constexpr std::int64_t kRomBytes = 16384;
 constexpr std::int64_t kRomFont = 0x3D00;
 constexpr std::int64_t kScreenAddress = 16384;
 constexpr std::int64_t kScreenSize = 6912;
-
-// splitmix64: the same numbers on every compiler, unlike the standard distributions.
-class Random {
- public:
-  // The seed is mixed first: started from the seed itself, the sequence of one seed would be
-  // that of the seed before it, a step on, and neighbouring seeds would make alike images.
-  explicit Random(std::uint64_t seed) : state_(Mix(seed)) {}
-  std::uint64_t Next() { return Mix(state_ += 0x9E3779B97F4A7C15ull); }
-  // From low to high, both included.
-  int Between(int low, int high) {
-    return low + static_cast<int>(Next() % static_cast<std::uint64_t>(high - low + 1));
-  }
-  bool Chance(int percent) { return Between(1, 100) <= percent; }
-  std::uint8_t Byte() { return static_cast<std::uint8_t>(Next()); }
-
- private:
-  static std::uint64_t Mix(std::uint64_t z) {
-    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-    return z ^ (z >> 31);
-  }
-  std::uint64_t state_;
-};
-
-// A picture being drawn, one flag per pixel, 8 pixels to a byte column.
-struct Canvas {
-  Canvas(int byteWidth, int height)
-      : columns(byteWidth),
-        rows(height),
-        pixels(static_cast<std::size_t>(byteWidth * 8 * height)) {}
-  int Width() const { return columns * 8; }
-  bool Get(int x, int y) const {
-    return x >= 0 && y >= 0 && x < Width() && y < rows &&
-           pixels[static_cast<std::size_t>(y * Width() + x)];
-  }
-  void Set(int x, int y, bool on = true) {
-    if (x >= 0 && y >= 0 && x < Width() && y < rows)
-      pixels[static_cast<std::size_t>(y * Width() + x)] = on;
-  }
-  std::uint8_t Byte(int column, int y) const {
-    std::uint8_t byte = 0;
-    for (int bit = 0; bit < 8; ++bit)
-      if (Get(column * 8 + bit, y)) byte |= static_cast<std::uint8_t>(0x80 >> bit);
-    return byte;
-  }
-  void PutByte(int column, int y, std::uint8_t byte) {
-    for (int bit = 0; bit < 8; ++bit) Set(column * 8 + bit, y, (byte & (0x80 >> bit)) != 0);
-  }
-  // Row after row, each row left to right.
-  void AppendRows(Bytes& bytes) const {
-    for (int y = 0; y < rows; ++y)
-      for (int column = 0; column < columns; ++column) bytes.push_back(Byte(column, y));
-  }
-
-  int columns;
-  int rows;
-  std::vector<bool> pixels;
-};
 
 enum class Shape { kEllipse, kRectangle, kTriangle, kDiamond };
 enum class Fill { kSolid, kOutline, kDither };
@@ -130,19 +74,6 @@ void DrawFigure(Random& random, Canvas& canvas, int x0, int y0, int w, int h) {
   }
   for (int i = random.Between(0, 4); i > 0; --i)
     canvas.Set(x0 + random.Between(0, w - 1), y0 + random.Between(0, h - 1), random.Chance(50));
-}
-
-// Each pixel of the graphic and the pixels around it cleared; set where the screen shows.
-Canvas MaskOf(const Canvas& graphic) {
-  Canvas mask(graphic.columns, graphic.rows);
-  for (int y = 0; y < graphic.rows; ++y)
-    for (int x = 0; x < graphic.Width(); ++x) {
-      bool near = false;
-      for (int dy = -1; dy <= 1; ++dy)
-        for (int dx = -1; dx <= 1; ++dx) near = near || graphic.Get(x + dx, y + dy);
-      mask.Set(x, y, !near);
-    }
-  return mask;
 }
 
 // The frames of one sprite set: unrelated sprites, or one sprite moving a little each frame.
@@ -706,7 +637,9 @@ PlantingMaterial LoadPlantingMaterial() {
 }
 
 PlantedImage MakePlantedImage(const PlantingMaterial& material, std::uint32_t seed) {
-  Random random(seed);
+  // The seed is mixed first: started from the seed itself, the numbers of one seed would be
+  // those of the seed before it, a step on, and neighbouring seeds would make alike images.
+  Random random(Random::Mix(seed));
   const std::int64_t size = seed % 3 == 2 ? 147456 : 65536;
   PlantedImage image;
   Bytes& bytes = image.bytes;

@@ -5,59 +5,11 @@
 #include <cstdlib>
 #include <iterator>
 
+#include "drawing.h"
+
 namespace pelorin {
 
 namespace {
-
-// splitmix64: the same numbers on every compiler, unlike the standard distributions.
-class Random {
- public:
-  explicit Random(std::uint64_t seed) : state_(seed * 0x9E3779B97F4A7C15ull + 1) {}
-  std::uint64_t Next() {
-    std::uint64_t z = (state_ += 0x9E3779B97F4A7C15ull);
-    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-    return z ^ (z >> 31);
-  }
-  // From low to high, both included.
-  int Between(int low, int high) {
-    return low + static_cast<int>(Next() % static_cast<std::uint64_t>(high - low + 1));
-  }
-  bool Chance(int percent) { return Between(1, 100) <= percent; }
-
- private:
-  std::uint64_t state_;
-};
-
-// A sprite being drawn: one flag per pixel, 8 pixels to a byte column.
-struct Canvas {
-  Canvas(int byteWidth, int height)
-      : columns(byteWidth),
-        rows(height),
-        pixels(static_cast<std::size_t>(byteWidth * 8 * height)) {}
-  int Width() const { return columns * 8; }
-  bool Get(int x, int y) const {
-    return x >= 0 && y >= 0 && x < Width() && y < rows && pixels[Index(x, y)];
-  }
-  void Set(int x, int y, bool on = true) {
-    if (x >= 0 && y >= 0 && x < Width() && y < rows) pixels[Index(x, y)] = on;
-  }
-  std::uint8_t Byte(int column, int y) const {
-    std::uint8_t byte = 0;
-    for (int bit = 0; bit < 8; ++bit)
-      if (Get(column * 8 + bit, y)) byte |= static_cast<std::uint8_t>(0x80 >> bit);
-    return byte;
-  }
-  void Append(std::vector<std::uint8_t>& bytes) const {
-    for (int y = 0; y < rows; ++y)
-      for (int column = 0; column < columns; ++column) bytes.push_back(Byte(column, y));
-  }
-  std::size_t Index(int x, int y) const { return static_cast<std::size_t>(y * Width() + x); }
-
-  int columns;
-  int rows;
-  std::vector<bool> pixels;
-};
 
 enum class Shape { kEllipse, kRectangle, kTriangle };
 
@@ -124,7 +76,7 @@ Canvas DrawSprite(Random& random, int columns, int rows, Fill fill, int minPart)
 void DrawSheet(Random& random, int width, std::vector<std::uint8_t>& bytes, Fill fill) {
   const int count = random.Between(2, 12);
   const int rows = random.Between(8, 32);
-  for (int i = 0; i < count; ++i) DrawSprite(random, width, rows, fill, 40).Append(bytes);
+  for (int i = 0; i < count; ++i) DrawSprite(random, width, rows, fill, 40).AppendRows(bytes);
 }
 
 void DrawAnimation(Random& random, int width, std::vector<std::uint8_t>& bytes) {
@@ -144,7 +96,7 @@ void DrawAnimation(Random& random, int width, std::vector<std::uint8_t>& bytes) 
       const int y = random.Between(0, rows - 1);
       moved.Set(x, y, !moved.Get(x, y));
     }
-    moved.Append(bytes);
+    moved.AppendRows(bytes);
   }
 }
 
@@ -177,7 +129,7 @@ std::vector<Canvas> MakeFont(Random& random) {
 void DrawText(Random& random, int width, std::vector<std::uint8_t>& bytes) {
   const std::vector<Canvas> font = MakeFont(random);
   if (width == 1) {  // the font itself, glyph after glyph
-    for (const Canvas& glyph : font) glyph.Append(bytes);
+    for (const Canvas& glyph : font) glyph.AppendRows(bytes);
     return;
   }
   const int lines = random.Between(2, 10);
@@ -205,21 +157,8 @@ void DrawBlank(Random& random, int width, std::vector<std::uint8_t>& bytes) {
     Canvas shape = DrawSprite(random, std::max(1, area.w / 8), area.h, Fill::kSolid, 50);
     for (int y = 0; y < shape.rows; ++y)
       for (int x = 0; x < shape.Width(); ++x) sprite.Set(area.x + x, area.y + y, shape.Get(x, y));
-    sprite.Append(bytes);
+    sprite.AppendRows(bytes);
   }
-}
-
-// The mask of a graphic: set where the background shows, a pixel clear of the graphic.
-Canvas MaskOf(const Canvas& graphic) {
-  Canvas mask(graphic.columns, graphic.rows);
-  for (int y = 0; y < graphic.rows; ++y)
-    for (int x = 0; x < mask.Width(); ++x) {
-      bool near = false;
-      for (int dy = -1; dy <= 1; ++dy)
-        for (int dx = -1; dx <= 1; ++dx) near = near || graphic.Get(x + dx, y + dy);
-      mask.Set(x, y, !near);
-    }
-  return mask;
 }
 
 void DrawMasked(Random& random, int spriteWidth, std::vector<std::uint8_t>& bytes) {
@@ -249,7 +188,7 @@ void DrawWideSparse(Random& random, int width, std::vector<std::uint8_t>& bytes)
       DrawShape(sprite, RandomShape(random), box,
                 random.Chance(50) ? Fill::kSolid : Fill::kOutline);
     }
-    sprite.Append(bytes);
+    sprite.AppendRows(bytes);
   }
 }
 
@@ -325,7 +264,7 @@ const char* SpriteKindName(SpriteKind kind) {
 }
 
 SpriteFile MakeSpriteFile(SpriteKind kind, std::uint32_t seed) {
-  Random random(seed);
+  Random random(seed * 0x9E3779B97F4A7C15ull + 1);
   SpriteFile file{{}, random.Between(1, 31), kind};
   // A length, a load address or a name: something else before the first sprite.
   if (random.Chance(30)) {
@@ -384,11 +323,11 @@ const char* StoredKindName(StoredKind kind) {
 }
 
 SpriteFile MakeStoredFile(StoredKind kind, Followed followed, std::uint32_t seed) {
-  Random random(seed);
+  Random random(seed * 0x9E3779B97F4A7C15ull + 1);
   SpriteFile file{{}, 1, SpriteKind::kSheet};
   switch (kind) {
     case StoredKind::kFont:
-      for (const Canvas& glyph : MakeFont(random)) glyph.Append(file.bytes);
+      for (const Canvas& glyph : MakeFont(random)) glyph.AppendRows(file.bytes);
       break;
     case StoredKind::kTileSet:
       DrawTileSet(random, file.bytes);

@@ -4,12 +4,7 @@
 
 #include "colour_entry.h"
 #include "screen/pixel_buffer.h"
-
-namespace {
-void Check(bool ok) {
-  if (!ok) std::abort();
-}
-}  // namespace
+#include "fuzz_check.h"
 
 // Input: the answer as UTF-16 units, two bytes each.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

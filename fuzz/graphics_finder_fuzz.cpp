@@ -8,14 +8,7 @@
 
 #include "analysis/graphics_finder.h"
 #include "screen/screen.h"
-
-namespace {
-
-void Check(bool ok) {
-  if (!ok) std::abort();
-}
-
-}  // namespace
+#include "fuzz_check.h"
 
 // Input: one byte that sets the size of the pieces, then the bytes searched.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -6,13 +6,10 @@
 #include <cstdlib>
 #include <vector>
 
+#include "fuzz_check.h"
 #include "memory_image/memory_image.h"
 
 namespace pelorin {
-
-inline void Check(bool ok) {
-  if (!ok) std::abort();
-}
 
 // What a reader made of a file, and the blocks it told of on the way.
 struct ReadResult {

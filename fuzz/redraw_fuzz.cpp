@@ -8,6 +8,7 @@
 #include "screen/pixel_buffer.h"
 #include "redraw.h"
 #include "sprite_file.h"
+#include "fuzz_check.h"
 
 namespace {
 
@@ -20,10 +21,6 @@ int HardwareLineAddress(int y) {
 Rgb ChartColour(int colour, bool bright) {
   const Rgb level = bright ? 255 : 127;
   return (colour & 2 ? level : 0) | (colour & 4 ? level : 0) << 8 | (colour & 1 ? level : 0) << 16;
-}
-
-void Check(bool ok) {
-  if (!ok) std::abort();
 }
 
 }  // namespace

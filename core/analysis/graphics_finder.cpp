@@ -8,6 +8,7 @@
 #include <cstring>
 #include <tuple>
 
+#include "analysis/two_cores.h"
 #include "screen/screen.h"
 
 #if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
@@ -35,7 +36,7 @@ constexpr std::int32_t kStates = kMaxStripWidth + 1;  // background, then widths
 constexpr double kContrastShare = 0.5;
 constexpr double kCellCost = 1.0;
 constexpr double kBlankCellCost = 0.25;
-constexpr double kEntryCost = 12.0;
+constexpr double kEntryCost = 10.0;
 // The evidence a region needs: more where its bytes are as ragged as random ones, less
 // where they hold the whole shapes of pictures.
 constexpr double kReportScore = 10.0;
@@ -53,22 +54,24 @@ constexpr std::int64_t kJudgedBytes = 2048;  // enough to judge a region by
 constexpr double kSettleToll = 0.3;          // of the usual unmatched bits, per pair
 constexpr std::int64_t kSettleCells = 4;     // how far inside a run its bounds may move
 constexpr int kCharactersBack = 16;          // a font's characters taken in before its evidence
-constexpr std::int64_t kSeamPairs = 24;
-constexpr std::int64_t kColumnRows = 12;  // rows enough to judge each byte column on its own
-constexpr double kCounting = 0.25;
+constexpr std::int64_t kColumnRows = 12;     // rows enough to judge each byte column on its own
+constexpr double kCounting = 0.3;
 constexpr std::int64_t kTableRowCost = 3;  // a row that steps evenly, against one that does not
 constexpr double kTableShare = 0.6;        // of a table's rows that step evenly
-constexpr double kSeamCorrelation = 0.15;
 constexpr double kMaskedShare = 0.9;
+constexpr double kFlippingBit = -0.15;  // correlation of a bit from row to row
+constexpr double kLoneBit = 0.25;       // below that of the whole bytes
 constexpr double kMapRuns = 0.5;
 constexpr double kMapRagged = 2.0;
 constexpr double kSmoothChanges = 0.3;
 constexpr double kScreenCandidateScore = 40.0;
 constexpr float kScreenBlockDoubt = 4.0f;
 constexpr double kScreenRoundMargin = 8.0;
+constexpr std::int32_t kColourCells = kAttributeBytes / 64;  // of one colour, to count
 constexpr double kCharacterCost = 2.0;
 constexpr std::ptrdiff_t kTileCells = 4;  // to either side: where the tiles around end
 constexpr double kTileCost = 0.5;
+constexpr double kProfileCost = 0.25;
 constexpr float kTileStandsOut = 4.0f;
 constexpr float kTileAlike = 0.0f;
 // Width 1 is compared with distance 2 alone, where the others take the likelier of two
@@ -658,8 +661,9 @@ constexpr std::uint32_t kTextSpaces = 4;
 constexpr std::int32_t kWindowInstructions = 16;
 
 // The first look at a block: the 16 bytes of it that hold the most edges, against those at
-// each distance: the bits that differ per lag, the screen's lag last. Nothing for a block of
-// one byte repeated or of machine code.
+// each distance: the pixels of either with none at or beside them in the other per lag (as
+// LooseDiffer has them), the screen's lag last. Nothing for a block of one byte repeated or of
+// machine code.
 struct Look {
   bool none = true;
   std::array<std::uint8_t, kMaxLag + 2> differ{};
@@ -753,6 +757,14 @@ static_assert(NibblesExact());
 }
 #endif
 
+// The pixels of each word with no pixel at or beside them in the other, as UnmatchedBits has
+// them for all bytes: a line that moves by a pixel from row to row, as an outline's do, still
+// continues. `widened` is WidenWord(word).
+[[gnu::always_inline]] inline int LooseDiffer(std::uint64_t word, std::uint64_t widened,
+                                              std::uint64_t other) {
+  return std::popcount((word & ~WidenWord(other)) | (other & ~widened));
+}
+
 [[gnu::always_inline]] inline void SampleBody(const std::uint8_t* bytes, std::int64_t blocks,
                                               Look* looks) {
   for (std::int64_t b = 0; b < blocks; ++b) {
@@ -778,14 +790,16 @@ static_assert(NibblesExact());
     }
     const std::uint64_t x = Load(sample), y = Load(second);
     look.none = false;
+    const std::uint64_t wx = WidenWord(x), wy = WidenWord(y);
+    const auto differ = [&](std::int32_t lag) {
+      return static_cast<std::uint8_t>(LooseDiffer(x, wx, Load(sample + lag)) +
+                                       LooseDiffer(y, wy, Load(second + lag)));
+    };
     for (std::int32_t lag = 1; lag <= kMaxLag; ++lag) {
-      look.differ[lag] = static_cast<std::uint8_t>(std::popcount(x ^ Load(sample + lag)) +
-                                                   std::popcount(y ^ Load(second + lag)));
+      look.differ[lag] = differ(lag);
       look.total = static_cast<std::uint16_t>(look.total + look.differ[lag]);
     }
-    look.differ[kMaxLag + 1] =
-        static_cast<std::uint8_t>(std::popcount(x ^ Load(sample + kScreenLag)) +
-                                  std::popcount(y ^ Load(second + kScreenLag)));
+    look.differ[kMaxLag + 1] = differ(kScreenLag);
     for (int k = 0; k < kBlock; k += 8) {
       const std::uint64_t here = Load(p + k), next = Load(p + k + 1);
       look.places += BitsPerByte((here & ~WidenWord(next)) | (next & ~WidenWord(here)));
@@ -822,13 +836,30 @@ static_assert(NibblesExact());
   return n / 64 * 64;
 }
 
-// The 8 bytes from `sample` against those at each lag from 1 to 32, the differing bits added
-// to `counts` a lag a byte: one byte of the sample against all the lags at once.
+// The pixels of `a` with none at or beside them in `b`, and those of `b` so, as LooseDiffer
+// has them, in each byte: `wa` is `a` widened.
+[[gnu::target("avx2")]] inline __m256i LooseWide(__m256i a, __m256i wa, __m256i b) {
+  return _mm256_or_si256(_mm256_andnot_si256(WidenWide(b), a), _mm256_andnot_si256(wa, b));
+}
+
+// The byte `i` of a sample and of its widened word in every byte.
+struct SampleByte {
+  __m256i byte, wide;
+};
+[[gnu::target("avx2")]] inline SampleByte SampleByteWide(const std::uint8_t* sample,
+                                                         std::uint64_t widened, int i) {
+  return {_mm256_set1_epi8(static_cast<char>(sample[i])),
+          _mm256_set1_epi8(static_cast<char>(widened >> (8 * i)))};
+}
+
+// The 8 bytes from `sample` against those at each lag from 1 to 32, LooseDiffer's pixels
+// added to `counts` a lag a byte: one byte of the sample against all the lags at once.
 [[gnu::target("avx2")]] inline __m256i DifferWide(const std::uint8_t* sample, __m256i counts) {
+  const std::uint64_t widened = WidenWord(Load(sample));
   for (int i = 0; i < 8; ++i) {
-    const __m256i byte = _mm256_set1_epi8(static_cast<char>(sample[i]));
+    const auto [byte, wide] = SampleByteWide(sample, widened, i);
     counts =
-        _mm256_add_epi8(counts, BitsPerByteWide(_mm256_xor_si256(byte, LoadWide(sample + i + 1))));
+        _mm256_add_epi8(counts, BitsPerByteWide(LooseWide(byte, wide, LoadWide(sample + i + 1))));
   }
   return counts;
 }
@@ -840,7 +871,7 @@ static_assert(NibblesExact());
                                   _mm256_cmpeq_epi8(v, _mm256_set1_epi8(-1))));
 }
 
-// SampleBody's look at one block, 32 bytes at a time, but for the differing bits of its two
+// SampleBody's look at one block, 32 bytes at a time, but for LooseDiffer's pixels of its two
 // samples at the lags from 1 to 32, which the caller counts: whether the block is worth a
 // look, and its samples.
 [[gnu::target("avx2,popcnt")]] inline bool LookWide(const std::uint8_t* p, Look& look,
@@ -869,15 +900,14 @@ static_assert(NibblesExact());
   }
   look.none = false;
   const std::uint64_t x = Load(sample), y = Load(second);
-  look.differ[kMaxLag + 1] = static_cast<std::uint8_t>(
-      std::popcount(x ^ Load(sample + kScreenLag)) + std::popcount(y ^ Load(second + kScreenLag)));
+  look.differ[kMaxLag + 1] =
+      static_cast<std::uint8_t>(LooseDiffer(x, WidenWord(x), Load(sample + kScreenLag)) +
+                                LooseDiffer(y, WidenWord(y), Load(second + kScreenLag)));
   // Byte j of the counts is place j % 8: the four words of each half added.
   __m256i places = _mm256_setzero_si256();
   for (int k = 0; k < kBlock; k += 32) {
     const __m256i here = LoadWide(p + k), next = LoadWide(p + k + 1);
-    places = _mm256_add_epi8(
-        places, BitsPerByteWide(_mm256_or_si256(_mm256_andnot_si256(WidenWide(next), here),
-                                                _mm256_andnot_si256(WidenWide(here), next))));
+    places = _mm256_add_epi8(places, BitsPerByteWide(LooseWide(here, WidenWide(here), next)));
   }
   __m128i folded =
       _mm_add_epi8(_mm256_castsi256_si128(places), _mm256_extracti128_si256(places, 1));
@@ -886,7 +916,7 @@ static_assert(NibblesExact());
   return true;
 }
 
-// The differing bits of a look's samples at the lags from 1 to 32, a byte each, and their sum.
+// LooseDiffer's pixels of a look's samples at the lags from 1 to 32, a byte each, and their sum.
 [[gnu::target("avx2")]] inline void StoreDiffer(__m256i differ, Look& look) {
   _mm256_storeu_si256(reinterpret_cast<__m256i*>(look.differ.data() + 1), differ);
   const __m256i sums = _mm256_sad_epu8(differ, _mm256_setzero_si256());
@@ -908,10 +938,11 @@ static_assert(NibblesExact());
 // DifferWide with the instruction that counts the bits of each byte.
 [[gnu::target(PELORIN_WIDEST)]] inline __m256i DifferWidest(const std::uint8_t* sample,
                                                             __m256i counts) {
+  const std::uint64_t widened = WidenWord(Load(sample));
   for (int i = 0; i < 8; ++i) {
-    const __m256i byte = _mm256_set1_epi8(static_cast<char>(sample[i]));
+    const auto [byte, wide] = SampleByteWide(sample, widened, i);
     counts = _mm256_add_epi8(counts,
-                             _mm256_popcnt_epi8(_mm256_xor_si256(byte, LoadWide(sample + i + 1))));
+                             _mm256_popcnt_epi8(LooseWide(byte, wide, LoadWide(sample + i + 1))));
   }
   return counts;
 }
@@ -928,6 +959,19 @@ static_assert(NibblesExact());
 
 void SampleGeneric(const std::uint8_t* bytes, std::int64_t blocks, Look* looks) {
   SampleBody(bytes, blocks, looks);
+}
+
+void SampleBlocks(const std::uint8_t* bytes, std::int64_t blocks, Look* looks) {
+#ifdef PELORIN_X86
+  if (HasWidest())
+    SampleWithWidest(bytes, blocks, looks);
+  else if (HasVectors())
+    SampleWithVectors(bytes, blocks, looks);
+  else if (HasCount())
+    SampleWithCount(bytes, blocks, looks);
+  else
+#endif
+    SampleGeneric(bytes, blocks, looks);
 }
 
 // The differing bits of a window of blocks at each lag, their mean over the lags, and the
@@ -1042,16 +1086,12 @@ std::vector<std::pair<std::int64_t, std::int64_t>> Candidates(const std::uint8_t
   const std::int64_t blocks =
       std::clamp<std::int64_t>((available - kReach - kBlock) / kBlock, 0, span / kBlock);
   std::vector<Look> looks(static_cast<std::size_t>(blocks));
-#ifdef PELORIN_X86
-  if (HasWidest())
-    SampleWithWidest(bytes, blocks, looks.data());
-  else if (HasVectors())
-    SampleWithVectors(bytes, blocks, looks.data());
-  else if (HasCount())
-    SampleWithCount(bytes, blocks, looks.data());
-  else
-#endif
-    SampleGeneric(bytes, blocks, looks.data());
+  // Each block is looked at on its own: the first half of them here, the rest beside.
+  const std::int64_t half = blocks / 2;
+  OnTwoCores([&](int part) {
+    const std::int64_t first = part == 0 ? 0 : half;
+    SampleBlocks(bytes + first * kBlock, (part == 0 ? half : blocks) - first, looks.data() + first);
+  });
   const auto look = [&](std::int64_t b) -> const Look& {
     return looks[static_cast<std::size_t>(b)];
   };
@@ -1125,16 +1165,16 @@ std::vector<std::pair<std::int64_t, std::int64_t>> Candidates(const std::uint8_t
     const __m128 below =
         _mm_sub_ps(mean, _mm_setr_ps(l[0].differ[kMaxLag + 1], l[1].differ[kMaxLag + 1],
                                      l[2].differ[kMaxLag + 1], l[3].differ[kMaxLag + 1]));
+    const __m128 scale = _mm_div_ps(_mm_set1_ps(1), _mm_sqrt_ps(_mm_add_ps(mean, _mm_set1_ps(1))));
     _mm_storeu_ps(screenEvidence.data() + worked,
-                  _mm_max_ps(_mm_div_ps(below, _mm_sqrt_ps(_mm_add_ps(mean, _mm_set1_ps(1)))),
-                             _mm_set1_ps(-kScreenBlockDoubt)));
+                  _mm_max_ps(_mm_mul_ps(below, scale), _mm_set1_ps(-kScreenBlockDoubt)));
   }
 #endif
   for (std::size_t b = worked; b < looks.size(); ++b) {
     const Look& l = looks[b];
     const float mean = static_cast<float>(l.total) / kMaxLag;
-    screenEvidence[b] =
-        std::max((mean - l.differ[kMaxLag + 1]) / std::sqrt(mean + 1), -kScreenBlockDoubt);
+    const float scale = 1 / std::sqrt(mean + 1);
+    screenEvidence[b] = std::max((mean - l.differ[kMaxLag + 1]) * scale, -kScreenBlockDoubt);
   }
   for (std::int64_t b = 0; b < blocks; ++b) {
     screen += screenEvidence[static_cast<std::size_t>(b)];
@@ -1315,6 +1355,46 @@ void WholeCellWidths(const Cell& cell, float expected, float scale, float cost,
 }
 #endif
 
+// Tiles whose rows change at several places in each 8 (bricks, frames, ladders), not only
+// where one tile ends: the cells around show at which places rows change more than their
+// mean and at which less, and the cell's own changes, weighed by how far each place stands
+// from that mean, tell in standard deviations how well it keeps to that pattern, whatever
+// the rate of its changes. `around` holds the counts of the cells around without this one,
+// so that its own changes do not pick their weights; a pair that does not match leaves half
+// a byte's bits unmatched or so, which spreads the counts of a place's 2 pairs to 8 times
+// the usual rate.
+float TileProfile(std::uint64_t own, std::uint64_t around, float base) {
+  std::int32_t all = 0, owned = 0, products = 0, squares = 0;
+#ifdef __SSE2__
+  // The counts widened to 16 bits, their products summed in pairs and then across.
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i a8 = _mm_cvtsi64_si128(static_cast<long long>(around));
+  const __m128i o8 = _mm_cvtsi64_si128(static_cast<long long>(own));
+  const __m128i a = _mm_unpacklo_epi8(a8, zero), o = _mm_unpacklo_epi8(o8, zero);
+  const __m128i pairs = _mm_madd_epi16(a, o), squared = _mm_madd_epi16(a, a);
+  __m128i sums =
+      _mm_add_epi32(_mm_unpacklo_epi64(pairs, squared), _mm_unpackhi_epi64(pairs, squared));
+  sums = _mm_add_epi32(sums, _mm_srli_epi64(sums, 32));
+  products = _mm_cvtsi128_si32(sums);
+  squares = _mm_cvtsi128_si32(_mm_srli_si128(sums, 8));
+  const __m128i totals = _mm_sad_epu8(_mm_unpacklo_epi64(a8, o8), zero);
+  all = _mm_cvtsi128_si32(totals);
+  owned = _mm_cvtsi128_si32(_mm_srli_si128(totals, 8));
+#else
+  for (int k = 0; k < 8; ++k) {
+    const auto a = static_cast<std::int32_t>(around >> (8 * k) & 0xFF);
+    const auto o = static_cast<std::int32_t>(own >> (8 * k) & 0xFF);
+    all += a;
+    owned += o;
+    products += a * o;
+    squares += a * a;
+  }
+#endif
+  const auto spread = static_cast<float>(8 * squares - all * all);
+  if (spread <= 0) return 0;
+  return static_cast<float>(8 * products - all * owned) / (8 * std::sqrt(base * spread));
+}
+
 Evidence Weigh(const std::vector<Cell>& cells) {
 #ifdef PELORIN_X86
   const bool wide = HasVectors();
@@ -1425,6 +1505,13 @@ Evidence Weigh(const std::vector<Cell>& cells) {
       const float across = tiles ? std::max(base, atEnd / (2.0f * placeCells)) : base;
       e[1] = std::max(
           e[1], (across * insidePairs - inside) * scale - cost - static_cast<float>(kTileCost));
+      // Rows alike 8, 16 or 24 bytes on, as those of a picture or of masked sprites 8 bytes
+      // wide are, repeat their pattern of changes every 8 bytes as well.
+      if (std::max({e[8], e[16], e[24]}) < kTileAlike)
+        e[1] = std::max(e[1],
+                        weighed.rows[static_cast<std::size_t>(c)] +
+                            std::max(0.0f, TileProfile(cell.places, places - cell.places, base)) -
+                            static_cast<float>(kProfileCost));
     }
   }
   return weighed;
@@ -1590,12 +1677,6 @@ struct Judgment {
   int bitsUsed = 0;    // pixel columns of the byte that hold ink in some rows
   double runs = 0;     // share of inked bytes equal to the byte before
   double ragged = 0;   // ink edges per byte that starts a run, as likely by chance as not
-  // How well the last pixel of a byte continues into the first of the next one in its row
-  // (or of the next but one, where mask and graphic alternate), beyond chance; 0 where no
-  // ink meets the seams. High in a picture of that width; by chance where the bytes of a
-  // row are in truth the rows of a narrower picture, as a font's at 8.
-  double seams = 0;
-  std::int64_t seamPairs = 0;
 };
 
 // The bits set in a byte, counted without a table or a branch, so that a run of bytes is
@@ -1858,46 +1939,6 @@ Judgment Judge(const std::uint8_t* p, std::int64_t length, std::int32_t width, d
   j.letters = static_cast<double>(count(2)) / length;
   j.runs = nonzero > 0 ? static_cast<double>(repeats) / nonzero : 0;
   for (int k = 0; k < 8; ++k) j.bitsUsed += set[k] * 33 >= nonzero && set[k] > 0;
-  for (std::int32_t step = 1; step <= 2 && step < width; ++step) {
-    // Up to the last byte whose neighbour is in the same row: every pair counted in one run,
-    // then those across the end of each whole row taken back.
-    std::int64_t inked = 0, agreed = 0;
-    const auto pairs = [&](std::int64_t from, std::int64_t to) {
-      PlaceCounts eitherSet, bothSet;
-      std::int64_t at = from;
-      for (; at + 8 <= to; at += 8) {
-        const std::uint64_t last = Load(p + at) & kOnes, first = Load(p + at + step) >> 7 & kOnes;
-        eitherSet.Add(last | first);
-        bothSet.Add(last & first);
-      }
-      std::int64_t either = eitherSet.Total(), both = bothSet.Total();
-      for (; at < to; ++at) {
-        const std::uint32_t last = p[at] & 0x01, first = p[at + step] >> 7;
-        either += last | first;
-        both += last & first;
-      }
-      return std::pair<std::int64_t, std::int64_t>(either, both);
-    };
-    std::tie(inked, agreed) = pairs(0, length - step);
-    for (std::int64_t row = 0; row + width <= length; row += width) {
-      const auto [across, acrossAgreed] =
-          pairs(row + width - step, std::min(row + width, length - step));
-      inked -= across;
-      agreed -= acrossAgreed;
-    }
-    // Chance: both set, among the pairs where either is, from how often each is set.
-    const double p0 = static_cast<double>(set[0]) / length,
-                 p7 = static_cast<double>(set[7]) / length;
-    const double either = 1 - (1 - p0) * (1 - p7);
-    if (inked < 16 || either <= 0) continue;
-    const double chance = p0 * p7 / either;
-    const double seams =
-        chance < 1 ? (static_cast<double>(agreed) / inked - chance) / (1 - chance) : 0;
-    if (inked > j.seamPairs || seams > j.seams) {
-      j.seams = std::max(j.seams, seams);
-      j.seamPairs = std::max(j.seamPairs, inked);
-    }
-  }
   if (width % 2 == 0) {
     for (int phase = 0; phase < 2; ++phase) {
       std::uint32_t clear = 0, counted = 0;
@@ -2014,16 +2055,18 @@ std::pair<std::int64_t, std::int64_t> WithoutTable(const std::uint8_t* p, std::i
 }
 
 // Of bytes 1 wide: how much fewer pixels a byte that changes from the one before leaves
-// unmatched than one that differs from a byte 3, 5 or 7 on (1 - the ratio): the rows of a
-// sprite change little where they change, the numbers of a level map leap.
+// unmatched than one that differs from a byte 5, 7 or 9 on (1 - the ratio): the rows of a
+// sprite change little where they change, the numbers of a level map leap. Those bytes lie
+// beyond the next block of a sprite drawn in pixels two or three rows high, whose rows so
+// near are alike as well.
 double Changes(const std::uint8_t* p, std::int64_t length) {
   std::int64_t next = 0, nextPairs = 0, apart = 0, apartPairs = 0;
-  for (std::int64_t i = 0; i + 7 < length; ++i) {
+  for (std::int64_t i = 0; i + 9 < length; ++i) {
     if (p[i] != p[i + 1]) {
       next += PairUnmatched(p[i], p[i + 1]);
       ++nextPairs;
     }
-    for (const int lag : {3, 5, 7}) {
+    for (const int lag : {5, 7, 9}) {
       if (p[i] == p[i + lag]) continue;
       apart += PairUnmatched(p[i], p[i + lag]);
       ++apartPairs;
@@ -2033,6 +2076,13 @@ double Changes(const std::uint8_t* p, std::int64_t length) {
   return 1 - (static_cast<double>(next) / nextPairs) / (static_cast<double>(apart) / apartPairs);
 }
 
+// A bit that turns on and off from row to row while the others stay, as the low bit of a
+// count does. In a dithered fill all of them turn so, and the bytes as a whole agree as
+// little as that bit; not so the bytes 1 apart of pairs, as of a mask and its graphic.
+bool LoneBit(const Judgment& j, std::int32_t width) {
+  return j.worstBit < kFlippingBit && (width == 1 || j.worstBit < j.exactCorrelation - kLoneBit);
+}
+
 // What tells pictures from the other things that repeat at a distance: tables of numbers,
 // whose low bits count or hop while the high ones stay, or that use only some of the bits;
 // text; runs of small numbers such as a level map holds, whose values are ragged where
@@ -2040,7 +2090,7 @@ double Changes(const std::uint8_t* p, std::int64_t length) {
 // The judgment and the bytes judged; what takes longest is looked at last.
 bool LooksLikePictures(const Judgment& j, const std::uint8_t* p, std::int64_t length,
                        std::int32_t width) {
-  if (j.inked < 4 || j.correlation < 0.2 || j.worstBit < -0.15) return false;
+  if (j.inked < 4 || j.correlation < 0.2 || LoneBit(j, width)) return false;
   if (j.text >= 0.9 && j.letters >= 0.5) return false;
   if (j.bitsUsed < 6) return false;
   length = std::min(length, kJudgedBytes);
@@ -2147,6 +2197,12 @@ GraphicsKind KindOf(const Judgment& j, std::int32_t width) {
   return width > 16 ? GraphicsKind::kPicture : GraphicsKind::kSprites;
 }
 
+// A colour byte that shows something: ink unlike paper, not flashing. Pictures hold such
+// bytes too, but seldom as many of one value as the cells of one colour are.
+bool Colour(std::uint8_t b) {
+  return (b & 0x80) == 0 && (b & 7) != (b >> 3 & 7);
+}
+
 // Whole screens: 6,144 pixel bytes whose lines continue 256 bytes on, within each third but
 // for its last line of each row of cells, then 768 attribute bytes. Found where that
 // continuity over a screen's cells outweighs what any strip width makes of them, and placed
@@ -2166,6 +2222,7 @@ std::vector<Found> FindScreens(const std::uint8_t* data, std::int64_t available,
     return sum[static_cast<std::size_t>(c + kPixelCells)] - sum[static_cast<std::size_t>(c)];
   };
   std::vector<std::int32_t> agreed;  // running sums of the agreement of lines a line apart
+  std::vector<std::int32_t> colours;
   for (std::int64_t c = 0; c + kPixelCells <= n;) {
     const double score = window(c);
     if (score < kScreenScore) {
@@ -2202,9 +2259,12 @@ std::vector<Found> FindScreens(const std::uint8_t* data, std::int64_t available,
     }
     // The start: where the pairs of lines that lie one above the other agree and those
     // across the edge of a third (the last line of a row of cells and the first line of the
-    // next third) do not, summed over each stretch of either from running sums. A start
-    // moved by a byte changes few of those pairs; where they barely tell two starts apart,
-    // a round address wins, as the display file and most screens kept in memory have.
+    // next third) do not, summed over each stretch of either from running sums, and where
+    // the last 768 bytes hold colours. Colours that stay over a band of cells agree a line
+    // on as well as any picture does, and blank lines agree with anything: the colours
+    // outweigh what either gives a start that is not the screen's. A start moved by a byte
+    // changes few of those; where they barely tell two starts apart, a round address wins,
+    // as the display file and most screens kept in memory have.
     const std::int64_t first = std::max<std::int64_t>(0, origin + best * kCell - 2048);
     const std::int64_t last = std::min(available - kScreenBytes, origin + best * kCell + 2048);
     agreed.assign(static_cast<std::size_t>(last - first + kPixelBytes) + 1, 0);
@@ -2233,13 +2293,33 @@ std::vector<Found> FindScreens(const std::uint8_t* data, std::int64_t available,
     const auto at = [&](std::int64_t from) {
       return agreed[static_cast<std::size_t>(from - first)];
     };
-    const auto agreement = [&](std::int64_t s) {
-      return 2 * (at(s + 1792) - at(s + 2048) + at(s + 3840) - at(s + 4096)) + at(s + 5888) - at(s);
+    // The colour bytes of the last 768 from each start, counted as the window slides.
+    colours.assign(static_cast<std::size_t>(last - first) + 1, 0);
+    std::array<std::int32_t, 256> cells{};
+    std::int32_t coloured = 0;
+    const auto count = [&](std::uint8_t b, std::int32_t step) {
+      if (!Colour(b)) return;
+      std::int32_t& n = cells[b];
+      coloured -= n >= kColourCells ? n : 0;
+      n += step;
+      coloured += n >= kColourCells ? n : 0;
+    };
+    for (std::int64_t i = first + kPixelBytes; i < first + kScreenBytes; ++i) count(data[i], 1);
+    for (std::int64_t s = first; s <= last; ++s) {
+      if (s > first) {
+        count(data[s - 1 + kPixelBytes], -1);
+        count(data[s - 1 + kScreenBytes], 1);
+      }
+      colours[static_cast<std::size_t>(s - first)] = coloured;
+    }
+    const auto fit = [&](std::int64_t s) {
+      return colours[static_cast<std::size_t>(s - first)] +
+             2 * (at(s + 1792) - at(s + 2048) + at(s + 3840) - at(s + 4096)) + at(s + 5888) - at(s);
     };
     std::int64_t start = first;
-    std::int32_t most = agreement(first);
+    std::int32_t most = fit(first);
     for (std::int64_t s = first + 1; s <= last; ++s) {
-      const std::int32_t here = agreement(s);
+      const std::int32_t here = fit(s);
       if (here > most) {
         most = here;
         start = s;
@@ -2247,7 +2327,7 @@ std::vector<Found> FindScreens(const std::uint8_t* data, std::int64_t available,
     }
     const std::int64_t round = (start + kScreenLag / 2) / kScreenLag * kScreenLag;
     if (round >= first && round <= last &&
-        agreement(round) >= static_cast<double>(most) - kScreenRoundMargin)
+        fit(round) >= static_cast<double>(most) - kScreenRoundMargin)
       start = round;
     if (start <= last) {
       Found f;
@@ -2284,7 +2364,7 @@ std::vector<Found> FindInZone(const std::uint8_t* data, std::int64_t available, 
     if (f.region.length < 2 * f.region.width) continue;
     // Most runs are noise that the raggedness of their bytes alone rules out; tiles are
     // ragged too, but their edges every 8 bytes make up for it.
-    const auto judge = [&](GraphicsRegion& region, double score, Judgment& j) {
+    const auto judge = [&](const GraphicsRegion& region, double score, Judgment& j) {
       const std::int64_t judged = std::min(region.length, kJudgedBytes);
       const double tiled =
           region.width == 1 ? kTileEdgeScore * TileEdges(data + region.start, judged) : 0;
@@ -2292,19 +2372,6 @@ std::vector<Found> FindInZone(const std::uint8_t* data, std::int64_t available, 
       if (score < std::max(kReportScore, ScoreNeeded(ragged) - tiled)) return false;
       j = Judge(data + region.start, region.length, region.width,
                 Continuity(cells, origin, region.start, region.length, region.width), ragged);
-      // Rows whose bytes do not join at their seams are no rows: a narrower picture's rows
-      // side by side, most often characters or sprite columns 1 byte wide, repeating at this
-      // distance.
-      if (region.width > 1 && j.maskedShare < kMaskedShare && j.seamPairs >= kSeamPairs &&
-          j.seams < kSeamCorrelation) {
-        const Judgment one =
-            Judge(data + region.start, region.length, 1,
-                  Continuity(cells, origin, region.start, region.length, 1), ragged);
-        if (LooksLikePictures(one, data + region.start, region.length, 1)) {
-          region.width = 1;
-          j = one;
-        }
-      }
       return LooksLikePictures(j, data + region.start, region.length, region.width);
     };
     Judgment j;
@@ -2333,12 +2400,25 @@ std::vector<Found> FindInZone(const std::uint8_t* data, std::int64_t available, 
 }
 
 std::vector<Found> FindInScan(const std::uint8_t* data, std::int64_t span, std::int64_t available) {
-  PlaneStore store;
-  std::vector<Found> all;
-  for (const auto& [from, to] : Candidates(data, span, available)) {
-    const std::vector<Found> zone = FindInZone(data, available, from, to, store);
-    all.insert(all.end(), zone.begin(), zone.end());
+  // Zones are judged each on its own, shared out between two cores by their bytes, and their
+  // regions gathered in the zones' order.
+  const std::vector<std::pair<std::int64_t, std::int64_t>> zones =
+      Candidates(data, span, available);
+  std::vector<int> part(zones.size());
+  std::int64_t load[2] = {0, 0};
+  for (std::size_t z = 0; z < zones.size(); ++z) {
+    part[z] = load[1] < load[0] ? 1 : 0;
+    load[part[z]] += zones[z].second - zones[z].first;
   }
+  std::vector<std::vector<Found>> inZone(zones.size());
+  OnTwoCores([&](int mine) {
+    PlaneStore store;
+    for (std::size_t z = 0; z < zones.size(); ++z)
+      if (part[z] == mine)
+        inZone[z] = FindInZone(data, available, zones[z].first, zones[z].second, store);
+  });
+  std::vector<Found> all;
+  for (const std::vector<Found>& zone : inZone) all.insert(all.end(), zone.begin(), zone.end());
   std::stable_sort(all.begin(), all.end(),
                    [](const Found& a, const Found& b) { return a.region.start < b.region.start; });
   // In order and apart: a region that starts inside the one before keeps only what follows it.

@@ -50,6 +50,41 @@ Bytes Balls(int columns, int frames) {
   return bytes;
 }
 
+// `frames` rings in boxes `columns` bytes wide and 16 rows high: outlines a pixel thick, whose
+// rows share few bytes exactly.
+Bytes Rings(int columns, int frames) {
+  Bytes bytes;
+  for (int f = 0; f < frames; ++f) {
+    const Bytes frame = Draw(columns, 16, [&](int x, int y) {
+      const double dx = (x - columns * 4 + f % 3) / (columns * 3.5), dy = (y - 7.5) / 7.5;
+      return std::abs(std::sqrt(dx * dx + dy * dy) - 1) < 0.04;
+    });
+    bytes.insert(bytes.end(), frame.begin(), frame.end());
+  }
+  return bytes;
+}
+
+// `frames` figures one byte wide in pixels two rows high, each pixel row the one above
+// moved left or right, opened in its middle, or kept.
+Bytes BlockyFigures(std::uint32_t seed, int frames) {
+  Random random{seed};
+  Bytes bytes;
+  for (int f = 0; f < frames; ++f) {
+    if (f > 0) bytes.insert(bytes.end(), 2, 0);
+    std::uint8_t row = 0x18;
+    for (int y = 0; y < 12; ++y) {
+      const int step = random.Below(5);
+      row = static_cast<std::uint8_t>(step == 0   ? row << 1 | 1
+                                      : step == 1 ? row >> 1
+                                      : step == 2 ? row ^ 0x24
+                                                  : row);
+      if (row == 0) row = 0x18;
+      bytes.insert(bytes.end(), 2, row);
+    }
+  }
+  return bytes;
+}
+
 // Each byte of the balls beside its mask, which clears the ball and a pixel around it.
 Bytes MaskedBalls(int columns, int frames) {
   const Bytes balls = Balls(columns, frames);
@@ -102,9 +137,11 @@ Bytes Picture() {
   });
 }
 
-// A whole screen of such a scene, in the machine's line order, its colours after it.
-Bytes Screen() {
-  const Bytes lines = Draw(32, 192, [](int x, int y) {
+// A whole screen of such a scene below `blank` blank lines, in the machine's line order,
+// its colours after it.
+Bytes Screen(int blank = 0) {
+  const Bytes lines = Draw(32, 192, [&](int x, int y) {
+    if (y < blank) return false;
     const double dx = x - 70, dy = y - 60, ex = x - 180, ey = y - 100;
     const bool box = x > 120 && x < 230 && y > 20 && y < 50;
     return dx * dx + dy * dy < 1600 || ex * ex / 4 + ey * ey < 900 || box ||
@@ -177,10 +214,12 @@ TEST(FindGraphics, FindsEachKindAtItsWidthAndNothingAroundIt) {
   const FinderCase cases[] = {
       {"a font of 8 x 8 letters", Font(), 1, GraphicsKind::kFont},
       {"frames 3 bytes wide", Balls(3, 10), 3, GraphicsKind::kSprites},
+      {"outlined frames 3 bytes wide", Rings(3, 6), 3, GraphicsKind::kSprites},
       {"masked frames, at twice their width", MaskedBalls(2, 10), 4, GraphicsKind::kMasked},
       {"frames stored column by column", ColumnBalls(2, 10), 1, GraphicsKind::kTiles},
       {"a picture 24 bytes wide", Picture(), 24, GraphicsKind::kPicture},
       {"a whole screen", Screen(), 0, GraphicsKind::kScreen},
+      {"a screen whose first third is blank", Screen(64), 0, GraphicsKind::kScreen},
   };
   for (const FinderCase& c : cases) {
     Bytes bytes = Code(3000, 1);
@@ -202,6 +241,22 @@ TEST(FindGraphics, FindsEachKindAtItsWidthAndNothingAroundIt) {
         << c.name << ": starts at " << r.start;
     EXPECT_GE(r.confidence, 1) << c.name;
     EXPECT_LE(r.confidence, 100) << c.name;
+  }
+}
+
+// Rows that repeat in runs, as a level map's numbers do, but change by a pixel or two.
+TEST(FindGraphics, FindsFiguresInBlocksAmongCode) {
+  for (const std::uint32_t seed : {2u, 5u, 9u}) {
+    Bytes bytes = Code(3000, 1);
+    const auto start = static_cast<std::int64_t>(bytes.size());
+    const Bytes figures = BlockyFigures(seed, 8), after = Code(3000, 2);
+    bytes.insert(bytes.end(), figures.begin(), figures.end());
+    bytes.insert(bytes.end(), after.begin(), after.end());
+    const auto regions = FindGraphics(bytes.data(), std::ssize(bytes));
+    ASSERT_EQ(regions.size(), 1u) << seed;
+    EXPECT_EQ(regions[0].width, 1) << seed;
+    EXPECT_LE(std::abs(regions[0].start - start), 8) << seed;
+    EXPECT_GE(regions[0].length, std::ssize(figures) / 2) << seed;
   }
 }
 
