@@ -11,8 +11,9 @@ namespace pelorin {
 namespace {
 
 // A piece of the file is read and searched between two reports of progress: small enough to
-// report often, large enough that reading it costs little beside searching it.
-constexpr std::int32_t kPiece = 1 << 20;
+// report often, large enough that reading it costs little beside searching it, and several of
+// the finder's scans long, so that most of it is searched where it lies and not copied first.
+constexpr std::int32_t kPiece = 4 << 20;
 
 }  // namespace
 

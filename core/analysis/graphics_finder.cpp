@@ -6,6 +6,7 @@
 #include <bit>
 #include <cmath>
 #include <cstring>
+#include <tuple>
 
 #include "analysis/two_cores.h"
 #include "screen/screen.h"
@@ -160,6 +161,12 @@ struct PlaneStore {
   std::vector<std::uint64_t> blank;
 };
 
+#ifdef PELORIN_X86
+bool HasVectors();
+std::size_t MakePlanesWide(const std::uint8_t* p, std::size_t n, std::uint8_t* widened,
+                           std::uint8_t* edges, std::uint64_t* blank);
+#endif
+
 // The planes of the bytes from `from` to `to`, and the reach of the last cell beyond.
 Planes MakePlanes(const std::uint8_t* data, std::int64_t available, std::int64_t from,
                   std::int64_t to, PlaneStore& store) {
@@ -171,7 +178,11 @@ Planes MakePlanes(const std::uint8_t* data, std::int64_t available, std::int64_t
   std::uint8_t* edges = store.edges.data();
   std::uint64_t* blank = store.blank.data();
   const std::uint8_t* p = data + from;
-  for (std::size_t i = 0; i < n; ++i) {
+  std::size_t made = 0;  // bytes whose planes are made, a multiple of 64
+#ifdef PELORIN_X86
+  if (HasVectors()) made = MakePlanesWide(p, n, widened, edges, blank);
+#endif
+  for (std::size_t i = made; i < n; ++i) {
     const std::uint8_t b = p[i];
     widened[i] = static_cast<std::uint8_t>(b | b >> 1 | b << 1);
     edges[i] = static_cast<std::uint8_t>(-static_cast<int>((b != 0) & (b != 0xFF)));
@@ -179,12 +190,12 @@ Planes MakePlanes(const std::uint8_t* data, std::int64_t available, std::int64_t
   for (std::size_t i = n; i < n + 8; ++i) widened[i] = edges[i] = 0;
   // Eight bytes at a time: the top bit of each byte that is 0, gathered into one byte.
   constexpr std::uint64_t kLow = 0x7F7F7F7F7F7F7F7Full;
-  for (std::size_t i = 0; i + 8 <= n; i += 8) {
+  for (std::size_t i = made; i + 8 <= n; i += 8) {
     const std::uint64_t word = Load(p + i);
     const std::uint64_t zero = ~(((word & kLow) + kLow) | word | kLow);
     blank[i / 64] |= ((zero >> 7) * 0x0102040810204080ull >> 56) << (i % 64);
   }
-  for (std::size_t i = n / 8 * 8; i < n; ++i)
+  for (std::size_t i = std::max(made, n / 8 * 8); i < n; ++i)
     blank[i / 64] |= static_cast<std::uint64_t>(p[i] == 0) << (i % 64);
   return {data, available, from, widened, edges, blank};
 }
@@ -242,122 +253,192 @@ int UnmatchedBytes(const std::uint8_t* p, std::int32_t count, std::int32_t lag,
   return bits;
 }
 
+// Whether the cell at `at` has all its bytes before `end` and all the bytes it is measured
+// against.
+bool Whole(const Planes& planes, std::int64_t at, std::int64_t end) {
+  return at + kCell <= end && planes.available - at >= kReach;
+}
+
+// The cell from `at`: kCell bytes of data, or those before `end`.
+[[gnu::always_inline]] inline void MeasureCell(const Planes& planes, std::int64_t at,
+                                               std::int64_t end, Cell& cell) {
+  const std::uint8_t* data = planes.bytes;
+  const std::int64_t available = planes.available;
+  const std::uint8_t* stop = data + available;
+  const bool whole = Whole(planes, at, end);
+  const std::uint8_t* p = data + at;
+  const auto count = static_cast<std::int32_t>(std::min<std::int64_t>(kCell, end - at));
+  cell.bytes = static_cast<std::uint8_t>(count);
+  cell.reach = static_cast<std::int16_t>(std::min<std::int64_t>(kReach, available - at));
+  if (count == kCell) {
+    const std::uint64_t same = (p[0] * 0x0101010101010101ull);
+    cell.blank = Load(p) == same && Load(p + 8) == same;
+    const std::uint8_t* edges = planes.edges + (at - planes.origin);
+    cell.edges = static_cast<std::uint8_t>(
+        (std::popcount(Load(edges)) + std::popcount(Load(edges + 8))) / 8);
+  } else {
+    cell.blank = std::all_of(p, p + count, [&](std::uint8_t b) { return b == p[0]; });
+    cell.edges = static_cast<std::uint8_t>(
+        std::count_if(p, p + count, [](std::uint8_t b) { return Partial(b); }));
+  }
+  if (whole) {
+    UnmatchedCell(planes, at, cell.unmatched.data());
+  } else {
+    for (std::int32_t lag = 1; lag <= kMaxLag; ++lag)
+      cell.unmatched[lag] = static_cast<std::uint8_t>(UnmatchedBytes(p, count, lag, stop));
+  }
+  // The 32 counts added a word at a time, in pairs of 16 bits.
+  std::uint64_t pairs = 0;
+  for (std::int32_t lag = 1; lag <= kMaxLag; lag += 8) {
+    const std::uint64_t counts = Load(cell.unmatched.data() + lag);
+    pairs += (counts & 0x00FF00FF00FF00FFull) + (counts >> 8 & 0x00FF00FF00FF00FFull);
+  }
+  cell.total = static_cast<std::uint16_t>(pairs * 0x0001000100010001ull >> 48);
+  if (whole) {
+    cell.places =
+        BitsPerByte(UnmatchedBits(planes, at, 1)) + BitsPerByte(UnmatchedBits(planes, at + 8, 1));
+  } else {
+    for (std::int32_t i = 0; i < count && p + i + 1 < stop; ++i)
+      if (Partial(p[i]) || Partial(p[i + 1]))
+        cell.places += static_cast<std::uint64_t>(PairUnmatched(p[i], p[i + 1])) << (8 * (i % 8));
+  }
+  cell.screenUnmatched = static_cast<std::uint8_t>(
+      whole ? UnmatchedWord(planes, at, kScreenLag) + UnmatchedWord(planes, at + 8, kScreenLag)
+            : UnmatchedBytes(p, count, kScreenLag, stop));
+  if (whole) {
+    const std::uint64_t blank = BlankBits(planes, at);
+    for (std::int32_t lag = 8; lag <= 24; ++lag) {
+      const auto both = static_cast<std::uint8_t>(std::popcount(blank & (blank >> lag) & 0xFFFF));
+      (lag % 8 == 0 ? cell.blankRowsAligned : cell.blankRowsElsewhere) += both;
+    }
+  } else {
+    for (std::int32_t i = 0; i < count; ++i) {
+      if (p[i] != 0) continue;
+      for (std::int32_t lag = 8; lag <= 24 && p + i + lag < stop; ++lag)
+        (lag % 8 == 0 ? cell.blankRowsAligned : cell.blankRowsElsewhere) += p[i + lag] == 0;
+    }
+  }
+}
+
+// The cells from `first` to `end`.
+[[gnu::always_inline]] inline void MeasureBody(const Planes& planes, std::int64_t first,
+                                               std::int64_t end, Cell* cells) {
+  for (std::int64_t at = first; at < end; at += kCell, ++cells)
+    MeasureCell(planes, at, end, *cells);
+}
+
 #ifdef PELORIN_X86
-// Two whole cells from `at` at every lag from 1 to kMaxLag as UnmatchedCell has them, 32
-// bytes at a time: the bits of each byte counted from a table of the 16 nibbles, and the
-// counts of 8 lags gathered into one byte each of a lane before they are stored.
 [[gnu::target("avx2")]] inline __m256i LoadWide(const std::uint8_t* p) {
   return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
 }
 
-[[gnu::target("avx2")]] void UnmatchedCellPair(const Planes& planes, std::int64_t at,
-                                               std::uint8_t* first, std::uint8_t* second) {
+// The bits set in each byte, from a table of the 16 nibbles.
+[[gnu::target("avx2")]] inline __m256i BitsPerByteWide(__m256i v) {
+  const __m256i low = _mm256_set1_epi8(0x0F);
+  const __m256i bits = _mm256_setr_epi8(0, 1, 1, 2, 1, 2, 2, 3, 1, 2, 2, 3, 2, 3, 3, 4, 0, 1, 1, 2,
+                                        1, 2, 2, 3, 1, 2, 2, 3, 2, 3, 3, 4);
+  return _mm256_add_epi8(_mm256_shuffle_epi8(bits, _mm256_and_si256(v, low)),
+                         _mm256_shuffle_epi8(bits, _mm256_and_si256(_mm256_srli_epi16(v, 4), low)));
+}
+
+// The sums of the bytes of each half, a cell each, in the low 64 bits of its 128.
+[[gnu::target("avx2")]] inline __m256i CellSums(__m256i counts) {
+  const __m256i sums = _mm256_sad_epu8(counts, _mm256_setzero_si256());
+  return _mm256_add_epi64(sums, _mm256_srli_si256(sums, 8));
+}
+
+[[gnu::target("avx2")]] inline std::uint8_t LowByte(__m128i v) {
+  return static_cast<std::uint8_t>(_mm_cvtsi128_si32(v));
+}
+
+[[gnu::target("avx2")]] inline std::uint32_t TopBits(__m256i v) {
+  return static_cast<std::uint32_t>(_mm256_movemask_epi8(v));
+}
+
+// The bits of the 32 bytes `x` unmatched in those at `bytes`, counted in each byte, as
+// UnmatchedBits has them: `w` and `e` are the widened and edge planes of `x`, `widened` and
+// `edges` those of the bytes.
+[[gnu::target("avx2")]] inline __m256i UnmatchedWide(__m256i x, __m256i w, __m256i e,
+                                                     const std::uint8_t* bytes,
+                                                     const std::uint8_t* widened,
+                                                     const std::uint8_t* edges) {
+  const __m256i y = LoadWide(bytes), v = LoadWide(widened);
+  const __m256i counted = _mm256_or_si256(e, LoadWide(edges));
+  return BitsPerByteWide(_mm256_and_si256(
+      _mm256_or_si256(_mm256_andnot_si256(v, x), _mm256_andnot_si256(w, y)), counted));
+}
+
+// Two whole cells from `at`, as MeasureCell has them, 32 bytes at a time: the bits unmatched
+// at each lag counted in each byte, the counts of 8 lags gathered into one byte each of a
+// lane before they are stored.
+[[gnu::target("avx2,popcnt")]] void MeasurePairWide(const Planes& planes, std::int64_t at,
+                                                    Cell* cells) {
   const std::uint8_t* bytes = planes.bytes + at;
   const std::uint8_t* widened = planes.widened + (at - planes.origin);
   const std::uint8_t* edges = planes.edges + (at - planes.origin);
   const __m256i x = LoadWide(bytes), w = LoadWide(widened), e = LoadWide(edges);
-  const __m256i low = _mm256_set1_epi8(0x0F);
-  const __m256i bits = _mm256_setr_epi8(0, 1, 1, 2, 1, 2, 2, 3, 1, 2, 2, 3, 2, 3, 3, 4, 0, 1, 1, 2,
-                                        1, 2, 2, 3, 1, 2, 2, 3, 2, 3, 3, 4);
+  const __m256i zero = _mm256_setzero_si256();
+  Cell& first = cells[0];
+  Cell& second = cells[1];
+  for (Cell* cell : {&first, &second}) {
+    cell->bytes = kCell;
+    cell->reach = kReach;
+  }
+  __m256i totals = zero;
   for (std::int32_t lag = 1; lag <= kMaxLag; lag += 8) {
-    __m256i gathered = _mm256_setzero_si256();
+    __m256i gathered = zero;
     for (std::int32_t k = 0; k < 8; ++k) {
-      const __m256i y = LoadWide(bytes + lag + k), v = LoadWide(widened + lag + k);
-      const __m256i counted = _mm256_or_si256(e, LoadWide(edges + lag + k));
-      const __m256i u = _mm256_and_si256(
-          _mm256_or_si256(_mm256_andnot_si256(v, x), _mm256_andnot_si256(w, y)), counted);
-      const __m256i c = _mm256_add_epi8(
-          _mm256_shuffle_epi8(bits, _mm256_and_si256(u, low)),
-          _mm256_shuffle_epi8(bits, _mm256_and_si256(_mm256_srli_epi16(u, 4), low)));
+      const __m256i c = UnmatchedWide(x, w, e, bytes + lag + k, widened + lag + k, edges + lag + k);
+      if (lag + k == 1) {
+        // The pairs one byte on at each place in 8: the two words of a cell added.
+        const __m256i places = _mm256_add_epi8(c, _mm256_srli_si256(c, 8));
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(&first.places), _mm256_castsi256_si128(places));
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(&second.places),
+                         _mm256_extracti128_si256(places, 1));
+      }
       gathered = _mm256_or_si256(
-          gathered,
-          _mm256_sll_epi64(_mm256_sad_epu8(c, _mm256_setzero_si256()), _mm_cvtsi32_si128(8 * k)));
+          gathered, _mm256_sll_epi64(_mm256_sad_epu8(c, zero), _mm_cvtsi32_si128(8 * k)));
     }
     // Each 64-bit lane holds the counts of 8 bytes at 8 lags; a cell is two lanes.
-    const __m256i cells = _mm256_add_epi8(gathered, _mm256_srli_si256(gathered, 8));
-    _mm_storel_epi64(reinterpret_cast<__m128i*>(first + lag), _mm256_castsi256_si128(cells));
-    _mm_storel_epi64(reinterpret_cast<__m128i*>(second + lag), _mm256_extracti128_si256(cells, 1));
+    const __m256i counts = _mm256_add_epi8(gathered, _mm256_srli_si256(gathered, 8));
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(first.unmatched.data() + lag),
+                     _mm256_castsi256_si128(counts));
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(second.unmatched.data() + lag),
+                     _mm256_extracti128_si256(counts, 1));
+    totals = _mm256_add_epi64(totals, _mm256_sad_epu8(_mm256_unpacklo_epi64(counts, zero), zero));
   }
+  first.total = static_cast<std::uint16_t>(_mm256_extract_epi32(totals, 0));
+  second.total = static_cast<std::uint16_t>(_mm256_extract_epi32(totals, 4));
+  const __m256i screen = CellSums(
+      UnmatchedWide(x, w, e, bytes + kScreenLag, widened + kScreenLag, edges + kScreenLag));
+  first.screenUnmatched = LowByte(_mm256_castsi256_si128(screen));
+  second.screenUnmatched = LowByte(_mm256_extracti128_si256(screen, 1));
+  // Blank bytes against those 8 to 24 on: -1 for each pair, added up apart for the lags that
+  // are multiples of 8.
+  const __m256i blank = _mm256_cmpeq_epi8(x, zero);
+  __m256i aligned = zero, elsewhere = zero;
+  for (std::int32_t lag = 8; lag <= 24; ++lag) {
+    const __m256i both = _mm256_and_si256(blank, _mm256_cmpeq_epi8(LoadWide(bytes + lag), zero));
+    if (lag % 8 == 0)
+      aligned = _mm256_sub_epi8(aligned, both);
+    else
+      elsewhere = _mm256_sub_epi8(elsewhere, both);
+  }
+  aligned = CellSums(aligned);
+  elsewhere = CellSums(elsewhere);
+  first.blankRowsAligned = LowByte(_mm256_castsi256_si128(aligned));
+  second.blankRowsAligned = LowByte(_mm256_extracti128_si256(aligned, 1));
+  first.blankRowsElsewhere = LowByte(_mm256_castsi256_si128(elsewhere));
+  second.blankRowsElsewhere = LowByte(_mm256_extracti128_si256(elsewhere, 1));
+  // Every byte of a cell the same as its first; the bytes that hold an edge.
+  const std::uint32_t same = TopBits(_mm256_cmpeq_epi8(x, _mm256_shuffle_epi8(x, zero)));
+  first.blank = (same & 0xFFFF) == 0xFFFF;
+  second.blank = same >> 16 == 0xFFFF;
+  const std::uint32_t edgeBytes = TopBits(e);
+  first.edges = static_cast<std::uint8_t>(std::popcount(edgeBytes & 0xFFFF));
+  second.edges = static_cast<std::uint8_t>(std::popcount(edgeBytes >> 16));
 }
 #endif
-
-// The cells from `first` to `end`, each kCell bytes of data from its start; with `kPairs`,
-// whole cells two at a time by UnmatchedCellPair.
-template <bool kPairs>
-[[gnu::always_inline]] inline void MeasureBody(const Planes& planes, std::int64_t first,
-                                               std::int64_t end, Cell* cells) {
-  const std::uint8_t* data = planes.bytes;
-  const std::int64_t available = planes.available;
-  const std::uint8_t* stop = data + available;
-  const auto whole = [&](std::int64_t at) { return at + kCell <= end && available - at >= kReach; };
-  for (std::int64_t at = first; at < end; at += kCell, ++cells) {
-    Cell& cell = *cells;
-    const std::uint8_t* p = data + at;
-    const auto count = static_cast<std::int32_t>(std::min<std::int64_t>(kCell, end - at));
-    cell.bytes = static_cast<std::uint8_t>(count);
-    cell.reach = static_cast<std::int16_t>(std::min<std::int64_t>(kReach, available - at));
-    if (count == kCell) {
-      const std::uint64_t same = (p[0] * 0x0101010101010101ull);
-      cell.blank = Load(p) == same && Load(p + 8) == same;
-      const std::uint8_t* edges = planes.edges + (at - planes.origin);
-      cell.edges = static_cast<std::uint8_t>(
-          (std::popcount(Load(edges)) + std::popcount(Load(edges + 8))) / 8);
-    } else {
-      cell.blank = std::all_of(p, p + count, [&](std::uint8_t b) { return b == p[0]; });
-      cell.edges = static_cast<std::uint8_t>(
-          std::count_if(p, p + count, [](std::uint8_t b) { return Partial(b); }));
-    }
-    if (whole(at)) {
-#ifdef PELORIN_X86
-      if constexpr (kPairs) {
-        if (at + kCell < end && whole(at + kCell) && (at - first) % (2 * kCell) == 0)
-          UnmatchedCellPair(planes, at, cell.unmatched.data(), cells[1].unmatched.data());
-        else if ((at - first) % (2 * kCell) == 0 || !whole(at - kCell))
-          UnmatchedCell(planes, at, cell.unmatched.data());
-      } else {
-        UnmatchedCell(planes, at, cell.unmatched.data());
-      }
-#else
-      UnmatchedCell(planes, at, cell.unmatched.data());
-#endif
-    } else {
-      for (std::int32_t lag = 1; lag <= kMaxLag; ++lag)
-        cell.unmatched[lag] = static_cast<std::uint8_t>(UnmatchedBytes(p, count, lag, stop));
-    }
-    // The 32 counts added a word at a time, in pairs of 16 bits.
-    std::uint64_t pairs = 0;
-    for (std::int32_t lag = 1; lag <= kMaxLag; lag += 8) {
-      const std::uint64_t counts = Load(cell.unmatched.data() + lag);
-      pairs += (counts & 0x00FF00FF00FF00FFull) + (counts >> 8 & 0x00FF00FF00FF00FFull);
-    }
-    cell.total = static_cast<std::uint16_t>(pairs * 0x0001000100010001ull >> 48);
-    if (whole(at)) {
-      cell.places =
-          BitsPerByte(UnmatchedBits(planes, at, 1)) + BitsPerByte(UnmatchedBits(planes, at + 8, 1));
-    } else {
-      for (std::int32_t i = 0; i < count && p + i + 1 < stop; ++i)
-        if (Partial(p[i]) || Partial(p[i + 1]))
-          cell.places += static_cast<std::uint64_t>(PairUnmatched(p[i], p[i + 1])) << (8 * (i % 8));
-    }
-    cell.screenUnmatched =
-        static_cast<std::uint8_t>(whole(at) ? UnmatchedWord(planes, at, kScreenLag) +
-                                                  UnmatchedWord(planes, at + 8, kScreenLag)
-                                            : UnmatchedBytes(p, count, kScreenLag, stop));
-    if (whole(at)) {
-      const std::uint64_t blank = BlankBits(planes, at);
-      for (std::int32_t lag = 8; lag <= 24; ++lag) {
-        const auto both = static_cast<std::uint8_t>(std::popcount(blank & (blank >> lag) & 0xFFFF));
-        (lag % 8 == 0 ? cell.blankRowsAligned : cell.blankRowsElsewhere) += both;
-      }
-    } else {
-      for (std::int32_t i = 0; i < count; ++i) {
-        if (p[i] != 0) continue;
-        for (std::int32_t lag = 8; lag <= 24 && p + i + lag < stop; ++lag)
-          (lag % 8 == 0 ? cell.blankRowsAligned : cell.blankRowsElsewhere) += p[i + lag] == 0;
-      }
-    }
-  }
-}
 
 // Counting bits is one instruction where the processor has it, and the wide registers that
 // count 32 bytes at once are there on most; neither build may assume them: checked once, at
@@ -365,11 +446,21 @@ template <bool kPairs>
 #ifdef PELORIN_X86
 [[gnu::target("popcnt")]] void MeasureWithCount(const Planes& planes, std::int64_t first,
                                                 std::int64_t end, Cell* cells) {
-  MeasureBody<false>(planes, first, end, cells);
+  MeasureBody(planes, first, end, cells);
 }
 [[gnu::target("avx2,popcnt")]] void MeasureWithVectors(const Planes& planes, std::int64_t first,
                                                        std::int64_t end, Cell* cells) {
-  MeasureBody<true>(planes, first, end, cells);
+  for (std::int64_t at = first; at < end;) {
+    if (Whole(planes, at, end) && Whole(planes, at + kCell, end)) {
+      MeasurePairWide(planes, at, cells);
+      at += 2 * kCell;
+      cells += 2;
+    } else {
+      MeasureCell(planes, at, end, *cells);
+      at += kCell;
+      ++cells;
+    }
+  }
 }
 bool HasCount() {
   static const bool has = [] {
@@ -385,16 +476,149 @@ bool HasVectors() {
   }();
   return has;
 }
+
+// The widest registers, 64 bytes, and the instruction that counts the bits of each byte in
+// them: four whole cells at once, as MeasurePairWide has two. The compiler's own headers for
+// them pass an undefined register where no mask is given, which it then warns of.
+#ifndef __clang__
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
+#define PELORIN_WIDEST "avx2,popcnt,avx512f,avx512bw,avx512vl,avx512bitalg"
+bool HasWidest() {
+  static const bool has = [] {
+    __builtin_cpu_init();
+    return HasVectors() && __builtin_cpu_supports("avx512f") != 0 &&
+           __builtin_cpu_supports("avx512bw") != 0 && __builtin_cpu_supports("avx512vl") != 0 &&
+           __builtin_cpu_supports("avx512bitalg") != 0;
+  }();
+  return has;
+}
+
+[[gnu::target(PELORIN_WIDEST)]] inline __m512i LoadWidest(const std::uint8_t* p) {
+  return _mm512_loadu_si512(p);
+}
+
+// The low 64 bits of each 128 of `v`, a cell each, stored at `to` and every `step` bytes on.
+[[gnu::target(PELORIN_WIDEST)]] inline void StoreLanes(__m512i v, std::uint8_t* to,
+                                                       std::size_t step) {
+  _mm_storel_epi64(reinterpret_cast<__m128i*>(to), _mm512_castsi512_si128(v));
+  _mm_storel_epi64(reinterpret_cast<__m128i*>(to + step), _mm512_extracti32x4_epi32(v, 1));
+  _mm_storel_epi64(reinterpret_cast<__m128i*>(to + 2 * step), _mm512_extracti32x4_epi32(v, 2));
+  _mm_storel_epi64(reinterpret_cast<__m128i*>(to + 3 * step), _mm512_extracti32x4_epi32(v, 3));
+}
+
+// The sums of the bytes of each 128 bits, a cell each, in its low 64.
+[[gnu::target(PELORIN_WIDEST)]] inline __m512i CellSumsWidest(__m512i counts) {
+  const __m512i sums = _mm512_sad_epu8(counts, _mm512_setzero_si512());
+  return _mm512_add_epi64(sums, _mm512_bsrli_epi128(sums, 8));
+}
+
+// As UnmatchedWide, 64 bytes at a time.
+[[gnu::target(PELORIN_WIDEST)]] inline __m512i UnmatchedWidest(__m512i x, __m512i w, __m512i e,
+                                                               const std::uint8_t* bytes,
+                                                               const std::uint8_t* widened,
+                                                               const std::uint8_t* edges) {
+  const __m512i y = LoadWidest(bytes), v = LoadWidest(widened);
+  const __m512i counted = _mm512_or_si512(e, LoadWidest(edges));
+  return _mm512_popcnt_epi8(_mm512_and_si512(
+      _mm512_or_si512(_mm512_andnot_si512(v, x), _mm512_andnot_si512(w, y)), counted));
+}
+
+// Four whole cells from `at`, as MeasurePairWide has two.
+[[gnu::target(PELORIN_WIDEST)]] void MeasureQuadWidest(const Planes& planes, std::int64_t at,
+                                                       Cell* cells) {
+  const std::uint8_t* bytes = planes.bytes + at;
+  const std::uint8_t* widened = planes.widened + (at - planes.origin);
+  const std::uint8_t* edges = planes.edges + (at - planes.origin);
+  const __m512i x = LoadWidest(bytes), w = LoadWidest(widened), e = LoadWidest(edges);
+  const __m512i zero = _mm512_setzero_si512();
+  constexpr std::size_t kStep = sizeof(Cell);
+  __m512i totals = zero;
+  for (std::int32_t lag = 1; lag <= kMaxLag; lag += 8) {
+    __m512i gathered = zero;
+    for (std::int32_t k = 0; k < 8; ++k) {
+      const __m512i c =
+          UnmatchedWidest(x, w, e, bytes + lag + k, widened + lag + k, edges + lag + k);
+      if (lag + k == 1)
+        StoreLanes(_mm512_add_epi8(c, _mm512_bsrli_epi128(c, 8)),
+                   reinterpret_cast<std::uint8_t*>(&cells->places), kStep);
+      gathered = _mm512_or_si512(
+          gathered, _mm512_sll_epi64(_mm512_sad_epu8(c, zero), _mm_cvtsi32_si128(8 * k)));
+    }
+    const __m512i counts = _mm512_add_epi8(gathered, _mm512_bsrli_epi128(gathered, 8));
+    StoreLanes(counts, cells->unmatched.data() + lag, kStep);
+    totals = _mm512_add_epi64(totals, _mm512_sad_epu8(_mm512_unpacklo_epi64(counts, zero), zero));
+  }
+  const __m512i screen = CellSumsWidest(
+      UnmatchedWidest(x, w, e, bytes + kScreenLag, widened + kScreenLag, edges + kScreenLag));
+  const __mmask64 blank = _mm512_cmpeq_epi8_mask(x, zero);
+  __m512i aligned = zero, elsewhere = zero;
+  const __m512i one = _mm512_set1_epi8(1);
+  for (std::int32_t lag = 8; lag <= 24; ++lag) {
+    const __mmask64 both = blank & _mm512_cmpeq_epi8_mask(LoadWidest(bytes + lag), zero);
+    if (lag % 8 == 0)
+      aligned = _mm512_mask_add_epi8(aligned, both, aligned, one);
+    else
+      elsewhere = _mm512_mask_add_epi8(elsewhere, both, elsewhere, one);
+  }
+  aligned = CellSumsWidest(aligned);
+  elsewhere = CellSumsWidest(elsewhere);
+  const std::uint64_t same = _mm512_cmpeq_epi8_mask(x, _mm512_shuffle_epi8(x, zero));
+  const std::uint64_t edgeBytes = _mm512_movepi8_mask(e);
+  alignas(64) std::uint64_t lanes[4][8];
+  _mm512_store_si512(lanes[0], totals);
+  _mm512_store_si512(lanes[1], screen);
+  _mm512_store_si512(lanes[2], aligned);
+  _mm512_store_si512(lanes[3], elsewhere);
+  for (int i = 0; i < 4; ++i) {
+    Cell& cell = cells[i];
+    cell.bytes = kCell;
+    cell.reach = kReach;
+    cell.total = static_cast<std::uint16_t>(lanes[0][2 * i]);
+    cell.screenUnmatched = static_cast<std::uint8_t>(lanes[1][2 * i]);
+    cell.blankRowsAligned = static_cast<std::uint8_t>(lanes[2][2 * i]);
+    cell.blankRowsElsewhere = static_cast<std::uint8_t>(lanes[3][2 * i]);
+    cell.blank = (same >> (16 * i) & 0xFFFF) == 0xFFFF;
+    cell.edges = static_cast<std::uint8_t>(std::popcount(edgeBytes >> (16 * i) & 0xFFFF));
+  }
+}
+
+[[gnu::target(PELORIN_WIDEST)]] void MeasureWithWidest(const Planes& planes, std::int64_t first,
+                                                       std::int64_t end, Cell* cells) {
+  for (std::int64_t at = first; at < end;) {
+    if (Whole(planes, at + 3 * kCell, end)) {
+      MeasureQuadWidest(planes, at, cells);
+      at += 4 * kCell;
+      cells += 4;
+    } else if (Whole(planes, at + kCell, end)) {
+      MeasurePairWide(planes, at, cells);
+      at += 2 * kCell;
+      cells += 2;
+    } else {
+      MeasureCell(planes, at, end, *cells);
+      at += kCell;
+      ++cells;
+    }
+  }
+}
+#ifndef __clang__
+#pragma GCC diagnostic pop
+#endif
 #endif
 
 void MeasureGeneric(const Planes& planes, std::int64_t first, std::int64_t end, Cell* cells) {
-  MeasureBody<false>(planes, first, end, cells);
+  MeasureBody(planes, first, end, cells);
 }
 
 // The cells of the bytes from `first` to `end`.
 std::vector<Cell> MeasureCells(const Planes& planes, std::int64_t first, std::int64_t end) {
   std::vector<Cell> cells(static_cast<std::size_t>((end - first + kCell - 1) / kCell));
 #ifdef PELORIN_X86
+  if (HasWidest()) {
+    MeasureWithWidest(planes, first, end, cells.data());
+    return cells;
+  }
   if (HasVectors()) {
     MeasureWithVectors(planes, first, end, cells.data());
     return cells;
@@ -501,10 +725,6 @@ constexpr bool NibblesExact() {
 }
 static_assert(NibblesExact());
 
-[[gnu::target("avx2")]] inline std::uint32_t TopBits(__m256i v) {
-  return static_cast<std::uint32_t>(_mm256_movemask_epi8(v));
-}
-
 // WorthALook 32 bytes at a time.
 [[gnu::target("avx2,popcnt")]] int WorthALookWide(const std::uint8_t* p) {
   const __m256i halves[] = {LoadWide(p), LoadWide(p + 32)};
@@ -545,67 +765,12 @@ static_assert(NibblesExact());
   return std::popcount((word & ~WidenWord(other)) | (other & ~widened));
 }
 
-#ifdef PELORIN_X86
-// WidenWord of each lane.
-[[gnu::target("avx2")]] inline __m256i WidenWide(__m256i v) {
-  const __m256i left = _mm256_set1_epi8(static_cast<char>(0xFE));
-  const __m256i right = _mm256_set1_epi8(0x7F);
-  return _mm256_or_si256(v, _mm256_or_si256(_mm256_and_si256(_mm256_slli_epi64(v, 1), left),
-                                            _mm256_and_si256(_mm256_srli_epi64(v, 1), right)));
-}
-
-// The bits set in each byte, from a table of the 16 nibbles.
-[[gnu::target("avx2")]] inline __m256i BitsPerByteWide(__m256i v) {
-  const __m256i low = _mm256_set1_epi8(0x0F);
-  const __m256i bits = _mm256_setr_epi8(0, 1, 1, 2, 1, 2, 2, 3, 1, 2, 2, 3, 2, 3, 3, 4, 0, 1, 1, 2,
-                                        1, 2, 2, 3, 1, 2, 2, 3, 2, 3, 3, 4);
-  return _mm256_add_epi8(_mm256_shuffle_epi8(bits, _mm256_and_si256(v, low)),
-                         _mm256_shuffle_epi8(bits, _mm256_and_si256(_mm256_srli_epi16(v, 4), low)));
-}
-
-// LooseDiffer of the two words at `sample` and `second` against those at the lags 1 to
-// kMaxLag, summed per lag into `differ`, 32 bytes at a time: a load at each of the first 8
-// lags holds the words at it and 8, 16 and 24 further on, and the counts of 8 loads are
-// gathered into one byte each of a lane before they are stored. The total of all lags.
-[[gnu::target("avx2")]] std::int32_t LooseDifferLags(const std::uint8_t* sample,
-                                                     const std::uint8_t* second,
-                                                     std::uint8_t* differ) {
-  const __m256i x = _mm256_set1_epi64x(static_cast<long long>(Load(sample)));
-  const __m256i y = _mm256_set1_epi64x(static_cast<long long>(Load(second)));
-  const __m256i wx = WidenWide(x), wy = WidenWide(y);
-  __m256i gathered = _mm256_setzero_si256();
-  for (std::int32_t k = 0; k < 8; ++k) {
-    const __m256i a = LoadWide(sample + 1 + k), b = LoadWide(second + 1 + k);
-    const __m256i ua =
-        _mm256_or_si256(_mm256_andnot_si256(WidenWide(a), x), _mm256_andnot_si256(wx, a));
-    const __m256i ub =
-        _mm256_or_si256(_mm256_andnot_si256(WidenWide(b), y), _mm256_andnot_si256(wy, b));
-    gathered = _mm256_or_si256(
-        gathered,
-        _mm256_sll_epi64(_mm256_sad_epu8(_mm256_add_epi8(BitsPerByteWide(ua), BitsPerByteWide(ub)),
-                                         _mm256_setzero_si256()),
-                         _mm_cvtsi32_si128(8 * k)));
-  }
-  _mm256_storeu_si256(reinterpret_cast<__m256i*>(differ + 1), gathered);
-  const __m256i sums = _mm256_sad_epu8(gathered, _mm256_setzero_si256());
-  // Folded by halves: the 32-bit build has no 64-bit lane extraction.
-  const __m128i folded =
-      _mm_add_epi64(_mm256_castsi256_si128(sums), _mm256_extracti128_si256(sums, 1));
-  return _mm_cvtsi128_si32(_mm_add_epi64(folded, _mm_unpackhi_epi64(folded, folded)));
-}
-#endif
-
-template <bool kWide>
 [[gnu::always_inline]] inline void SampleBody(const std::uint8_t* bytes, std::int64_t blocks,
                                               Look* looks) {
   for (std::int64_t b = 0; b < blocks; ++b) {
     const std::uint8_t* p = bytes + b * kBlock;
     Look& look = looks[b];
-#ifdef PELORIN_X86
-    const int instructions = kWide ? WorthALookWide(p) : WorthALook(p);
-#else
     const int instructions = WorthALook(p);
-#endif
     if (instructions < 0) continue;
     look.instructions = static_cast<std::uint8_t>(instructions);
     const std::uint8_t* sample = p;
@@ -630,16 +795,10 @@ template <bool kWide>
       return static_cast<std::uint8_t>(LooseDiffer(x, wx, Load(sample + lag)) +
                                        LooseDiffer(y, wy, Load(second + lag)));
     };
-#ifdef PELORIN_X86
-    if constexpr (kWide) {
-      static_assert(kMaxLag == 32);
-      look.total = static_cast<std::uint16_t>(LooseDifferLags(sample, second, look.differ.data()));
-    } else
-#endif
-      for (std::int32_t lag = 1; lag <= kMaxLag; ++lag) {
-        look.differ[lag] = differ(lag);
-        look.total = static_cast<std::uint16_t>(look.total + look.differ[lag]);
-      }
+    for (std::int32_t lag = 1; lag <= kMaxLag; ++lag) {
+      look.differ[lag] = differ(lag);
+      look.total = static_cast<std::uint16_t>(look.total + look.differ[lag]);
+    }
     look.differ[kMaxLag + 1] = differ(kScreenLag);
     for (int k = 0; k < kBlock; k += 8) {
       const std::uint64_t here = Load(p + k), next = Load(p + k + 1);
@@ -651,21 +810,162 @@ template <bool kWide>
 #ifdef PELORIN_X86
 [[gnu::target("popcnt")]] void SampleWithCount(const std::uint8_t* bytes, std::int64_t blocks,
                                                Look* looks) {
-  SampleBody<false>(bytes, blocks, looks);
+  SampleBody(bytes, blocks, looks);
 }
+
+// Each byte widened by a pixel to either side, as WidenByte.
+[[gnu::target("avx2")]] inline __m256i WidenWide(__m256i v) {
+  return _mm256_or_si256(_mm256_or_si256(v, _mm256_add_epi8(v, v)),
+                         _mm256_and_si256(_mm256_srli_epi16(v, 1), _mm256_set1_epi8(0x7F)));
+}
+
+// MakePlanes 32 bytes at a time, as far as whole words of the blank plane go; how far that is.
+[[gnu::target("avx2")]] std::size_t MakePlanesWide(const std::uint8_t* p, std::size_t n,
+                                                   std::uint8_t* widened, std::uint8_t* edges,
+                                                   std::uint64_t* blank) {
+  const __m256i zero = _mm256_setzero_si256(), full = _mm256_set1_epi8(-1);
+  for (std::size_t i = 0; i + 32 <= n / 64 * 64; i += 32) {
+    const __m256i v = LoadWide(p + i);
+    const __m256i none = _mm256_cmpeq_epi8(v, zero);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(widened + i), WidenWide(v));
+    _mm256_storeu_si256(
+        reinterpret_cast<__m256i*>(edges + i),
+        _mm256_andnot_si256(_mm256_or_si256(none, _mm256_cmpeq_epi8(v, full)), full));
+    blank[i / 64] |= static_cast<std::uint64_t>(TopBits(none)) << (i % 64);
+  }
+  return n / 64 * 64;
+}
+
+// The pixels of `a` with none at or beside them in `b`, and those of `b` so, as LooseDiffer
+// has them, in each byte: `wa` is `a` widened.
+[[gnu::target("avx2")]] inline __m256i LooseWide(__m256i a, __m256i wa, __m256i b) {
+  return _mm256_or_si256(_mm256_andnot_si256(WidenWide(b), a), _mm256_andnot_si256(wa, b));
+}
+
+// The byte `i` of a sample and of its widened word in every byte.
+struct SampleByte {
+  __m256i byte, wide;
+};
+[[gnu::target("avx2")]] inline SampleByte SampleByteWide(const std::uint8_t* sample,
+                                                         std::uint64_t widened, int i) {
+  return {_mm256_set1_epi8(static_cast<char>(sample[i])),
+          _mm256_set1_epi8(static_cast<char>(widened >> (8 * i)))};
+}
+
+// The 8 bytes from `sample` against those at each lag from 1 to 32, LooseDiffer's pixels
+// added to `counts` a lag a byte: one byte of the sample against all the lags at once.
+[[gnu::target("avx2")]] inline __m256i DifferWide(const std::uint8_t* sample, __m256i counts) {
+  const std::uint64_t widened = WidenWord(Load(sample));
+  for (int i = 0; i < 8; ++i) {
+    const auto [byte, wide] = SampleByteWide(sample, widened, i);
+    counts =
+        _mm256_add_epi8(counts, BitsPerByteWide(LooseWide(byte, wide, LoadWide(sample + i + 1))));
+  }
+  return counts;
+}
+
+// A bit for each of the 32 bytes that holds an edge.
+[[gnu::target("avx2")]] inline std::uint32_t EdgeBitsWide(const std::uint8_t* p) {
+  const __m256i v = LoadWide(p);
+  return ~TopBits(_mm256_or_si256(_mm256_cmpeq_epi8(v, _mm256_setzero_si256()),
+                                  _mm256_cmpeq_epi8(v, _mm256_set1_epi8(-1))));
+}
+
+// SampleBody's look at one block, 32 bytes at a time, but for LooseDiffer's pixels of its two
+// samples at the lags from 1 to 32, which the caller counts: whether the block is worth a
+// look, and its samples.
+[[gnu::target("avx2,popcnt")]] inline bool LookWide(const std::uint8_t* p, Look& look,
+                                                    const std::uint8_t*& sample,
+                                                    const std::uint8_t*& second) {
+  const int instructions = WorthALookWide(p);
+  if (instructions < 0) return false;
+  look.instructions = static_cast<std::uint8_t>(instructions);
+  // The two words with the most bytes that hold an edge.
+  const std::uint64_t edgeBits = EdgeBitsWide(p) | static_cast<std::uint64_t>(EdgeBitsWide(p + 32))
+                                                       << 32;
+  sample = p;
+  second = p + 8;
+  int edges = -1, secondEdges = -1;
+  for (int k = 0; k < kBlock; k += 8) {
+    const int here = std::popcount(edgeBits >> k & 0xFF);
+    if (here > edges) {
+      second = sample;
+      secondEdges = edges;
+      sample = p + k;
+      edges = here;
+    } else if (here > secondEdges) {
+      second = p + k;
+      secondEdges = here;
+    }
+  }
+  look.none = false;
+  const std::uint64_t x = Load(sample), y = Load(second);
+  look.differ[kMaxLag + 1] =
+      static_cast<std::uint8_t>(LooseDiffer(x, WidenWord(x), Load(sample + kScreenLag)) +
+                                LooseDiffer(y, WidenWord(y), Load(second + kScreenLag)));
+  // Byte j of the counts is place j % 8: the four words of each half added.
+  __m256i places = _mm256_setzero_si256();
+  for (int k = 0; k < kBlock; k += 32) {
+    const __m256i here = LoadWide(p + k), next = LoadWide(p + k + 1);
+    places = _mm256_add_epi8(places, BitsPerByteWide(LooseWide(here, WidenWide(here), next)));
+  }
+  __m128i folded =
+      _mm_add_epi8(_mm256_castsi256_si128(places), _mm256_extracti128_si256(places, 1));
+  folded = _mm_add_epi8(folded, _mm_srli_si128(folded, 8));
+  _mm_storel_epi64(reinterpret_cast<__m128i*>(&look.places), folded);
+  return true;
+}
+
+// LooseDiffer's pixels of a look's samples at the lags from 1 to 32, a byte each, and their sum.
+[[gnu::target("avx2")]] inline void StoreDiffer(__m256i differ, Look& look) {
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(look.differ.data() + 1), differ);
+  const __m256i sums = _mm256_sad_epu8(differ, _mm256_setzero_si256());
+  const __m128i half =
+      _mm_add_epi64(_mm256_castsi256_si128(sums), _mm256_extracti128_si256(sums, 1));
+  look.total = static_cast<std::uint16_t>(
+      _mm_cvtsi128_si32(_mm_add_epi64(half, _mm_unpackhi_epi64(half, half))));
+}
+
 [[gnu::target("avx2,popcnt")]] void SampleWithVectors(const std::uint8_t* bytes,
                                                       std::int64_t blocks, Look* looks) {
-  SampleBody<true>(bytes, blocks, looks);
+  for (std::int64_t b = 0; b < blocks; ++b) {
+    const std::uint8_t *sample, *second;
+    if (LookWide(bytes + b * kBlock, looks[b], sample, second))
+      StoreDiffer(DifferWide(second, DifferWide(sample, _mm256_setzero_si256())), looks[b]);
+  }
+}
+
+// DifferWide with the instruction that counts the bits of each byte.
+[[gnu::target(PELORIN_WIDEST)]] inline __m256i DifferWidest(const std::uint8_t* sample,
+                                                            __m256i counts) {
+  const std::uint64_t widened = WidenWord(Load(sample));
+  for (int i = 0; i < 8; ++i) {
+    const auto [byte, wide] = SampleByteWide(sample, widened, i);
+    counts = _mm256_add_epi8(counts,
+                             _mm256_popcnt_epi8(LooseWide(byte, wide, LoadWide(sample + i + 1))));
+  }
+  return counts;
+}
+
+[[gnu::target(PELORIN_WIDEST)]] void SampleWithWidest(const std::uint8_t* bytes,
+                                                      std::int64_t blocks, Look* looks) {
+  for (std::int64_t b = 0; b < blocks; ++b) {
+    const std::uint8_t *sample, *second;
+    if (LookWide(bytes + b * kBlock, looks[b], sample, second))
+      StoreDiffer(DifferWidest(second, DifferWidest(sample, _mm256_setzero_si256())), looks[b]);
+  }
 }
 #endif
 
 void SampleGeneric(const std::uint8_t* bytes, std::int64_t blocks, Look* looks) {
-  SampleBody<false>(bytes, blocks, looks);
+  SampleBody(bytes, blocks, looks);
 }
 
 void SampleBlocks(const std::uint8_t* bytes, std::int64_t blocks, Look* looks) {
 #ifdef PELORIN_X86
-  if (HasVectors())
+  if (HasWidest())
+    SampleWithWidest(bytes, blocks, looks);
+  else if (HasVectors())
     SampleWithVectors(bytes, blocks, looks);
   else if (HasCount())
     SampleWithCount(bytes, blocks, looks);
@@ -677,11 +977,12 @@ void SampleBlocks(const std::uint8_t* bytes, std::int64_t blocks, Look* looks) {
 // The differing bits of a window of blocks at each lag, their mean over the lags, and the
 // scale that makes their differences standard deviations.
 struct WindowSums {
-  std::array<std::int32_t, kMaxLag + 2> differ{};
+  // 16 bits each, so that the wide registers add more of them at once: 4 blocks of 128 at most.
+  std::array<std::int16_t, kMaxLag + 2> differ{};
   std::int32_t total = 0;
   std::int32_t looked = 0;  // blocks of the window with a look
   std::int32_t instructions = 0;
-  std::array<std::int32_t, 8> places{};
+  std::array<std::int16_t, 8> places{};
 
   void Add(const Look& look, std::int32_t sign) {
     if (look.none) return;
@@ -693,28 +994,84 @@ struct WindowSums {
       places[static_cast<std::size_t>(k)] +=
           sign * static_cast<std::int32_t>(look.places >> (8 * k) & 0xFF);
   }
-  // How far the place in 8 where most pixels do not continue stands above the others, in
-  // standard deviations: high where tiles lie, whose ends are there.
-  float TileEnds() const {
+  // The window moved on by a block: `out` leaves it and `in` enters, in one pass where both
+  // have a look.
+  void Slide(const Look& out, const Look& in) {
+    if (out.none || in.none) {
+      Add(out, -1);
+      Add(in, 1);
+      return;
+    }
+    for (std::int32_t lag = 1; lag <= kMaxLag + 1; ++lag)
+      differ[lag] += in.differ[lag] - out.differ[lag];
+    total += in.total - out.total;
+    instructions += in.instructions - out.instructions;
+    for (int k = 0; k < 8; ++k)
+      places[static_cast<std::size_t>(k)] +=
+          static_cast<std::int32_t>(in.places >> (8 * k) & 0xFF) -
+          static_cast<std::int32_t>(out.places >> (8 * k) & 0xFF);
+  }
+  // Whether the place in 8 where most pixels do not continue stands above the others by
+  // kTileCandidateScore standard deviations, as where tiles lie, whose ends are there.
+  bool TileEnds() const {
     const std::int32_t most = *std::max_element(places.begin(), places.end());
     std::int32_t all = 0;
     for (const std::int32_t count : places) all += count;
+    // Far enough below, as whole numbers, that rounding cannot lift it: no root taken.
+    const std::int64_t above = 8 * most - all, spread = 7 * most + 1;
+    constexpr auto score = static_cast<std::int64_t>(kTileCandidateScore);
+    static_assert(score == kTileCandidateScore);
+    if (above <= 0 || above * above * ((1 << 19) + 1) < score * score * spread * (1 << 19))
+      return false;
     const auto expected = static_cast<float>(most) * 7;
-    return (expected - static_cast<float>(all - most)) / std::sqrt(expected + 1);
+    return (expected - static_cast<float>(all - most)) / std::sqrt(expected + 1) >=
+           kTileCandidateScore;
   }
   float Mean() const { return static_cast<float>(total) / kMaxLag; }
 };
 
 // The first look's evidence for a width over a window of blocks: how far fewer bits differ
 // at that lag than on average and than at the lags beside it, in standard deviations.
-float WindowEvidence(const WindowSums& sums, std::int32_t w) {
+// `mean` is the window's and `root` the square root of one more, as WindowEvidence has them:
+// worked out once for all the widths.
+[[gnu::always_inline]] inline float WindowEvidence(const WindowSums& sums, std::int32_t w,
+                                                   float mean, float root) {
   const auto at = [&](std::int32_t lag) { return static_cast<float>(sums.differ[lag]); };
-  const float mean = sums.Mean();
   const float side = w == 1 ? at(2) : std::min(at(w - 1), at(w + 1));
   float evidence = mean - at(w) + static_cast<float>(kContrastShare) * (side - at(w));
   // Characters and tiles 8 rows high are alike 8, 16 and 24 bytes on.
   if (w == 1) evidence = std::max(evidence, mean - std::max({at(8), at(16), at(24)}));
-  return evidence / std::sqrt(mean + 1);
+  return evidence / root;
+}
+
+// WindowEvidence for every width, at `evidence` + w; the widths past 1 four at a time where
+// the wide registers are there, the same sums.
+void WindowEvidences(const WindowSums& sums, float mean, float root, float* evidence) {
+  std::int32_t w = 2;
+#ifdef __SSE2__
+  static_assert(kMaxStripWidth + 2 <= kMaxLag + 2);
+  const __m128 means = _mm_set1_ps(mean), roots = _mm_set1_ps(root);
+  const __m128 share = _mm_set1_ps(static_cast<float>(kContrastShare));
+  const auto at = [&](std::int32_t lag) {
+    const __m128i counts =
+        _mm_loadl_epi64(reinterpret_cast<const __m128i*>(sums.differ.data() + lag));
+    return _mm_cvtepi32_ps(_mm_srai_epi32(_mm_unpacklo_epi16(counts, counts), 16));
+  };
+  for (; w + 4 <= kMaxStripWidth + 1; w += 4) {
+    const __m128 here = at(w);
+    const __m128 side = _mm_min_ps(at(w - 1), at(w + 1));
+    const __m128 sum =
+        _mm_add_ps(_mm_sub_ps(means, here), _mm_mul_ps(share, _mm_sub_ps(side, here)));
+    _mm_storeu_ps(evidence + w, _mm_div_ps(sum, roots));
+  }
+#endif
+  for (; w <= kMaxStripWidth; ++w) evidence[w] = WindowEvidence(sums, w, mean, root);
+  evidence[1] = WindowEvidence(sums, 1, mean, root);
+}
+
+float WindowEvidence(const WindowSums& sums, std::int32_t w) {
+  const float mean = sums.Mean();
+  return WindowEvidence(sums, w, mean, std::sqrt(mean + 1));
 }
 
 // The stretches worth measuring cell by cell: windows of blocks where the first look shows
@@ -743,15 +1100,12 @@ std::vector<std::pair<std::int64_t, std::int64_t>> Candidates(const std::uint8_t
     for (std::int64_t b = first; b < first + kWindowBlocks; ++b) sums.Add(look(b), 1);
     return sums;
   };
-  std::vector<bool> active(static_cast<std::size_t>(blocks), false);
+  std::vector<std::uint8_t> active(static_cast<std::size_t>(blocks), false);
   WindowSums sums = blocks >= kWindowBlocks ? window(0) : WindowSums{};
   for (std::int64_t b = 0; b + kWindowBlocks <= blocks; ++b) {
-    if (b > 0) {
-      sums.Add(look(b - 1), -1);
-      sums.Add(look(b + kWindowBlocks - 1), 1);
-    }
+    if (b > 0) sums.Slide(look(b - 1), look(b + kWindowBlocks - 1));
     if (2 * sums.looked < kWindowBlocks || sums.instructions >= kWindowInstructions) continue;
-    if (sums.TileEnds() >= kTileCandidateScore) {
+    if (sums.TileEnds()) {
       for (std::int64_t d = b; d < b + kWindowBlocks; ++d)
         if (!look(d).none) active[static_cast<std::size_t>(d)] = true;
       continue;
@@ -760,14 +1114,17 @@ std::vector<std::pair<std::int64_t, std::int64_t>> Candidates(const std::uint8_t
     // mean.
     const float mean = sums.Mean();
     std::int32_t fewest = sums.differ[1];
-    for (std::int32_t lag = 2; lag <= kMaxLag; ++lag) fewest = std::min(fewest, sums.differ[lag]);
-    if ((mean - fewest) * (1 + static_cast<float>(kContrastShare)) <
-        kCandidateScore * std::sqrt(mean + 1))
+    for (std::int32_t lag = 2; lag <= kMaxLag; ++lag)
+      fewest = std::min<std::int32_t>(fewest, sums.differ[lag]);
+    const float root = std::sqrt(mean + 1);
+    if ((mean - fewest) * (1 + static_cast<float>(kContrastShare)) < kCandidateScore * root)
       continue;
+    std::array<float, kMaxStripWidth + 2> evidences;
+    WindowEvidences(sums, mean, root, evidences.data());
     std::int32_t best = 0;
     float bestEvidence = kCandidateScore;
     for (std::int32_t w = 1; w <= kMaxStripWidth; ++w) {
-      const float evidence = WindowEvidence(sums, w);
+      const float evidence = evidences[static_cast<std::size_t>(w)];
       if (evidence >= bestEvidence) {
         bestEvidence = evidence;
         best = w;
@@ -796,15 +1153,32 @@ std::vector<std::pair<std::int64_t, std::int64_t>> Candidates(const std::uint8_t
   std::int64_t marked = 0;  // blocks before this one are marked already
   // A block tells a little against a screen at most: the line below the last of a row of
   // cells lies in the next third, or in the colours below the last third.
-  const auto screenEvidence = [&](std::int64_t b) {
-    const Look& l = look(b);
+  // Worked out once for each block, as it enters the window and as it leaves.
+  std::vector<float> screenEvidence(looks.size());
+  std::size_t worked = 0;
+#ifdef __SSE2__
+  // Four blocks at a time: the same sums.
+  for (; worked + 4 <= looks.size(); worked += 4) {
+    const Look* l = looks.data() + worked;
+    const __m128 mean = _mm_div_ps(_mm_setr_ps(l[0].total, l[1].total, l[2].total, l[3].total),
+                                   _mm_set1_ps(kMaxLag));
+    const __m128 below =
+        _mm_sub_ps(mean, _mm_setr_ps(l[0].differ[kMaxLag + 1], l[1].differ[kMaxLag + 1],
+                                     l[2].differ[kMaxLag + 1], l[3].differ[kMaxLag + 1]));
+    const __m128 scale = _mm_div_ps(_mm_set1_ps(1), _mm_sqrt_ps(_mm_add_ps(mean, _mm_set1_ps(1))));
+    _mm_storeu_ps(screenEvidence.data() + worked,
+                  _mm_max_ps(_mm_mul_ps(below, scale), _mm_set1_ps(-kScreenBlockDoubt)));
+  }
+#endif
+  for (std::size_t b = worked; b < looks.size(); ++b) {
+    const Look& l = looks[b];
     const float mean = static_cast<float>(l.total) / kMaxLag;
     const float scale = 1 / std::sqrt(mean + 1);
-    return std::max((mean - l.differ[kMaxLag + 1]) * scale, -kScreenBlockDoubt);
-  };
+    screenEvidence[b] = std::max((mean - l.differ[kMaxLag + 1]) * scale, -kScreenBlockDoubt);
+  }
   for (std::int64_t b = 0; b < blocks; ++b) {
-    screen += screenEvidence(b);
-    if (b >= kScreenBlocks) screen -= screenEvidence(b - kScreenBlocks);
+    screen += screenEvidence[static_cast<std::size_t>(b)];
+    if (b >= kScreenBlocks) screen -= screenEvidence[static_cast<std::size_t>(b - kScreenBlocks)];
     if (screen < kScreenCandidateScore) continue;
     // The lines of the last third, often sky or the ground below hills, tell least: the
     // stretch reaches on by a third of a screen.
@@ -867,6 +1241,120 @@ const std::array<float, 256> kBlankRowScales = [] {
   return scales;
 }();
 
+constexpr auto kContrast = static_cast<float>(kContrastShare);
+
+// Whether `most` of `all` can stand kTileStandsOut standard deviations above the rest, as
+// Weigh works it out in floating point: false where, as whole numbers, it falls short by more
+// than rounding could make up, so that the root is taken only where it may tell.
+bool StandsOut(std::uint64_t most, std::uint64_t all) {
+  const auto above = static_cast<std::int64_t>(8 * most) - static_cast<std::int64_t>(all);
+  const auto spread = static_cast<std::int64_t>(7 * most + 1);
+  constexpr auto score = static_cast<std::int64_t>(kTileStandsOut);
+  static_assert(score == kTileStandsOut);
+  return above > 0 && above * above * ((1 << 19) + 1) >= score * score * spread * (1 << 19);
+}
+
+// The first of the 8 bytes of the word that holds the most.
+int MostAt(std::uint64_t counts) {
+#ifdef __SSE2__
+  const __m128i v = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(&counts));
+  __m128i most = _mm_max_epu8(v, _mm_srli_si128(v, 4));
+  most = _mm_max_epu8(most, _mm_srli_si128(most, 2));
+  most = _mm_max_epu8(most, _mm_srli_si128(most, 1));
+  most = _mm_unpacklo_epi8(most, most);
+  most = _mm_shuffle_epi32(_mm_unpacklo_epi16(most, most), 0);  // the first byte in every one
+  const __m128i equal = _mm_cmpeq_epi8(v, most);
+  return std::countr_zero(static_cast<unsigned>(_mm_movemask_epi8(equal)));
+#else
+  int end = 0;
+  for (int k = 1; k < 8; ++k)
+    if ((counts >> (8 * k) & 0xFF) > (counts >> (8 * end) & 0xFF)) end = k;
+  return end;
+#endif
+}
+
+// The unmatched bits beside width w's: the fewer of w - 1 and w + 1; width 1 has one
+// neighbour, distance 2.
+float Side(const Cell& cell, std::int32_t w) {
+  return w == 1 ? cell.unmatched[2] : std::min(cell.unmatched[w - 1], cell.unmatched[w + 1]);
+}
+
+// The evidence for each width of a cell whose pairs at every lag are all there, width 0
+// left as it is.
+void WholeCellWidths(const Cell& cell, float expected, float scale, float cost,
+                     std::array<float, kStates>& e) {
+#ifdef __SSE2__
+  // The neighbours taken from the counts 16 at a time as bytes, the sums four at a time as
+  // floats: the same sums as below.
+  static_assert(kStates == 32 && kMaxLag == 32);
+  const std::uint8_t* counts = cell.unmatched.data();
+  const __m128i zero = _mm_setzero_si128();
+  const __m128 expect = _mm_set1_ps(expected), costs = _mm_set1_ps(cost);
+  const __m128 scales = _mm_set1_ps(scale), share = _mm_set1_ps(kContrast);
+  const auto load = [&](std::int32_t at) {
+    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(counts + at));
+  };
+  const auto quarter = [&](__m128i bytes, int q) {
+    const __m128i words = q < 2 ? _mm_unpacklo_epi8(bytes, zero) : _mm_unpackhi_epi8(bytes, zero);
+    return _mm_cvtepi32_ps(q % 2 == 0 ? _mm_unpacklo_epi16(words, zero)
+                                      : _mm_unpackhi_epi16(words, zero));
+  };
+  for (std::int32_t half = 0; half < 2; ++half) {
+    const __m128i here = load(16 * half);
+    // Below width 1 lies none: all bits set, so that the lesser is distance 2.
+    const __m128i left =
+        half == 0 ? _mm_or_si128(_mm_slli_si128(here, 1),
+                                 _mm_setr_epi8(0, -1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0))
+                  : load(15);
+    const __m128i side = _mm_min_epu8(left, load(16 * half + 1));
+    for (int q = 0; q < 4; ++q) {
+      const __m128 h = quarter(here, q), s = quarter(side, q);
+      const __m128 sum = _mm_add_ps(_mm_sub_ps(expect, h), _mm_mul_ps(share, _mm_sub_ps(s, h)));
+      _mm_storeu_ps(e.data() + 16 * half + 4 * q, _mm_sub_ps(_mm_mul_ps(sum, scales), costs));
+    }
+  }
+  e[0] = 0;
+#else
+  for (std::int32_t w = 1; w <= kMaxStripWidth; ++w) {
+    const float here = cell.unmatched[w];
+    e[w] = (expected - here + kContrast * (Side(cell, w) - here)) * scale - cost;
+  }
+#endif
+}
+
+#ifdef PELORIN_X86
+// WholeCellWidths eight widths at a time: the same sums.
+[[gnu::target("avx2")]] void WholeCellWidthsWide(const Cell& cell, float expected, float scale,
+                                                 float cost, std::array<float, kStates>& e) {
+  static_assert(kStates == 32 && kMaxLag == 32);
+  const std::uint8_t* counts = cell.unmatched.data();
+  const __m256 expect = _mm256_set1_ps(expected), costs = _mm256_set1_ps(cost);
+  const __m256 scales = _mm256_set1_ps(scale), share = _mm256_set1_ps(kContrast);
+  const auto* sixteens = reinterpret_cast<const __m128i*>(counts);
+  for (std::int32_t half = 0; half < 2; ++half) {
+    const __m128i here = _mm_loadu_si128(sixteens + half);
+    // Below width 1 lies none: all bits set, so that the lesser is distance 2.
+    const __m128i left =
+        half == 0 ? _mm_or_si128(_mm_slli_si128(here, 1),
+                                 _mm_setr_epi8(0, -1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0))
+                  : _mm_loadu_si128(reinterpret_cast<const __m128i*>(counts + 15));
+    const __m128i side = _mm_min_epu8(
+        left, _mm_loadu_si128(reinterpret_cast<const __m128i*>(counts + 16 * half + 1)));
+    const __m128i heres[] = {here, _mm_unpackhi_epi64(here, here)};
+    const __m128i sides[] = {side, _mm_unpackhi_epi64(side, side)};
+    for (int eighth = 0; eighth < 2; ++eighth) {
+      const __m256 h = _mm256_cvtepi32_ps(_mm256_cvtepu8_epi32(heres[eighth]));
+      const __m256 s = _mm256_cvtepi32_ps(_mm256_cvtepu8_epi32(sides[eighth]));
+      const __m256 sum =
+          _mm256_add_ps(_mm256_sub_ps(expect, h), _mm256_mul_ps(share, _mm256_sub_ps(s, h)));
+      _mm256_storeu_ps(e.data() + 16 * half + 8 * eighth,
+                       _mm256_sub_ps(_mm256_mul_ps(sum, scales), costs));
+    }
+  }
+  e[0] = 0;
+}
+#endif
+
 // Tiles whose rows change at several places in each 8 (bricks, frames, ladders), not only
 // where one tile ends: the cells around show at which places rows change more than their
 // mean and at which less, and the cell's own changes, weighed by how far each place stands
@@ -908,6 +1396,9 @@ float TileProfile(std::uint64_t own, std::uint64_t around, float base) {
 }
 
 Evidence Weigh(const std::vector<Cell>& cells) {
+#ifdef PELORIN_X86
+  const bool wide = HasVectors();
+#endif
   Evidence weighed;
   weighed.widths.resize(cells.size());
   weighed.screen.resize(cells.size());
@@ -963,46 +1454,22 @@ Evidence Weigh(const std::vector<Cell>& cells) {
     const float cost =
         static_cast<float>(kBlankCellCost) + static_cast<float>(kCellCost - kBlankCellCost) *
                                                  std::min(1.0f, static_cast<float>(cell.edges) / 8);
-    std::array<float, kMaxLag + 2> unmatched{};
-    for (std::int32_t lag = 1; lag <= kMaxLag; ++lag) unmatched[lag] = cell.unmatched[lag];
-    unmatched[kMaxLag + 1] = unmatched[kMaxLag];
-    unmatched[0] = unmatched[2];  // width 1 has one neighbour, distance 2
     const bool whole = cell.reach >= kMaxLag + cell.bytes;
-    const auto contrast = static_cast<float>(kContrastShare);
     e[0] = 0;
     if (whole) {
-      const float expected = base * cell.bytes;
-#ifdef __SSE2__
-      // Four widths at a time, the same sums as below; width 0 is set after.
-      static_assert(kStates % 4 == 0 && kStates + 1 < kMaxLag + 3);
-      std::array<float, kMaxLag + 3> around{};  // around[w + 1]: unmatched[w], from w = -1
-      std::copy(unmatched.begin(), unmatched.end(), around.begin() + 1);
-      const __m128 expect = _mm_set1_ps(expected), costs = _mm_set1_ps(cost);
-      const __m128 scales = _mm_set1_ps(scale), share = _mm_set1_ps(contrast);
-      for (std::int32_t w = 0; w < kStates; w += 4) {
-        const __m128 here = _mm_loadu_ps(around.data() + w + 1);
-        const __m128 side =
-            _mm_min_ps(_mm_loadu_ps(around.data() + w), _mm_loadu_ps(around.data() + w + 2));
-        const __m128 sum =
-            _mm_add_ps(_mm_sub_ps(expect, here), _mm_mul_ps(share, _mm_sub_ps(side, here)));
-        _mm_storeu_ps(e.data() + w, _mm_sub_ps(_mm_mul_ps(sum, scales), costs));
-      }
-      e[0] = 0;
-#else
-      e[1] = (expected - unmatched[1] + contrast * (unmatched[2] - unmatched[1])) * scale - cost;
-      for (std::int32_t w = 2; w <= kMaxStripWidth; ++w) {
-        const float side = std::min(unmatched[w - 1], unmatched[w + 1]);
-        e[w] = (expected - unmatched[w] + contrast * (side - unmatched[w])) * scale - cost;
-      }
+#ifdef PELORIN_X86
+      if (wide)
+        WholeCellWidthsWide(cell, base * cell.bytes, scale, cost, e);
+      else
 #endif
+        WholeCellWidths(cell, base * cell.bytes, scale, cost, e);
     } else {
       for (std::int32_t w = 1; w <= kMaxStripWidth; ++w) {
         const auto count = static_cast<float>(PairCount(cell, w));
-        const float side = std::min(unmatched[w - 1], w == 1 ? unmatched[0] : unmatched[w + 1]);
+        const float here = cell.unmatched[w];
+        const float side = Side(cell, w);
         e[w] =
-            count == 0
-                ? -cost
-                : (base * count - unmatched[w] + contrast * (side - unmatched[w])) * scale - cost;
+            count == 0 ? -cost : (base * count - here + kContrast * (side - here)) * scale - cost;
       }
     }
     // Characters 8 rows high, one after another: beside the rows continuing within each
@@ -1020,11 +1487,9 @@ Evidence Weigh(const std::vector<Cell>& cells) {
     // at the place where the tiles around end are left out.
     weighed.rows[static_cast<std::size_t>(c)] = e[1];
     if (whole) {
-      int end = 0;
-      for (int k = 1; k < 8; ++k)
-        if ((places >> (8 * k) & 0xFF) > (places >> (8 * end) & 0xFF)) end = k;
-      const auto inside =
-          static_cast<float>(unmatched[1]) - static_cast<float>(cell.places >> (8 * end) & 0xFF);
+      const int end = MostAt(places);
+      const auto inside = static_cast<float>(cell.unmatched[1]) -
+                          static_cast<float>(cell.places >> (8 * end) & 0xFF);
       const float insidePairs = cell.bytes * 7.0f / 8;
       // Where one place stands out over the cells around, as the ends of tiles do, and the
       // rows are not alike 8, 16 or 24 bytes on as those of a picture that wide are, the
@@ -1033,8 +1498,10 @@ Evidence Weigh(const std::vector<Cell>& cells) {
       const std::uint64_t pairs16 =
           (places & 0x00FF00FF00FF00FFull) + (places >> 8 & 0x00FF00FF00FF00FFull);
       const auto others = static_cast<float>(pairs16 * 0x0001000100010001ull >> 48) - atEnd;
-      const bool tiles = (atEnd * 7 - others) / std::sqrt(atEnd * 7 + 1) >= kTileStandsOut &&
-                         std::max({e[8], e[16], e[24]}) < kTileAlike;
+      const bool tiles =
+          std::max({e[8], e[16], e[24]}) < kTileAlike &&
+          StandsOut(places >> (8 * end) & 0xFF, pairs16 * 0x0001000100010001ull >> 48) &&
+          (atEnd * 7 - others) / std::sqrt(atEnd * 7 + 1) >= kTileStandsOut;
       const float across = tiles ? std::max(base, atEnd / (2.0f * placeCells)) : base;
       e[1] = std::max(
           e[1], (across * insidePairs - inside) * scale - cost - static_cast<float>(kTileCost));
@@ -1059,14 +1526,11 @@ struct Segment {
 
 // The best division of the cells into background and runs of one width each: entering a
 // run costs kEntryCost, so that a run is kept only where its evidence pays for it.
-std::vector<Segment> Divide(const std::vector<std::array<float, kStates>>& evidence) {
+// Divide's pass forward over the cells: per cell, a bit for each state whether it continued
+// from the cell before, and the best state, the first of equals.
+void Forward(const std::vector<std::array<float, kStates>>& evidence, std::uint32_t* stayed,
+             std::uint8_t* best) {
   const std::size_t n = evidence.size();
-  std::vector<Segment> segments;
-  if (n == 0) return segments;
-  // Per cell, a bit for each state: whether it continued from the cell before.
-  static_assert(kStates <= 32);
-  std::vector<std::uint32_t> stayed(n);
-  std::vector<std::uint8_t> best(n);  // the best state at each cell, the first of equals
   std::array<float, kStates> score;
   score.fill(-1e30f);
   score[0] = 0;
@@ -1107,6 +1571,75 @@ std::vector<Segment> Divide(const std::vector<std::array<float, kStates>>& evide
     best[c] = static_cast<std::uint8_t>(topState);
     bestBefore = top;
   }
+}
+
+#ifdef PELORIN_X86
+// Forward with all the states in four registers, eight at a time: the same sums and
+// comparisons.
+// The largest of the 32 floats of `a`, `b`, `c` and `d` in every lane.
+[[gnu::target("avx2")]] inline __m256 Largest(__m256 a, __m256 b, __m256 c, __m256 d) {
+  __m256 top = _mm256_max_ps(_mm256_max_ps(a, b), _mm256_max_ps(c, d));
+  top = _mm256_max_ps(top, _mm256_permute2f128_ps(top, top, 1));
+  top = _mm256_max_ps(top, _mm256_shuffle_ps(top, top, _MM_SHUFFLE(1, 0, 3, 2)));
+  return _mm256_max_ps(top, _mm256_shuffle_ps(top, top, _MM_SHUFFLE(2, 3, 0, 1)));
+}
+
+[[gnu::target("avx2")]] void ForwardWide(const std::vector<std::array<float, kStates>>& evidence,
+                                         std::uint32_t* stayed, std::uint8_t* best) {
+  static_assert(kStates == 32);
+  __m256 score[4];
+  for (__m256& states : score) states = _mm256_set1_ps(-1e30f);
+  score[0] = _mm256_blend_ps(score[0], _mm256_setzero_ps(), 1);
+  // The best score before the cell in every lane.
+  __m256 bestBefore = _mm256_setzero_ps();
+  const __m256 entry = _mm256_set1_ps(static_cast<float>(kEntryCost));
+  const __m256 nothing = _mm256_set1_ps(-INFINITY);
+  for (std::size_t c = 0; c < evidence.size(); ++c) {
+    const __m256 entering = _mm256_sub_ps(bestBefore, entry);
+    __m256 here[4];
+    for (int k = 0; k < 4; ++k) here[k] = _mm256_loadu_ps(evidence[c].data() + 8 * k);
+    // A sum rounds no lower for a larger term, so the best of the states is the best of
+    // those that stay, whose scores are known a cell early, and the best entered: the cell's
+    // best waits on the one before only for a sum and two comparisons. State 0 is left out.
+    const __m256 staying =
+        Largest(_mm256_blend_ps(_mm256_add_ps(here[0], score[0]), nothing, 1),
+                _mm256_add_ps(here[1], score[1]), _mm256_add_ps(here[2], score[2]),
+                _mm256_add_ps(here[3], score[3]));
+    const __m256 entered = _mm256_add_ps(
+        Largest(_mm256_blend_ps(here[0], nothing, 1), here[1], here[2], here[3]), entering);
+    const __m256 top = _mm256_max_ps(bestBefore, _mm256_max_ps(staying, entered));
+    std::uint32_t stay = 0, tied = 0;
+    for (int k = 0; k < 4; ++k) {
+      stay |= static_cast<std::uint32_t>(
+                  _mm256_movemask_ps(_mm256_cmp_ps(score[k], entering, _CMP_GE_OQ)))
+              << (8 * k);
+      score[k] = _mm256_add_ps(here[k], _mm256_max_ps(score[k], entering));
+    }
+    score[0] = _mm256_blend_ps(score[0], bestBefore, 1);
+    for (int k = 0; k < 4; ++k)
+      tied |=
+          static_cast<std::uint32_t>(_mm256_movemask_ps(_mm256_cmp_ps(score[k], top, _CMP_EQ_OQ)))
+          << (8 * k);
+    stayed[c] = stay;
+    best[c] = static_cast<std::uint8_t>(std::countr_zero(tied));
+    bestBefore = top;
+  }
+}
+#endif
+
+std::vector<Segment> Divide(const std::vector<std::array<float, kStates>>& evidence) {
+  const std::size_t n = evidence.size();
+  std::vector<Segment> segments;
+  if (n == 0) return segments;
+  static_assert(kStates <= 32);
+  std::vector<std::uint32_t> stayed(n);
+  std::vector<std::uint8_t> best(n);
+#ifdef PELORIN_X86
+  if (HasVectors())
+    ForwardWide(evidence, stayed.data(), best.data());
+  else
+#endif
+    Forward(evidence, stayed.data(), best.data());
   std::vector<std::uint8_t> state(n);
   std::int32_t s = best[n - 1];
   for (std::size_t c = n; c-- > 0;) {
@@ -1146,17 +1679,75 @@ struct Judgment {
   double ragged = 0;   // ink edges per byte that starts a run, as likely by chance as not
 };
 
+// The bits set in a byte, counted without a table or a branch, so that a run of bytes is
+// counted at once.
+std::uint32_t BitsOfByte(std::uint32_t byte) {
+  byte -= byte >> 1 & 0x55;
+  byte = (byte & 0x33) + (byte >> 2 & 0x33);
+  return (byte + (byte >> 4)) & 0x0F;
+}
+
+// Words of counts up to `most` in each byte added up, a count for each place in 8, spilled
+// before a byte can overflow: the judgment's counts taken eight bytes at a time.
+class PlaceCounts {
+ public:
+  explicit PlaceCounts(int most = 1) : words_(255 / most), left_(words_) {}
+  void Add(std::uint64_t counts) {
+    lanes_ += counts;
+    if (--left_ == 0) Spill();
+  }
+  std::int64_t At(std::size_t place) {
+    Spill();
+    return counts_[place];
+  }
+  std::int64_t Total() {
+    Spill();
+    std::int64_t total = 0;
+    for (const std::int64_t count : counts_) total += count;
+    return total;
+  }
+
+ private:
+  void Spill() {
+    for (std::size_t k = 0; k < 8; ++k)
+      counts_[k] += static_cast<std::int64_t>(lanes_ >> (8 * k) & 0xFF);
+    lanes_ = 0;
+    left_ = words_;
+  }
+  std::array<std::int64_t, 8> counts_{};
+  std::uint64_t lanes_ = 0;
+  int words_;  // added between spills
+  int left_;
+};
+
+constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+
+// 1 in each byte of the word that is 0, 0 in the others.
+std::uint64_t ZeroBytes(std::uint64_t word) {
+  constexpr std::uint64_t kLow = 0x7F7F7F7F7F7F7F7Full;
+  return ~(((word & kLow) + kLow) | word | kLow) >> 7;
+}
+
 // Ink edges per byte that starts a run of equal bytes, blank bytes left out: about 3.5 for
 // random bytes, 1 or 2 for the whole shapes of pictures.
 double Ragged(const std::uint8_t* p, std::int64_t length) {
-  std::int64_t starts = 0, edges = 0;
-  std::uint8_t before = 0;
-  for (std::int64_t i = 0; i < length; ++i) {
-    const std::uint8_t b = p[i];
-    const bool starting = b != 0 && (i == 0 || b != before);
+  if (length <= 0) return 0;
+  std::int64_t starts = p[0] != 0, edges = p[0] != 0 ? BitsOfByte((p[0] ^ (p[0] >> 1)) & 0x7F) : 0;
+  PlaceCounts started, edged(7);
+  std::int64_t i = 1;
+  for (; i + 8 <= length; i += 8) {
+    const std::uint64_t word = Load(p + i);
+    const std::uint64_t starting = ~ZeroBytes(word) & ~ZeroBytes(word ^ Load(p + i - 1)) & kOnes;
+    started.Add(starting);
+    edged.Add(BitsPerByte((word ^ word >> 1) & 0x7F7F7F7F7F7F7F7Full & starting * 0xFF));
+  }
+  starts += started.Total();
+  edges += edged.Total();
+  for (; i < length; ++i) {
+    const std::uint32_t b = p[i];
+    const std::uint32_t starting = (b != 0) & (b != p[i - 1]);
     starts += starting;
-    edges += starting ? kBitCounts[(b ^ (b >> 1)) & 0x7F] : 0;
-    before = b;
+    edges += starting * BitsOfByte((b ^ (b >> 1)) & 0x7F);
   }
   return starts > 0 ? static_cast<double>(edges) / starts : 0;
 }
@@ -1191,11 +1782,35 @@ double ScoreNeeded(double ragged) {
 // fewer the pairs inside have than the edges' rate gives them, in standard deviations; near
 // 0 where no place in each 8 stands out, as in code.
 double TileEdges(const std::uint8_t* p, std::int64_t length) {
-  std::array<double, 8> unmatched{}, pairs{};
-  for (std::int64_t i = 0; i + 1 < length; ++i) {
+  // Counted as whole numbers, 8 pairs a word: a count for each place in a byte of it, added
+  // up before a byte can overflow.
+  std::array<std::int64_t, 8> unmatchedAt{}, pairsAt{};
+  const auto spill = [&](std::uint64_t& bits, std::uint64_t& counted) {
+    for (std::size_t k = 0; k < 8; ++k) {
+      unmatchedAt[k] += static_cast<std::int64_t>(bits >> (8 * k) & 0xFF);
+      pairsAt[k] += static_cast<std::int64_t>(counted >> (8 * k) & 0xFF);
+    }
+    bits = counted = 0;
+  };
+  const std::int64_t pairCount = std::max<std::int64_t>(length - 1, 0);
+  std::uint64_t bits = 0, counted = 0;
+  for (std::int64_t i = 0; i + 8 <= pairCount; i += 8) {
+    const std::uint64_t x = Load(p + i), y = Load(p + i + 1);
+    const std::uint64_t edges = EdgeBytes(x) | EdgeBytes(y);
+    bits += BitsPerByte(((x & ~WidenWord(y)) | (y & ~WidenWord(x))) & edges);
+    counted += edges & 0x0101010101010101ull;
+    if (i % (8 * 31) == 8 * 30) spill(bits, counted);  // 31 words of 8 bits at most
+  }
+  spill(bits, counted);
+  for (std::int64_t i = pairCount / 8 * 8; i < pairCount; ++i) {
     if (!Partial(p[i]) && !Partial(p[i + 1])) continue;
-    unmatched[static_cast<std::size_t>(i % 8)] += PairUnmatched(p[i], p[i + 1]);
-    pairs[static_cast<std::size_t>(i % 8)] += 1;
+    unmatchedAt[static_cast<std::size_t>(i % 8)] += PairUnmatched(p[i], p[i + 1]);
+    pairsAt[static_cast<std::size_t>(i % 8)] += 1;
+  }
+  std::array<double, 8> unmatched{}, pairs{};
+  for (std::size_t k = 0; k < 8; ++k) {
+    unmatched[k] = static_cast<double>(unmatchedAt[k]);
+    pairs[k] = static_cast<double>(pairsAt[k]);
   }
   std::size_t edge = 0;
   for (std::size_t k = 1; k < 8; ++k)
@@ -1224,11 +1839,31 @@ constexpr std::array<std::uint64_t, 256> kSpread = MakeSpread();
 // How many of the `count` bytes have each bit set; byte i is p[i], or p[i] ^ p[i + lag].
 std::array<std::int64_t, 8> BitCounts(const std::uint8_t* p, std::int64_t count, std::int32_t lag) {
   std::array<std::int64_t, 8> counts{};
-  for (std::int64_t from = 0; from < count; from += 255) {
-    std::uint64_t sums = 0;
-    for (std::int64_t i = from; i < std::min(count, from + 255); ++i)
-      sums += kSpread[lag == 0 ? p[i] : p[i] ^ p[i + lag]];
-    for (int k = 0; k < 8; ++k) counts[k] += (sums >> (8 * k)) & 0xFF;
+  // Eight bytes a word: bits j and j + 4 of each byte counted in the low and the high half of
+  // that byte of the sum for j, added up before a half can overflow.
+  std::array<std::uint64_t, 4> halves{};
+  const auto spill = [&] {
+    for (std::size_t j = 0; j < 4; ++j) {
+      constexpr std::uint64_t kLow = 0x0F0F0F0F0F0F0F0Full, kBytes = 0x0101010101010101ull;
+      counts[j] += static_cast<std::int64_t>((halves[j] & kLow) * kBytes >> 56);
+      counts[j + 4] += static_cast<std::int64_t>((halves[j] >> 4 & kLow) * kBytes >> 56);
+      halves[j] = 0;
+    }
+  };
+  std::int64_t i = 0;
+  for (int words = 0; i + 8 <= count; i += 8) {
+    const std::uint64_t word = lag == 0 ? Load(p + i) : Load(p + i) ^ Load(p + i + lag);
+    for (std::size_t j = 0; j < 4; ++j) halves[j] += word >> j & 0x1111111111111111ull;
+    if (++words == 15) {
+      spill();
+      words = 0;
+    }
+  }
+  spill();
+  for (; i < count; ++i) {
+    const std::uint64_t spread = kSpread[lag == 0 ? p[i] : p[i] ^ p[i + lag]];
+    for (std::size_t k = 0; k < 8; ++k)
+      counts[k] += static_cast<std::int64_t>(spread >> (8 * k) & 1);
   }
   return counts;
 }
@@ -1243,7 +1878,8 @@ double Continuity(const std::vector<Cell>& cells, std::int64_t origin, std::int6
   const auto end = std::min(
       cells.size(), static_cast<std::size_t>(
                         (start - origin + std::min(length, kJudgedBytes) + kCell - 1) / kCell));
-  std::array<std::int64_t, kMaxLag + 1> unmatched{};
+  // 32 bits are enough for kJudgedBytes of cells, and add more at once.
+  std::array<std::int32_t, kMaxLag + 1> unmatched{};
   for (std::size_t c = first; c < end; ++c)
     for (std::int32_t lag = 1; lag <= kMaxLag; ++lag) unmatched[lag] += cells[c].unmatched[lag];
   double base = 0;
@@ -1275,8 +1911,14 @@ Judgment Judge(const std::uint8_t* p, std::int64_t length, std::int32_t width, d
     return static_cast<std::int64_t>(facts >> (12 * field) & 0xFFF);
   };
   const std::int64_t nonzero = count(4);
-  std::int64_t repeats = 0;
-  for (std::int64_t i = 1; i < length; ++i) repeats += p[i] != 0 && p[i] == p[i - 1];
+  PlaceCounts repeated;
+  std::int64_t i = 1;
+  for (; i + 8 <= length; i += 8) {
+    const std::uint64_t word = Load(p + i);
+    repeated.Add(~ZeroBytes(word) & ZeroBytes(word ^ Load(p + i - 1)) & kOnes);
+  }
+  std::int64_t repeats = repeated.Total();
+  for (; i < length; ++i) repeats += (p[i] != 0) & (p[i] == p[i - 1]);
   j.inked = count(0);
   const std::array<std::int64_t, 8> set = BitCounts(p, length, 0);
   const std::array<std::int64_t, 8> differ = BitCounts(p, std::max<std::int64_t>(pairs, 0), width);
@@ -1299,14 +1941,13 @@ Judgment Judge(const std::uint8_t* p, std::int64_t length, std::int32_t width, d
   for (int k = 0; k < 8; ++k) j.bitsUsed += set[k] * 33 >= nonzero && set[k] > 0;
   if (width % 2 == 0) {
     for (int phase = 0; phase < 2; ++phase) {
-      std::int64_t clear = 0, counted = 0;
+      std::uint32_t clear = 0, counted = 0;
       for (std::int64_t i = phase; i + 1 < length; i += 2) {
-        const std::uint8_t a = p[i], b = p[i + 1];
-        if ((a | b) == 0) continue;
-        ++counted;
+        const std::uint32_t a = p[i], b = p[i + 1];
+        counted += (a | b) != 0;
         // The mask clears what the graphic sets and little more: together they cover most
         // of the byte, which a number and its zero high byte do not.
-        clear += (a & b) == 0 && kBitCounts[a | b] >= 5;
+        clear += ((a & b) == 0) & (BitsOfByte(a | b) >= 5);
       }
       if (counted > 0)
         j.maskedShare = std::max(j.maskedShare, static_cast<double>(clear) / counted);
@@ -1315,7 +1956,11 @@ Judgment Judge(const std::uint8_t* p, std::int64_t length, std::int32_t width, d
   if (width == 1 && length >= 16) {
     // Letters stand apart: a blank row at one place in most characters, and a blank column.
     std::int64_t blankRows[8] = {};
-    for (std::int64_t i = 0; i < length; ++i) blankRows[i % 8] += p[i] == 0;
+    PlaceCounts blankAt;
+    std::int64_t at = 0;
+    for (; at + 8 <= length; at += 8) blankAt.Add(ZeroBytes(Load(p + at)));
+    for (std::size_t k = 0; k < 8; ++k) blankRows[k] = blankAt.At(k);
+    for (; at < length; ++at) blankRows[at % 8] += p[at] == 0;
     const std::int64_t glyphs = length / 8;
     const auto most = std::max_element(std::begin(blankRows), std::end(blankRows));
     const auto blank = static_cast<std::int32_t>(most - std::begin(blankRows));
@@ -1334,11 +1979,17 @@ Judgment Judge(const std::uint8_t* p, std::int64_t length, std::int32_t width, d
 // Whether the byte at `p`, read as a number down its column, steps from the row above as it
 // steps to the row below: by the same, or by 4 or more give or take 1. A step of 128 is the
 // top bit turning on and off, as a dither at the edge of a column does, not a count.
+// Worked out on bytes without branches, so that a run of places is tested at once: 4 or more
+// either way is a step 3 on that is 7 or more; the step changes by 1 at most where one
+// further on it is 2 at most and the sign stays.
 bool StepsEvenly(const std::uint8_t* p, std::int32_t width) {
-  const auto step = static_cast<std::int8_t>(p[width] - p[0]);
-  const auto next = static_cast<std::int8_t>(p[2 * width] - p[width]);
-  return step != 0 && step != -128 &&
-         (next == step || (std::abs(step) >= 4 && std::abs(next - step) <= 1));
+  const auto step = static_cast<std::uint8_t>(p[width] - p[0]);
+  const auto next = static_cast<std::uint8_t>(p[2 * width] - p[width]);
+  const bool counts = (step & 0x7F) != 0;
+  const bool large = static_cast<std::uint8_t>(step + 3) >= 7;
+  const bool near = static_cast<std::uint8_t>(next - step + 1) <= 2;
+  const bool sameSign = ((next ^ step) & 0x80) == 0;
+  return counts & ((next == step) | (large & near & sameSign));
 }
 
 // Each byte of the row read as a number down its column: in a table the numbers of some
@@ -1348,12 +1999,15 @@ bool StepsEvenly(const std::uint8_t* p, std::int32_t width) {
 double Counting(const std::uint8_t* p, std::int64_t length, std::int32_t width) {
   const std::int64_t rows = length / width;
   if (rows < kColumnRows) return 0;
+  // Every place tested in one run, then added up by column.
+  std::array<std::uint8_t, kJudgedBytes> even;
+  const std::int64_t places = std::min(rows - 2, kJudgedBytes / width) * width;
+  for (std::int64_t i = 0; i < places; ++i)
+    even[static_cast<std::size_t>(i)] = StepsEvenly(p + i, width);
   std::array<std::int32_t, kMaxStripWidth> stepped{};
-  for (std::int64_t r = 1; r + 1 < rows; ++r) {
-    const std::uint8_t* above = p + (r - 1) * width;
+  for (std::int64_t i = 0; i < places; i += width)
     for (std::int32_t column = 0; column < width; ++column)
-      stepped[static_cast<std::size_t>(column)] += StepsEvenly(above + column, width);
-  }
+      stepped[static_cast<std::size_t>(column)] += even[static_cast<std::size_t>(i + column)];
   return static_cast<double>(*std::max_element(stepped.begin(), stepped.begin() + width)) /
          static_cast<double>(rows - 2);
 }
@@ -1366,12 +2020,17 @@ std::pair<std::int64_t, std::int64_t> WithoutTable(const std::uint8_t* p, std::i
                                                    std::int32_t width) {
   const std::int64_t rows = length / width;
   if (rows < kColumnRows) return {0, length};
-  std::vector<bool> steps(static_cast<std::size_t>(rows), false);
+  // Every place tested in one run, as Counting has them, then each row's columns looked over.
+  std::vector<std::uint8_t> even(static_cast<std::size_t>((rows - 2) * width));
+  for (std::size_t i = 0; i < even.size(); ++i) even[i] = StepsEvenly(p + i, width);
+  std::vector<std::uint8_t> steps(static_cast<std::size_t>(rows), 0);
   std::int64_t stepping = 0;
   for (std::int64_t r = 1; r + 1 < rows; ++r) {
-    for (std::int32_t column = 0; column < width && !steps[static_cast<std::size_t>(r)]; ++column)
-      steps[static_cast<std::size_t>(r)] = StepsEvenly(p + (r - 1) * width + column, width);
-    stepping += steps[static_cast<std::size_t>(r)];
+    const std::uint8_t* row = even.data() + (r - 1) * width;
+    std::uint8_t any = 0;
+    for (std::int32_t column = 0; column < width; ++column) any |= row[column];
+    steps[static_cast<std::size_t>(r)] = any;
+    stepping += any;
   }
   std::int64_t sum = 0, bestSum = -1, first = 0, bestFirst = 0, bestEnd = 0, inside = 0;
   for (std::int64_t r = 0, counted = 0; r < rows; ++r) {
@@ -1577,13 +2236,14 @@ std::vector<Found> FindScreens(const std::uint8_t* data, std::int64_t available,
     double widthScore = 0;
     // Width 1 from the rows alone: a screen's lines end at the same place in every 8 bytes,
     // as tiles do.
-    for (std::int32_t w = 1; w <= kMaxStripWidth; ++w) {
-      double total = 0;
-      for (std::int64_t d = best; d < best + kPixelCells; ++d)
-        total += w == 1 ? evidence.rows[static_cast<std::size_t>(d)]
-                        : evidence.widths[static_cast<std::size_t>(d)][w];
-      widthScore = std::max(widthScore, total);
+    // The cells taken in order, the widths side by side: each width's sum as it was.
+    std::array<double, kStates> totals{};
+    for (std::int64_t d = best; d < best + kPixelCells; ++d) {
+      const auto& widths = evidence.widths[static_cast<std::size_t>(d)];
+      totals[1] += evidence.rows[static_cast<std::size_t>(d)];
+      for (std::int32_t w = 2; w <= kMaxStripWidth; ++w) totals[w] += widths[w];
     }
+    for (std::int32_t w = 1; w <= kMaxStripWidth; ++w) widthScore = std::max(widthScore, totals[w]);
     // A picture over the screen, not a stretch of something else that repeats at 256 bytes
     // (a font, every 32 characters): lines that continue in two thirds of it at least.
     int thirds = 0;
@@ -1608,15 +2268,30 @@ std::vector<Found> FindScreens(const std::uint8_t* data, std::int64_t available,
     const std::int64_t first = std::max<std::int64_t>(0, origin + best * kCell - 2048);
     const std::int64_t last = std::min(available - kScreenBytes, origin + best * kCell + 2048);
     agreed.assign(static_cast<std::size_t>(last - first + kPixelBytes) + 1, 0);
-    for (std::int64_t i = first; i < last + kPixelBytes - kScreenLag; ++i) {
-      const std::uint8_t x = data[i], y = data[i + kScreenLag];
-      const std::int32_t a = Partial(x) || Partial(y) ? 1 - PairUnmatched(x, y) : 0;
-      agreed[static_cast<std::size_t>(i - first) + 1] =
-          agreed[static_cast<std::size_t>(i - first)] + a;
+    std::int32_t running = 0;
+    const auto add = [&](std::int64_t i, std::int32_t a) {
+      running += a;
+      agreed[static_cast<std::size_t>(i - first) + 1] = running;
+    };
+    // Eight pairs a word, the bits unmatched in each byte counted at once.
+    const std::int64_t pairsEnd = last + kPixelBytes - kScreenLag;
+    std::int64_t i = first;
+    for (; i + 8 <= pairsEnd; i += 8) {
+      const std::uint64_t x = Load(data + i), y = Load(data + i + kScreenLag);
+      const std::uint64_t counted = EdgeBytes(x) | EdgeBytes(y);
+      const std::uint64_t bits = BitsPerByte(((x & ~WidenWord(y)) | (y & ~WidenWord(x))) & counted);
+      for (int k = 0; k < 8; ++k)
+        add(i + k, static_cast<std::int32_t>(counted >> (8 * k) & 1) -
+                       static_cast<std::int32_t>(bits >> (8 * k) & 0xFF));
     }
-    const auto stretch = [&](std::int64_t from, std::int64_t to) {
-      return agreed[static_cast<std::size_t>(to - first)] -
-             agreed[static_cast<std::size_t>(from - first)];
+    for (; i < pairsEnd; ++i) {
+      const std::uint8_t x = data[i], y = data[i + kScreenLag];
+      add(i, Partial(x) || Partial(y) ? 1 - PairUnmatched(x, y) : 0);
+    }
+    // The stretches of the thirds' lines added and those across their edges taken away, as
+    // one sum of the running sums.
+    const auto at = [&](std::int64_t from) {
+      return agreed[static_cast<std::size_t>(from - first)];
     };
     // The colour bytes of the last 768 from each start, counted as the window slides.
     colours.assign(static_cast<std::size_t>(last - first) + 1, 0);
@@ -1638,25 +2313,22 @@ std::vector<Found> FindScreens(const std::uint8_t* data, std::int64_t available,
       colours[static_cast<std::size_t>(s - first)] = coloured;
     }
     const auto fit = [&](std::int64_t s) {
-      std::int32_t sum = colours[static_cast<std::size_t>(s - first)];
-      for (std::int64_t third = 0; third < 3; ++third) {
-        const std::int64_t t = s + third * 2048;
-        sum += stretch(t, t + 1792);
-        if (third < 2) sum -= stretch(t + 1792, t + 2048);
-      }
-      return static_cast<double>(sum);
+      return colours[static_cast<std::size_t>(s - first)] +
+             2 * (at(s + 1792) - at(s + 2048) + at(s + 3840) - at(s + 4096)) + at(s + 5888) - at(s);
     };
     std::int64_t start = first;
-    double most = fit(first);
+    std::int32_t most = fit(first);
     for (std::int64_t s = first + 1; s <= last; ++s) {
-      const double here = fit(s);
+      const std::int32_t here = fit(s);
       if (here > most) {
         most = here;
         start = s;
       }
     }
     const std::int64_t round = (start + kScreenLag / 2) / kScreenLag * kScreenLag;
-    if (round >= first && round <= last && fit(round) >= most - kScreenRoundMargin) start = round;
+    if (round >= first && round <= last &&
+        fit(round) >= static_cast<double>(most) - kScreenRoundMargin)
+      start = round;
     if (start <= last) {
       Found f;
       f.region = {start, kScreenBytes, 16, 0, GraphicsKind::kScreen};
@@ -1807,9 +2479,19 @@ void GraphicsFinder::Feed(const std::uint8_t* bytes, std::size_t count) {
     bytes += take;
     count -= take;
     if (buffer_.size() >= kWindow) {
-      const std::int64_t used =
-          Scan(buffer_.data(), static_cast<std::int64_t>(buffer_.size()), false);
-      buffer_.erase(buffer_.begin(), buffer_.begin() + used);
+      const std::size_t held = buffer_.size() - take;
+      const auto used = static_cast<std::size_t>(
+          Scan(buffer_.data(), static_cast<std::int64_t>(buffer_.size()), false));
+      if (used >= held) {
+        // What was held before is all settled: the rest is in the bytes fed, searched where
+        // they lie from here on.
+        const std::size_t back = buffer_.size() - used;
+        bytes -= back;
+        count += back;
+        buffer_.clear();
+      } else {
+        buffer_.erase(buffer_.begin(), buffer_.begin() + static_cast<std::ptrdiff_t>(used));
+      }
     }
   }
 }

@@ -273,8 +273,9 @@ TEST(FindGraphics, ReportsNoBlankRunsCodeTextTablesOrNoise) {
     EXPECT_TRUE(FindGraphics(bytes.data(), std::ssize(bytes)).empty()) << name;
 }
 
-// Fed in pieces of any size, or all at once, and more than a scan's worth of them, the bytes
-// give the same regions, offset by the origin; a region longer than a scan comes out whole.
+// Fed in pieces of any size, smaller or larger than a scan, or all at once, and more than a
+// scan's worth of them, the bytes give the same regions, offset by the origin; a region longer
+// than a scan comes out whole.
 TEST(GraphicsFinder, GivesTheSameRegionsHoweverTheBytesArriveAndCountsFromTheOrigin) {
   Bytes bytes;
   while (bytes.size() < 3'000'000) {
@@ -288,7 +289,7 @@ TEST(GraphicsFinder, GivesTheSameRegionsHoweverTheBytesArriveAndCountsFromTheOri
   ASSERT_GT(whole.size(), 100u);
   EXPECT_EQ(whole.back().width, 5);
   EXPECT_GE(whole.back().length, std::ssize(sheet) - 5 * 20) << "the long sheet in one piece";
-  for (const std::size_t piece : {1u, 4096u, 999'983u}) {
+  for (const std::size_t piece : {1u, 4096u, 999'983u, 1'500'007u, 2'600'000u}) {
     GraphicsFinder finder(1000);
     std::vector<GraphicsRegion> found;
     for (std::size_t at = 0; at < bytes.size(); at += piece) {
