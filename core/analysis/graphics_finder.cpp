@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <bit>
 #include <cmath>
 #include <cstring>
@@ -2400,22 +2401,23 @@ std::vector<Found> FindInZone(const std::uint8_t* data, std::int64_t available, 
 }
 
 std::vector<Found> FindInScan(const std::uint8_t* data, std::int64_t span, std::int64_t available) {
-  // Zones are judged each on its own, shared out between two cores by their bytes, and their
-  // regions gathered in the zones' order.
+  // Zones are judged each on its own, the largest first, each core taking the next one left
+  // when it is done with its last, so that both finish together; their regions are gathered
+  // in the zones' order.
   const std::vector<std::pair<std::int64_t, std::int64_t>> zones =
       Candidates(data, span, available);
-  std::vector<int> part(zones.size());
-  std::int64_t load[2] = {0, 0};
-  for (std::size_t z = 0; z < zones.size(); ++z) {
-    part[z] = load[1] < load[0] ? 1 : 0;
-    load[part[z]] += zones[z].second - zones[z].first;
-  }
+  std::vector<std::size_t> order(zones.size());
+  for (std::size_t z = 0; z < zones.size(); ++z) order[z] = z;
+  std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+    return zones[a].second - zones[a].first > zones[b].second - zones[b].first;
+  });
+  std::atomic<std::size_t> next{0};
   std::vector<std::vector<Found>> inZone(zones.size());
-  OnTwoCores([&](int mine) {
+  OnTwoCores([&](int) {
     PlaneStore store;
-    for (std::size_t z = 0; z < zones.size(); ++z)
-      if (part[z] == mine)
-        inZone[z] = FindInZone(data, available, zones[z].first, zones[z].second, store);
+    for (std::size_t i; (i = next.fetch_add(1)) < order.size();)
+      inZone[order[i]] =
+          FindInZone(data, available, zones[order[i]].first, zones[order[i]].second, store);
   });
   std::vector<Found> all;
   for (const std::vector<Found>& zone : inZone) all.insert(all.end(), zone.begin(), zone.end());
