@@ -766,6 +766,28 @@ static_assert(NibblesExact());
   return std::popcount((word & ~WidenWord(other)) | (other & ~widened));
 }
 
+// The two words of a block with the most bytes that hold an edge, the first of equals first;
+// `counts` holds each word's count in a byte.
+[[gnu::always_inline]] inline void TwoRichest(const std::uint8_t* p, std::uint64_t counts,
+                                              const std::uint8_t*& sample,
+                                              const std::uint8_t*& second) {
+  sample = p;
+  second = p + 8;
+  int edges = -1, secondEdges = -1;
+  for (int k = 0; k < kBlock; k += 8) {
+    const auto here = static_cast<int>(counts >> k & 0xFF);
+    if (here > edges) {
+      second = sample;
+      secondEdges = edges;
+      sample = p + k;
+      edges = here;
+    } else if (here > secondEdges) {
+      second = p + k;
+      secondEdges = here;
+    }
+  }
+}
+
 [[gnu::always_inline]] inline void SampleBody(const std::uint8_t* bytes, std::int64_t blocks,
                                               Look* looks) {
   for (std::int64_t b = 0; b < blocks; ++b) {
@@ -774,21 +796,11 @@ static_assert(NibblesExact());
     const int instructions = WorthALook(p);
     if (instructions < 0) continue;
     look.instructions = static_cast<std::uint8_t>(instructions);
-    const std::uint8_t* sample = p;
-    const std::uint8_t* second = p + 8;
-    int edges = -1, secondEdges = -1;
-    for (int k = 0; k < kBlock; k += 8) {
-      const int here = std::popcount(EdgeBytes(Load(p + k)));
-      if (here > edges) {
-        second = sample;
-        secondEdges = edges;
-        sample = p + k;
-        edges = here;
-      } else if (here > secondEdges) {
-        second = p + k;
-        secondEdges = here;
-      }
-    }
+    std::uint64_t counts = 0;
+    for (int k = 0; k < kBlock; k += 8)
+      counts |= static_cast<std::uint64_t>(std::popcount(EdgeBytes(Load(p + k))) / 8) << k;
+    const std::uint8_t *sample, *second;
+    TwoRichest(p, counts, sample, second);
     const std::uint64_t x = Load(sample), y = Load(second);
     look.none = false;
     const std::uint64_t wx = WidenWord(x), wy = WidenWord(y);
@@ -884,21 +896,7 @@ struct SampleByte {
   // The two words with the most bytes that hold an edge.
   const std::uint64_t edgeBits = EdgeBitsWide(p) | static_cast<std::uint64_t>(EdgeBitsWide(p + 32))
                                                        << 32;
-  sample = p;
-  second = p + 8;
-  int edges = -1, secondEdges = -1;
-  for (int k = 0; k < kBlock; k += 8) {
-    const int here = std::popcount(edgeBits >> k & 0xFF);
-    if (here > edges) {
-      second = sample;
-      secondEdges = edges;
-      sample = p + k;
-      edges = here;
-    } else if (here > secondEdges) {
-      second = p + k;
-      secondEdges = here;
-    }
-  }
+  TwoRichest(p, BitsPerByte(edgeBits), sample, second);
   look.none = false;
   const std::uint64_t x = Load(sample), y = Load(second);
   look.differ[kMaxLag + 1] =
