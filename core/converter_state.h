@@ -34,4 +34,8 @@ struct ConverterState {
 // shows a message box titled "Error"; the converter prints to stderr.
 using ReportError = std::function<void(const Text& message)>;
 
+// Shows what the user should know of work that was done all the same, and returns when the
+// user has seen it: the window shows a message box titled "Warning".
+using ReportWarning = std::function<void(const Text& message)>;
+
 }  // namespace pelorin

@@ -1,5 +1,5 @@
-// memory_image_file.cpp: a snapshot or tape file read whole and made into its memory image,
-// the image kept for the steps, and the window of it that the picture shows.
+// memory_image_file.cpp: a snapshot or tape file made into its memory image as it is read,
+// and the window of the image kept that the picture shows.
 #include "memory_image_file.h"
 
 #include <algorithm>
@@ -15,61 +15,37 @@ namespace {
 // No snapshot holds more than a few hundred KiB; tapes of multi-part games a few MiB.
 // Anything larger is no such file, and is refused before it fills the memory.
 constexpr std::int64_t kMaxImageFileBytes = 32 << 20;
-constexpr std::int32_t kReadChunk = 1 << 20;
-
-// The whole file, read until it ends; nothing when it cannot be read or is too large. The
-// size from the directory entry is only the first guess: the file may have grown since, and
-// a read may deliver less than asked before the end.
-std::optional<std::vector<std::uint8_t>> ReadWholeFile(const Text& path) {
-  const std::int64_t size = platform::QueryFileSize(path);
-  platform::File file = platform::OpenForReading(path);
-  if (!file.IsOpen()) return std::nullopt;
-  std::vector<std::uint8_t> bytes;
-  std::size_t held = 0;
-  try {
-    // One byte more than expected, so that a file of the expected size needs no growing.
-    bytes.resize(size >= 0 && size < kMaxImageFileBytes ? static_cast<std::size_t>(size) + 1
-                                                        : kReadChunk);
-    for (;;) {
-      if (held == bytes.size()) {
-        if (static_cast<std::int64_t>(held) > kMaxImageFileBytes) return std::nullopt;
-        bytes.resize(held + kReadChunk);
-      }
-      const auto wanted =
-          static_cast<std::int32_t>(std::min<std::size_t>(bytes.size() - held, kReadChunk));
-      const std::int64_t delivered = file.Read(bytes.data() + held, wanted);
-      if (delivered < 0) return std::nullopt;
-      if (delivered == 0) break;
-      held += static_cast<std::size_t>(delivered);
-    }
-  } catch (const std::bad_alloc&) {
-    return std::nullopt;
-  }
-  if (static_cast<std::int64_t>(held) > kMaxImageFileBytes) return std::nullopt;
-  bytes.resize(held);
-  return bytes;
-}
 
 }  // namespace
 
-std::optional<MemoryImage> ReadMemoryImage(const Text& path, const PlacedBlockSink& placed) {
+ImageRead ReadMemoryImage(const Text& path, const PlacedBlockSink& placed, ReadFor readFor) {
   const MemoryImageReader read = FindMemoryImageReader(path);
-  if (read == nullptr) return std::nullopt;
-  const auto file = ReadWholeFile(path);
-  if (!file) return std::nullopt;
+  if (read == nullptr) return Refusal{u"not a snapshot or tape"};
+  const Refusal tooLarge{u"larger than 32 MiB, more than any snapshot or tape holds"};
+  // The size is asked first, so that a file too large is refused before it is read.
+  const std::int64_t size = platform::QueryFileSize(path);
+  if (size > kMaxImageFileBytes) return tooLarge;
+  platform::File file = platform::OpenForReading(path);
+  if (!file.IsOpen()) return Refusal{platform::WhyUnreadable(path)};
+  // The size asked is only the first guess: the file may have grown since. What is read
+  // past the limit fails the read.
+  std::int64_t delivered = 0;
+  ByteStream stream(
+      [&](std::uint8_t* into, std::int32_t n) -> std::int64_t {
+        const std::int64_t got = file.Read(into, n);
+        delivered += std::max<std::int64_t>(got, 0);
+        return delivered > kMaxImageFileBytes ? -1 : got;
+      },
+      static_cast<std::uint64_t>(std::max<std::int64_t>(size, 0)));
   try {
-    return read(*file, placed);
+    ImageRead made = read(stream, placed, readFor);
+    // The reader saw the file end early; why it did counts more than where.
+    if (delivered > kMaxImageFileBytes) return tooLarge;
+    if (stream.Failed()) return Refusal{u"cannot be read"};
+    return made;
   } catch (const std::bad_alloc&) {
-    return std::nullopt;
+    return Refusal{u"out of memory"};
   }
-}
-
-bool KeepMemoryImage(ConverterState& state) {
-  state.memoryImage = std::vector<std::uint8_t>();  // released first: two may not fit at once
-  auto image = ReadMemoryImage(state.sourcePath);
-  if (!image) return false;
-  state.memoryImage = std::move(image->bytes);
-  return true;
 }
 
 bool CopyMemoryImageWindow(ConverterState& state, std::int64_t offset) {

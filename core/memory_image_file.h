@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
 
 #include "converter_state.h"
 #include "memory_image/memory_image.h"
@@ -11,14 +10,13 @@
 namespace pelorin {
 
 // Reads the file the path names and makes its memory image by the reader its extension
-// picks, telling `placed` (when it is set) of each block as it is placed. Nothing when the
-// file cannot be read, is larger than any such file can be, is not what its extension says
-// (truncated, inconsistent, or for other hardware), or memory runs out on the way.
-std::optional<MemoryImage> ReadMemoryImage(const Text& path, const PlacedBlockSink& placed = {});
-
-// Makes the memory image of the file sourcePath names and keeps it in the state, where it
-// stays until the next load. False, with no image kept, when it cannot be made.
-bool KeepMemoryImage(ConverterState& state);
+// picks, telling `placed` (when it is set) of each block as it is placed; with
+// ReadFor::kBlocksOnly a tape keeps none of its bytes. The file is read as the reader takes
+// it: a tape is never held whole. A refusal, saying why, when it cannot be read, is larger than any
+// such file can be, is not what its extension says (cut off, inconsistent, or for other hardware),
+// or memory runs out on the way.
+ImageRead ReadMemoryImage(const Text& path, const PlacedBlockSink& placed = {},
+                          ReadFor readFor = ReadFor::kImage);
 
 // Fills the state's sprite bytes from the kept memory image, from `offset` on and at most
 // as many as its layout can show (StoredReadBound); sourceLength becomes the image's length. False,

@@ -18,8 +18,20 @@ void ForgetMemoryImage(ConverterState& state) {
   state.memoryImage = std::vector<std::uint8_t>();  // its memory goes with it
 }
 
-void FailLoad(ConverterState& state, const ReportError& reportError) {
-  reportError(u"error reading\n" + state.sourcePath);
+bool ReadsMemoryImage(const ConverterState& state) {
+  return state.readMemoryImages && IsMemoryImagePath(state.sourcePath);
+}
+
+// "error reading", a line feed and the path; a memory image, which the program reads itself,
+// says why on a further line.
+Text ReadingError(const ConverterState& state, const Text& why) {
+  Text message = u"error reading\n" + state.sourcePath;
+  if (ReadsMemoryImage(state)) message += u"\n" + why;
+  return message;
+}
+
+void FailLoad(ConverterState& state, const ReportError& reportError, const Text& why) {
+  reportError(ReadingError(state, why));
   state.sourcePath.clear();
   state.spriteLength = 0;
   state.sourceLength = 0;
@@ -28,21 +40,28 @@ void FailLoad(ConverterState& state, const ReportError& reportError) {
 
 // Fills spriteData from the source's bytes after the first viewOffset: a memory image's from
 // the image the load made and kept (made now when none is kept), a file's own from the file,
-// read again each time. False when they cannot be read.
-bool ReadSprite(ConverterState& state) {
+// read again each time.
+LoadOutcome ReadSprite(ConverterState& state) {
   const std::int64_t offset = state.viewOffset;
-  if (state.readMemoryImages && IsMemoryImagePath(state.sourcePath)) {
-    if (state.memoryImage.empty() && !KeepMemoryImage(state)) return false;
-    return CopyMemoryImageWindow(state, offset);
+  if (offset < 0) return {u"an offset before the start", {}};
+  if (ReadsMemoryImage(state)) {
+    Text warning;
+    if (state.memoryImage.empty()) {
+      ImageRead read = ReadMemoryImage(state.sourcePath);
+      if (!read) return {read.why, {}};
+      state.memoryImage = std::move(read->bytes);
+      warning = std::move(read->warning);
+    }
+    if (!CopyMemoryImageWindow(state, offset)) return {u"out of memory", {}};
+    return {{}, warning};
   }
-  if (offset < 0) return false;
   const std::int64_t size = platform::QueryFileSize(state.sourcePath);
   platform::File file = platform::OpenForReading(state.sourcePath);
-  if (!file.IsOpen()) return false;
+  if (!file.IsOpen()) return {platform::WhyUnreadable(state.sourcePath), {}};
   // Past the end is past the end, however far: nothing is read, and no seek is asked that
   // the platform might refuse for its size.
   const bool pastTheEnd = size >= 0 && offset >= size;
-  if (offset > 0 && !pastTheEnd && !file.Seek(offset)) return false;
+  if (offset > 0 && !pastTheEnd && !file.Seek(offset)) return {u"cannot be read", {}};
 
   // Only the first SpriteReadBound bytes can ever reach the screen (about twice as many
   // through masks). A size the query could not give (a long path, a device name, 2 GiB or
@@ -55,39 +74,67 @@ bool ReadSprite(ConverterState& state) {
   try {
     state.spriteData.resize(static_cast<std::size_t>(wanted));
   } catch (const std::bad_alloc&) {
-    return false;
+    return {u"out of memory", {}};
   }
   const std::int64_t delivered = wanted > 0 ? file.Read(state.spriteData.data(), wanted) : 0;
   file.Close();
-  if (delivered < 0) return false;
+  if (delivered < 0) return {u"cannot be read", {}};
   // A file that shrank since the query delivers less: bytes not delivered are not shown.
   state.spriteLength = static_cast<std::int32_t>(delivered);
   // Without a size from the query, what was read is all that is known to be there.
   state.sourceLength = size >= 0 ? size : offset + delivered;
-  return true;
+  return {};
 }
 
 }  // namespace
 
-void LoadSprite(ConverterState& state, CanvasPainter& painter, const ReportError& reportError) {
+LoadOutcome LoadSprite(ConverterState& state, CanvasPainter& painter,
+                       const ReportError& reportError) {
   ForgetMemoryImage(state);  // a new load: the file may be another, or have changed
-  if (!ReadSprite(state)) FailLoad(state, reportError);
+  const LoadOutcome outcome = ReadSprite(state);
+  if (!outcome.fault.empty()) FailLoad(state, reportError, outcome.fault);
   Redraw(state, painter);
+  return outcome;
 }
 
-void LoadSpriteAtOffset(ConverterState& state, CanvasPainter& painter,
-                        const ReportError& reportError, std::int64_t offset) {
+LoadOutcome LoadSpriteAtOffset(ConverterState& state, CanvasPainter& painter,
+                               const ReportError& reportError, std::int64_t offset) {
   state.viewOffset = offset;
-  LoadSprite(state, painter, reportError);
+  return LoadSprite(state, painter, reportError);
+}
+
+void LoadGivenFile(ConverterState& state, CanvasPainter& painter, const ReportError& reportError,
+                   const ReportWarning& reportWarning) {
+  state.viewOffset = 0;
+  ForgetMemoryImage(state);
+  LoadOutcome outcome = ReadSprite(state);
+  Text shownAsBytes;
+  if (!outcome.fault.empty() && ReadsMemoryImage(state)) {
+    // Not the snapshot or tape it seemed: its own bytes, which can still be looked at, saved
+    // and searched. When those cannot be read either, the first failure is the one told.
+    const Text error = ReadingError(state, outcome.fault);
+    state.readMemoryImages = false;
+    if (ReadSprite(state).fault.empty()) {
+      outcome.fault.clear();
+      shownAsBytes = error + u"\nshown as its own bytes: \"Snapshots and tapes as memory\" is off";
+    } else {
+      state.readMemoryImages = true;
+    }
+  }
+  if (!outcome.fault.empty()) FailLoad(state, reportError, outcome.fault);
+  Redraw(state, painter);
+  if (!shownAsBytes.empty()) reportError(shownAsBytes);
+  if (!outcome.warning.empty() && reportWarning)
+    reportWarning(outcome.warning + u"\n" + state.sourcePath);
 }
 
 bool MoveViewOffset(ConverterState& state, CanvasPainter& painter, const ReportError& reportError,
                     std::int64_t offset) {
   state.viewOffset = offset;
-  const bool read = ReadSprite(state);
-  if (!read) FailLoad(state, reportError);
+  const LoadOutcome outcome = ReadSprite(state);
+  if (!outcome.fault.empty()) FailLoad(state, reportError, outcome.fault);
   Redraw(state, painter);
-  return read;
+  return outcome.fault.empty();
 }
 
 WidthGuess GuessStripWidth(const ConverterState& state) {
@@ -100,11 +147,8 @@ WidthGuess GuessStripWidth(const ConverterState& state) {
 
 void SaveScreen(const ConverterState& state, const ReportError& reportError) {
   if (state.sourcePath.empty()) return;
-  platform::File file = platform::CreateForWriting(ScreenFilePath(state.sourcePath));
-  bool written = file.IsOpen() && file.Write(state.screen.data(), kScreenBytes) == kScreenBytes;
-  // A full disk may only show when the file is completed.
-  if (file.IsOpen()) written = file.Close() && written;
-  if (!written) reportError(u"error writing\n" + state.sourcePath);
+  if (!platform::WriteWholeFile(ScreenFilePath(state.sourcePath), state.screen))
+    reportError(u"error writing\n" + state.sourcePath);
 }
 
 }  // namespace pelorin

@@ -28,6 +28,12 @@ void Messages::Note(const Text& text) {
   console_.error(u"pelorin-convert: " + text + u"\n");
 }
 
+void Messages::Warning(const Text& file, const Text& text) {
+  if (quiet_) return;
+  ClearProgress();
+  console_.error(file + u": warning: " + text + u"\n");
+}
+
 void Messages::Output(const Text& text) {
   ClearProgress();  // on a terminal the two streams share one screen
   console_.output(text + u"\n");

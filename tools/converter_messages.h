@@ -30,6 +30,9 @@ class Messages {
   void Error(const Text& text);
   // Anything else worth knowing (a warning, a summary); not shown when quiet.
   void Note(const Text& text);
+  // What the user should know of a file that was read all the same, as "FILE: warning:
+  // TEXT"; not shown when quiet.
+  void Warning(const Text& file, const Text& text);
   // A line of what was asked for, on the output stream, quiet or not.
   void Output(const Text& text);
   // `done` of the files are finished.

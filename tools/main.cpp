@@ -1,4 +1,5 @@
 // main.cpp: pelorin-convert's entry point: the arguments as text, and the standard streams.
+#include <algorithm>
 #include <vector>
 
 #include "platform/platform.h"
@@ -8,15 +9,19 @@ namespace {
 
 int Run(const std::vector<pelorin::Text>& arguments) {
   using pelorin::platform::StandardStream;
+  using pelorin::platform::WriteStandardStream;
+  // An answer that did not reach its reader (a full disk, a closed pipe) was not given.
+  bool outputLost = false;
   const pelorin::Console console{
-      [](const pelorin::Text& text) {
-        pelorin::platform::WriteStandardStream(StandardStream::kOutput, text);
+      [&](const pelorin::Text& text) {
+        outputLost |= !WriteStandardStream(StandardStream::kOutput, text);
       },
-      [](const pelorin::Text& text) {
-        pelorin::platform::WriteStandardStream(StandardStream::kError, text);
-      },
+      [](const pelorin::Text& text) { WriteStandardStream(StandardStream::kError, text); },
       pelorin::platform::IsTerminal(StandardStream::kError)};
-  return pelorin::RunConverter(arguments, console);
+  const int status = pelorin::RunConverter(arguments, console);
+  if (!outputLost) return status;
+  WriteStandardStream(StandardStream::kError, u"pelorin-convert: error writing: standard output\n");
+  return std::max(status, pelorin::kExitSomeFailed);
 }
 
 }  // namespace

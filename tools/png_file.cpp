@@ -1,14 +1,12 @@
-// png_file.cpp: PNG encoding with stb_image_write, into memory, and whole-file writing.
+// png_file.cpp: PNG encoding with stb_image_write, into memory.
 #include "png_file.h"
 
 #include <algorithm>
 #include <limits>
 #include <new>
 
-#include "platform/platform.h"
-
 // Encoding goes to memory only: files are written through the platform layer, which takes
-// the program's own paths on both platforms.
+// the program's own paths on both platforms and replaces a file only once it is complete.
 #define STBI_WRITE_NO_STDIO
 #define STB_IMAGE_WRITE_IMPLEMENTATION
 #include <stb_image_write.h>
@@ -67,17 +65,6 @@ std::vector<std::uint8_t> EncodePng(const PixelBuffer& picture, std::int32_t sca
                              static_cast<int>(height), 3, rows.data(), static_cast<int>(width * 3));
   if (encoded == 0 || png.failed) return {};
   return std::move(png.bytes);
-}
-
-bool WriteWholeFile(const Text& path, const std::vector<std::uint8_t>& bytes) {
-  if (bytes.size() > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max()))
-    return false;
-  const auto size = static_cast<std::int32_t>(bytes.size());
-  platform::File file = platform::CreateForWriting(path);
-  if (!file.IsOpen()) return false;
-  const bool written = file.Write(bytes.data(), size) == size;
-  // A full disk may only show when the file is completed.
-  return file.Close() && written;
 }
 
 }  // namespace pelorin

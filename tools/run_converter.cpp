@@ -23,6 +23,10 @@ namespace pelorin {
 
 namespace {
 
+void SayUnread(const Text& input, const Text& why, Messages& messages) {
+  messages.Error(u"error reading: " + input + u": " + why);
+}
+
 // Loads the input into a fresh state as the window loads a file; false, and said, when it
 // cannot be read.
 bool LoadInput(ConverterState& state, CanvasPainter& painter, const ConvertOptions& options,
@@ -37,13 +41,14 @@ bool LoadInput(ConverterState& state, CanvasPainter& painter, const ConvertOptio
   state.stripWidth = options.width;
   state.fillAttribute = options.attribute;
   state.sourcePath = input;
-  bool failed = false;
-  LoadSpriteAtOffset(
-      state, painter, [&](const Text&) { failed = true; }, options.offset);
-  if (failed) {
-    messages.Error(u"error reading: " + input);
+  // The window's message leaves out why a file of its own bytes failed; the outcome says.
+  const LoadOutcome outcome = LoadSpriteAtOffset(
+      state, painter, [](const Text&) {}, options.offset);
+  if (!outcome.fault.empty()) {
+    SayUnread(input, outcome.fault, messages);
     return false;
   }
+  if (!outcome.warning.empty()) messages.Warning(input, outcome.warning);
   if (state.spriteLength == 0 && !options.guessWidth)  // the guess says "unsure" instead
     messages.Note(u"warning: no sprite bytes, the screen is blank: " + input);
   return true;
@@ -67,7 +72,7 @@ bool WriteOutput(const Text& output, const Text& input, OutputGuard& guard, Mess
 
 bool WritePng(const Text& path, const PixelBuffer& picture, std::int32_t scale) {
   const std::vector<std::uint8_t> png = EncodePng(picture, scale);
-  return !png.empty() && WriteWholeFile(path, png);
+  return !png.empty() && platform::WriteWholeFile(path, png);
 }
 
 // -w auto: the loaded file is laid out again at the width guessed for it, which is named
@@ -169,14 +174,19 @@ bool ListFile(const Text& input, const ConvertOptions& options, Messages& messag
     if (nameDue) add(input + u":");
     nameDue = false;
   };
-  const auto image = ReadMemoryImage(input, [&](const PlacedBlock& block) {
-    nameFile();
-    add(DescribeBlock(block));
-  });
-  if (image) nameFile();  // a file without a block is named all the same
+  // Only the blocks: a tape's data is passed over, never held.
+  const ImageRead read = ReadMemoryImage(
+      input,
+      [&](const PlacedBlock& block) {
+        nameFile();
+        add(DescribeBlock(block));
+      },
+      ReadFor::kBlocksOnly);
+  if (read) nameFile();  // a file without a block is named all the same
   if (!piece.empty()) messages.Output(piece);
-  if (!image) messages.Error(u"error reading: " + input);
-  return image.has_value();
+  if (!read) SayUnread(input, read.why, messages);
+  if (read && !read->warning.empty()) messages.Warning(input, read->warning);
+  return static_cast<bool>(read);
 }
 
 // The graphics in the file from the offset on, read a piece at a time, or with --memory in
@@ -191,14 +201,18 @@ std::optional<GraphicsSearch> FindInFile(const Text& input, const ConvertOptions
     messages.SearchProgress(searched, total);
     return true;
   };
-  std::optional<GraphicsSearch> search;
-  if (!options.memory) {
-    search = SearchGraphics(input, options.offset, progress);
-  } else if (auto read = ReadMemoryImage(input)) {
+  if (options.memory) {
+    ImageRead read = ReadMemoryImage(input);
+    if (!read) {
+      SayUnread(input, read.why, messages);
+      return std::nullopt;
+    }
+    if (!read->warning.empty()) messages.Warning(input, read->warning);
     image = std::move(read->bytes);
-    search = SearchGraphicsIn(image, options.offset, progress);
+    return SearchGraphicsIn(image, options.offset, progress);
   }
-  if (!search) messages.Error(u"error reading: " + input);
+  const std::optional<GraphicsSearch> search = SearchGraphics(input, options.offset, progress);
+  if (!search) SayUnread(input, platform::WhyUnreadable(input), messages);
   return search;
 }
 
@@ -241,12 +255,16 @@ bool WriteFoundSheet(const ConvertOptions& options, OutputGuard& guard, Messages
       bytes = ReadRegionBytes(input, region.start, shown);
     }
     if (!bytes) {
-      messages.Error(u"error reading: " + input);
+      SayUnread(input, platform::WhyUnreadable(input), messages);
       return false;
     }
     panels.push_back({region, std::move(*bytes)});
   }
-  if (options.find && search->regions.empty()) messages.Output(input + u": none");
+  // A sheet of nothing is no answer: none is written, and the file counts as failed.
+  if (search->regions.empty()) {
+    messages.Output(input + u": none");
+    return false;
+  }
   if (search->regions.size() > kMaxFoundPanels)
     messages.Note(u"the sheet shows the first " + DecimalText(kMaxFoundPanels) + u" of " +
                   DecimalText(static_cast<long long>(search->regions.size())) + u" found in " +
@@ -272,7 +290,7 @@ bool DoForFile(const Text& input, Messages& messages, const std::function<bool()
   try {
     return work();
   } catch (const std::bad_alloc&) {
-    messages.Error(u"error reading: " + input);
+    SayUnread(input, u"out of memory", messages);
     return false;
   }
 }

@@ -1,6 +1,7 @@
 // memory_image.h: snapshots and tapes read as the Spectrum memory they hold. Each format's
-// reader is a pure function over the file's bytes, in a file of its own; this header
-// gathers them with the image they all make and the choice of reader by extension.
+// reader is a pure function over the file's bytes, taken in order, in a file of its own;
+// this header gathers them with the image they all make and the choice of reader by
+// extension.
 #pragma once
 
 #include <cstdint>
@@ -10,11 +11,10 @@
 #include <string>
 #include <vector>
 
+#include "memory_image/byte_stream.h"
 #include "platform/text.h"
 
 namespace pelorin {
-
-using ByteSpan = std::span<const std::uint8_t>;
 
 constexpr std::int32_t kBankBytes = 16384;
 constexpr std::int32_t kAddressSpaceBytes = 65536;
@@ -42,10 +42,37 @@ using PlacedBlockSink = std::function<void(const PlacedBlock& block)>;
 // blocks one after another. An offset in the image is a Spectrum address below 65,536.
 struct MemoryImage {
   std::vector<std::uint8_t> bytes;
+  // What the user should know of the image though it was made: the RAM pages of its
+  // machine that a snapshot leaves out, shown as zeros. Empty when there is nothing to say.
+  Text warning;
 };
 
-using MemoryImageReader = std::optional<MemoryImage> (*)(ByteSpan file,
-                                                         const PlacedBlockSink& placed);
+// Why a file holds no memory image, in a few words: "cut off inside block 3".
+struct Refusal {
+  Text why;
+};
+
+// What a reader made of a file: its memory image, or why there is none.
+struct ImageRead {
+  ImageRead(MemoryImage made) : image(std::move(made)) {}
+  ImageRead(Refusal refusal) : why(std::move(refusal.why)) {}
+
+  explicit operator bool() const { return image.has_value(); }
+  // The image; only when there is one.
+  MemoryImage* operator->() { return &*image; }
+  const MemoryImage* operator->() const { return &*image; }
+
+  std::optional<MemoryImage> image;
+  Text why;  // empty when there is an image
+};
+
+// What the reader is asked for: the image, or only its blocks, told to the sink. A tape then
+// keeps none of its data and returns an image without bytes, so that a tape of any length
+// is listed in little memory.
+enum class ReadFor { kImage, kBlocksOnly };
+
+using MemoryImageReader = ImageRead (*)(ByteStream& file, const PlacedBlockSink& placed,
+                                        ReadFor readFor);
 
 // The reader for the path's extension: .sna, .z80, .szx, .tap or .tzx, in any letter case.
 // Null for any other path.
@@ -59,14 +86,23 @@ bool IsMemoryImagePath(const Text& path);
 Text DescribeBlock(const PlacedBlock& block);
 
 // The readers, one per format, each telling `placed` (when it is set) of every block it
-// places. Nothing when the bytes are not a file of that format that describes every RAM bank
-// of a 16K, 48K or 128K (8-bank) Spectrum; the blocks told of before the fault was found
-// are then no part of any image.
-std::optional<MemoryImage> ReadSnaImage(ByteSpan file, const PlacedBlockSink& placed = {});
-std::optional<MemoryImage> ReadZ80Image(ByteSpan file, const PlacedBlockSink& placed = {});
-std::optional<MemoryImage> ReadSzxImage(ByteSpan file, const PlacedBlockSink& placed = {});
-std::optional<MemoryImage> ReadTapImage(ByteSpan file, const PlacedBlockSink& placed = {});
-std::optional<MemoryImage> ReadTzxImage(ByteSpan file, const PlacedBlockSink& placed = {});
+// places. A refusal when the bytes are not a file of that format for a 16K, 48K or 128K
+// (8-bank) Spectrum, or when the file ends inside one of its blocks; the blocks told of
+// before the fault was found are then no part of any image. A snapshot whose blocks are all
+// whole may still leave out RAM pages of its machine: they are zeros, and the image's
+// warning names them.
+ImageRead ReadSnaImage(ByteStream& file, const PlacedBlockSink& placed, ReadFor readFor);
+ImageRead ReadZ80Image(ByteStream& file, const PlacedBlockSink& placed, ReadFor readFor);
+ImageRead ReadSzxImage(ByteStream& file, const PlacedBlockSink& placed, ReadFor readFor);
+ImageRead ReadTapImage(ByteStream& file, const PlacedBlockSink& placed, ReadFor readFor);
+ImageRead ReadTzxImage(ByteStream& file, const PlacedBlockSink& placed, ReadFor readFor);
+
+// A reader over bytes already held, making the image.
+inline ImageRead ReadImage(MemoryImageReader read, ByteSpan file,
+                           const PlacedBlockSink& placed = {}) {
+  ByteStream stream(file);
+  return read(stream, placed, ReadFor::kImage);
+}
 
 // The little-endian number of `count` bytes at `offset`; the caller has checked the bounds.
 inline std::uint32_t LittleEndian(ByteSpan bytes, std::size_t offset, int count) {

@@ -57,9 +57,20 @@ bool SnapshotImage::Place(int bank, ByteSpan bytes) {
   return true;
 }
 
-std::optional<MemoryImage> SnapshotImage::Take() {
-  for (int bank = 0; bank < 8; ++bank)
-    if (Has(bank) && !bankPlaced_[bank]) return std::nullopt;
+MemoryImage SnapshotImage::Take() {
+  Text missing;
+  int count = 0;
+  bool anyPlaced = false;
+  for (int bank = 0; bank < 8; ++bank) {
+    anyPlaced |= bankPlaced_[bank];
+    if (!Has(bank) || bankPlaced_[bank]) continue;
+    missing += (count++ == 0 ? u"" : u", ") + DecimalText(bank);
+  }
+  if (!anyPlaced)
+    image_.warning = u"no RAM pages: shown as zeros";
+  else if (count > 0)
+    image_.warning =
+        (count == 1 ? u"RAM page " : u"RAM pages ") + missing + u" missing, shown as zeros";
   return std::move(image_);
 }
 

@@ -25,9 +25,10 @@ class SnapshotImage {
   // Copies the bank's 16,384 bytes to its places; false when the machine has no such bank
   // or the bank was placed before.
   bool Place(int bank, ByteSpan bytes);
-  // The image, once every bank the machine has is placed; nothing while one is missing:
-  // a file cut off between two banks holds no memory for it.
-  std::optional<MemoryImage> Take();
+  // The image. A bank the machine has that was never placed is zeros, and the warning
+  // names it: "RAM pages 0, 1, 3 missing, shown as zeros", or "no RAM pages: shown as
+  // zeros" when none was placed.
+  MemoryImage Take();
 
  private:
   void Record(int bank, ByteSpan bytes, std::int64_t position);

@@ -21,7 +21,9 @@ ByteSpan Bank(ByteSpan file, std::size_t offset) {
 
 }  // namespace
 
-std::optional<MemoryImage> ReadSnaImage(ByteSpan file, const PlacedBlockSink& placed) {
+ImageRead ReadSnaImage(ByteStream& stream, const PlacedBlockSink& placed, ReadFor) {
+  // The whole file, and a byte more to tell a longer one.
+  const ByteSpan file = stream.Take(k128KTwiceSize + 1);
   if (file.size() == k48KSize) {
     SnapshotImage image(SnapshotModel::k48K, 0, placed);
     // RAM from 0x4000 to the end, in address order: banks 5, 2 and 0.
@@ -30,7 +32,8 @@ std::optional<MemoryImage> ReadSnaImage(ByteSpan file, const PlacedBlockSink& pl
     image.Place(0, Bank(file, kHeaderBytes + 2 * kBankBytes));
     return image.Take();
   }
-  if (file.size() != k128KSize && file.size() != k128KTwiceSize) return std::nullopt;
+  if (file.size() != k128KSize && file.size() != k128KTwiceSize)
+    return Refusal{u"a length no .sna snapshot has"};
 
   // Banks 5, 2 and the paged one, the port and the rest in ascending order. When the paged
   // bank is 5 or 2 it is stored twice, and the file is one bank longer. A size that does not
@@ -38,12 +41,14 @@ std::optional<MemoryImage> ReadSnaImage(ByteSpan file, const PlacedBlockSink& pl
   // bytes are the machine's: such a file is refused.
   const int paged = file[k48KSize + 2] & 7;
   const bool storedTwice = paged == 5 || paged == 2;
-  if (storedTwice != (file.size() == k128KTwiceSize)) return std::nullopt;
+  if (storedTwice != (file.size() == k128KTwiceSize))
+    return Refusal{u"its length does not fit its paging"};
   const std::size_t pagedOffset = kHeaderBytes + 2 * kBankBytes;
   if (storedTwice) {
     const ByteSpan first = Bank(file, kHeaderBytes + (paged == 5 ? 0 : kBankBytes));
     const ByteSpan copy = Bank(file, pagedOffset);
-    if (!std::equal(first.begin(), first.end(), copy.begin())) return std::nullopt;
+    if (!std::equal(first.begin(), first.end(), copy.begin()))
+      return Refusal{u"the second copy of bank " + DecimalText(paged) + u" differs"};
   }
   SnapshotImage image(SnapshotModel::k128K, paged, placed);
   image.Place(5, Bank(file, kHeaderBytes));

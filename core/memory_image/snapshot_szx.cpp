@@ -37,8 +37,8 @@ std::optional<SnapshotModel> MachineModel(int machine) {
   }
 }
 
-bool IsChunk(ByteSpan file, std::size_t offset, const char (&id)[5]) {
-  return std::memcmp(file.data() + offset, id, 4) == 0;
+bool IsChunk(ByteSpan header, const char (&id)[5]) {
+  return std::memcmp(header.data(), id, 4) == 0;
 }
 
 // Inflates a zlib stream into exactly out.size() bytes; false for a broken stream, one that
@@ -58,49 +58,77 @@ bool Inflate(ByteSpan in, std::span<std::uint8_t> out) {
 
 struct Page {
   int bank;
+  int chunk;  // its place among the chunks, from 1
   std::array<std::uint8_t, kBankBytes> bytes;
 };
 
 }  // namespace
 
-std::optional<MemoryImage> ReadSzxImage(ByteSpan file, const PlacedBlockSink& placed) {
-  if (file.size() < kFileHeaderBytes || std::memcmp(file.data(), "ZXST", 4) != 0 || file[4] != 1)
-    return std::nullopt;
-  const auto model = MachineModel(file[6]);
-  if (!model) return std::nullopt;
+ImageRead ReadSzxImage(ByteStream& file, const PlacedBlockSink& placed, ReadFor) {
+  const ByteSpan header = file.Take(kFileHeaderBytes);
+  if (header.size() < kFileHeaderBytes || std::memcmp(header.data(), "ZXST", 4) != 0)
+    return Refusal{u"not a .szx snapshot"};
+  if (header[4] != 1)
+    return Refusal{u"major version " + DecimalText(header[4]) + u", which is not 1"};
+  const int machine = header[6];
+  const auto model = MachineModel(machine);
+  if (!model)
+    return Refusal{u"machine " + DecimalText(machine) + u", which is no 16K, 48K or 128K Spectrum"};
 
   // The paging register may come after the pages, so the pages are kept until the end.
+  // Without it a 128K machine pages as the port's value 7 does: bank 7 at 0xC000.
   std::vector<Page> pages;
-  int port = 0;
-  std::size_t offset = kFileHeaderBytes;
-  while (offset < file.size()) {
-    if (file.size() - offset < kChunkHeaderBytes) return std::nullopt;
-    const std::uint64_t size = LittleEndian(file, offset + 4, 4);
-    const std::size_t body = offset + kChunkHeaderBytes;
-    if (size > file.size() - body) return std::nullopt;
-    if (IsChunk(file, offset, "SPCR")) {
-      if (size != kSpecRegsBytes) return std::nullopt;
-      port = file[body + 1];
-    } else if (IsChunk(file, offset, "RAMP")) {
-      if (size < kPageHeaderBytes) return std::nullopt;
-      const bool compressed = LittleEndian(file, body, 2) & 1;
-      const ByteSpan data = file.subspan(body + kPageHeaderBytes, size - kPageHeaderBytes);
-      if (pages.size() == 8) return std::nullopt;  // more pages than any machine here has
+  pages.reserve(8);
+  int port = 7;
+  for (int chunk = 1; !file.AtEnd(); ++chunk) {
+    const Text number = DecimalText(chunk);
+    const Refusal cut{u"cut off inside chunk " + number};
+    const ByteSpan chunkHeader = file.Take(kChunkHeaderBytes);
+    if (chunkHeader.size() < kChunkHeaderBytes) return cut;
+    const std::uint64_t size = LittleEndian(chunkHeader, 4, 4);
+    if (IsChunk(chunkHeader, "SPCR")) {
+      if (size != kSpecRegsBytes)
+        return Refusal{u"chunk " + number + u" holds paging registers of " +
+                       DecimalText(static_cast<long long>(size)) + u" bytes"};
+      const ByteSpan body = file.Take(size);
+      if (body.size() < size) return cut;
+      port = body[1];
+    } else if (IsChunk(chunkHeader, "RAMP")) {
+      const ByteSpan body = file.Take(size);
+      if (body.size() < size) return cut;
+      if (size < kPageHeaderBytes)
+        return Refusal{u"chunk " + number + u" is a RAM page without its header"};
+      if (pages.size() == 8)
+        return Refusal{u"chunk " + number +
+                       u" is a ninth RAM page"};  // more than any machine here has
+      const bool compressed = LittleEndian(body, 0, 2) & 1;
+      const ByteSpan data = body.subspan(kPageHeaderBytes);
       Page& page = pages.emplace_back();
-      page.bank = file[body + 2];
+      page.bank = body[2];
+      page.chunk = chunk;
       if (compressed) {
-        if (!Inflate(data, page.bytes)) return std::nullopt;
+        if (!Inflate(data, page.bytes))
+          return Refusal{u"chunk " + number + u" does not inflate to one page"};
       } else {
-        if (data.size() != kBankBytes) return std::nullopt;
+        if (data.size() != kBankBytes)
+          return Refusal{u"chunk " + number + u" holds a page of " +
+                         DecimalText(static_cast<long long>(data.size())) + u" bytes"};
         std::copy(data.begin(), data.end(), page.bytes.begin());
       }
+    } else if (!file.Skip(size)) {
+      return cut;
     }
-    offset = body + static_cast<std::size_t>(size);
   }
 
   SnapshotImage image(*model, port, placed);
-  for (const Page& page : pages)
-    if (!image.Place(page.bank, page.bytes)) return std::nullopt;  // foreign or repeated
+  for (const Page& page : pages) {
+    const Text what = u"chunk " + DecimalText(page.chunk);
+    if (!image.Has(page.bank))
+      return Refusal{what + u" holds RAM page " + DecimalText(page.bank) +
+                     u", which the machine lacks"};
+    if (!image.Place(page.bank, page.bytes))
+      return Refusal{what + u" repeats RAM page " + DecimalText(page.bank)};
+  }
   return image.Take();
 }
 

@@ -1,6 +1,7 @@
 // snapshot_z80.cpp: .z80 snapshots, versions 1 to 3, their memory run-length coded or not.
 #include <algorithm>
 #include <array>
+#include <limits>
 
 #include "memory_image/memory_image.h"
 #include "memory_image/snapshot_banks.h"
@@ -10,6 +11,7 @@ namespace pelorin {
 namespace {
 
 constexpr std::size_t kBaseHeaderBytes = 30;
+constexpr std::size_t kLongestExtraHeader = 55;  // version 3 with the +3's second port
 constexpr std::size_t kVersion1RamBytes = 3 * kBankBytes;
 constexpr std::uint8_t kVersion1EndMarker[] = {0x00, 0xED, 0xED, 0x00};
 constexpr std::uint8_t kMarker = 0xED;
@@ -84,21 +86,25 @@ int PageBank(int page, SnapshotModel model) {
   }
 }
 
-std::optional<MemoryImage> ReadVersion1(ByteSpan file, const PlacedBlockSink& placed) {
+// The 48K of memory after a version 1 header: stored as they are, or run-length coded and
+// followed by an end marker.
+ImageRead ReadVersion1(ByteSpan header, ByteStream& file, const PlacedBlockSink& placed) {
   SnapshotImage image(SnapshotModel::k48K, 0, placed);
-  const ByteSpan body = file.subspan(kBaseHeaderBytes);
   std::array<std::uint8_t, kVersion1RamBytes> ram;
   // Byte 12 holds 0xFF in some old files, which means 1: no flags set.
-  const std::uint8_t flags = file[12] == 0xFF ? 1 : file[12];
+  const std::uint8_t flags = header[12] == 0xFF ? 1 : header[12];
   if (flags & 0x20) {
+    const ByteSpan body = file.Take(std::numeric_limits<std::uint64_t>::max());
     const auto used = DecodeRuns(body, ram);
-    if (!used || body.size() - *used < sizeof kVersion1EndMarker ||
+    if (!used) return Refusal{u"its memory does not decode to 48 KiB"};
+    if (body.size() - *used < sizeof kVersion1EndMarker ||
         !std::equal(std::begin(kVersion1EndMarker), std::end(kVersion1EndMarker),
                     body.begin() + *used))
-      return std::nullopt;
+      return Refusal{u"no end marker after its memory"};
   } else {
-    if (body.size() < kVersion1RamBytes) return std::nullopt;
-    std::copy_n(body.begin(), kVersion1RamBytes, ram.begin());
+    const ByteSpan body = file.Take(kVersion1RamBytes);
+    if (body.size() < kVersion1RamBytes) return Refusal{u"cut off inside its memory"};
+    std::copy(body.begin(), body.end(), ram.begin());
   }
   const ByteSpan all(ram);
   image.Place(5, all.subspan(0, kBankBytes));
@@ -109,44 +115,61 @@ std::optional<MemoryImage> ReadVersion1(ByteSpan file, const PlacedBlockSink& pl
 
 }  // namespace
 
-std::optional<MemoryImage> ReadZ80Image(ByteSpan file, const PlacedBlockSink& placed) {
-  if (file.size() < kBaseHeaderBytes + 2) return std::nullopt;
-  if (LittleEndian(file, 6, 2) != 0) return ReadVersion1(file, placed);
+ImageRead ReadZ80Image(ByteStream& file, const PlacedBlockSink& placed, ReadFor) {
+  // The base header, then the extra header's length and the extra header; each copied
+  // before the next is taken.
+  const Refusal kCutHeader{u"cut off inside its header"};
+  std::array<std::uint8_t, kBaseHeaderBytes + 2 + kLongestExtraHeader> header{};
+  const ByteSpan base = file.Take(kBaseHeaderBytes);
+  if (base.size() < kBaseHeaderBytes) return kCutHeader;
+  std::copy(base.begin(), base.end(), header.begin());
+  if (LittleEndian(header, 6, 2) != 0) return ReadVersion1(header, file, placed);
 
-  const std::size_t extraBytes = LittleEndian(file, 30, 2);
-  if (extraBytes != 23 && extraBytes != 54 && extraBytes != 55) return std::nullopt;
-  std::size_t offset = kBaseHeaderBytes + 2 + extraBytes;
-  if (file.size() < offset) return std::nullopt;
-  const auto model = HardwareModel(file[34], extraBytes != 23, (file[37] & 0x80) != 0);
-  if (!model) return std::nullopt;
-  SnapshotImage image(*model, file[35], placed);
+  const ByteSpan lengthField = file.Take(2);
+  if (lengthField.size() < 2) return kCutHeader;
+  const std::size_t extraBytes = LittleEndian(lengthField, 0, 2);
+  if (extraBytes != 23 && extraBytes != 54 && extraBytes != kLongestExtraHeader)
+    return Refusal{u"an extra header of " + DecimalText(static_cast<long long>(extraBytes)) +
+                   u" bytes, which no .z80 has"};
+  const ByteSpan extra = file.Take(extraBytes);
+  if (extra.size() < extraBytes) return kCutHeader;
+  std::copy(extra.begin(), extra.end(), header.begin() + kBaseHeaderBytes + 2);
+  const auto model = HardwareModel(header[34], extraBytes != 23, (header[37] & 0x80) != 0);
+  if (!model)
+    return Refusal{u"hardware " + DecimalText(header[34]) +
+                   u", which is no 16K, 48K or 128K Spectrum"};
+  SnapshotImage image(*model, header[35], placed);
 
   std::array<std::uint8_t, kBankBytes> bank;
-  while (offset < file.size()) {
-    if (file.size() - offset < 3) return std::nullopt;
-    const std::size_t stored = LittleEndian(file, offset, 2);
-    const int page = file[offset + 2];
-    offset += 3;
+  for (int block = 1; !file.AtEnd(); ++block) {
+    const Text number = DecimalText(block);
+    const ByteSpan blockHeader = file.Take(3);
+    if (blockHeader.size() < 3) return Refusal{u"cut off inside block " + number};
+    const std::size_t stored = LittleEndian(blockHeader, 0, 2);
+    const int page = blockHeader[2];
     // Three zero bytes end the memory where level data follows it (.slt files).
     if (stored == 0 && page == 0) break;
     const bool raw = stored == 0xFFFF;
     const std::size_t length = raw ? kBankBytes : stored;
-    if (file.size() - offset < length) return std::nullopt;
-    const ByteSpan data = file.subspan(offset, length);
-    offset += length;
+    const ByteSpan data = file.Take(length);
+    if (data.size() < length) return Refusal{u"cut off inside block " + number};
 
     const int bankNumber = PageBank(page, *model);
-    if (bankNumber == -2) return std::nullopt;
+    const Text pageText = u"page " + DecimalText(page);
+    if (bankNumber == -2)
+      return Refusal{u"block " + number + u" holds " + pageText + u", which no .z80 has"};
     if (raw) {
       std::copy(data.begin(), data.end(), bank.begin());
     } else {
       const auto used = DecodeRuns(data, bank);
-      if (!used || *used != data.size()) return std::nullopt;
+      if (!used || *used != data.size())
+        return Refusal{u"block " + number + u" does not decode to one page"};
     }
     if (bankNumber < 0) continue;
     // A 16K machine's file may hold the pages of the RAM it lacks: they are no memory of it.
     if (!image.Has(bankNumber)) continue;
-    if (!image.Place(bankNumber, bank)) return std::nullopt;  // the same page twice
+    if (!image.Place(bankNumber, bank))
+      return Refusal{u"block " + number + u" repeats " + pageText};
   }
   return image.Take();
 }

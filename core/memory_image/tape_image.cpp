@@ -1,6 +1,7 @@
 // tape_image.cpp: .tap and .tzx tapes. Only the data blocks carry memory: a CODE file's
 // bytes go to the address its header names, every other data block after the address space.
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 #include "memory_image/memory_image.h"
@@ -16,58 +17,61 @@ constexpr int kLastHeaderType = 3;  // program, number array, character array, C
 constexpr std::size_t kNameBytes = 10;
 
 // Builds the image block by block, in tape order, telling `placed` (when it is set) of
-// each data block placed.
+// each data block placed. For a listing it keeps no bytes, only the length the image would
+// have, so that the positions told are the image's all the same.
 class TapeImage {
  public:
-  explicit TapeImage(const PlacedBlockSink& placed) : placed_(placed) {
-    image_.bytes.assign(kAddressSpaceBytes, 0);
+  TapeImage(const PlacedBlockSink& placed, ReadFor readFor)
+      : placed_(placed), keepBytes_(readFor == ReadFor::kImage) {
+    if (keepBytes_) image_.bytes.assign(kAddressSpaceBytes, 0);
   }
 
   // A block as the ROM saves it: flag, data, checksum (at least the flag and checksum).
   void Standard(std::int32_t number, ByteSpan block) {
     if (block[0] == kHeaderFlag && block.size() == kHeaderBlockBytes &&
         block[1] <= kLastHeaderType) {
-      header_ = block;
+      std::copy(block.begin(), block.end(), header_.begin());
+      headerWaiting_ = true;
       return;
     }
     const ByteSpan data = block.subspan(1, block.size() - 2);
-    if (header_.empty()) {
-      Append(number, data);
+    if (!headerWaiting_) {
+      Append(number, data.size(), data);
     } else if (header_[1] == kCodeType) {
       PlaceCode(number, data);
     }  // a program's or an array's data is no memory image
-    header_ = {};
+    headerWaiting_ = false;
   }
 
-  // A block of other timing, kept as recorded; a header before it has lost its data.
-  void Raw(std::int32_t number, ByteSpan data) {
-    header_ = {};
-    Append(number, data);
+  // A block of other timing, kept as recorded; a header before it has lost its data. Its
+  // bytes are needed only when they are kept.
+  void Raw(std::int32_t number, std::uint64_t length, ByteSpan data) {
+    headerWaiting_ = false;
+    Append(number, length, data);
   }
 
   // A block that carries no data for the image: a recording of the signal, a pause, a
   // description. A header before it has lost its data too: the data block that follows
   // later is not the one the header announced.
-  void Skip() { header_ = {}; }
+  void Skip() { headerWaiting_ = false; }
 
   MemoryImage Take() { return std::move(image_); }
 
  private:
-  void Append(std::int32_t number, ByteSpan data) {
-    const auto position = static_cast<std::int64_t>(image_.bytes.size());
-    image_.bytes.insert(image_.bytes.end(), data.begin(), data.end());
+  void Append(std::int32_t number, std::uint64_t length, ByteSpan data) {
+    if (keepBytes_) image_.bytes.insert(image_.bytes.end(), data.begin(), data.end());
     if (placed_)
-      placed_(
-          {PlacedBlock::Kind::kData, number, {}, static_cast<std::int64_t>(data.size()), position});
+      placed_({PlacedBlock::Kind::kData, number, {}, static_cast<std::int64_t>(length), length_});
+    length_ += static_cast<std::int64_t>(length);
   }
 
   // The header's start address, and as many bytes as fit below 65,536.
   void PlaceCode(std::int32_t number, ByteSpan data) {
     const std::size_t start = LittleEndian(header_, 14, 2);
     const std::size_t fits = std::min(data.size(), kAddressSpaceBytes - start);
-    std::copy_n(data.begin(), fits, image_.bytes.begin() + start);
+    if (keepBytes_) std::copy_n(data.begin(), fits, image_.bytes.begin() + start);
     if (!placed_) return;
-    const ByteSpan name = header_.subspan(2, kNameBytes);
+    const ByteSpan name = ByteSpan(header_).subspan(2, kNameBytes);
     std::string text(name.begin(), name.end());
     text.erase(text.find_last_not_of(' ') + 1);
     placed_({PlacedBlock::Kind::kCode, number, std::move(text), static_cast<std::int64_t>(fits),
@@ -75,14 +79,26 @@ class TapeImage {
   }
 
   const PlacedBlockSink& placed_;
+  bool keepBytes_;
   MemoryImage image_;
-  ByteSpan header_;  // the header block waiting for its data; empty: none
+  std::int64_t length_ = kAddressSpaceBytes;  // the image's, whether its bytes are kept or not
+  std::array<std::uint8_t, kHeaderBlockBytes> header_{};  // the last header block
+  bool headerWaiting_ = false;                            // it waits for its data
 };
+
+Refusal CutInside(std::int32_t number) {
+  return Refusal{u"cut off inside block " + DecimalText(number)};
+}
+
+Refusal TooShort(std::int32_t number) {
+  return Refusal{u"block " + DecimalText(number) + u" is too short for a flag and a checksum"};
+}
 
 constexpr std::size_t kTzxHeaderBytes = 10;
 
 // Where each kind of TZX block keeps the length of its body (after the ID byte): `fixed`
-// bytes, plus a count of `fieldBytes` bytes at `at` times `unit`.
+// bytes, plus a count of `fieldBytes` bytes at `at` times `unit`, the count always within
+// the fixed bytes.
 struct TzxLengthRule {
   std::uint8_t id;
   std::uint32_t fixed;
@@ -124,57 +140,74 @@ constexpr TzxLengthRule kTzxLengthRules[] = {
 // CSW, generalized and C64 data, and any block of a later revision: a length comes first.
 constexpr TzxLengthRule kLengthFirst = {0, 4, 0, 4, 1};
 
-// The length of a TZX block's body; nothing when its length field runs past the end.
-std::optional<std::uint64_t> TzxBodyLength(std::uint8_t id, ByteSpan body) {
-  TzxLengthRule rule = kLengthFirst;
+// The rule for a TZX block's length by its ID.
+const TzxLengthRule& LengthRule(std::uint8_t id) {
   for (const TzxLengthRule& known : kTzxLengthRules)
-    if (known.id == id) rule = known;
-  if (rule.fieldBytes == 0) return rule.fixed;
-  if (body.size() < std::size_t{rule.at} + rule.fieldBytes) return std::nullopt;
-  return rule.fixed + std::uint64_t{rule.unit} * LittleEndian(body, rule.at, rule.fieldBytes);
+    if (known.id == id) return known;
+  return kLengthFirst;
 }
+
+constexpr std::uint8_t kGlueId = 0x5A;
 
 }  // namespace
 
-std::optional<MemoryImage> ReadTapImage(ByteSpan file, const PlacedBlockSink& placed) {
-  TapeImage image(placed);
-  std::int32_t number = 0;
-  for (std::size_t offset = 0; offset < file.size();) {
-    if (file.size() - offset < 2) return std::nullopt;
-    const std::size_t length = LittleEndian(file, offset, 2);
-    offset += 2;
-    // Shorter than a flag and a checksum, or longer than what is left: not a block.
-    if (length < 2 || length > file.size() - offset) return std::nullopt;
-    image.Standard(++number, file.subspan(offset, length));
-    offset += length;
+ImageRead ReadTapImage(ByteStream& file, const PlacedBlockSink& placed, ReadFor readFor) {
+  TapeImage image(placed, readFor);
+  for (std::int32_t number = 1; !file.AtEnd(); ++number) {
+    const ByteSpan lengthField = file.Take(2);
+    if (lengthField.size() < 2) return CutInside(number);
+    const std::size_t length = LittleEndian(lengthField, 0, 2);
+    if (length < 2) return TooShort(number);
+    const ByteSpan block = file.Take(length);
+    if (block.size() < length) return CutInside(number);
+    image.Standard(number, block);
   }
   return image.Take();
 }
 
-std::optional<MemoryImage> ReadTzxImage(ByteSpan file, const PlacedBlockSink& placed) {
-  if (file.size() < kTzxHeaderBytes || std::memcmp(file.data(), "ZXTape!\x1A", 8) != 0 ||
-      file[8] != 1)
-    return std::nullopt;
-  TapeImage image(placed);
+ImageRead ReadTzxImage(ByteStream& file, const PlacedBlockSink& placed, ReadFor readFor) {
+  const ByteSpan header = file.Take(kTzxHeaderBytes);
+  if (header.size() < kTzxHeaderBytes || std::memcmp(header.data(), "ZXTape!\x1A", 8) != 0)
+    return Refusal{u"not a .tzx tape"};
+  if (header[8] != 1)
+    return Refusal{u"major version " + DecimalText(header[8]) + u", which is not 1"};
+  TapeImage image(placed, readFor);
   std::int32_t number = 0;
-  for (std::size_t offset = kTzxHeaderBytes; offset < file.size();) {
-    const std::uint8_t id = file[offset++];
-    const ByteSpan body = file.subspan(offset);
-    const auto length = TzxBodyLength(id, body);
-    if (!length || *length > body.size()) return std::nullopt;
+  while (!file.AtEnd()) {
+    const std::uint8_t id = file.Take(1)[0];
+    const TzxLengthRule& rule = LengthRule(id);
+    // The fixed part holds the length of the rest, and the used bits of the data blocks.
+    const ByteSpan fixed = file.Take(rule.fixed);
+    if (fixed.size() < rule.fixed) return CutInside(number + 1);
+    const std::uint64_t rest =
+        rule.fieldBytes == 0
+            ? 0
+            : rule.unit * std::uint64_t{LittleEndian(fixed, rule.at, rule.fieldBytes)};
+    // A glue block is where two tape files were joined: no block of the tape, and a header
+    // before it keeps its data after it.
+    if (id == kGlueId) continue;
     ++number;
     if (id == 0x10) {
-      const ByteSpan block = body.subspan(4, *length - 4);
-      if (block.size() < 2) return std::nullopt;  // no room for the flag and the checksum
+      const ByteSpan block = file.Take(rest);
+      if (block.size() < rest) return CutInside(number);
+      if (block.size() < 2) return TooShort(number);  // no room for the flag and the checksum
       image.Standard(number, block);
-    } else if (id == 0x11) {
-      image.Raw(number, body.subspan(0x12, *length - 0x12));
-    } else if (id == 0x14) {
-      image.Raw(number, body.subspan(0x0A, *length - 0x0A));
+    } else if (id == 0x11 || id == 0x14) {
+      // The bits of the last byte that carry data; with none, the byte is no data.
+      const int usedBits = fixed[id == 0x11 ? 0x0C : 0x04];
+      const std::uint64_t length = usedBits == 0 && rest > 0 ? rest - 1 : rest;
+      if (readFor == ReadFor::kImage) {
+        const ByteSpan data = file.Take(rest);
+        if (data.size() < rest) return CutInside(number);
+        image.Raw(number, length, data.first(static_cast<std::size_t>(length)));
+      } else {
+        if (!file.Skip(rest)) return CutInside(number);
+        image.Raw(number, length, {});
+      }
     } else {
+      if (!file.Skip(rest)) return CutInside(number);
       image.Skip();
     }
-    offset += static_cast<std::size_t>(*length);
   }
   return image.Take();
 }

@@ -7,6 +7,7 @@
 #include <compare>
 #include <cstdint>
 #include <optional>
+#include <span>
 
 #include "platform/text.h"
 
@@ -57,9 +58,18 @@ class File {
 
 // An existing regular file, shared with readers only. Closed when it cannot be opened.
 File OpenForReading(const Text& path);
-// The file emptied or made anew, for writing. Closed when it cannot be made, or when the
-// path names anything but a regular file (a FIFO, a device).
-File CreateForWriting(const Text& path);
+
+// Why OpenForReading cannot open the path, in a few words: "no such file", "a folder", "not
+// a file" (a device, a FIFO), "permission denied", "in use by another program"; "cannot be
+// read" when it opens after all.
+Text WhyUnreadable(const Text& path);
+
+// Makes the file at the path hold exactly these bytes, or leaves it as it was. The bytes go
+// to a new file in the same folder under a temporary name, which replaces the old file only
+// once every byte is written and the file is complete: a full disk or any other failure
+// leaves the old file untouched and no temporary file behind. False then, and when the path
+// names anything but a regular file or nothing (a folder, a FIFO, a device).
+bool WriteWholeFile(const Text& path, std::span<const std::uint8_t> bytes);
 
 // Whether the path names a folder (a directory, or the root of a drive).
 bool IsFolder(const Text& path);
@@ -84,7 +94,8 @@ enum class StandardStream { kOutput, kError };
 // or a pipe.
 bool IsTerminal(StandardStream stream);
 // Writes the text to the stream as it is: UTF-16 to a Windows console, which shows any
-// character that way, and UTF-8 bytes everywhere else.
-void WriteStandardStream(StandardStream stream, const Text& text);
+// character that way, and UTF-8 bytes everywhere else. False when not all of it could be
+// written (a full disk, a closed pipe).
+bool WriteStandardStream(StandardStream stream, const Text& text);
 
 }  // namespace pelorin::platform

@@ -1,13 +1,17 @@
 // platform_posix.cpp: file access and upper-casing on POSIX systems. Paths are UTF-16 in
 // the core and UTF-8 bytes here. Only regular files are read or written: a directory, a FIFO
 // or a device answers as no file, and nothing here ever blocks waiting for a writer or reader.
+#include <algorithm>
 #include <cerrno>
 #include <clocale>
+#include <cstdlib>
 #include <cwctype>
 #include <fcntl.h>
 #include <locale.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <string>
 
 #include "platform/platform.h"
 
@@ -56,19 +60,65 @@ File OpenForReading(const Text& path) {
   return file;
 }
 
-File CreateForWriting(const Text& path) {
-  // A FIFO would take the bytes and pass them to whoever reads it, or to no one; a device
-  // is not ours to write. Neither is opened, and what is opened must still be a file.
+Text WhyUnreadable(const Text& path) {
   std::string bytes;
   struct stat info;
-  if (FileSystemPath(path, bytes) && ::stat(bytes.c_str(), &info) == 0 && !S_ISREG(info.st_mode))
-    return File{};
-  int fd = OpenPath(path, O_RDWR | O_CREAT | O_TRUNC);
-  if (fd < 0) fd = OpenPath(path, O_WRONLY | O_TRUNC);
-  if (fd < 0) return File{};
+  if (!FileSystemPath(path, bytes)) return u"no such file";
+  if (::stat(bytes.c_str(), &info) != 0)
+    return errno == EACCES ? u"permission denied" : u"no such file";
+  if (S_ISDIR(info.st_mode)) return u"a folder";
+  if (!S_ISREG(info.st_mode)) return u"not a file";
+  const int fd = OpenPath(path, O_RDONLY);
+  if (fd < 0) return errno == EACCES || errno == EPERM ? u"permission denied" : u"cannot be opened";
+  ::close(fd);
+  return u"cannot be read";
+}
+
+bool WriteWholeFile(const Text& path, std::span<const std::uint8_t> bytes) {
+  std::string target;
+  if (!FileSystemPath(path, target)) return false;
+  // Through a link the file it leads to is replaced, as writing into it would have done.
+  if (char* real = ::realpath(target.c_str(), nullptr)) {
+    target = real;
+    std::free(real);
+  }
+  // A FIFO would pass the bytes to whoever reads it, or to no one; a device or a folder is
+  // not ours to replace.
+  struct stat old;
+  const bool replacing = ::stat(target.c_str(), &old) == 0;
+  if (replacing && !S_ISREG(old.st_mode)) return false;
+  // A file its owner made read-only stays as it is, though the folder would let it be replaced.
+  if (replacing) {
+    const int probe = OpenPath(path, O_WRONLY);
+    if (probe < 0) return false;
+    ::close(probe);
+  }
+
+  std::string temporary;
+  int fd = -1;
+  for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
+    temporary = target + "." + std::to_string(::getpid()) + "-" + std::to_string(attempt) + ".tmp";
+    do {
+      fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0 && errno != EEXIST) return false;
+  }
+  if (fd < 0) return false;
+  // The new file keeps the old one's permissions.
+  if (replacing) ::fchmod(fd, old.st_mode & 07777);
   File file{fd};
-  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) return File{};
-  return file;
+  bool written = true;
+  constexpr std::size_t kLargestWrite = 1 << 30;
+  for (std::size_t done = 0; written && done < bytes.size();) {
+    const auto count = static_cast<std::int32_t>(std::min(bytes.size() - done, kLargestWrite));
+    written = file.Write(bytes.data() + done, count) == count;
+    done += static_cast<std::size_t>(count);
+  }
+  // A full disk may only show when the file is completed.
+  written = file.Close() && written;
+  if (written && ::rename(temporary.c_str(), target.c_str()) == 0) return true;
+  ::unlink(temporary.c_str());
+  return false;
 }
 
 std::int64_t File::Read(void* buffer, std::int32_t n) {
@@ -140,15 +190,16 @@ bool IsTerminal(StandardStream stream) {
   return ::isatty(Descriptor(stream)) == 1;
 }
 
-void WriteStandardStream(StandardStream stream, const Text& text) {
+bool WriteStandardStream(StandardStream stream, const Text& text) {
   const std::string bytes = TextToUtf8(text);
   std::size_t written = 0;
   while (written < bytes.size()) {
     const ssize_t put = ::write(Descriptor(stream), bytes.data() + written, bytes.size() - written);
     if (put < 0 && errno == EINTR) continue;
-    if (put <= 0) return;  // a closed pipe or a full disk: nobody is left to tell
+    if (put <= 0) return false;  // a closed pipe or a full disk
     written += static_cast<std::size_t>(put);
   }
+  return true;
 }
 
 }  // namespace pelorin::platform

@@ -1,6 +1,8 @@
 // platform_win32.cpp: file access and upper-casing through Win32, the core's one Win32 file.
 #include <windows.h>
 
+#include <algorithm>
+
 #include "platform/platform.h"
 
 namespace pelorin::platform {
@@ -24,7 +26,7 @@ bool IsBareDrive(const Text& path) {
 }
 
 // A handle from CreateFileW as a File. Devices (CON, COM1, pipes) are refused: reading one
-// could wait for ever, and a screen file must be a file.
+// could wait for ever.
 File DiskFile(HANDLE handle) {
   if (handle == INVALID_HANDLE_VALUE || handle == nullptr) return File{};
   if (GetFileType(handle) != FILE_TYPE_DISK) {
@@ -70,15 +72,69 @@ File OpenForReading(const Text& path) {
                               FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
-File CreateForWriting(const Text& path) {
-  if (!CanNameFile(path)) return File{};
-  HANDLE handle = CreateFileW(WideText(path), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
-                              nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+Text WhyUnreadable(const Text& path) {
+  const std::int64_t size = QueryFileSize(path);
+  if (size == kNoSuchFile) return u"no such file";
+  if (IsFolder(path)) return u"a folder";
+  if (size == kNotAFile) return u"not a file";
+  const HANDLE handle = CreateFileW(WideText(path), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE || handle == nullptr) {
-    handle = CreateFileW(WideText(path), GENERIC_WRITE, FILE_SHARE_READ, nullptr, TRUNCATE_EXISTING,
-                         0, nullptr);
+    switch (GetLastError()) {
+      case ERROR_FILE_NOT_FOUND:
+      case ERROR_PATH_NOT_FOUND:
+        return u"no such file";
+      case ERROR_SHARING_VIOLATION:
+      case ERROR_LOCK_VIOLATION:
+        return u"in use by another program";
+      case ERROR_ACCESS_DENIED:
+        return u"permission denied";
+      default:
+        return u"cannot be opened";
+    }
   }
-  return DiskFile(handle);
+  const bool disk = GetFileType(handle) == FILE_TYPE_DISK;
+  CloseHandle(handle);
+  return disk ? u"cannot be read" : u"not a file";
+}
+
+bool WriteWholeFile(const Text& path, std::span<const std::uint8_t> bytes) {
+  if (!CanNameFile(path)) return false;
+  // A folder or a device (CON, COM1, a pipe) is not ours to replace.
+  if (IsFolder(path)) return false;
+  const HANDLE existing =
+      CreateFileW(WideText(path), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                  nullptr, OPEN_EXISTING, 0, nullptr);
+  if (existing != INVALID_HANDLE_VALUE && existing != nullptr) {
+    const bool disk = GetFileType(existing) == FILE_TYPE_DISK;
+    CloseHandle(existing);
+    if (!disk) return false;
+  }
+
+  Text temporary;
+  HANDLE handle = INVALID_HANDLE_VALUE;
+  for (int attempt = 0; handle == INVALID_HANDLE_VALUE && attempt < 100; ++attempt) {
+    temporary =
+        path + u"." + DecimalText(GetCurrentProcessId()) + u"-" + DecimalText(attempt) + u".tmp";
+    handle = CreateFileW(WideText(temporary), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS) return false;
+  }
+  if (handle == INVALID_HANDLE_VALUE || handle == nullptr) return false;
+  File file{reinterpret_cast<std::intptr_t>(handle)};
+  bool written = true;
+  constexpr std::size_t kLargestWrite = 1 << 30;
+  for (std::size_t done = 0; written && done < bytes.size();) {
+    const auto count = static_cast<std::int32_t>(std::min(bytes.size() - done, kLargestWrite));
+    written = file.Write(bytes.data() + done, count) == count;
+    done += static_cast<std::size_t>(count);
+  }
+  // A full disk may only show when the file is completed.
+  written = file.Close() && written;
+  if (written && MoveFileExW(WideText(temporary), WideText(path), MOVEFILE_REPLACE_EXISTING))
+    return true;
+  DeleteFileW(WideText(temporary));
+  return false;
 }
 
 std::int64_t File::Read(void* buffer, std::int32_t n) {
@@ -146,15 +202,17 @@ bool IsTerminal(StandardStream stream) {
   return GetConsoleMode(StandardHandle(stream), &mode) != 0;
 }
 
-void WriteStandardStream(StandardStream stream, const Text& text) {
+bool WriteStandardStream(StandardStream stream, const Text& text) {
   const HANDLE handle = StandardHandle(stream);
-  if (handle == INVALID_HANDLE_VALUE || handle == nullptr || text.empty()) return;
+  if (text.empty()) return true;
+  if (handle == INVALID_HANDLE_VALUE || handle == nullptr) return false;
   DWORD mode;
   if (GetConsoleMode(handle, &mode)) {
     // A console takes UTF-16 whatever its code page; UTF-8 bytes would show as other letters.
-    DWORD written;
-    WriteConsoleW(handle, WideText(text), static_cast<DWORD>(text.size()), &written, nullptr);
-    return;
+    DWORD written = 0;
+    return WriteConsoleW(handle, WideText(text), static_cast<DWORD>(text.size()), &written,
+                         nullptr) &&
+           written == text.size();
   }
   const std::string bytes = TextToUtf8(text);
   std::size_t done = 0;
@@ -163,9 +221,10 @@ void WriteStandardStream(StandardStream stream, const Text& text) {
     if (!WriteFile(handle, bytes.data() + done, static_cast<DWORD>(bytes.size() - done), &written,
                    nullptr) ||
         written == 0)
-      return;  // a closed pipe or a full disk: nobody is left to tell
+      return false;  // a closed pipe or a full disk
     done += written;
   }
+  return true;
 }
 
 }  // namespace pelorin::platform

@@ -52,9 +52,23 @@ File OpenForReading(const Text& path) {
   return fake::Files().files.count(path) ? fake::Open(path) : File{};
 }
 
-File CreateForWriting(const Text& path) {
-  fake::Files().files[path].clear();
-  return fake::Open(path);
+Text WhyUnreadable(const Text& path) {
+  return fake::Files().files.count(path) ? u"cannot be read" : u"no such file";
+}
+
+// As the platforms do it: the bytes to a file of another name, which replaces the file only
+// when complete.
+bool WriteWholeFile(const Text& path, std::span<const std::uint8_t> bytes) {
+  auto& files = fake::Files().files;
+  const Text temporary = path + u".tmp";
+  File file = fake::Open(temporary);
+  files[temporary].clear();
+  const auto size = static_cast<std::int32_t>(bytes.size());
+  bool written = file.Write(bytes.data(), size) == size;
+  written = file.Close() && written;
+  if (written) files[path] = files[temporary];
+  files.erase(temporary);
+  return written;
 }
 
 std::int64_t File::Read(void* buffer, std::int32_t n) {

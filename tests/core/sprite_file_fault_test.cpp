@@ -113,9 +113,11 @@ struct WriteFault {
 
 class SaveFaultTest : public FaultTest, public ::testing::WithParamInterface<WriteFault> {};
 
+// The earlier screen file stays as it was, and nothing written in part is left behind.
 TEST_P(SaveFaultTest, IsReportedAsAWritingError) {
   const WriteFault& c = GetParam();
   fake::Files().files[u"a.bin"] = {1};
+  fake::Files().files[u"a.bin.scr"] = {9, 9, 9};
   Load(u"a.bin");
   fake::Files().writeAtMost = c.writeAtMost;
   fake::Files().writeFails = c.writeFails;
@@ -123,6 +125,8 @@ TEST_P(SaveFaultTest, IsReportedAsAWritingError) {
   SaveScreen(state, log.reporter());
   EXPECT_EQ(log.messages, std::vector<Text>{u"error writing\na.bin"});
   EXPECT_EQ(fake::Files().writeRequests, std::vector<std::int32_t>{6912});
+  EXPECT_EQ(fake::Files().files[u"a.bin.scr"], (std::vector<std::uint8_t>{9, 9, 9}));
+  EXPECT_EQ(fake::Files().files.size(), 2u);
 }
 
 INSTANTIATE_TEST_SUITE_P(Faults, SaveFaultTest,

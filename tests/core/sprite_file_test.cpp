@@ -1,5 +1,6 @@
 // Tests of loading sprite files and saving screen files, against the real file system.
 #include <functional>
+#include <iterator>
 #include <optional>
 
 #include <gtest/gtest.h>
@@ -221,6 +222,7 @@ TEST_F(SpriteFileTest, AScreenFileHeldOpenByAnotherProgramIsReported) {
   CloseHandle(reader);
   EXPECT_EQ(log.messages, std::vector<Text>{u"error writing\n" + PathText(folder / "a.bin")});
   EXPECT_EQ(ReadBytes(folder / "a.bin.scr"), (std::vector<std::uint8_t>{9, 9, 9}));
+  EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), {}), 2) << "nothing left beside";
 }
 
 TEST_F(SpriteFileTest, PathFormsTheSizeQueryMustUnderstand) {
@@ -316,8 +318,10 @@ TEST_F(SpriteFileTest, AFullDiskIsReportedAsAWritingError) {
   EXPECT_EQ(log.messages, std::vector<Text>{u"error writing\n" + PathText(folder / "a.bin")});
 }
 
+// The earlier screen file stays as it was, and nothing written in part is left behind.
 TEST_F(SpriteFileTest, AScreenFileCutShortIsReportedAsAWritingError) {
   WriteBytes(folder / "a.bin", {1});
+  WriteBytes(folder / "a.bin.scr", {9, 9, 9});
   Load(folder / "a.bin");
   // The file size limit lets the write through in part, as a nearly full disk would.
   rlimit saved;
@@ -330,7 +334,8 @@ TEST_F(SpriteFileTest, AScreenFileCutShortIsReportedAsAWritingError) {
   setrlimit(RLIMIT_FSIZE, &saved);
   std::signal(SIGXFSZ, previous);
   EXPECT_EQ(log.messages, std::vector<Text>{u"error writing\n" + PathText(folder / "a.bin")});
-  EXPECT_EQ(fs::file_size(folder / "a.bin.scr"), 1000u);
+  EXPECT_EQ(ReadBytes(folder / "a.bin.scr"), (std::vector<std::uint8_t>{9, 9, 9}));
+  EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), {}), 2);
 }
 
 TEST_F(SpriteFileTest, FileNamesThatAreNotUtf8StillLoad) {

@@ -1,7 +1,16 @@
 // Tests of the built pelorin-convert run as its own process: exit status, the exact text on
 // its streams, file names beyond ASCII (through the entry point, and agreeing with the
 // window), and a file it may not read.
+#include <cstdlib>
+#include <string>
+
 #include <gtest/gtest.h>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <sys/wait.h>
+#endif
 
 #include "platform/platform.h"
 #include "run_converter.h"
@@ -26,12 +35,13 @@ const ExeCase kExeCases[] = {
     {"missing file",
      {u"@missing.bin", u"@good.bin"},
      kExitSomeFailed,
-     "pelorin-convert: error reading: @missing.bin\npelorin-convert: 1 of 2 files failed\n",
+     "pelorin-convert: error reading: @missing.bin: no such file\n"
+     "pelorin-convert: 1 of 2 files failed\n",
      ""},
     {"missing file named beyond ASCII",
      {u"@m\u00e4\u20ac\U0001F600.bin"},
      kExitSomeFailed,
-     "pelorin-convert: error reading: @m\u00e4\u20ac\U0001F600.bin\n",
+     "pelorin-convert: error reading: @m\u00e4\u20ac\U0001F600.bin: no such file\n",
      ""},
     {"bad width",
      {u"-w", u"99", u"@good.bin"},
@@ -91,9 +101,12 @@ TEST(ConverterExe, ReportsAFileItMayNotRead) {
   WriteBytes(open, SampleBytes(100, 2));
 #ifdef _WIN32
   // Windows refuses to share a file with a reader while another program writes it.
-  platform::File writer = platform::CreateForWriting(locked);
-  ASSERT_TRUE(writer.IsOpen());
+  const HANDLE writer = CreateFileW(WideText(locked), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(writer, INVALID_HANDLE_VALUE);
   const ProcessResult result = RunConverterExe({locked, open}, folder);
+  CloseHandle(writer);
+  const std::string why = "in use by another program";
 #else
   // Permission bits stop any user but root, so the converter runs as nobody when the tests
   // run as root; the folder lets nobody write the other file's output.
@@ -103,12 +116,30 @@ TEST(ConverterExe, ReportsAFileItMayNotRead) {
   if (!result.unprivileged) GTEST_SKIP() << "cannot run as a user whom permissions stop";
   if (result.exitCode != kExitSomeFailed || !ReadBytes(open + u".scr"))
     GTEST_SKIP() << "the unprivileged user cannot work in the scratch folder: " << result.error;
+  const std::string why = "permission denied";
 #endif
   EXPECT_EQ(result.exitCode, kExitSomeFailed);
-  EXPECT_EQ(result.error, "pelorin-convert: error reading: " + TextToUtf8(locked) +
+  EXPECT_EQ(result.error, "pelorin-convert: error reading: " + TextToUtf8(locked) + ": " + why +
                               "\npelorin-convert: 1 of 2 files failed\n");
   EXPECT_TRUE(ReadBytes(open + u".scr").has_value());
 }
+
+#ifndef _WIN32
+// An answer printed to a full disk was not given: "error writing", exit status 1.
+TEST(ConverterExe, AnAnswerThatCannotBeWrittenIsAWritingError) {
+  ScratchFolder folder;
+  WriteBytes(folder.Path(u"game.tap"), {4, 0, 0xFF, 9, 9, 0xFF});
+  for (const std::string answer : {"--memory --list game.tap", "--find game.tap"}) {
+    const std::string command = "cd '" + folder.root.string() + "' && " PELORIN_CONVERT_EXE " " +
+                                answer + " >/dev/full 2>errors.txt";
+    const int status = std::system(command.c_str());
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == kExitSomeFailed) << answer;
+    EXPECT_EQ(ReadText(folder.Path(u"errors.txt")),
+              "pelorin-convert: error writing: standard output\n")
+        << answer;
+  }
+}
+#endif
 
 }  // namespace
 }  // namespace pelorin

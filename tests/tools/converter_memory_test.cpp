@@ -31,7 +31,8 @@ TEST(ConverterMemory, ConvertsOrListsTheMemoryAndRefusesOtherFiles) {
   const std::string failed = "\npelorin-convert: 1 of 2 files failed\n";
   const std::string refused =
       "pelorin-convert: not a snapshot or tape: " + TextToUtf8(other) + failed;
-  const std::string unread = "pelorin-convert: error reading: " + TextToUtf8(broken) + failed;
+  const std::string unread = "pelorin-convert: error reading: " + TextToUtf8(broken) +
+                             ": cut off inside its header" + failed;
   const std::string named = TextToUtf8(tape) + ":\n" + listing;  // when there are two files
   Bytes emptyBlocks;  // more lines than the listing writes at once
   std::string emptyListing;
@@ -40,12 +41,24 @@ TEST(ConverterMemory, ConvertsOrListsTheMemoryAndRefusesOtherFiles) {
     emptyListing += "block " + std::to_string(block) + ": data 0 bytes at 65536\n";
   }
   WriteBytes(empties, emptyBlocks);
+  // A 48K snapshot whose blocks are whole but which holds only the page at 0x4000.
+  const Text cut = folder.Path(u"cut.z80");
+  Bytes oneOfThree(86, 0);
+  oneOfThree[30] = 54;  // version 3
+  oneOfThree.insert(oneOfThree.end(), {0xFF, 0xFF, 8});
+  oneOfThree.insert(oneOfThree.end(), ram.begin(), ram.begin() + 16384);
+  WriteBytes(cut, oneOfThree);
+  const std::string warned =
+      TextToUtf8(cut) + ": warning: RAM pages 0, 2 missing, shown as zeros\n";
   const std::tuple<std::vector<Text>, int, std::string, std::string> cases[] = {
       {{u"--memory", u"--offset", u"$C000", u"-w", u"2", other, sna}, kExitSomeFailed, "", refused},
       {{u"--memory", u"--list", tape}, kExitConverted, listing, ""},
       {{u"--list", u"--memory", broken, tape}, kExitSomeFailed, named, unread},
       {{u"--memory", u"--list", sna}, kExitConverted, banks, ""},
       {{u"--memory", u"--list", empties}, kExitConverted, emptyListing, ""},
+      {{u"--memory", u"--list", cut}, kExitConverted, "bank 5: 16384 bytes at 16384\n", warned},
+      {{u"--memory", u"--offset", u"$C000", cut}, kExitConverted, "", warned},
+      {{u"--memory", u"-q", u"--list", cut}, kExitConverted, "bank 5: 16384 bytes at 16384\n", ""},
   };
   for (const auto& [arguments, exitCode, output, error] : cases) {
     Text out, err;
@@ -55,6 +68,9 @@ TEST(ConverterMemory, ConvertsOrListsTheMemoryAndRefusesOtherFiles) {
     EXPECT_EQ(TextToUtf8(err), error);
   }
   EXPECT_EQ(ReadBytes(sna + u".scr"), WindowSave(top, 2, u"71")) << "the offset is an address";
+  const Text zeros = folder.Path(u"zeros.bin");
+  WriteBytes(zeros, Bytes(16384, 0));
+  EXPECT_EQ(ReadBytes(cut + u".scr"), WindowSave(zeros, 1, u"71")) << "a page left out is zeros";
   for (const Text& unwritten : {other, tape, broken}) EXPECT_FALSE(ReadBytes(unwritten + u".scr"));
 }
 

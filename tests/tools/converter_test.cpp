@@ -167,7 +167,8 @@ TEST(Converter, MemoryThatRunsOutFailsTheFileAsUnreadable) {
   EXPECT_NO_THROW(result = Convert({u"--sheet", folder.Path(u"sheet.png"), input}));
   testing::FailLargeAllocations(false);
   EXPECT_EQ(result.exitCode, kExitSomeFailed);
-  EXPECT_EQ(result.error, "pelorin-convert: error reading: " + TextToUtf8(input) + "\n");
+  EXPECT_EQ(result.error,
+            "pelorin-convert: error reading: " + TextToUtf8(input) + ": out of memory\n");
 }
 
 // The screen layout saves the bytes from the offset as they are, padded with zeros.
@@ -209,22 +210,22 @@ const Bytes kKept = {'k', 'e', 'e', 'p'};
 const ErrorCase kErrorCases[] = {
     {"missing file",
      [](const ScratchFolder& f) {
-       return Arranged{
-           {f.Path(u"missing.bin")},
-           Line("error reading: " + Utf8(f.Path(u"missing.bin"))) + Line("1 of 2 files failed")};
+       return Arranged{{f.Path(u"missing.bin")},
+                       Line("error reading: " + Utf8(f.Path(u"missing.bin")) + ": no such file") +
+                           Line("1 of 2 files failed")};
      },
      kExitSomeFailed, nullptr},
     {"a folder",
      [](const ScratchFolder& f) {
        std::filesystem::create_directory(f.root / "folder");
-       return Arranged{
-           {f.Path(u"folder")},
-           Line("error reading: " + Utf8(f.Path(u"folder"))) + Line("1 of 2 files failed")};
+       return Arranged{{f.Path(u"folder")},
+                       Line("error reading: " + Utf8(f.Path(u"folder")) + ": a folder") +
+                           Line("1 of 2 files failed")};
      },
      kExitSomeFailed, nullptr},
     {"empty path",
      [](const ScratchFolder&) {
-       return Arranged{{u""}, Line("error reading: ") + Line("1 of 2 files failed")};
+       return Arranged{{u""}, Line("error reading: : no such file") + Line("1 of 2 files failed")};
      },
      kExitSomeFailed, nullptr},
     {"output would replace an input",
@@ -365,7 +366,8 @@ TEST(Converter, GuessWidthPrintsALinePerFileAndWritesNothing) {
   EXPECT_EQ(plain.exitCode, kExitSomeFailed);
   EXPECT_EQ(plain.output, Utf8(folder.Path(u"sheet.bin")) + line + Utf8(folder.Path(u"one.bin")) +
                               ": 1 (unsure)\n");
-  EXPECT_EQ(plain.error, Line("error reading: " + Utf8(folder.Path(u"gone.bin"))));
+  EXPECT_EQ(plain.error,
+            Line("error reading: " + Utf8(folder.Path(u"gone.bin")) + ": no such file"));
   const Result offset = Print({u"--offset", header, u"--guess-width", folder.Path(u"headed.bin")});
   EXPECT_EQ(offset.exitCode, kExitConverted) << offset.error;
   EXPECT_EQ(offset.output, Utf8(folder.Path(u"headed.bin")) + line);
@@ -449,6 +451,21 @@ TEST(Converter, FindPrintsALinePerRegionFoundAsTheCoreFindsIt) {
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.root), {}), 2);
 }
 
+// --find-sheet of a file without graphics writes no sheet and fails: the output asked for
+// was not made. --find alone finds none and succeeds.
+TEST(Converter, FindSheetOfNothingWritesNoSheet) {
+  ScratchFolder folder;
+  const Text blank = folder.Path(u"blank.bin"), sheet = folder.Path(u"found.png");
+  WriteBytes(blank, Bytes(5000, 0));
+  for (const bool alone : {true, false}) {
+    const Result result = Print(alone ? std::vector<Text>{u"--find", blank}
+                                      : std::vector<Text>{u"--find-sheet", sheet, blank});
+    EXPECT_EQ(result.exitCode, alone ? kExitConverted : kExitSomeFailed) << result.error;
+    EXPECT_EQ(result.output, Utf8(blank) + ": none\n");
+    EXPECT_FALSE(ReadBytes(sheet));
+  }
+}
+
 // The lines a terminal shows after the stream: a carriage return goes back to the start of
 // the line and what follows overwrites it; blanks at a line's end are not seen.
 std::vector<std::string> TerminalLines(const std::string& stream) {
@@ -504,7 +521,8 @@ TEST(Converter, ShowsProgressOnlyOnATerminalAndNeverAmongTheErrors) {
 
     std::vector<std::string> expected;
     if (c.oneMissing)
-      expected.push_back("pelorin-convert: error reading: " + Utf8(arguments[4 + c.quiet]));
+      expected.push_back("pelorin-convert: error reading: " + Utf8(arguments[4 + c.quiet]) +
+                         ": no such file");
     if (c.oneMissing && !c.quiet) expected.push_back("pelorin-convert: 1 of 10 files failed");
     expected.push_back("");
     EXPECT_EQ(TerminalLines(result.error), expected) << c.name;

@@ -44,11 +44,7 @@ ScratchFolder::~ScratchFolder() {
 }
 
 void WriteBytes(const Text& path, const Bytes& bytes) {
-  platform::File file = platform::CreateForWriting(path);
-  ASSERT_TRUE(file.IsOpen()) << TextToUtf8(path);
-  ASSERT_EQ(file.Write(bytes.data(), static_cast<std::int32_t>(bytes.size())),
-            static_cast<std::int64_t>(bytes.size()));
-  ASSERT_TRUE(file.Close());
+  ASSERT_TRUE(platform::WriteWholeFile(path, bytes)) << TextToUtf8(path);
 }
 
 std::optional<Bytes> ReadBytes(const Text& path) {

@@ -1,0 +1,78 @@
+// byte_stream.cpp: handing out a file's bytes in order, held or read as asked.
+#include "memory_image/byte_stream.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace pelorin {
+
+namespace {
+
+// Bytes read at once beyond what is asked: few reads for many small requests.
+constexpr std::int32_t kReadAhead = 64 << 10;
+constexpr std::int32_t kLargestRead = 1 << 20;
+
+}  // namespace
+
+void ByteStream::Fill(std::uint64_t count) {
+  // What was taken before is given up: the buffer holds only what waits.
+  if (start_ > 0) {
+    std::memmove(buffer_.data(), buffer_.data() + start_, buffer_.size() - start_);
+    buffer_.resize(buffer_.size() - start_);
+    start_ = 0;
+  }
+  // Room is made at once for what is asked, but never for more than the file is thought to
+  // hold: a length field that promises more costs nothing.
+  const std::uint64_t room = std::min<std::uint64_t>(count, buffer_.size() + left_) + kReadAhead;
+  if (buffer_.capacity() < room) buffer_.reserve(static_cast<std::size_t>(room));
+  while (!ended_ && buffer_.size() < count) {
+    const std::size_t held = buffer_.size();
+    const auto wanted = static_cast<std::int32_t>(
+        std::clamp<std::uint64_t>(count - held, kReadAhead, kLargestRead));
+    buffer_.resize(held + static_cast<std::size_t>(wanted));
+    const std::int64_t delivered = read_(buffer_.data() + held, wanted);
+    buffer_.resize(held + static_cast<std::size_t>(std::max<std::int64_t>(delivered, 0)));
+    failed_ = delivered < 0;
+    ended_ = delivered <= 0;
+    left_ -= std::min<std::uint64_t>(
+        left_, static_cast<std::uint64_t>(std::max<std::int64_t>(delivered, 0)));
+  }
+}
+
+ByteSpan ByteStream::Take(std::uint64_t count) {
+  if (!read_) {
+    const ByteSpan taken =
+        held_.first(static_cast<std::size_t>(std::min<std::uint64_t>(count, held_.size())));
+    held_ = held_.subspan(taken.size());
+    return taken;
+  }
+  if (buffer_.size() - start_ < count) Fill(count);
+  const auto taken =
+      static_cast<std::size_t>(std::min<std::uint64_t>(count, buffer_.size() - start_));
+  const ByteSpan bytes(buffer_.data() + start_, taken);
+  start_ += taken;
+  return bytes;
+}
+
+bool ByteStream::Skip(std::uint64_t count) {
+  if (!read_) {
+    const bool whole = count <= held_.size();
+    held_ = held_.subspan(whole ? static_cast<std::size_t>(count) : held_.size());
+    return whole;
+  }
+  // Read through a piece at a time: a long block passed over costs no memory.
+  while (count > 0) {
+    const ByteSpan passed = Take(std::min<std::uint64_t>(count, kLargestRead));
+    if (passed.empty()) return false;
+    count -= passed.size();
+  }
+  return true;
+}
+
+bool ByteStream::AtEnd() {
+  if (!read_) return held_.empty();
+  if (buffer_.size() == start_) Fill(1);
+  return buffer_.size() == start_;
+}
+
+}  // namespace pelorin
