@@ -4,6 +4,7 @@
 #include "input_dialog.h"
 #include "sprite_file.h"
 #include "view_offset.h"
+#include "view_title.h"
 
 namespace pelorin {
 

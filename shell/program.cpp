@@ -16,6 +16,7 @@
 #include "sprite_file.h"
 #include "view_commands.h"
 #include "view_offset.h"
+#include "view_title.h"
 #include "analysis/width_guess.h"
 #include "width_scrollbar.h"
 

@@ -14,6 +14,8 @@
 #include "scroll_request.h"
 #include "sprite_file.h"
 #include "view_offset.h"
+#include "locate_byte.h"
+#include "view_title.h"
 #include "width_scrollbar.h"
 
 namespace pelorin {

@@ -20,6 +20,7 @@
 #include "shell_test_support.h"
 #include "test_data_object.h"
 #include "view_offset.h"
+#include "view_title.h"
 
 namespace pelorin {
 namespace {

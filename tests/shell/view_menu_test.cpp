@@ -12,6 +12,7 @@
 #include "redraw.h"
 #include "shell_test_support.h"
 #include "view_offset.h"
+#include "view_title.h"
 #include "width_scrollbar.h"
 
 namespace pelorin {
