@@ -8,7 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "dialog_test_support.h"
-#include "input_dialog.h"
+#include "dialogs/input_dialog.h"
 
 namespace pelorin {
 namespace {
