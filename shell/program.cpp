@@ -75,6 +75,7 @@ bool StartShell(ShellState& shell, HINSTANCE instance, std::u16string_view comma
   PreparePlatform(shell.platform);
   shell.state = std::make_unique<ConverterState>();
   if (!shell.reportError) shell.reportError = ShowErrorMessage;
+  if (!shell.reportWarning) shell.reportWarning = ShowWarningMessage;
   if (!OpenMainWindow(shell.main, instance, shell.queue, MenuBar())) return false;
 
   // Neither control is examined: without a canvas painting does nothing, without a
@@ -93,7 +94,7 @@ bool StartShell(ShellState& shell, HINSTANCE instance, std::u16string_view comma
   // The window and its menu are on the screen, so a failed load reports over them.
   if (ArgumentCount(commandLine) != 0) {
     shell.state->sourcePath = ArgumentAt(commandLine, 0);
-    LoadSpriteAtOffset(*shell.state, shell.painter, shell.reportError, 0);
+    LoadGivenFile(*shell.state, shell.painter, shell.reportError, shell.reportWarning);
   }
   shell.quit = false;
   return true;

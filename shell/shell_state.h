@@ -25,8 +25,9 @@ struct ShellState {
   std::unique_ptr<ConverterState> state;
   EventQueue queue;
   MainWindow main;
-  CanvasPainter painter;    // the canvas's; paints nothing when there is no canvas
-  ReportError reportError;  // the error box, unless another was handed in before the start
+  CanvasPainter painter;        // the canvas's; paints nothing when there is no canvas
+  ReportError reportError;      // the error box, unless another was handed in before the start
+  ReportWarning reportWarning;  // the warning box, likewise
   bool quit = false;
   bool locateOnClick = false;      // "Locate byte on click": a left click names the byte
   bool byteInTitle = false;        // the title names a located byte, until the next command

@@ -3,6 +3,7 @@
 
 #include "colour_entry.h"
 #include "commands/graphics_commands.h"
+#include "commands/view_commands.h"
 #include "dialogs/input_dialog.h"
 #include "dialogs/open_file_dialog.h"
 #include "file_drop/file_drop.h"
@@ -14,17 +15,21 @@ namespace pelorin {
 namespace {
 
 // A new file is shown from its start: a title that named an offset into the last one would
-// now be wrong, so it goes back to the width alone. Unmoved, the title stays as it was.
-void ShowNewSourceTitle(ShellState& shell, std::int64_t offsetBefore) {
-  if (offsetBefore != 0 && shell.state->viewOffset == 0)
-    SetMainTitle(shell.main, ViewTitle(shell.state->stripWidth, 0, shell.state->layout));
+// now be wrong, so it goes back to the width alone. Unmoved, the title stays as it was. A
+// snapshot or tape that was no memory image turned the memory switch off: its mark follows.
+void ShowNewSource(ShellState& shell, std::int64_t offsetBefore) {
+  ConverterState& state = *shell.state;
+  if (offsetBefore != 0 && state.viewOffset == 0)
+    SetMainTitle(shell.main, ViewTitle(state.stripWidth, 0, state.layout));
+  SetCheck(shell, kMemoryItem, state.readMemoryImages, state.readMemoryImages);
 }
 
 }  // namespace
 
-void OpenSourceFile(ConverterState& state, CanvasPainter& painter, const ReportError& reportError) {
+void OpenSourceFile(ConverterState& state, CanvasPainter& painter, const ReportError& reportError,
+                    const ReportWarning& reportWarning) {
   state.sourcePath = OpenFileDialog(u"Please choose file to load", u"", u"All files (*.*)|*.*", 0);
-  if (!state.sourcePath.empty()) LoadSpriteAtOffset(state, painter, reportError, 0);
+  if (!state.sourcePath.empty()) LoadGivenFile(state, painter, reportError, reportWarning);
 }
 
 void EnterFillColour(ConverterState& state, CanvasPainter& painter,
@@ -35,17 +40,17 @@ void EnterFillColour(ConverterState& state, CanvasPainter& painter,
 }
 
 void LoadDroppedFile(ConverterState& state, const ShellEvent* current, CanvasPainter& painter,
-                     const ReportError& reportError) {
+                     const ReportError& reportError, const ReportWarning& reportWarning) {
   const Text list = DroppedFileList(current);
   state.sourcePath = list.substr(0, list.find(u'\n'));
-  LoadSpriteAtOffset(state, painter, reportError, 0);
+  LoadGivenFile(state, painter, reportError, reportWarning);
 }
 
 void OpenChosenFile(ShellState& shell) {
   const std::int64_t offsetBefore = shell.state->viewOffset;
   ForgetGraphics(shell);
-  OpenSourceFile(*shell.state, shell.painter, shell.reportError);
-  ShowNewSourceTitle(shell, offsetBefore);
+  OpenSourceFile(*shell.state, shell.painter, shell.reportError, shell.reportWarning);
+  ShowNewSource(shell, offsetBefore);
 }
 
 void FillWithColour(ShellState& shell) {
@@ -63,8 +68,9 @@ void QuitProgram(ShellState& shell) {
 void OpenDroppedFile(ShellState& shell) {
   const std::int64_t offsetBefore = shell.state->viewOffset;
   ForgetGraphics(shell);
-  LoadDroppedFile(*shell.state, &*shell.queue.current, shell.painter, shell.reportError);
-  ShowNewSourceTitle(shell, offsetBefore);
+  LoadDroppedFile(*shell.state, &*shell.queue.current, shell.painter, shell.reportError,
+                  shell.reportWarning);
+  ShowNewSource(shell, offsetBefore);
 }
 
 }  // namespace pelorin

@@ -10,21 +10,23 @@
 namespace pelorin {
 
 // "Open..": the open-file dialog's answer becomes the source path, even when the user
-// cancelled (the previous path is then gone); a chosen file is loaded and shown from its
-// start.
-void OpenSourceFile(ConverterState& state, CanvasPainter& painter, const ReportError& reportError);
+// cancelled (the previous path is then gone); a chosen file is loaded as every file the
+// window is given (LoadGivenFile) and shown from its start.
+void OpenSourceFile(ConverterState& state, CanvasPainter& painter, const ReportError& reportError,
+                    const ReportWarning& reportWarning = {});
 
 // "Fill with color..": asks for the fill attribute, offering the present one, and applies
 // the answer; a cancelled dialog changes nothing.
 void EnterFillColour(ConverterState& state, CanvasPainter& painter, const ReportError& reportError);
 
 // A Drop event, while it is the current event: the first dropped path becomes the source
-// path and is loaded; the others are ignored.
+// path and is loaded as Open loads it; the others are ignored.
 void LoadDroppedFile(ConverterState& state, const ShellEvent* current, CanvasPainter& painter,
-                     const ReportError& reportError);
+                     const ReportError& reportError, const ReportWarning& reportWarning = {});
 
 // The menu's items and the drop as the program runs them: what was found in the last file
-// is forgotten with it, and a title that named an offset into it goes back to the width.
+// is forgotten with it, a title that named an offset into it goes back to the width, and
+// the memory switch's mark shows whether the load left it on.
 void OpenChosenFile(ShellState& shell);
 void FillWithColour(ShellState& shell);
 void SaveShownScreen(ShellState& shell);  // nothing when nothing is loaded

@@ -154,7 +154,9 @@ void ToggleMemoryImages(ShellState& shell) {
   if (state.readMemoryImages) SetCheck(shell, kOneScreenItem, state.oneScreen, true);
   ForgetGraphics(shell);
   if (state.sourcePath.empty()) return;
-  LoadSpriteAtOffset(state, shell.painter, shell.reportError, 0);
+  // A file that is no memory image after all is shown as its own bytes, the switch off.
+  LoadGivenFile(state, shell.painter, shell.reportError, shell.reportWarning);
+  SetCheck(shell, kMemoryItem, state.readMemoryImages, state.readMemoryImages);
   // Whatever the title said (an offset, a located byte), it now shows the start; after a
   // failed load the picture, and so the title, stay as they were.
   if (!state.sourcePath.empty())

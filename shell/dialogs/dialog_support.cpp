@@ -72,4 +72,8 @@ void ShowErrorMessage(const Text& text) {
   ShowMessageBox(u"Error", text);
 }
 
+void ShowWarningMessage(const Text& text) {
+  ShowMessageBox(u"Warning", text);
+}
+
 }  // namespace pelorin

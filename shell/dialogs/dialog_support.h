@@ -25,4 +25,7 @@ void ShowMessageBox(const Text& caption, const Text& text);
 // The error message box: caption "Error". This is the shell's ReportError.
 void ShowErrorMessage(const Text& text);
 
+// The warning message box: caption "Warning". This is the shell's ReportWarning.
+void ShowWarningMessage(const Text& text);
+
 }  // namespace pelorin

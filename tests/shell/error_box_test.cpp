@@ -2,6 +2,7 @@
 // the suspending of the thread's other windows around a dialog.
 #include <windows.h>
 
+#include <tuple>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -49,8 +50,11 @@ void ClickOk(HWND box) {
 TEST(ErrorBox, ShowsTheTextUnderTheCaptionErrorWithOneOkButtonAndNoIcon) {
   testing::TestWindow owner;
   ASSERT_TRUE(testing::MakeForeground(owner.handle()));
-  const Text messages[] = {u"error reading\nC:\\sprites\\ship.bin", u"Wrong character:G"};
-  for (const Text& message : messages) {
+  const std::tuple<void (*)(const Text&), Text, Text> boxes[] = {
+      {ShowErrorMessage, u"Error", u"error reading\nC:\\sprites\\ship.bin"},
+      {ShowErrorMessage, u"Error", u"Wrong character:G"},
+      {ShowWarningMessage, u"Warning", u"RAM page 7 missing, shown as zeros\nC:\\game.z80"}};
+  for (const auto& [show, caption, message] : boxes) {
     BoxContents seen;
     bool ownerEnabled = true;
     HWND boxOwner = nullptr;
@@ -60,9 +64,9 @@ TEST(ErrorBox, ShowsTheTextUnderTheCaptionErrorWithOneOkButtonAndNoIcon) {
       boxOwner = GetWindow(box, GW_OWNER);
       ClickOk(box);
     });
-    ShowErrorMessage(message);
+    show(message);
     ASSERT_TRUE(driver.Finish());
-    EXPECT_EQ(seen.caption, u"Error");
+    EXPECT_EQ(seen.caption, caption);
     EXPECT_EQ(seen.text, message);
     EXPECT_EQ(seen.buttons, std::vector<Text>{u"OK"});
     EXPECT_EQ(seen.icons, 0);

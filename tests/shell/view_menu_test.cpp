@@ -263,6 +263,22 @@ TEST_F(ViewMenuTest, TheMemorySwitchReadsASnapshotAgainAsTheMemoryItHoldsOneScre
   EXPECT_TRUE(reports.empty());
 }
 
+// A file named as a snapshot that is none stays its own bytes when the memory switch is
+// turned on: the switch and its mark go off again, the error says so, and Save works on it.
+TEST_F(ViewMenuTest, AFileThatIsNoSnapshotStaysItsOwnBytesWithTheSwitchOff) {
+  const std::vector<std::uint8_t> file = PatternBytes(5000);
+  Start(file, "fake.sna");
+  Choose(kMemoryItem);
+  EXPECT_FALSE(Checked(kMemoryItem));
+  EXPECT_EQ(reports, std::vector<Text>{u"error reading\n" + testing::PathText(path) +
+                                       u"\na length no .sna snapshot has\nshown as its own "
+                                       u"bytes: \"Snapshots and tapes as memory\" is off"});
+  EXPECT_EQ(CanvasBytes(Canvas()), PictureFrom(file, 0, 1, true));
+  Choose(kSaveItem);
+  EXPECT_TRUE(std::filesystem::exists(path.string() + ".scr"));
+  EXPECT_EQ(reports.size(), 1u);
+}
+
 TEST_F(ViewMenuTest, StepsThroughTheFileWithinItsEnds) {
   const std::vector<std::uint8_t> bytes = PatternBytes(20000);
   Start(bytes);
