@@ -15,27 +15,26 @@ constexpr std::int32_t kLargestRead = 1 << 20;
 }  // namespace
 
 void ByteStream::Fill(std::uint64_t count) {
-  // What was taken before is given up: the buffer holds only what waits.
+  // What was taken before is given up: the bytes that wait move to the front.
   if (start_ > 0) {
-    std::memmove(buffer_.data(), buffer_.data() + start_, buffer_.size() - start_);
-    buffer_.resize(buffer_.size() - start_);
+    std::memmove(buffer_.data(), buffer_.data() + start_, end_ - start_);
+    end_ -= start_;
     start_ = 0;
   }
-  // Room is made at once for what is asked, but never for more than the file is thought to
-  // hold: a length field that promises more costs nothing.
-  const std::uint64_t room = std::min<std::uint64_t>(count, buffer_.size() + left_) + kReadAhead;
-  if (buffer_.capacity() < room) buffer_.reserve(static_cast<std::size_t>(room));
-  while (!ended_ && buffer_.size() < count) {
-    const std::size_t held = buffer_.size();
-    const auto wanted = static_cast<std::int32_t>(
-        std::clamp<std::uint64_t>(count - held, kReadAhead, kLargestRead));
-    buffer_.resize(held + static_cast<std::size_t>(wanted));
-    const std::int64_t delivered = read_(buffer_.data() + held, wanted);
-    buffer_.resize(held + static_cast<std::size_t>(std::max<std::int64_t>(delivered, 0)));
+  // Room for what is asked, made once and kept, but never for more than the file is thought
+  // to hold: a length field that promises more costs nothing.
+  const std::uint64_t room = std::min<std::uint64_t>(count, end_ + left_) + kReadAhead;
+  if (buffer_.size() < room) buffer_.resize(static_cast<std::size_t>(room));
+  while (!ended_ && end_ < count) {
+    if (end_ == buffer_.size()) buffer_.resize(2 * buffer_.size());  // the file grew since
+    const auto wanted =
+        static_cast<std::int32_t>(std::min<std::size_t>(buffer_.size() - end_, kLargestRead));
+    const std::int64_t delivered = read_(buffer_.data() + end_, wanted);
     failed_ = delivered < 0;
     ended_ = delivered <= 0;
-    left_ -= std::min<std::uint64_t>(
-        left_, static_cast<std::uint64_t>(std::max<std::int64_t>(delivered, 0)));
+    if (ended_) break;
+    end_ += static_cast<std::size_t>(delivered);
+    left_ -= std::min<std::uint64_t>(left_, static_cast<std::uint64_t>(delivered));
   }
 }
 
@@ -46,9 +45,8 @@ ByteSpan ByteStream::Take(std::uint64_t count) {
     held_ = held_.subspan(taken.size());
     return taken;
   }
-  if (buffer_.size() - start_ < count) Fill(count);
-  const auto taken =
-      static_cast<std::size_t>(std::min<std::uint64_t>(count, buffer_.size() - start_));
+  if (end_ - start_ < count) Fill(count);
+  const auto taken = static_cast<std::size_t>(std::min<std::uint64_t>(count, end_ - start_));
   const ByteSpan bytes(buffer_.data() + start_, taken);
   start_ += taken;
   return bytes;
@@ -71,8 +69,8 @@ bool ByteStream::Skip(std::uint64_t count) {
 
 bool ByteStream::AtEnd() {
   if (!read_) return held_.empty();
-  if (buffer_.size() == start_) Fill(1);
-  return buffer_.size() == start_;
+  if (end_ == start_) Fill(1);
+  return end_ == start_;
 }
 
 }  // namespace pelorin

@@ -40,8 +40,9 @@ class ByteStream {
   ByteSpan held_;
   ReadMore read_;
   std::uint64_t left_ = 0;            // bytes the file is still thought to hold
-  std::vector<std::uint8_t> buffer_;  // read and not yet taken, from start_ on
+  std::vector<std::uint8_t> buffer_;  // what was read and not yet taken: start_ to end_
   std::size_t start_ = 0;
+  std::size_t end_ = 0;
   bool ended_ = false;  // the file gave no more
   bool failed_ = false;
 };
