@@ -14,13 +14,41 @@ namespace pelorin {
 // What a reader made of a file, and the blocks it told of on the way.
 struct ReadResult {
   std::optional<MemoryImage> image;
+  Text why;
   std::vector<PlacedBlock> blocks;
 };
 
 inline ReadResult ReadAll(MemoryImageReader read, ByteSpan file) {
   ReadResult result;
-  result.image = read(file, [&](const PlacedBlock& block) { result.blocks.push_back(block); });
+  ImageRead made =
+      ReadImage(read, file, [&](const PlacedBlock& block) { result.blocks.push_back(block); });
+  result.image = std::move(made.image);
+  result.why = std::move(made.why);
+  Check(result.image.has_value() != !result.why.empty());
   return result;
+}
+
+// The file read as from a disk, in pieces of a few bytes (a few KiB for a file as long as a
+// .sna), for its blocks only: what the reader tells and answers is what it did with the
+// bytes held.
+inline void CheckListed(MemoryImageReader read, ByteSpan file, const ReadResult& held) {
+  const std::size_t scale = 1 + file.size() / 4096;
+  const std::size_t piece = file.empty() ? 1 : scale * (1 + file[file.size() / 2] % 61);
+  std::size_t at = 0;
+  ByteStream stream(
+      [&](std::uint8_t* into, std::int32_t n) -> std::int64_t {
+        const std::size_t count = std::min({static_cast<std::size_t>(n), piece, file.size() - at});
+        std::copy_n(file.data() + at, count, into);
+        at += count;
+        return static_cast<std::int64_t>(count);
+      },
+      file.size());
+  std::vector<PlacedBlock> blocks;
+  const ImageRead listed = read(
+      stream, [&](const PlacedBlock& block) { blocks.push_back(block); }, ReadFor::kBlocksOnly);
+  Check(listed.image.has_value() == held.image.has_value() && listed.why == held.why &&
+        blocks == held.blocks);
+  Check(!listed || listed->warning == held.image->warning);
 }
 
 // Every block lies inside the image.
