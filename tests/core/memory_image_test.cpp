@@ -3,7 +3,7 @@
 // cover what those do not write and broken files; and an image loads into the window's state.
 #include <array>
 #include <cstdlib>
-#include <optional>
+#include <cstring>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -172,10 +172,6 @@ TEST(MemoryImage, GoodFilesPutTheirMemoryAtItsAddresses) {
   Bytes z80Of128 = Z80(3, 23);
   for (int page : {3, 6, 7, 9, 10}) z80Of128 = Cat({z80Of128, Z80Page(page, 0)});
   const At recorded = {{40000, 0}, {65536, 1}, {65538, 3}};
-  Bytes szx128Unpaged = Szx(2, {});
-  for (int bank = 0; bank < 8; ++bank)
-    szx128Unpaged = Cat({szx128Unpaged, Ramp(bank, Fill(bank + 1), true)});
-  const At unpaged = {{49152, 8}, {65536, 1}, {147455, 7}};  // banks 7, then 0 ... 6
   const Bytes glued = Cat({Head(kTzx, 34),
                            {0x5A, 'X', 'T', 'a', 'p', 'e', '!', 0x1A, 1, 20},
                            Bytes(kTzx.begin() + 34, kTzx.end())});
@@ -200,7 +196,6 @@ TEST(MemoryImage, GoodFilesPutTheirMemoryAtItsAddresses) {
       {"tap whose checksum is wrong", ReadTapImage, Set(kTap, -1, kTap.back() ^ 1), 65536, code},
       {"tzx, a text block skipped", ReadTzxImage, kTzx, 65536, code},
       {"tzx, a header's data lost behind a recording", ReadTzxImage, kTzxRecorded, 65539, recorded},
-      {"szx 128K without paging registers", ReadSzxImage, szx128Unpaged, 147456, unpaged},
       {"tzx, a glue block between header and data", ReadTzxImage, glued, 65536, code},
       {"tzx, last bytes without a bit used", ReadTzxImage, unused, 65539, {{65537, 2}, {65538, 4}}},
   };
@@ -214,9 +209,21 @@ TEST(MemoryImage, GoodFilesPutTheirMemoryAtItsAddresses) {
   }
 }
 
-// A snapshot whose blocks are all whole but which leaves out RAM pages of its machine is
-// read: the pages it lacks are zeros, and the warning names them.
-struct PagesLeftOut {
+#ifndef _WIN32
+// Runs the command on the files, quietly; its exit status.
+int Shell(std::string command, std::initializer_list<std::filesystem::path> files = {}) {
+  for (const auto& file : files) command += " '" + file.string() + "'";
+  return std::system((command + " >/dev/null 2>&1").c_str());
+}
+
+#endif
+
+// Snapshots whose blocks are all whole, read as the field's reference reader reads them: RAM
+// pages one leaves out are zeros, and the warning names them; a 128K .szx without paging
+// registers pages as port value 7 does. Natively each is also read from the reference
+// converter's .szx of it, and a 128K one from its .z80 (its 48K .z80 of a snapshot without
+// every page cannot be had: it crashes).
+struct WholeBlocks {
   const char* name;
   MemoryImageReader read;
   Bytes file;
@@ -225,17 +232,18 @@ struct PagesLeftOut {
   std::u16string_view warning;
 };
 
-TEST(MemoryImage, PagesLeftOutAreZerosAndNamed) {
+TEST(MemoryImage, WholeBlocksReadAsTheReferenceReadsThem) {
   const std::u16string_view none = u"no RAM pages: shown as zeros";
   Bytes z80Of128 = Z80(3, 23);  // version 2: pages 8, 4, 5, bank 3 paged; pages 3 ... 9 added
   for (int page : {3, 6, 7, 9}) z80Of128 = Cat({z80Of128, Z80Page(page, 0)});
+  Bytes unpaged = Szx(2, {});
+  for (int bank = 0; bank < 8; ++bank) unpaged = Cat({unpaged, Ramp(bank, Fill(bank + 1), true)});
   // clang-format off
-  const PagesLeftOut cases[] = {
+  const WholeBlocks cases[] = {
       {"szx 48K, one chunk and no page", ReadSzxImage, Szx(1, {Chunk("CRTR", Bytes(36, 'x'))}),
        65536, {{16384, 0}, {65535, 0}}, none},
       {"szx 128K, one chunk and no page", ReadSzxImage, Szx(2, {Chunk("Z80R", Bytes(37, 0))}),
        147456, {{49152, 0}, {147455, 0}}, none},
-      {"szx 16K without its page", ReadSzxImage, Szx(0, {}), 65536, {{16384, 0}}, none},
       {"szx cut between two pages", ReadSzxImage, Head(kSzx, 8 + 8 + 3 + kBankBytes), 65536,
        {{16384, 0x11}, {32768, 0}, {65535, 0}}, u"RAM pages 0, 2 missing, shown as zeros"},
       {"z80 cut between two pages", ReadZ80Image, Head(kZ80, 349), 65536,
@@ -245,15 +253,31 @@ TEST(MemoryImage, PagesLeftOutAreZerosAndNamed) {
        u"RAM pages 0, 3, 4, 6, 7 missing, shown as zeros"},
       {"z80 128K without bank 7", ReadZ80Image, z80Of128, 147456, {{81920, 0x22}, {131072, 0}},
        u"RAM page 7 missing, shown as zeros"},
+      {"szx 128K without paging registers: banks 7, then 0 ... 6", ReadSzxImage, unpaged, 147456,
+       {{49152, 8}, {65536, 1}, {147455, 7}}, u""},
   };
   // clang-format on
-  for (const PagesLeftOut& c : cases) {
+  for (const WholeBlocks& c : cases) {
     const auto image = ReadImage(c.read, c.file);
     ASSERT_TRUE(image) << c.name << ": " << TextToUtf8(image.why);
     EXPECT_EQ(image->warning, c.warning) << c.name;
     ASSERT_EQ(image->bytes.size(), c.size) << c.name;
     for (const auto& [where, value] : c.at)
       EXPECT_EQ(image->bytes[where], value) << c.name << " at " << where;
+#ifndef _WIN32
+    if (Shell("command -v snapconv")) continue;  // fuse-emulator-utils is not installed
+    ScratchFolder folder;
+    const std::filesystem::path input = folder / (c.read == ReadZ80Image ? "in.z80" : "in.szx");
+    WriteBytes(input, c.file);
+    for (const char* output : {"out.szx", "out.z80"}) {
+      if (c.size == 65536 && std::string_view(output) == "out.z80") continue;
+      ASSERT_EQ(Shell("snapconv", {input, folder / output}), 0) << c.name << ": " << output;
+      const auto converted = ReadMemoryImage(PathText(folder / output));
+      ASSERT_TRUE(converted) << c.name << ": " << output << ": " << TextToUtf8(converted.why);
+      EXPECT_EQ(converted->bytes, image->bytes) << c.name << ": " << output;
+      EXPECT_EQ(converted->warning, image->warning) << c.name << ": " << output;
+    }
+#endif
   }
 }
 
@@ -272,8 +296,7 @@ TEST(MemoryImage, BrokenFilesAreRefused) {
        {{"one byte short", Head(kSna, -1), u"a length no .sna snapshot has"},
         {"128K paging bank 5 without its second copy", Set(Sna(kBanks, 3), 49181, 0x15)},
         {"128K with a second copy, paging bank 3", Set(Sna(kBanks, 5), 49181, 0x13)},
-        {"128K whose second copy differs", Set(Sna(kBanks, 2), 27 + 2 * 16384 + 100, 9),
-         u"the second copy of bank 2 differs"}}},
+        {"128K whose second copy differs", Set(Sna(kBanks, 2), 27 + 2 * 16384 + 100, 9)}}},
       {ReadZ80Image,
        {{"cut inside the last block", Head(kZ80, -1), u"cut off inside block 3"},
         {"a run that writes past its page", Set(kZ80, -2, 0x41)},
@@ -281,8 +304,8 @@ TEST(MemoryImage, BrokenFilesAreRefused) {
         {"bytes left once the page is full", Cat({Set(kZ80, 612, kZ80[612] + 2), {0xED, 0xED}})},
         {"a run cut after its count", Set(Head(kZ80, -1), 612, kZ80[612] - 1)},
         {"a header length of 24", Set(kZ80, 30, 24)},
-        {"a header cut short", Head(kZ80, 60), u"cut off inside its header"},
-        {"SamRam", Set(kZ80, 34, 2), u"hardware 2, which is no 16K, 48K or 128K Spectrum"},
+        {"a header cut short", Head(kZ80, 60)},
+        {"SamRam", Set(kZ80, 34, 2)},
         {"hardware 5 in version 2", Z80(5, 23)},
         {"page 19", Set(kZ80, 88, 19)},
         {"a bank past 7 on 128K", Set(Set(kZ80, 34, 4), 88, 12)},
@@ -296,8 +319,7 @@ TEST(MemoryImage, BrokenFilesAreRefused) {
         {"Timex TC2048", Set(kSzx, 6, 8)},
         {"a chunk size past the end, wrapping 32 bits",
          Cat({kSzx, {'Z', 'Z', 'Z', 'Z', 0xFF, 0xFF, 0xFF, 0xFF}})},
-        {"a chunk header cut short", Cat({kSzx, {'A', 'B', 'C', 'D', 1}}),
-         u"cut off inside chunk 4"},
+        {"a chunk header cut short", Cat({kSzx, {'A', 'B', 'C', 'D', 1}})},
         {"a page chunk too short for its header", Szx(1, {Chunk("RAMP", {0, 0})})},
         {"a raw page one byte short", Szx(1, {Ramp(5, Bytes(16383, 0))})},
         {"a stream whose checksum fails", Set(kSzx, last - 1, ~kSzx[last - 1])},
@@ -426,12 +448,6 @@ Banks SampleBanks(std::uint32_t seed) {
   return banks;
 }
 
-// Runs the command on the files, quietly; its exit status.
-int Shell(std::string command, std::initializer_list<std::filesystem::path> files = {}) {
-  for (const auto& file : files) command += " '" + file.string() + "'";
-  return std::system((command + " >/dev/null 2>&1").c_str());
-}
-
 TEST(MemoryImageOracle, SnapshotsOfEveryFormatHoldTheMemoryPutIn) {
   if (Shell("command -v snapconv"))
     GTEST_SKIP() << "snapconv (fuse-emulator-utils) is not installed";
@@ -452,37 +468,6 @@ TEST(MemoryImageOracle, SnapshotsOfEveryFormatHoldTheMemoryPutIn) {
       const auto image = ReadMemoryImage(PathText(folder / name));
       ASSERT_TRUE(image) << name << ": " << TextToUtf8(image.why);
       EXPECT_EQ(image->bytes, expected) << name;
-    }
-  }
-}
-
-// Snapshots that leave out RAM pages, and a 128K one without its paging registers, read as
-// the reference converter's own .szx and .z80 of them read: it keeps the pages it was given
-// and pages as they say (port value 7 without the registers). Its 48K .z80 of a snapshot
-// without every page cannot be had (it crashes), so those are compared as .szx only.
-TEST(MemoryImageOracle, SnapshotsWithPagesLeftOutReadAsTheReferenceConvertsThem) {
-  if (Shell("command -v snapconv"))
-    GTEST_SKIP() << "snapconv (fuse-emulator-utils) is not installed";
-  Bytes unpaged = Szx(2, {});
-  for (int bank = 0; bank < 8; ++bank) unpaged = Cat({unpaged, Ramp(bank, Fill(bank + 1))});
-  const std::tuple<const char*, Bytes, std::vector<const char*>> cases[] = {
-      {"in.szx", Szx(1, {Chunk("CRTR", Bytes(36, 'x'))}), {"out.szx"}},
-      {"in.szx", Szx(2, {Chunk("Z80R", Bytes(37, 0))}), {"out.szx", "out.z80"}},
-      {"in.szx", Head(kSzx, 8 + 8 + 3 + kBankBytes), {"out.szx"}},
-      {"in.z80", Z80(7), {"out.szx", "out.z80"}},
-      {"in.szx", unpaged, {"out.szx", "out.z80"}},
-  };
-  for (const auto& [input, file, outputs] : cases) {
-    ScratchFolder folder;
-    WriteBytes(folder / input, file);
-    const auto original = ReadMemoryImage(PathText(folder / input));
-    ASSERT_TRUE(original) << TextToUtf8(original.why);
-    for (const char* output : outputs) {
-      ASSERT_EQ(Shell("snapconv", {folder / input, folder / output}), 0) << output;
-      const auto converted = ReadMemoryImage(PathText(folder / output));
-      ASSERT_TRUE(converted) << output << ": " << TextToUtf8(converted.why);
-      EXPECT_EQ(converted->bytes, original->bytes) << output;
-      EXPECT_EQ(converted->warning, original->warning) << output;
     }
   }
 }
@@ -543,25 +528,18 @@ TEST(MemoryImageOracle, TapesInBothFormatsHoldWhatTheirBlocksSay) {
   placed.push_back({Kind::kData, 17, "", 2, 68549});
   check("more.tzx");
 
-  // The blocks are numbered as tzxlist numbers them from 0, the glue block not counted:
-  // each data block placed is one that it lists as such. It stops at a block it does not
-  // know, so the unknown one is left out for it.
-  const Bytes more = ReadBytes(folder / "more.tzx");
-  WriteBytes(folder / "listed.tzx", Head(more, -8));
+  // Numbered as tzxlist numbers them from 0, glue not counted: each data block placed is one
+  // it lists as such. It stops at a block it does not know: that one is left out for it.
+  WriteBytes(folder / "listed.tzx", Head(ReadBytes(folder / "more.tzx"), -8));
   FILE* listing = popen(("tzxlist '" + (folder / "listed.tzx").string() + "'").c_str(), "r");
-  ASSERT_NE(listing, nullptr);
-  std::string text;
-  char line[256];
-  while (fgets(line, sizeof line, listing)) text += line;
-  ASSERT_EQ(pclose(listing), 0);
-  std::vector<std::string> types;  // "0x10" ..., each listed block's, in order
-  for (std::size_t at = 0; (at = text.find("Block type ", at)) != std::string::npos; at += 11)
-    types.push_back(text.substr(at + 11, 4));
-  EXPECT_EQ(types.size(), 18u);
+  std::string types;  // each listed block's type: "10 10 ..."
+  for (char line[256]; listing && fgets(line, sizeof line, listing);)
+    if (std::strncmp(line, "  Block type 0x", 15) == 0) types += std::string(line + 15, 2) + ' ';
+  ASSERT_TRUE(listing && pclose(listing) == 0);
+  EXPECT_EQ(types.size(), 3u * 18);
   for (const PlacedBlock& block : placed) {
-    ASSERT_LE(block.number, std::ssize(types));
-    const std::string type = types[block.number - 1];
-    EXPECT_TRUE(type == "0x10" || type == "0x11" || type == "0x14") << block.number << ": " << type;
+    const std::string type = types.substr(3 * (block.number - 1), 2);
+    EXPECT_TRUE(type == "10" || type == "11" || type == "14") << block.number << ": " << type;
   }
 }
 
