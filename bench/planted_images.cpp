@@ -138,11 +138,22 @@ void AppendPair(Bytes& bytes, std::uint8_t graphic, std::uint8_t mask, bool mask
   bytes.push_back(maskFirst ? graphic : mask);
 }
 
-Bytes DrawMasked(Random& random, std::int32_t& width) {
+// A block of graphics drawn, and what the truth says of how it is stored.
+struct Planted {
+  Bytes bytes;
+  std::int32_t width;
+  PlantedKind kind;
+  MaskOrder masks = MaskOrder::kNotMasked;
+  std::int32_t columnHeight = 0;
+  std::int32_t columns = 0;
+};
+
+Bytes DrawMasked(Random& random, Planted& planted) {
   const int columns = SpriteColumns(random, 8);
-  width = 2 * columns;
+  planted.width = 2 * columns;
   const int rows = random.Between(8, 32);
   const bool maskFirst = random.Chance(50);
+  planted.masks = maskFirst ? MaskOrder::kMaskFirst : MaskOrder::kGraphicFirst;
   Bytes bytes;
   for (const Canvas& frame : DrawFrames(random, columns, rows)) {
     const Canvas mask = MaskOf(frame);
@@ -154,12 +165,16 @@ Bytes DrawMasked(Random& random, std::int32_t& width) {
 }
 
 // Each 8-pixel column of each frame top to bottom, then the next; some engines pad every
-// column with blank rows below it (and one before the first) to shift sprites down.
-Bytes DrawColumns(Random& random, bool masked) {
+// column with blank rows below it (and one before the first) to shift sprites down. Each
+// column then starts with the blank rows before it: its height counts them.
+Bytes DrawColumns(Random& random, bool masked, Planted& planted) {
   const int columns = random.Between(1, 4);
   const int rows = random.Between(8, 24);
   const int padding = random.Chance(40) ? 8 : 0;
   const bool maskFirst = random.Chance(50);
+  if (masked) planted.masks = maskFirst ? MaskOrder::kMaskFirst : MaskOrder::kGraphicFirst;
+  planted.columnHeight = rows + padding;
+  planted.columns = columns;
   Bytes bytes;
   const auto blank = [&](int count) {
     for (int i = 0; i < count; ++i) {
@@ -530,12 +545,6 @@ Bytes Filler(const PlantingMaterial& material, Random& random) {
   }
 }
 
-struct Planted {
-  Bytes bytes;
-  std::int32_t width;
-  PlantedKind kind;
-};
-
 Planted DrawGraphics(const PlantingMaterial& material, Random& random) {
   Planted planted{{}, 1, PlantedKind::kSprites};
   switch (random.Between(0, 7)) {
@@ -553,13 +562,13 @@ Planted DrawGraphics(const PlantingMaterial& material, Random& random) {
       break;
     case 4:
       planted.kind = PlantedKind::kMasked;
-      planted.bytes = DrawMasked(random, planted.width);
+      planted.bytes = DrawMasked(random, planted);
       break;
     case 5: {
       const bool masked = random.Chance(50);
       planted.kind = masked ? PlantedKind::kMaskedColumns : PlantedKind::kColumns;
       planted.width = masked ? 2 : 1;
-      planted.bytes = DrawColumns(random, masked);
+      planted.bytes = DrawColumns(random, masked, planted);
       break;
     }
     default:
@@ -635,6 +644,19 @@ const char* PlantedKindName(PlantedKind kind) {
   return "?";
 }
 
+SpriteLayout LayoutOf(const PlantedBlock& block) {
+  SpriteLayout layout;
+  if (block.kind == PlantedKind::kScreen) layout.screen = ScreenLayout::kSpectrumScreen;
+  layout.masks = block.masks;
+  layout.columnHeight = block.columnHeight;
+  return layout;
+}
+
+std::int32_t ShownWidth(const PlantedBlock& block) {
+  if (block.columnHeight > 0) return block.columns;
+  return block.masks == MaskOrder::kNotMasked ? block.width : block.width / 2;
+}
+
 PlantingMaterial LoadPlantingMaterial() {
   namespace fs = std::filesystem;
   PlantingMaterial material;
@@ -666,13 +688,14 @@ PlantedImage MakePlantedImage(const PlantingMaterial& material, std::uint32_t se
   bytes.assign(static_cast<std::size_t>(kRomBytes), 0);
   if (!material.rom.empty()) {
     bytes = material.rom;
-    image.blocks.push_back({kRomFont, 768, 1, PlantedKind::kRomFont});
+    image.blocks.push_back({kRomFont, 768, 1, PlantedKind::kRomFont, MaskOrder::kNotMasked, 0, 0});
   }
   // The screen as the game left it: a picture, or cleared to one colour.
   if (random.Chance(50)) {
     const Bytes screen = DrawScreen(material, random);
     bytes.insert(bytes.end(), screen.begin(), screen.end());
-    image.blocks.push_back({kScreenAddress, kScreenSize, 16, PlantedKind::kScreen});
+    image.blocks.push_back(
+        {kScreenAddress, kScreenSize, 16, PlantedKind::kScreen, MaskOrder::kNotMasked, 0, 0});
   } else {
     bytes.insert(bytes.end(), 6144, 0);
     bytes.insert(bytes.end(), 768, static_cast<std::uint8_t>(random.Between(0, 7) << 3 | 7));
@@ -699,8 +722,8 @@ PlantedImage MakePlantedImage(const PlantingMaterial& material, std::uint32_t se
   for (const Planted& planted : graphics) {
     if (!random.Chance(15)) fill(std::ssize(bytes) + random.Between(share / 3, share * 5 / 3));
     if (std::ssize(bytes) + std::ssize(planted.bytes) > size) break;
-    image.blocks.push_back(
-        {std::ssize(bytes), std::ssize(planted.bytes), planted.width, planted.kind});
+    image.blocks.push_back({std::ssize(bytes), std::ssize(planted.bytes), planted.width,
+                            planted.kind, planted.masks, planted.columnHeight, planted.columns});
     bytes.insert(bytes.end(), planted.bytes.begin(), planted.bytes.end());
   }
   fill(size);
