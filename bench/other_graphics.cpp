@@ -538,9 +538,12 @@ void DrawBusyScene(Bitmap& bitmap, Dice& dice, int x0, int y0, int w, int h) {
     const int x = dice.Range(x0, x0 + std::max(0, w - size - 1));
     const int y = dice.Range(y0, y0 + std::max(0, h - size - 1));
     switch (dice.Below(6)) {
-      case 0:
-        Hatch(bitmap, x, y, size, size, dice.Range(2, 4), dice.Odds(50));
+      case 0: {
+        const int gap = dice.Range(2, 4);
+        const bool rising = dice.Odds(50);
+        Hatch(bitmap, x, y, size, size, gap, rising);
         break;
+      }
       case 1:
         Ring(bitmap, x + size / 2, y + size / 2, size / 2, size / 2);
         break;
