@@ -43,7 +43,7 @@ class ViewMenuTest : public ::testing::Test {
 
   HWND Window() const { return shell.main.window.Get(); }
   HWND Canvas() const { return ControlWindow(shell.main.controls, kCanvasControl); }
-  HMENU View() const { return GetSubMenu(GetMenu(Window()), 1); }
+  HMENU View() const { return GetSubMenu(GetMenu(Window()), 2); }
   bool Checked(std::int32_t item) const {
     return GetMenuState(View(), item, MF_BYCOMMAND) & MF_CHECKED;
   }
@@ -59,9 +59,9 @@ class ViewMenuTest : public ::testing::Test {
 
 TEST_F(ViewMenuTest, ShowsItsRowsInOrderEachReachedByItsKeyWithItsModifiersOnly) {
   Start();
-  const TableMenu& table = MenuBar()[1];
+  const TableMenu& table = MenuBar()[2];
   wchar_t text[64] = {};
-  GetMenuStringW(GetMenu(Window()), 1, text, 64, MF_BYPOSITION);
+  GetMenuStringW(GetMenu(Window()), 2, text, 64, MF_BYPOSITION);
   EXPECT_STREQ(text, L"View");
   EXPECT_STREQ(table.title, L"View");
   ASSERT_EQ(GetMenuItemCount(View()), static_cast<int>(table.rows.size()));
