@@ -34,14 +34,24 @@ std::vector<std::uint8_t> EncodeIndexedPng(const IndexedPicture& picture) {
   if (picture.width <= 0 || picture.height <= 0 || picture.palette.empty() ||
       picture.palette.size() > 256)
     return {};
-  const auto rowBytes = static_cast<std::size_t>(picture.width) + 1;  // a filter byte first
+  // As few bits a pixel as the palette needs: a region in two colours packs eight to a byte.
+  const std::size_t colours = picture.palette.size();
+  const int bits = colours <= 2 ? 1 : colours <= 4 ? 2 : colours <= 16 ? 4 : 8;
+  const std::size_t perByte = 8 / bits;
+  const std::size_t rowBytes =
+      (static_cast<std::size_t>(picture.width) + perByte - 1) / perByte + 1;
   if (rowBytes * picture.height > std::numeric_limits<uLong>::max() / 2) return {};
   try {
-    // Every row unfiltered (filter 0): two colours in runs deflate well as they are.
+    // Every row unfiltered (filter 0), a filter byte first: a few colours in runs deflate
+    // well as they are.
     std::vector<std::uint8_t> raw(rowBytes * picture.height, 0);
-    for (std::int32_t y = 0; y < picture.height; ++y)
-      std::copy_n(picture.pixels.begin() + static_cast<std::ptrdiff_t>(y) * picture.width,
-                  picture.width, raw.begin() + static_cast<std::ptrdiff_t>(y * rowBytes + 1));
+    for (std::int32_t y = 0; y < picture.height; ++y) {
+      std::uint8_t* row = raw.data() + y * rowBytes + 1;
+      const std::uint8_t* pixel =
+          picture.pixels.data() + static_cast<std::size_t>(y) * picture.width;
+      for (std::int32_t x = 0; x < picture.width; ++x)
+        row[x / perByte] |= static_cast<std::uint8_t>(pixel[x] << (8 - bits - x % perByte * bits));
+    }
     uLongf packedSize = compressBound(static_cast<uLong>(raw.size()));
     std::vector<std::uint8_t> packed(packedSize);
     if (compress2(packed.data(), &packedSize, raw.data(), static_cast<uLong>(raw.size()),
@@ -53,8 +63,8 @@ std::vector<std::uint8_t> EncodeIndexedPng(const IndexedPicture& picture) {
     std::vector<std::uint8_t> header;
     AppendBigEndian(header, static_cast<std::uint32_t>(picture.width));
     AppendBigEndian(header, static_cast<std::uint32_t>(picture.height));
-    header.insert(header.end(),
-                  {8, 3, 0, 0, 0});  // 8 bits, indexed, deflate, filters, no interlace
+    // Indexed, deflate, the filters by rows, no interlace.
+    header.insert(header.end(), {static_cast<std::uint8_t>(bits), 3, 0, 0, 0});
     AppendChunk(png, "IHDR", header);
     std::vector<std::uint8_t> palette;
     for (const Rgb colour : picture.palette)

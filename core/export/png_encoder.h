@@ -8,9 +8,9 @@
 
 namespace pelorin {
 
-// An indexed PNG of the picture: 8 bits a pixel, its palette, and when it has a
-// transparent entry the transparency of that entry alone. Empty when it cannot be made (no
-// pixels, a palette past 256 colours, no memory).
+// An indexed PNG of the picture: 1, 2, 4 or 8 bits a pixel as its palette needs, the
+// palette, and when it has a transparent entry the transparency of that entry alone. Empty when it
+// cannot be made (no pixels, a palette past 256 colours, no memory).
 std::vector<std::uint8_t> EncodeIndexedPng(const IndexedPicture& picture);
 
 }  // namespace pelorin

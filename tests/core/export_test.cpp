@@ -113,6 +113,7 @@ TEST(Export, PngIsThePaintersPictureCutToItsStripsWithMasksTransparent) {
   }
 }
 
+#ifndef _WIN32
 // Runs pasmo on the assembler text; the bytes it assembles, or nothing.
 std::optional<std::vector<std::uint8_t>> Assembled(const std::string& text) {
   const testing::ScratchFolder folder;
@@ -125,6 +126,7 @@ std::optional<std::vector<std::uint8_t>> Assembled(const std::string& text) {
   if (std::system(command.c_str()) != 0) return std::nullopt;
   return testing::ReadBytes(folder / "region.bin");
 }
+#endif
 
 TEST(Export, AssemblerAssembledIsTheBinary) {
 #ifdef _WIN32

@@ -77,9 +77,13 @@ TEST_F(ViewMenuTest, ShowsItsRowsInOrderEachReachedByItsKeyWithItsModifiersOnly)
     EXPECT_EQ(GetMenuItemID(View(), static_cast<int>(i)), static_cast<UINT>(row.item)) << i;
     EXPECT_EQ((state & MFT_RADIOCHECK) != 0, row.kind == MenuRowKind::kRadio) << i;
     EXPECT_EQ((state & MF_CHECKED) != 0, row.checkedAtStart) << i;
-    // Tab, arrows and the rest keep their meaning without Ctrl; F3 does nothing with it.
+    // Tab, arrows and the rest keep their meaning without Ctrl; F3 does nothing with it; a
+    // Ctrl+Shift key does nothing with Shift alone (with Ctrl alone it may be another row's).
     for (const bool own : {false, true}) {
-      const BYTE held = own ? row.modifiers : row.modifiers == kCtrl ? 0 : kCtrl;
+      const BYTE held = own                           ? row.modifiers
+                        : row.modifiers == kCtrl      ? 0
+                        : row.modifiers == kCtrlShift ? kShift
+                                                      : kCtrl;
       keys[VK_CONTROL] = held & kCtrl ? 0x80 : 0;
       keys[VK_SHIFT] = held & kShift ? 0x80 : 0;
       ASSERT_TRUE(SetKeyboardState(keys));
