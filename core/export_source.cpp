@@ -2,10 +2,12 @@
 #include "export_source.h"
 
 #include <algorithm>
+#include <memory>
 
 #include "export/sha256.h"
 #include "graphics_search.h"
 #include "platform/platform.h"
+#include "redraw.h"
 
 namespace pelorin {
 
@@ -19,6 +21,11 @@ ExportRegion ExportRegionOf(const ConverterState& state, const GraphicsRegion* l
 std::optional<std::vector<std::uint8_t>> ReadExportBytes(const ConverterState& state,
                                                          const ExportRegion& region) {
   if (!region.memory) {
+    // The bytes the view holds already, when the region lies among them; else read again.
+    const std::int64_t from = region.start - state.viewOffset;
+    if (from >= 0 && from + region.length <= HeldSpriteBytes(state))
+      return std::vector<std::uint8_t>(state.spriteData.begin() + from,
+                                       state.spriteData.begin() + from + region.length);
     auto bytes = ReadRegionBytes(state.sourcePath, region.start, region.length);
     // A file that shrank since it was loaded no longer holds the region.
     if (bytes && static_cast<std::int64_t>(bytes->size()) != region.length) return std::nullopt;
@@ -36,12 +43,15 @@ std::optional<std::string> FileSha256(const Text& path) {
   platform::File file = platform::OpenForReading(path);
   if (!file.IsOpen()) return std::nullopt;
   Sha256 digest;
-  std::vector<std::uint8_t> piece(1 << 20);
+  // Pieces of 64 KiB: large enough that reading costs little beside hashing, and a small
+  // file's piece is not a megabyte to clear.
+  constexpr std::int32_t kPiece = 1 << 16;
+  const auto piece = std::make_unique_for_overwrite<std::uint8_t[]>(kPiece);
   for (;;) {
-    const std::int64_t delivered = file.Read(piece.data(), static_cast<std::int32_t>(piece.size()));
+    const std::int64_t delivered = file.Read(piece.get(), kPiece);
     if (delivered < 0) return std::nullopt;
     if (delivered == 0) break;
-    digest.Update({piece.data(), static_cast<std::size_t>(delivered)});
+    digest.Update({piece.get(), static_cast<std::size_t>(delivered)});
   }
   return DigestHex(digest.Finish());
 }

@@ -16,8 +16,9 @@ namespace pelorin {
 // offset. Either at the view's width, through its layout; in a memory image, at addresses.
 ExportRegion ExportRegionOf(const ConverterState& state, const GraphicsRegion* landed);
 
-// The region's bytes: from the kept memory image when the region is in one, else read
-// from the loaded file. Nothing when the file can no longer be read.
+// The region's bytes: from the kept memory image when the region is in one, else from
+// those the view holds or, past them, read from the loaded file. Nothing when the file can
+// no longer be read.
 std::optional<std::vector<std::uint8_t>> ReadExportBytes(const ConverterState& state,
                                                          const ExportRegion& region);
 

@@ -2,6 +2,7 @@
 #include "export/assembler_text.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace pelorin {
 
@@ -45,18 +46,25 @@ std::string AssemblerText(ExportBytesView bytes, const ExportRegion& region,
 
   const auto row =
       static_cast<std::size_t>(RowStoredStep(region.layout, ClampStripWidth(region.width)));
-  text.reserve(text.size() + bytes.size() * 4 + bytes.size() / row * 8);
+  // "\tdefb " and a line feed a row, "$XX," a byte less the last comma: written in place.
+  const std::size_t head = text.size();
+  const std::size_t rows = (bytes.size() + row - 1) / row;
+  text.resize(head + rows * 7 + bytes.size() * 4);
+  char* out = text.data() + head;
   for (std::size_t at = 0; at < bytes.size(); at += row) {
-    text += "\tdefb ";
+    std::memcpy(out, "\tdefb ", 6);
+    out += 6;
     const std::size_t end = std::min(bytes.size(), at + row);
     for (std::size_t i = at; i < end; ++i) {
-      if (i > at) text += ',';
-      text += '$';
-      text += kHex[bytes[i] >> 4];
-      text += kHex[bytes[i] & 15];
+      out[0] = '$';
+      out[1] = kHex[bytes[i] >> 4];
+      out[2] = kHex[bytes[i] & 15];
+      out[3] = ',';
+      out += 4;
     }
-    text += '\n';
+    out[-1] = '\n';
   }
+  text.resize(static_cast<std::size_t>(out - text.data()));
   return text;
 }
 

@@ -2,6 +2,9 @@
 #include "export/region_picture.h"
 
 #include <algorithm>
+#include <array>
+#include <bit>
+#include <cstring>
 
 #include "screen/paint_screen.h"
 #include "screen/pixel_buffer.h"
@@ -9,6 +12,19 @@
 namespace pelorin {
 
 namespace {
+
+// Each bit of a byte as a byte of its own, 0 or 1, bit 7 first in memory.
+constexpr std::array<std::uint64_t, 256> MakeSpread() {
+  std::array<std::uint64_t, 256> spread{};
+  for (unsigned value = 0; value < 256; ++value)
+    for (unsigned bit = 0; bit < 8; ++bit)
+      if (value & (0x80u >> bit))
+        spread[value] |= std::endian::native == std::endian::little
+                             ? std::uint64_t{1} << (8 * bit)
+                             : std::uint64_t{1} << (56 - 8 * bit);
+  return spread;
+}
+constexpr std::array<std::uint64_t, 256> kSpread = MakeSpread();
 
 // The screen layout: placed and painted as the window paints it, then indexed by colour.
 IndexedPicture ScreenPicture(ExportBytesView bytes) {
@@ -55,25 +71,28 @@ IndexedPicture RegionPicture(ExportBytesView bytes, const ExportRegion& region,
   }
   picture.pixels.assign(static_cast<std::size_t>(picture.width) * picture.height, kPaperIndex);
 
-  // The mask of each graphic byte is the other byte of its pair.
+  // Row by row, each where StoredRowOf says; the mask of each graphic byte is the other
+  // byte of its pair.
   SpriteLayout maskLayout = layout;
   maskLayout.showMasks = true;
-  for (std::int64_t k = 0; k < laid; ++k) {
-    const std::int64_t at = StoredIndex(layout, width, k);
-    if (at >= stored) continue;  // the missing end of a last sprite: paper
-    const std::uint8_t graphic = bytes[static_cast<std::size_t>(at)];
-    std::uint8_t mask = 0;
-    if (transparency) {
-      const std::int64_t maskAt = StoredIndex(maskLayout, width, k);
-      if (maskAt < stored) mask = bytes[static_cast<std::size_t>(maskAt)];
-    }
-    const std::int64_t row = k / width;
-    const std::int64_t x = (row / kScreenHeight * width + k % width) * 8;
-    std::uint8_t* pixel =
-        picture.pixels.data() + static_cast<std::size_t>(row % kScreenHeight) * picture.width + x;
-    for (int bit = 0; bit < 8; ++bit) {
-      const std::uint8_t b = 0x80 >> bit;
-      pixel[bit] = (graphic & b) ? kInkIndex : (mask & b) ? kTransparentIndex : kPaperIndex;
+  for (std::int64_t row = 0; row < rows; ++row) {
+    const StoredRow graphics = StoredRowOf(layout, width, row);
+    const StoredRow masks = StoredRowOf(maskLayout, width, row);
+    std::uint8_t* pixel = picture.pixels.data() +
+                          static_cast<std::size_t>(row % kScreenHeight) * picture.width +
+                          row / kScreenHeight * width * 8;
+    const std::int64_t count = std::min<std::int64_t>(width, laid - row * width);
+    for (std::int64_t column = 0; column < count; ++column, pixel += 8) {
+      const std::int64_t at = graphics.start + column * graphics.stride;
+      if (at >= stored) continue;  // the missing end of a last sprite: paper
+      const unsigned graphic = bytes[static_cast<std::size_t>(at)];
+      const std::int64_t maskAt = masks.start + column * masks.stride;
+      const unsigned mask =
+          transparency && maskAt < stored ? bytes[static_cast<std::size_t>(maskAt)] : 0;
+      // Ink where the graphic is set, else transparent where the mask is: the indices add.
+      const std::uint64_t indices =
+          kSpread[graphic] * kInkIndex + kSpread[mask & ~graphic & 0xFF] * kTransparentIndex;
+      std::memcpy(pixel, &indices, 8);
     }
   }
   return picture;
