@@ -7,6 +7,7 @@
 
 #include "contact_sheet.h"
 #include "convert_options.h"
+#include "export_run.h"
 #include "graphics_search.h"
 #include "memory_image_file.h"
 #include "output_files.h"
@@ -306,6 +307,9 @@ int RunConverter(const std::vector<Text>& arguments, const Console& console) {
                   options.outputFolder + u"\n");
     return kExitBadCommandLine;
   }
+
+  if (!options.recipePath.empty()) return RunRecipe(options, console);
+  if (!options.exportFolder.empty()) return RunExports(options, console);
 
   OutputGuard guard(options.files);
   Messages messages(console, options.quiet, options.files.size());

@@ -3,6 +3,7 @@
 
 #include <utility>
 
+#include "commands/graphics_list_commands.h"
 #include "commands/layout_commands.h"
 #include "commands/view_commands.h"
 #include "dialogs/progress_window.h"
@@ -17,6 +18,8 @@ namespace pelorin {
 namespace {
 
 enum class Among { kFirst, kNext, kPrevious };
+
+}  // namespace
 
 // Searches the loaded file, or its memory image while that switch is on, and keeps what is
 // found. A search that takes a while shows its progress and can be cancelled; what it found
@@ -41,8 +44,12 @@ bool SearchLoadedFile(ShellState& shell) {
   }
   shell.graphics = std::move(search->regions);
   shell.graphicsSearched = true;
+  shell.landedGraphics.reset();
+  RefreshGraphicsList(shell);
   return true;
 }
+
+namespace {
 
 // Shows the region found: from its start, at its width as if the scrollbar had moved there,
 // one screen only, and says which of them it is in the title. Its width is that of the bytes
@@ -60,6 +67,7 @@ void ShowGraphics(ShellState& shell, std::size_t index) {
   SetMainTitle(shell.main, GraphicsTitle(region.width, region.start, index + 1,
                                          shell.graphics.size(), state.layout));
   shell.byteInTitle = false;
+  shell.landedGraphics = index;
 }
 
 void MoveAmongGraphics(ShellState& shell, Among among) {
@@ -92,6 +100,12 @@ void MoveAmongGraphics(ShellState& shell, Among among) {
 void ForgetGraphics(ShellState& shell) {
   shell.graphicsSearched = false;
   shell.graphics.clear();
+  shell.landedGraphics.reset();
+  RefreshGraphicsList(shell);
+}
+
+void GoToGraphics(ShellState& shell, std::size_t index) {
+  if (index < shell.graphics.size()) ShowGraphics(shell, index);
 }
 
 void FindFirstGraphics(ShellState& shell) {
