@@ -47,18 +47,15 @@ class GraphicsFinder {
   void Finish();
   // The regions settled since the last call, in order. Bytes fed later change none of them.
   std::vector<GraphicsRegion> TakeRegions();
-  // Bytes fed so far.
-  std::int64_t Fed() const { return fed_; }
 
  private:
   // Searches the bytes from the first not yet settled, `available` of them; returns how many
   // of them are settled and need not be seen again.
   std::int64_t Scan(const std::uint8_t* data, std::int64_t available, bool last);
   // Hands a region on, or, when `more` may follow it in the next scan, holds it back.
-  void Settle(GraphicsRegion region, bool more);
+  void HandOn(GraphicsRegion region, bool more);
 
   std::int64_t origin_;
-  std::int64_t fed_ = 0;
   std::int64_t scanned_ = 0;          // bytes settled: the run's position of what comes next
   std::vector<std::uint8_t> buffer_;  // bytes fed and not yet settled
   std::vector<GraphicsRegion> settled_;

@@ -1,0 +1,30 @@
+// bounds.h: where a run of one width begins and ends, to the byte, and a font's to the
+// character.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "analysis/finder/judgment.h"
+#include "analysis/finder/weighing.h"
+
+namespace pelorin::finder {
+
+struct Found {
+  GraphicsRegion region;
+  double score;
+};
+
+// The byte where a run's evidence begins and the byte after its last row, found from how
+// well each byte continues into the one a row down, around the cells' coarse bounds.
+Found BoundRun(const std::uint8_t* data, std::int64_t available, std::int64_t origin,
+               const std::vector<double>& usualAround, const Segment& segment);
+
+// A font starts and ends with whole characters: where its evidence began and ended inside a
+// character, or on bytes before or after it that are no characters, its bounds move to the
+// nearest characters, and take in those just outside as far as they look like its characters,
+// the space that most fonts begin with included.
+void TakeWholeCharacters(const std::uint8_t* data, std::int64_t available, GraphicsRegion& region,
+                         const Judgment& j);
+
+}  // namespace pelorin::finder
