@@ -16,6 +16,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -110,14 +111,21 @@ Tally ScoreStored(int filesEach, bool details) {
   return all;
 }
 
-// How often the guess puts each case's width first.
-Tally ScoreReal(const char* what, const std::vector<RealCase>& cases, bool details) {
+// How often the guess puts each case's width first, over all cases and, in `bySource`, for
+// each source.
+Tally ScoreReal(const char* what, const std::vector<RealCase>& cases, bool details,
+                std::map<std::string, Tally>* bySource = nullptr) {
   Tally tally;
   for (const RealCase& c : cases) {
     const WidthGuess guess =
         GuessStripWidth(c.bytes.data(), static_cast<std::int32_t>(c.bytes.size()));
     ++tally.files;
     tally.first += guess.ranked[0] == c.width;
+    if (bySource) {
+      Tally& source = (*bySource)[c.source];
+      ++source.files;
+      source.first += guess.ranked[0] == c.width;
+    }
     if (details && guess.ranked[0] != c.width) {
       std::printf("  wrong: %s %s width %d, %zu bytes: guessed %d %d %d%s\n", what, c.name.c_str(),
                   c.width, c.bytes.size(), guess.ranked[0], guess.ranked[1], guess.ranked[2],
@@ -125,6 +133,14 @@ Tally ScoreReal(const char* what, const std::vector<RealCase>& cases, bool detai
     }
   }
   return tally;
+}
+
+// The mean over the sources of each one's share of first guesses right. No constant of the
+// guess is set on the real corpus, so that each source is judged by a guess never tuned on it.
+double MeanOverSources(const std::map<std::string, Tally>& bySource) {
+  double sum = 0;
+  for (const auto& [source, tally] : bySource) sum += Percent(tally.first, tally.files);
+  return bySource.empty() ? 0 : sum / static_cast<double>(bySource.size());
 }
 
 // The largest window there is: every byte that can reach the screen, drawn sprites repeated.
@@ -206,8 +222,9 @@ int main(int argc, char** argv) {
                       : "cannot read ../shared/data/real-spectrum (run from the repository root)");
     return 1;
   }
-  const Tally atOffset = ScoreReal("at offset", real->atOffset, details);
-  const Tally alone = ScoreReal("block alone", real->alone, details);
+  std::map<std::string, Tally> atOffsetBySource, aloneBySource;
+  const Tally atOffset = ScoreReal("at offset", real->atOffset, details, &atOffsetBySource);
+  const Tally alone = ScoreReal("block alone", real->alone, details, &aloneBySource);
   const Tally consoleFonts = ScoreReal("font", *fonts, details);
   const int files = quick ? 14 : 420;
   const Tally tuning = Score(kTuningSeeds, files, details);
@@ -228,6 +245,10 @@ int main(int argc, char** argv) {
   std::printf("width guess top-1 (real, at offset): %.1f%%\n",
               Percent(atOffset.first, atOffset.files));
   std::printf("width guess top-1 (real, block alone): %.1f%%\n", Percent(alone.first, alone.files));
+  std::printf("width guess top-1 (unseen sources, at offset): %.1f%%\n",
+              MeanOverSources(atOffsetBySource));
+  std::printf("width guess top-1 (unseen sources, block alone): %.1f%%\n",
+              MeanOverSources(aloneBySource));
   std::printf("width guess top-1 (console fonts): %.1f%%\n",
               Percent(consoleFonts.first, consoleFonts.files));
   std::printf("guess/load ratio: %.2f\n", ratio);

@@ -202,11 +202,17 @@ std::optional<GraphicsSearch> FindInFile(const Text& input, const ConvertOptions
   return search;
 }
 
-// "FILE: at 15616 ($3D00), 768 bytes, width 1 (font)".
+// "FILE: at 15616 ($3D00), 768 bytes, width 1 (font)", the layout after the kind word:
+// "(sprites, masked graphic-first, columns 24)".
 Text FoundLine(const Text& input, const GraphicsRegion& region) {
+  Text kind = Utf8ToText(GraphicsKindName(region.kind));
+  const SpriteLayout& layout = region.layout;
+  if (IsMasked(layout))
+    kind +=
+        layout.masks == MaskOrder::kMaskFirst ? u", masked mask-first" : u", masked graphic-first";
+  if (HasColumns(layout)) kind += u", columns " + DecimalText(layout.columnHeight);
   return input + u": at " + PositionText(region.start) + u", " + DecimalText(region.length) +
-         u" bytes, width " + DecimalText(region.width) + u" (" +
-         Utf8ToText(GraphicsKindName(region.kind)) + u")";
+         u" bytes, width " + DecimalText(region.width) + u" (" + kind + u")";
 }
 
 // --find: a line per region, or "FILE: none".

@@ -20,6 +20,18 @@ bool LooksLikeCharacter(const std::uint8_t* p, std::int32_t blankRow, std::uint8
 
 }  // namespace
 
+std::int64_t StoredUnit(const GraphicsRegion& region) {
+  const SpriteLayout& layout = region.layout;
+  if (layout.screen == ScreenLayout::kSpectrumScreen) return kScreenBytes;
+  const std::int64_t row = region.width * StoredPerLaid(layout);
+  return HasColumns(layout) ? row * layout.columnHeight : row;
+}
+
+void WholeUnits(GraphicsRegion& region) {
+  const std::int64_t unit = StoredUnit(region);
+  region.length = std::max<std::int64_t>(region.length / unit, 1) * unit;
+}
+
 Found BoundRun(const std::uint8_t* data, std::int64_t available, std::int64_t origin,
                const std::vector<double>& usualAround, const Segment& segment) {
   const std::int32_t w = segment.width;

@@ -15,6 +15,13 @@ struct Found {
   double score;
 };
 
+// The stored bytes the region's rows repeat at: a row of its width, twice as many bytes when
+// masked, a whole sprite when stored by columns, a screen.
+std::int64_t StoredUnit(const GraphicsRegion& region);
+
+// The region cut to whole units at its end.
+void WholeUnits(GraphicsRegion& region);
+
 // The byte where a run's evidence begins and the byte after its last row, found from how
 // well each byte continues into the one a row down, around the cells' coarse bounds.
 Found BoundRun(const std::uint8_t* data, std::int64_t available, std::int64_t origin,

@@ -20,9 +20,10 @@ constexpr double kTileEdgeScore = 4.0;  // per standard deviation of tile edges
 constexpr double kCounting = 0.3;
 constexpr std::int64_t kTableRowCost = 3;
 constexpr double kTableShare = 0.6;
-constexpr double kMaskedShare = 0.9;    // of pairs whose mask clears the graphic
-constexpr double kFlippingBit = -0.15;  // correlation of a bit from row to row
-constexpr double kLoneBit = 0.25;       // below that of the whole bytes
+constexpr double kMaskedShare = 0.9;       // of pairs whose mask clears the graphic
+constexpr std::uint32_t kMaskedPairs = 8;  // pairs of two inked bytes enough to tell
+constexpr double kFlippingBit = -0.15;     // correlation of a bit from row to row
+constexpr double kLoneBit = 0.25;          // below that of the whole bytes
 // A level map: bytes that repeat in runs, ragged, and leaping where they change.
 constexpr double kMapRuns = 0.5;
 constexpr double kMapRagged = 2.0;
@@ -275,15 +276,24 @@ Judgment Judge(const std::uint8_t* p, std::int64_t length, std::int32_t width, d
   if (width % 2 == 0) {
     for (int phase = 0; phase < 2; ++phase) {
       std::uint32_t clear = 0, counted = 0;
+      std::int64_t firstBits = 0, secondBits = 0;
       for (std::int64_t i = phase; i + 1 < length; i += 2) {
         const std::uint32_t a = p[i], b = p[i + 1];
-        counted += (a | b) != 0;
-        // The mask clears what the graphic sets and little more: together they cover most
-        // of the byte, which a number and its zero high byte do not.
-        clear += ((a & b) == 0) & (BitsOfByte(a | b) >= 5);
+        // The mask clears what the graphic sets: they share no pixel. Pairs with a blank byte
+        // tell nothing, as a number and its zero high byte share none either.
+        const bool both = (a != 0) & (b != 0);
+        counted += both;
+        clear += both & ((a & b) == 0);
+        firstBits += BitsOfByte(a);
+        secondBits += BitsOfByte(b);
       }
-      if (counted > 0)
-        j.maskedShare = std::max(j.maskedShare, static_cast<double>(clear) / counted);
+      const double share = counted >= kMaskedPairs ? static_cast<double>(clear) / counted : 0;
+      if (share > j.maskedShare) {
+        j.maskedShare = share;
+        j.maskedPhase = phase;
+        // The mask keeps what lies around the shape: it has the more pixels set.
+        j.maskFirst = firstBits > secondBits;
+      }
     }
   }
   if (width == 1 && length >= 16) {
@@ -449,9 +459,13 @@ std::pair<std::int64_t, std::int64_t> WithoutTable(const std::uint8_t* p, std::i
   return {bestFirst * width, (bestEnd - bestFirst) * width};
 }
 
+bool Masked(const Judgment& j) {
+  return j.maskedShare >= kMaskedShare;
+}
+
 GraphicsKind KindOf(const Judgment& j, std::int32_t width) {
-  if (j.maskedShare >= kMaskedShare) return GraphicsKind::kMasked;
-  if (width == 1) return j.font ? GraphicsKind::kFont : GraphicsKind::kTiles;
+  if (Masked(j)) width /= 2;
+  if (width == 1 && !Masked(j)) return j.font ? GraphicsKind::kFont : GraphicsKind::kTiles;
   return width > 16 ? GraphicsKind::kPicture : GraphicsKind::kSprites;
 }
 

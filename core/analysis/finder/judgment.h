@@ -16,11 +16,13 @@ inline constexpr std::int64_t kColumnRows = 12;  // rows enough to judge each by
 
 // The stretch's statistics at one width, over its bytes.
 struct Judgment {
-  double correlation = 0;       // continuity one row down against that at other distances
-  double exactCorrelation = 0;  // of the bits one row apart
-  double worstBit = 0;          // the least correlated bit that varies
-  std::int64_t inked = 0;       // bytes neither 0 nor 0xFF
-  double maskedShare = 0;       // pairs of the best phase whose mask clears the graphic
+  double correlation = 0;        // continuity one row down against that at other distances
+  double exactCorrelation = 0;   // of the bits one row apart
+  double worstBit = 0;           // the least correlated bit that varies
+  std::int64_t inked = 0;        // bytes neither 0 nor 0xFF
+  double maskedShare = 0;        // pairs of the best phase whose mask clears the graphic
+  std::int32_t maskedPhase = 0;  // where the pairs of that phase begin: 0 or 1
+  bool maskFirst = false;        // the first byte of those pairs is the mask
   bool font = false;
   bool tiles = false;
   std::int32_t blankRow = 0;        // of a font: where in each 8 bytes, from the start, the
@@ -45,6 +47,10 @@ bool JudgeRun(const std::uint8_t* data, const std::vector<Cell>& cells, std::int
 std::pair<std::int64_t, std::int64_t> WithoutTable(const std::uint8_t* p, std::int64_t length,
                                                    std::int32_t width);
 
+// Whether the run's bytes are mask and graphic bytes alternating.
+bool Masked(const Judgment& j);
+
+// What the run holds, from its judgment at its stored width.
 GraphicsKind KindOf(const Judgment& j, std::int32_t width);
 
 }  // namespace pelorin::finder

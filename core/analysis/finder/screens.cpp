@@ -145,7 +145,8 @@ std::vector<Found> FindScreens(const std::uint8_t* data, std::int64_t available,
       start = round;
     if (start <= last) {
       Found f;
-      f.region = {start, kScreenBytes, 16, 0, GraphicsKind::kScreen};
+      f.region = {start, kScreenBytes,          16,
+                  0,     GraphicsKind::kScreen, {ScreenLayout::kSpectrumScreen}};
       f.score = window(best);
       screens.push_back(f);
     }

@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "analysis/finder/first_look.h"
+#include "analysis/finder/layouts.h"
 #include "analysis/finder/screens.h"
 #include "analysis/two_cores.h"
 
@@ -60,6 +61,8 @@ std::vector<Found> FindInZone(const std::uint8_t* data, std::int64_t available, 
     }
     f.region.kind = KindOf(j, f.region.width);
     if (f.region.kind == GraphicsKind::kFont) TakeWholeCharacters(data, available, f.region, j);
+    SetLayout(data, available, j, f.region);
+    WholeUnits(f.region);
     found.push_back(f);
   }
   return found;
@@ -90,18 +93,23 @@ std::vector<Found> FindInScan(const std::uint8_t* data, std::int64_t span, std::
   for (const std::vector<Found>& zone : inZone) all.insert(all.end(), zone.begin(), zone.end());
   std::stable_sort(all.begin(), all.end(),
                    [](const Found& a, const Found& b) { return a.region.start < b.region.start; });
-  // In order and apart: a region that starts inside the one before keeps only what follows it.
+  // In order and apart: a region that starts inside the one before keeps only the whole rows
+  // that follow it.
   std::vector<Found> found;
   for (Found f : all) {
+    const std::int64_t unit = StoredUnit(f.region);
     if (!found.empty()) {
       const GraphicsRegion& before = found.back().region;
       const std::int64_t cut = before.start + before.length;
       if (f.region.start < cut) {
-        f.region.length -= cut - f.region.start;
-        f.region.start = cut;
+        const std::int64_t skip = (cut - f.region.start + unit - 1) / unit * unit;
+        f.region.length -= skip;
+        f.region.start += skip;
       }
     }
-    if (f.region.length < 2 * f.region.width) continue;
+    // Two rows at least, a screen whole.
+    if (f.region.length < std::min<std::int64_t>(2 * unit, kScreenBytes)) continue;
+    WholeUnits(f.region);
     f.region.confidence = static_cast<std::int32_t>(
         std::clamp(100.0 * (1 - std::exp(-f.score / kConfidenceScore)), 1.0, 100.0));
     found.push_back(f);

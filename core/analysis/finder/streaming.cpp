@@ -30,8 +30,6 @@ const char* GraphicsKindName(GraphicsKind kind) {
       return "tiles";
     case GraphicsKind::kSprites:
       return "sprites";
-    case GraphicsKind::kMasked:
-      return "masked";
     case GraphicsKind::kPicture:
       return "picture";
     case GraphicsKind::kScreen:
@@ -95,12 +93,13 @@ void GraphicsFinder::HandOn(GraphicsRegion region, bool more) {
   // of its width and starts where it stopped, give or take a cell.
   if (pending_) {
     const std::int64_t end = pending_->start + pending_->length;
-    if (region.width == pending_->width && region.start <= end + finder::kCell &&
-        region.start + region.length > end) {
+    if (region.width == pending_->width && region.layout == pending_->layout &&
+        region.start <= end + finder::kCell && region.start + region.length > end) {
       region.length = region.start + region.length - pending_->start;
       region.start = pending_->start;
       region.kind = pending_->kind;
       region.confidence = std::max(region.confidence, pending_->confidence);
+      finder::WholeUnits(region);
     } else {
       settled_.push_back(*pending_);
     }
@@ -127,6 +126,7 @@ std::int64_t GraphicsFinder::Scan(const std::uint8_t* data, std::int64_t availab
       }
       // A region this long is cut here, and the next scan may go on with it.
       region.length = hold - f.region.start;
+      finder::WholeUnits(region);
       HandOn(region, true);
       break;
     }
