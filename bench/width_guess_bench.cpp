@@ -111,6 +111,30 @@ Tally ScoreStored(int filesEach, bool details) {
   return all;
 }
 
+// A small sprite, 8 to 48 rows of a drawn file on tuning seeds, followed at once by another
+// drawn file of another width or by noise as packed data is: how often its own width comes
+// first.
+Tally ScoreSmallBlocks(int files) {
+  Tally tally;
+  for (int i = 0; i < files; ++i) {
+    const auto seed = kTuningSeeds + 500 + static_cast<std::uint32_t>(i);
+    SpriteFile small = MakeSpriteFile(seed);
+    if (small.kind == SpriteKind::kMasked || small.kind == SpriteKind::kText) continue;
+    const std::size_t rows = 8 + seed % 41;
+    small.bytes.resize(std::min(small.bytes.size(), rows * static_cast<std::size_t>(small.width)));
+    SpriteFile after = MakeSpriteFile(seed + 100'000);
+    if (after.width == small.width) continue;
+    if (i % 3 == 0)
+      for (std::uint8_t& b : after.bytes) b = static_cast<std::uint8_t>((b * 167 + 13) ^ (b >> 3));
+    small.bytes.insert(small.bytes.end(), after.bytes.begin(), after.bytes.end());
+    const WidthGuess guess =
+        GuessStripWidth(small.bytes.data(), static_cast<std::int32_t>(small.bytes.size()));
+    ++tally.files;
+    tally.first += guess.ranked[0] == small.width;
+  }
+  return tally;
+}
+
 // How often the guess puts each case's width first, over all cases and, in `bySource`, for
 // each source.
 Tally ScoreReal(const char* what, const std::vector<RealCase>& cases, bool details,
@@ -230,6 +254,7 @@ int main(int argc, char** argv) {
   const Tally tuning = Score(kTuningSeeds, files, details);
   const Tally heldOut = Score(kHeldOutSeeds, files, false);
   const Tally stored = ScoreStored(quick ? 2 : 40, details);
+  const Tally small = ScoreSmallBlocks(quick ? 20 : 400);
   const double ratio = GuessLoadRatio(quick ? 3 : 30);
   std::printf("width guess files: %d tuning, %d held-out, %d drawn as programs store them\n",
               tuning.files, heldOut.files, stored.files);
@@ -240,6 +265,8 @@ int main(int argc, char** argv) {
   std::printf("width guess unsure (held-out): %.1f%%\n", Percent(heldOut.unsure, heldOut.files));
   std::printf("width guess top-1 (drawn as programs store them, held-out): %.1f%%\n",
               Percent(stored.first, stored.files));
+  std::printf("width guess top-1 (small sprite followed by other data): %.1f%%\n",
+              Percent(small.first, small.files));
   std::printf("width guess real cases: %d at offset, %d blocks alone, %d console fonts\n",
               atOffset.files, alone.files, consoleFonts.files);
   std::printf("width guess top-1 (real, at offset): %.1f%%\n",

@@ -1,6 +1,7 @@
 // screens.cpp: finding whole screens and placing them to the byte.
 #include "analysis/finder/screens.h"
 
+#include <algorithm>
 #include <array>
 
 namespace pelorin::finder {
@@ -17,6 +18,30 @@ constexpr std::int32_t kColourCells = kAttributeBytes / 64;
 // bytes too, but seldom as many of one value as the cells of one colour are.
 bool Colour(std::uint8_t b) {
   return (b & 0x80) == 0 && (b & 7) != (b >> 3 & 7);
+}
+
+// A screen's colours come in areas: most cells have the colours of the cell to their left or
+// above, and there are a few pairs of ink and paper, not the many values of a table or of
+// code; and they show something, unlike a blank run.
+constexpr double kAreaShare = 0.5;
+constexpr int kMostColours = 64;
+
+bool LooksLikeColours(const std::uint8_t* attributes) {
+  std::array<bool, 256> used{};
+  int colours = 0, inArea = 0, shown = 0;
+  for (int cell = 0; cell < kAttributeBytes; ++cell) {
+    const std::uint8_t b = attributes[cell];
+    colours += !used[b];
+    used[b] = true;
+    inArea += (cell % 32 > 0 && b == attributes[cell - 1]) || (cell >= 32 && b == attributes[cell - 32]);
+    shown += (b & 7) != (b >> 3 & 7);
+  }
+  return colours <= kMostColours && inArea >= kAreaShare * kAttributeBytes && shown > 0;
+}
+
+// A screen shows something in its pixels: not every byte the same.
+bool HoldsPixels(const std::uint8_t* pixels) {
+  return std::any_of(pixels, pixels + kPixelBytes, [&](std::uint8_t b) { return b != pixels[0]; });
 }
 
 }  // namespace
@@ -59,7 +84,8 @@ std::vector<Found> FindScreens(const std::uint8_t* data, std::int64_t available,
     }
     for (std::int32_t w = 1; w <= kMaxStripWidth; ++w) widthScore = std::max(widthScore, totals[w]);
     // A picture over the screen, not a stretch of something else that repeats at 256 bytes
-    // (a font, every 32 characters): lines that continue in two thirds of it at least.
+    // (a font, every 32 characters): lines that continue in two thirds of it at least, and
+    // more evidence than any strip width finds in the same bytes.
     int thirds = 0;
     for (std::int64_t t = 0; t < 3; ++t)
       thirds += sum[static_cast<std::size_t>(best + (t + 1) * kPixelCells / 3)] -
@@ -67,7 +93,7 @@ std::vector<Found> FindScreens(const std::uint8_t* data, std::int64_t available,
                 kScreenScore / 4;
     // Where that fails, so does the next start but one or two: the search goes on an eighth
     // of a screen later, and the start found is placed to the byte over a wider stretch.
-    if (thirds < 2 || window(best) < widthScore + kScreenScore) {
+    if (thirds < 2 || window(best) < widthScore) {
       c = best + kPixelCells / 8;
       continue;
     }
@@ -143,7 +169,7 @@ std::vector<Found> FindScreens(const std::uint8_t* data, std::int64_t available,
     if (round >= first && round <= last &&
         fit(round) >= static_cast<double>(most) - kScreenRoundMargin)
       start = round;
-    if (start <= last) {
+    if (start <= last && HoldsPixels(data + start) && LooksLikeColours(data + start + kPixelBytes)) {
       Found f;
       f.region = {start, kScreenBytes,          16,
                   0,     GraphicsKind::kScreen, {ScreenLayout::kSpectrumScreen}};
