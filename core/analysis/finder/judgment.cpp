@@ -28,6 +28,8 @@ constexpr double kLoneBit = 0.25;          // below that of the whole bytes
 constexpr double kMapRuns = 0.5;
 constexpr double kMapRagged = 2.0;
 constexpr double kSmoothChanges = 0.3;
+// The fewest bytes of characters at a run's end that make a font of their own.
+constexpr std::int64_t kLeastFontBytes = 256;
 
 // Words of counts up to `most` in each byte added up, a count for each place in 8, spilled
 // before a byte can overflow: the judgment's counts taken eight bytes at a time.
@@ -402,6 +404,46 @@ bool LooksLikePictures(const Judgment& j, const std::uint8_t* p, std::int64_t le
 }
 
 }  // namespace
+
+std::int32_t RowWidth(const std::vector<Cell>& cells, std::int64_t origin, std::int64_t start,
+                      std::int64_t length, std::int32_t width) {
+  const auto first = static_cast<std::size_t>(std::max<std::int64_t>(0, (start - origin) / kCell));
+  const auto end = std::min(
+      cells.size(), static_cast<std::size_t>((start - origin + length + kCell - 1) / kCell));
+  while (width % 2 == 0) {
+    std::int64_t row = 0, half = 0;
+    for (std::size_t c = first; c < end; ++c) {
+      row += cells[c].unmatched[static_cast<std::size_t>(width)];
+      half += cells[c].unmatched[static_cast<std::size_t>(width / 2)];
+    }
+    if (half > row) break;
+    width /= 2;
+  }
+  return width;
+}
+
+std::int64_t FontAt(const std::uint8_t* p, std::int64_t length, bool fromEnd) {
+  // Characters: 8 bytes with a blank row and a clear spacing column at one side, the same side
+  // for all of them.
+  std::int64_t best = 0;
+  for (const std::uint8_t spacing : {std::uint8_t{0x80}, std::uint8_t{0x01}}) {
+    std::int64_t count = 0;
+    for (std::int64_t k = 0; (count + 1) * 8 <= length; ++count) {
+      const std::uint8_t* c = fromEnd ? p + length - (count + 1) * 8 : p + count * 8;
+      bool character = std::find(c, c + 8, 0) != c + 8;
+      for (k = 0; k < 8 && character; ++k) character = (c[k] & spacing) == 0;
+      if (!character) break;
+    }
+    best = std::max(best, count * 8);
+  }
+  if (best < kLeastFontBytes || best >= length) return 0;
+  const std::uint8_t* font = fromEnd ? p + length - best : p;
+  return JudgeCharacters(font, best).font ? best : 0;
+}
+
+Judgment JudgeCharacters(const std::uint8_t* p, std::int64_t length) {
+  return Judge(p, length, 1, 1, Ragged(p, std::min(length, kJudgedBytes)));
+}
 
 bool JudgeRun(const std::uint8_t* data, const std::vector<Cell>& cells, std::int64_t origin,
               const GraphicsRegion& region, double score, Judgment& j) {

@@ -34,6 +34,20 @@ struct Judgment {
   double ragged = 0;   // ink edges per byte that starts a run, as likely by chance as not
 };
 
+// The width of a run's rows: its width, or half of it where the bytes half a row on continue
+// at least as well as those a row on, as the rows of a sheet half as wide do (two of its rows
+// side by side continue two rows down, less well than one row down), and so on.
+std::int32_t RowWidth(const std::vector<Cell>& cells, std::int64_t origin, std::int64_t start,
+                      std::int64_t length, std::int32_t width);
+
+// The bytes at the start (or the end) of a run that are a font of their own, 8-byte characters
+// each with a blank row and a clear spacing column, judged a font at width 1; 0 where fewer
+// than kLeastFontBytes are, or the whole run is.
+std::int64_t FontAt(const std::uint8_t* p, std::int64_t length, bool fromEnd);
+
+// The judgment of bytes at width 1 as a font's characters.
+Judgment JudgeCharacters(const std::uint8_t* p, std::int64_t length);
+
 // Whether the region of the bytes, with the evidence `score` of its run, holds pictures: its
 // evidence enough for how ragged its bytes are, and its statistics a picture's; `j` then
 // holds them. `cells` from `origin` measured the bytes.

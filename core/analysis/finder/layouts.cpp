@@ -53,8 +53,14 @@ struct Beginning {
 
 Beginning BeginningOf(const Graphic& g, std::int64_t period, std::int64_t lag, std::int64_t unit) {
   std::vector<double> seams(static_cast<std::size_t>(period), 0);
-  for (std::int64_t k = 0; k + lag < g.count; ++k)
-    seams[static_cast<std::size_t>(k / unit % period)] += Seam(g[k], g[k + lag]);
+  std::int64_t place = 0, inPlace = 0;  // k / unit % period, counted along
+  for (std::int64_t k = 0; k + lag < g.count; ++k) {
+    seams[static_cast<std::size_t>(place)] += Seam(g[k], g[k + lag]);
+    if (++inPlace == unit) {
+      inPlace = 0;
+      if (++place == period) place = 0;
+    }
+  }
   const auto fewest = std::min_element(seams.begin(), seams.end());
   double others = 0;
   for (const double s : seams) others += s;
@@ -74,10 +80,14 @@ bool BlankAt(const std::uint8_t* p, bool masked, bool maskFirst) {
 std::int32_t ColumnHeight(const Graphic& g) {
   std::array<double, kMostColumnHeight + 1> seams{};
   double rightEdges = 0;
-  for (std::int64_t k = 0; k + kMostColumnHeight < g.count; ++k) rightEdges += g[k] & 1;
-  for (std::int32_t lag = kLeastColumnHeight; lag <= kMostColumnHeight; ++lag)
-    for (std::int64_t k = 0; k + kMostColumnHeight < g.count; ++k)
-      seams[static_cast<std::size_t>(lag)] += Seam(g[k], g[k + lag]);
+  // Only bytes whose last pixel is set can share a seam: each looked at once, against the byte
+  // at every distance.
+  for (std::int64_t k = 0; k + kMostColumnHeight < g.count; ++k) {
+    if ((g[k] & 1) == 0) continue;
+    ++rightEdges;
+    for (std::int32_t lag = kLeastColumnHeight; lag <= kMostColumnHeight; ++lag)
+      seams[static_cast<std::size_t>(lag)] += g[k + lag] >> 7;
+  }
   const auto first = seams.begin() + kLeastColumnHeight;
   const auto most = std::max_element(first, seams.end());
   std::vector<double> others(first, seams.end());

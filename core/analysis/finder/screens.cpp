@@ -33,7 +33,8 @@ bool LooksLikeColours(const std::uint8_t* attributes) {
     const std::uint8_t b = attributes[cell];
     colours += !used[b];
     used[b] = true;
-    inArea += (cell % 32 > 0 && b == attributes[cell - 1]) || (cell >= 32 && b == attributes[cell - 32]);
+    inArea +=
+        (cell % 32 > 0 && b == attributes[cell - 1]) || (cell >= 32 && b == attributes[cell - 32]);
     shown += (b & 7) != (b >> 3 & 7);
   }
   return colours <= kMostColours && inArea >= kAreaShare * kAttributeBytes && shown > 0;
@@ -169,7 +170,8 @@ std::vector<Found> FindScreens(const std::uint8_t* data, std::int64_t available,
     if (round >= first && round <= last &&
         fit(round) >= static_cast<double>(most) - kScreenRoundMargin)
       start = round;
-    if (start <= last && HoldsPixels(data + start) && LooksLikeColours(data + start + kPixelBytes)) {
+    if (start <= last && HoldsPixels(data + start) &&
+        LooksLikeColours(data + start + kPixelBytes)) {
       Found f;
       f.region = {start, kScreenBytes,          16,
                   0,     GraphicsKind::kScreen, {ScreenLayout::kSpectrumScreen}};

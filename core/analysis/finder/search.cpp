@@ -38,6 +38,7 @@ std::vector<Found> FindInZone(const std::uint8_t* data, std::int64_t available, 
   for (const Segment& segment : Divide(evidence.widths)) {
     Found f = BoundRun(data, available, origin, evidence.usual, segment);
     if (f.region.length < 2 * f.region.width) continue;
+    f.region.width = RowWidth(cells, origin, f.region.start, f.region.length, f.region.width);
     const auto judge = [&](const GraphicsRegion& region, double score, Judgment& j) {
       return JudgeRun(data, cells, origin, region, score, j);
     };
@@ -58,6 +59,23 @@ std::vector<Found> FindInZone(const std::uint8_t* data, std::int64_t available, 
            ++c)
         f.score += evidence.widths[static_cast<std::size_t>(c)][f.region.width];
       if (!judge(f.region, f.score, j)) continue;
+    }
+    // A font beside graphics of another width is a region of its own.
+    if (f.region.width > 1 && !Masked(j)) {
+      for (const bool fromEnd : {false, true}) {
+        const std::int64_t font = FontAt(data + f.region.start, f.region.length, fromEnd);
+        if (font == 0) continue;
+        Found part = f;
+        part.region.width = 1;
+        part.region.kind = GraphicsKind::kFont;
+        part.region.length = font;
+        if (fromEnd) part.region.start += f.region.length - font;
+        if (!fromEnd) f.region.start += font;
+        f.region.length -= font;
+        TakeWholeCharacters(data, available, part.region,
+                            JudgeCharacters(data + part.region.start, font));
+        found.push_back(part);
+      }
     }
     f.region.kind = KindOf(j, f.region.width);
     if (f.region.kind == GraphicsKind::kFont) TakeWholeCharacters(data, available, f.region, j);
