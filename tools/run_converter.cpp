@@ -235,10 +235,10 @@ bool WriteFoundSheet(const ConvertOptions& options, OutputGuard& guard, Messages
   for (const GraphicsRegion& region : search->regions) {
     if (options.find) messages.Output(FoundLine(input, region));
     if (panels.size() == kMaxFoundPanels) continue;
-    // What one screen shows: the whole screen of a screen found, else its first strips.
-    const std::int64_t shown = region.kind == GraphicsKind::kScreen
-                                   ? region.length
-                                   : std::min(region.length, ScreenStep(region.width));
+    // What one screen shows through the region's layout: a screen found whole, else the
+    // stored bytes of its first strips.
+    const std::int64_t shown =
+        std::min(region.length, ScreenStoredStep(region.layout, region.width));
     std::optional<std::vector<std::uint8_t>> bytes;
     if (options.memory) {
       const auto from = image.begin() + std::min<std::int64_t>(region.start, image.size());
