@@ -27,6 +27,10 @@ constexpr std::int32_t kMostColumnHeight = 64;
 constexpr std::int32_t kMostColumns = 8;
 // The share of the shapes at a column's right edge that go on into the next column.
 constexpr double kGoesOn = 0.5;
+// A stretch of masked pairs: what a pair of two inked bytes that share pixels costs it, against
+// one that shares none, and the fewest pairs of two inked bytes that make one.
+constexpr double kSharedCost = 4;
+constexpr std::int64_t kLeastMaskedPairs = 16;
 
 // The graphic bytes of a run: every byte, or one of each pair.
 struct Graphic {
@@ -132,6 +136,34 @@ bool MaskFirst(const std::uint8_t* p, std::int64_t length, std::int64_t rowBytes
 }
 
 }  // namespace
+
+std::pair<std::int64_t, std::int64_t> MaskedStretch(const std::uint8_t* p, std::int64_t length) {
+  std::pair<std::int64_t, std::int64_t> best{0, 0};
+  double bestSum = 0;
+  std::int64_t bestPairs = 0;
+  for (std::int64_t phase = 0; phase < 2; ++phase) {
+    double sum = 0;
+    std::int64_t first = phase, pairs = 0;
+    for (std::int64_t i = phase; i + 1 < length; i += 2) {
+      const std::uint8_t a = p[i], b = p[i + 1];
+      const bool both = a != 0 && b != 0;
+      if (sum <= 0) {
+        sum = 0;
+        first = i;
+        pairs = 0;
+      }
+      sum += !both ? 0 : (a & b) == 0 ? 1 : -kSharedCost;
+      pairs += both && (a & b) == 0;
+      if (sum > bestSum) {
+        bestSum = sum;
+        best = {first, i + 2 - first};
+        bestPairs = pairs;
+      }
+    }
+  }
+  if (bestPairs < kLeastMaskedPairs || best.second + 2 >= length) return {0, 0};
+  return best;
+}
 
 void SetLayout(const std::uint8_t* data, std::int64_t available, const Judgment& j,
                GraphicsRegion& region) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <utility>
 
 #include "analysis/finder/judgment.h"
 
@@ -16,5 +17,10 @@ namespace pelorin::finder {
 // `available` bytes.
 void SetLayout(const std::uint8_t* data, std::int64_t available, const Judgment& j,
                GraphicsRegion& region);
+
+// The longest stretch of whole pairs in the bytes whose two bytes share no pixel where both
+// hold some, as a mask and its graphic do, as an offset and a length; {0, 0} where no such
+// stretch holds enough pairs, or where it holds all the bytes.
+std::pair<std::int64_t, std::int64_t> MaskedStretch(const std::uint8_t* p, std::int64_t length);
 
 }  // namespace pelorin::finder

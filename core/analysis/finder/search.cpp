@@ -35,32 +35,23 @@ std::vector<Found> FindInZone(const std::uint8_t* data, std::int64_t available, 
       evidence.widths[c][0] = 0;
     }
   }
-  for (const Segment& segment : Divide(evidence.widths)) {
-    Found f = BoundRun(data, available, origin, evidence.usual, segment);
-    if (f.region.length < 2 * f.region.width) continue;
-    f.region.width = RowWidth(cells, origin, f.region.start, f.region.length, f.region.width);
-    const auto judge = [&](const GraphicsRegion& region, double score, Judgment& j) {
-      return JudgeRun(data, cells, origin, region, score, j);
-    };
-    Judgment j;
-    if (!judge(f.region, f.score, j)) {
-      // A run that goes on into a table of its width: judged again without the table, on
-      // the evidence of what is left.
-      const auto [skip, length] =
-          WithoutTable(data + f.region.start, f.region.length, f.region.width);
-      if (length == f.region.length || length < kColumnRows * f.region.width) continue;
-      f.region.start += skip;
-      f.region.length = length;
-      f.score = 0;
-      // Only the cells measured: a run's bounds may reach a little before the first.
-      for (std::int64_t c = std::max<std::int64_t>(0, (f.region.start - origin) / kCell);
-           c <
-           std::min<std::int64_t>(std::ssize(cells), (f.region.start + length - origin) / kCell);
-           ++c)
-        f.score += evidence.widths[static_cast<std::size_t>(c)][f.region.width];
-      if (!judge(f.region, f.score, j)) continue;
-    }
-    // A font beside graphics of another width is a region of its own.
+  // The evidence of the cells measured over a region, at its stored width: a run's bounds may
+  // reach a little before the first.
+  const auto scoreOf = [&](const GraphicsRegion& region) {
+    double score = 0;
+    for (std::int64_t c = std::max<std::int64_t>(0, (region.start - origin) / kCell);
+         c <
+         std::min<std::int64_t>(std::ssize(cells), (region.start + region.length - origin) / kCell);
+         ++c)
+      score += evidence.widths[static_cast<std::size_t>(c)][region.width];
+    return score;
+  };
+  const auto judge = [&](const GraphicsRegion& region, double score, Judgment& j) {
+    return JudgeRun(data, cells, origin, region, score, j);
+  };
+  // A region judged: a font at either end of it is a region of its own, and the rest is shown
+  // under its layout.
+  const auto add = [&](Found f, const Judgment& j) {
     if (f.region.width > 1 && !Masked(j)) {
       for (const bool fromEnd : {false, true}) {
         const std::int64_t font = FontAt(data + f.region.start, f.region.length, fromEnd);
@@ -82,6 +73,46 @@ std::vector<Found> FindInZone(const std::uint8_t* data, std::int64_t available, 
     SetLayout(data, available, j, f.region);
     WholeUnits(f.region);
     found.push_back(f);
+  };
+  for (const Segment& segment : Divide(evidence.widths)) {
+    Found f = BoundRun(data, available, origin, evidence.usual, segment);
+    if (f.region.length < 2 * f.region.width) continue;
+    f.region.width = RowWidth(cells, origin, f.region.start, f.region.length, f.region.width);
+    Judgment j;
+    if (!judge(f.region, f.score, j)) {
+      // A run that goes on into a table of its width: judged again without the table, on
+      // the evidence of what is left.
+      const auto [skip, length] =
+          WithoutTable(data + f.region.start, f.region.length, f.region.width);
+      if (length == f.region.length || length < kColumnRows * f.region.width) continue;
+      f.region.start += skip;
+      f.region.length = length;
+      f.score = scoreOf(f.region);
+      if (!judge(f.region, f.score, j)) continue;
+    }
+    // Masked sprites beside graphics of the same stored width: the stretch of pairs whose mask
+    // and graphic share no pixel is a region of its own, and so are the bytes to either side
+    // of it that are judged graphics on their own.
+    const auto [skip, length] = Masked(j) || f.region.width % 2 != 0
+                                    ? std::pair<std::int64_t, std::int64_t>{0, 0}
+                                    : MaskedStretch(data + f.region.start, f.region.length);
+    if (length == 0) {
+      add(f, j);
+      continue;
+    }
+    const std::int64_t end = f.region.start + f.region.length;
+    const std::int64_t parts[][2] = {{f.region.start, f.region.start + skip},
+                                     {f.region.start + skip, f.region.start + skip + length},
+                                     {f.region.start + skip + length, end}};
+    for (const auto& [from, to] : parts) {
+      Found part = f;
+      part.region.start = from;
+      part.region.length = to - from;
+      if (part.region.length < 2 * part.region.width) continue;
+      part.score = scoreOf(part.region);
+      Judgment partJudgment;
+      if (judge(part.region, part.score, partJudgment)) add(part, partJudgment);
+    }
   }
   return found;
 }
