@@ -11,6 +11,20 @@
 // nothing with the first but the truth it records, is reported apart: nothing of the finder
 // was tuned on it. The real corpus is the shared folder beside the repository (its truth.tsv),
 // read raw and, for tapes and snapshots, as memory.
+//
+// The real corpus is scored source by source, a source being the repository its files come
+// from, and each figure is the mean over the sources: a constant or weight set while looking
+// at a source's results must never be scored on it. No constant of the finder is set on the
+// real corpus, and nothing is fitted, so that every source is scored by a finder that never
+// saw it. Its table lists known blocks only, and the files hold much more graphics, so that
+// a region that lies on none of them may be graphics all the same: a region is judged only
+// where it overlaps a known block, and is false when it shows none of the blocks it overlaps
+// (at the wrong width or layout, or a screen swallowing a font). A file that is one known
+// block, a screen file, has every region judged so. A block counts as found where a region
+// shows it: covers half of it (or lies half on it when shorter) at its stored width, or
+// under its layout at its width; a screen as a screen. Of those found, a region starts on a
+// row when it starts a whole number of its rows (whole sprites by columns) from the block's
+// first byte, and its layout is right when its masks, column height and width are the block's.
 // The timing runs the converter's --find over 64 MiB of planted images (4 MiB with --quick)
 // against cat reading the same file, both whole processes with the file cached, in this one
 // run; then --find over a sparse 1 GiB file, which must stay under 64 MB resident. --details
