@@ -80,6 +80,23 @@ Found BoundRun(const std::uint8_t* data, std::int64_t available, std::int64_t or
   return found;
 }
 
+void TakeFilledRows(const std::uint8_t* data, std::int64_t available, GraphicsRegion& region) {
+  const std::int64_t w = region.width;
+  const std::int64_t most = region.start + 2 * region.length;
+  std::int64_t end = region.start + region.length;
+  const auto row = [&](std::int64_t at) { return data + at; };
+  while (end + 2 * w <= std::min(available, most)) {
+    const std::uint8_t* first = row(end);
+    if (std::all_of(first, first + w, [](std::uint8_t b) { return b == 0; })) break;
+    std::int64_t next = end + w;
+    while (next + w <= std::min(available, most) && std::equal(first, first + w, row(next)))
+      next += w;
+    if (next - end < 2 * w) break;
+    end = next;
+  }
+  region.length = end - region.start;
+}
+
 void TakeWholeCharacters(const std::uint8_t* data, std::int64_t available, GraphicsRegion& region,
                          const Judgment& j) {
   const std::uint8_t* p = data + region.start;

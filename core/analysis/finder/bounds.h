@@ -27,6 +27,11 @@ void WholeUnits(GraphicsRegion& region);
 Found BoundRun(const std::uint8_t* data, std::int64_t available, std::int64_t origin,
                const std::vector<double>& usualAround, const Segment& segment);
 
+// A picture goes on over rows filled the same, as the ground below hills is, though they hold
+// no edges to measure: the region, at its stored width, takes in the runs of two or more
+// identical rows that are not blank right after its end, as many bytes as it holds at most.
+void TakeFilledRows(const std::uint8_t* data, std::int64_t available, GraphicsRegion& region);
+
 // A font starts and ends with whole characters: where its evidence began and ended inside a
 // character, or on bytes before or after it that are no characters, its bounds move to the
 // nearest characters, and take in those just outside as far as they look like its characters,

@@ -70,6 +70,7 @@ std::vector<Found> FindInZone(const std::uint8_t* data, std::int64_t available, 
     }
     f.region.kind = KindOf(j, f.region.width);
     if (f.region.kind == GraphicsKind::kFont) TakeWholeCharacters(data, available, f.region, j);
+    if (f.region.width > 1) TakeFilledRows(data, available, f.region);
     SetLayout(data, available, j, f.region);
     WholeUnits(f.region);
     found.push_back(f);
