@@ -111,8 +111,7 @@ std::optional<std::vector<ExportRegion>> RegionsOf(const ConverterState& state, 
   }
   std::vector<ExportRegion> regions;
   for (const GraphicsRegion& found : search->regions)
-    regions.push_back(
-        FoundRegion(found, state.sourceLength, found.width, FoundLayout(found), memory));
+    regions.push_back(FoundRegion(found, state.sourceLength, found.width, found.layout, memory));
   if (regions.empty()) messages.Output(input + u": none");
   return regions;
 }

@@ -61,12 +61,6 @@ ExportRegion ScreenRegion(std::int64_t offset, std::int64_t sourceLength, std::i
                    layout, memory);
 }
 
-SpriteLayout FoundLayout(const GraphicsRegion& region) {
-  SpriteLayout layout;
-  if (region.kind == GraphicsKind::kScreen) layout.screen = ScreenLayout::kSpectrumScreen;
-  return layout;
-}
-
 ExportRegion FoundRegion(const GraphicsRegion& found, std::int64_t sourceLength, std::int32_t width,
                          const SpriteLayout& layout, bool memory) {
   ExportRegion region = CutRegion(found.start, found.length, sourceLength, width, layout, memory);

@@ -59,10 +59,6 @@ ExportRegion CutRegion(std::int64_t start, std::int64_t length, std::int64_t sou
 ExportRegion ScreenRegion(std::int64_t offset, std::int64_t sourceLength, std::int32_t width,
                           const SpriteLayout& layout, bool memory);
 
-// The layout a region found is shown in: a screen found as a Spectrum screen, anything
-// else as plain strips at its width.
-SpriteLayout FoundLayout(const GraphicsRegion& region);
-
 // A region found, exactly its bytes, shown at `width` through `layout`.
 ExportRegion FoundRegion(const GraphicsRegion& region, std::int64_t sourceLength,
                          std::int32_t width, const SpriteLayout& layout, bool memory);

@@ -97,9 +97,8 @@ std::optional<SpriteLayout> ParseLayoutOptions(std::string_view text) {
 }
 
 std::optional<GraphicsKind> ParseKind(std::string_view text) {
-  for (const GraphicsKind kind :
-       {GraphicsKind::kFont, GraphicsKind::kTiles, GraphicsKind::kSprites, GraphicsKind::kMasked,
-        GraphicsKind::kPicture, GraphicsKind::kScreen})
+  for (const GraphicsKind kind : {GraphicsKind::kFont, GraphicsKind::kTiles, GraphicsKind::kSprites,
+                                  GraphicsKind::kPicture, GraphicsKind::kScreen})
     if (text == GraphicsKindName(kind)) return kind;
   return std::nullopt;
 }

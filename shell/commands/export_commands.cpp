@@ -119,7 +119,7 @@ void ExportFoundRegions(ShellState& shell, const std::vector<std::size_t>& indic
   const bool memory = !state.memoryImage.empty();
   const auto regionAt = [&](std::size_t index) {
     const GraphicsRegion& found = shell.graphics[index];
-    return FoundRegion(found, state.sourceLength, found.width, FoundLayout(found), memory);
+    return FoundRegion(found, state.sourceLength, found.width, found.layout, memory);
   };
   if (std::any_of(indices.begin(), indices.end(),
                   [&](std::size_t index) { return index >= shell.graphics.size(); }))

@@ -51,15 +51,14 @@ bool SearchLoadedFile(ShellState& shell) {
 
 namespace {
 
-// Shows the region found: from its start, at its width as if the scrollbar had moved there,
-// one screen only, and says which of them it is in the title. Its width is that of the bytes
-// as stored, so it is shown as plain strips, or a screen found as a Spectrum screen.
+// Shows the region found: from its start, through the layout the finder saw (masks and their
+// order, columns and their height, or a Spectrum screen), at the width that shows it under
+// that layout as if the scrollbar had moved there, one screen only, and says which of them
+// it is in the title.
 void ShowGraphics(ShellState& shell, std::size_t index) {
   ConverterState& state = *shell.state;
   const GraphicsRegion& region = shell.graphics[index];
-  SpriteLayout layout;
-  if (region.kind == GraphicsKind::kScreen) layout.screen = ScreenLayout::kSpectrumScreen;
-  SetLayout(shell, layout);
+  SetLayout(shell, region.layout);
   state.stripWidth = region.width;
   SetScrollbarPosition(shell.main.controls, kWidthScrollbarControl, region.width);
   SetCheck(shell, kOneScreenItem, state.oneScreen, true);

@@ -17,7 +17,7 @@ std::vector<GraphicsListRow> ListRows(const std::vector<GraphicsRegion>& graphic
     rows.push_back({DecimalText(region.start), u"$" + HexText(region.start),
                     DecimalText(region.length), DecimalText(region.width),
                     Utf8ToText(GraphicsKindName(region.kind)),
-                    Utf8ToText(LayoutWords(FoundLayout(region)))});
+                    Utf8ToText(LayoutWords(region.layout))});
   return rows;
 }
 

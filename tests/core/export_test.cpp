@@ -37,8 +37,8 @@ struct Rgba {
 Rgba Decode(const std::vector<std::uint8_t>& png) {
   Rgba picture;
   int channels = 0;
-  stbi_uc* pixels = stbi_load_from_memory(png.data(), static_cast<int>(png.size()),
-                                          &picture.width, &picture.height, &channels, 4);
+  stbi_uc* pixels = stbi_load_from_memory(png.data(), static_cast<int>(png.size()), &picture.width,
+                                          &picture.height, &channels, 4);
   if (pixels == nullptr) return {};
   picture.pixels.assign(pixels, pixels + picture.width * picture.height * 4);
   stbi_image_free(pixels);
@@ -77,8 +77,18 @@ TEST(Export, PngIsThePaintersPictureCutToItsStripsWithMasksTransparent) {
       {"masked, mask first", {ScreenLayout::kStrips, kMaskFirst}, 2, 4 * 50, 16, 50},
       {"masked, graphic first, odd", {ScreenLayout::kStrips, kGraphicFirst}, 3, 6 * 30 + 1, 24, 31},
       {"masks shown", {ScreenLayout::kStrips, kMaskFirst, true}, 2, 4 * 50, 16, 50},
-      {"by columns, last cut", {ScreenLayout::kStrips, kNotMasked, false, 24}, 3, 3 * 24 * 3 + 5, 24, 96},
-      {"masked by columns", {ScreenLayout::kStrips, kGraphicFirst, false, 16}, 2, 4 * 16 * 5, 16, 80},
+      {"by columns, last cut",
+       {ScreenLayout::kStrips, kNotMasked, false, 24},
+       3,
+       3 * 24 * 3 + 5,
+       24,
+       96},
+      {"masked by columns",
+       {ScreenLayout::kStrips, kGraphicFirst, false, 16},
+       2,
+       4 * 16 * 5,
+       16,
+       80},
       {"a screen", {ScreenLayout::kSpectrumScreen}, 5, 6912, 256, 192},
       {"past one screen", {}, 16, 16 * 192 * 3, 384, 192},
   };
@@ -100,9 +110,8 @@ TEST(Export, PngIsThePaintersPictureCutToItsStripsWithMasksTransparent) {
     int transparent = 0;
     for (int y = 0; y < png.height; ++y)
       for (int x = 0; x < across; ++x) {
-        const bool maskOnPaper =
-            transparency && masks.PixelAt(x, y) == InkTable[attribute] &&
-            shown.PixelAt(x, y) == PaperTable[attribute];
+        const bool maskOnPaper = transparency && masks.PixelAt(x, y) == InkTable[attribute] &&
+                                 shown.PixelAt(x, y) == PaperTable[attribute];
         ASSERT_EQ(png.Transparent(x, y), maskOnPaper) << x << "," << y;
         transparent += maskOnPaper;
         if (!maskOnPaper) {
@@ -164,6 +173,15 @@ TEST(Export, AssemblerAssembledIsTheBinary) {
 #endif
 }
 
+// A region found at `start`, `length` bytes long, shown at `width`.
+GraphicsRegion Found(std::int64_t start, std::int64_t length, std::int32_t width) {
+  GraphicsRegion region;
+  region.start = start;
+  region.length = length;
+  region.width = width;
+  return region;
+}
+
 TEST(Export, BinaryIsTheSourcesBytesRawAndInMemory) {
   const testing::ScratchFolder folder;
   const std::vector<std::uint8_t> file = testing::RandomBytes(20000, 3);
@@ -186,11 +204,11 @@ TEST(Export, BinaryIsTheSourcesBytesRawAndInMemory) {
   const Case cases[] = {
       {"raw.bin", false, 100, 3, std::nullopt, 100, 5760, &file, 100},
       {"raw.bin", false, 19000, 3, std::nullopt, 19000, 1000, &file, 19000},  // cut at the end
-      {"raw.bin", false, 500, 2, GraphicsRegion{500, 77, 2}, 500, 77, &file, 500},
-      {"raw.bin", false, 501, 2, GraphicsRegion{500, 77, 2}, 501, 6144, &file, 501},  // moved
-      {"raw.bin", false, 20000, 3, std::nullopt, 20000, 0, &file, 0},  // nothing at the end
+      {"raw.bin", false, 500, 2, Found(500, 77, 2), 500, 77, &file, 500},
+      {"raw.bin", false, 501, 2, Found(500, 77, 2), 501, 6144, &file, 501},  // moved
+      {"raw.bin", false, 20000, 3, std::nullopt, 20000, 0, &file, 0},        // nothing at the end
       {"game.sna", true, 30000, 4, std::nullopt, 30000, 6144, &ram, 30000 - 16384},
-      {"game.sna", true, 40000, 4, GraphicsRegion{40000, 300, 4}, 40000, 300, &ram, 40000 - 16384},
+      {"game.sna", true, 40000, 4, Found(40000, 300, 4), 40000, 300, &ram, 40000 - 16384},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.file) + " " + std::to_string(c.offset));
@@ -261,8 +279,7 @@ TEST(Export, NamesAndRecipeLinesAsTheConverterWritesThem) {
        {fields(std::string(63, 'a'), "\t0\t1\t1\traw\t--layout=strips\t-\t71\tpng"),
         fields(digest, "\t0\t1\t32\traw\t--layout=strips\t-\t71\tpng"),
         fields(digest, "\t0\t1\t1\traw\t--layout=dots\t-\t71\tpng"),
-        fields(digest, "\t0\t1\t1\traw\t--layout=strips\t-\t71\tgif"),
-        std::string("just text")})
+        fields(digest, "\t0\t1\t1\traw\t--layout=strips\t-\t71\tgif"), std::string("just text")})
     EXPECT_FALSE(ParseRipLine(wrong).has_value()) << wrong;
 }
 

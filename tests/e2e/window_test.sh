@@ -586,27 +586,46 @@ browse() {
     index=1
     read -r start width < <(sed -E 's/.*: at ([0-9]+) .*, width ([0-9]+).*/\1 \2/' <<<"$found")
   fi
+  # The title at region NUMBER as F3 gives it, through the layout its --find line names; with
+  # "start", the title back at the file's start in that layout.
+  region_title() {  # NUMBER [start]
+    local line s w name height
+    line="$(sed -n "$1p" <<<"$found")"
+    read -r s w < <(sed -E 's/.*: at ([0-9]+) .*, width ([0-9]+).*/\1 \2/' <<<"$line")
+    name="Pelorin,$w"
+    grep -q 'masked' <<<"$line" && name+=" masked"
+    height="$(sed -nE 's/.*columns ([0-9]+).*/\1/p' <<<"$line")"
+    [ -z "$height" ] || name+=" columns $height"
+    grep -q '(screen' <<<"$line" && name="Pelorin screen"
+    if [ "${2:-}" = start ]; then echo "$name"
+    elif [ "$s" = 0 ]; then echo "$name graphics $1 of $count"
+    else echo "$name @ $s (\$$(printf %X "$s")) graphics $1 of $count"; fi
+  }
+  # The reference's options for region NUMBER: one screen only, through its layout.
+  region_options() {  # NUMBER
+    local line options=one-screen
+    line="$(sed -n "$1p" <<<"$found")"
+    grep -q 'mask-first' <<<"$line" && options+=",mask-first"
+    grep -q 'graphic-first' <<<"$line" && options+=",graphic-first"
+    grep -qE 'columns [0-9]+' <<<"$line" && options+=",columns=$(sed -nE 's/.*columns ([0-9]+).*/\1/p' <<<"$line")"
+    grep -q '(screen' <<<"$line" && options+=",screen"
+    echo "$options"
+  }
   local size
   size="$(stat -c %s "$sprites")"
   truncate -s 4G "$sprites"
   shortcut ctrl+1 eval 'find_client && [ "$client_width" = 255 ]'
   shortcut ctrl+f window_named "Finding graphics"
   press_until_gone "Finding graphics" space
-  poll 10 title_is "Pelorin,$width @ $start (\$$(printf %X "$start")) graphics $index of $count" ||
+  poll 10 title_is "$(region_title "$index")" ||
     fail "after Cancel the title is $(xdotool getwindowname "$window")"
-  expect_canvas "$width" 71 "the graphics found before Cancel" "$start" one-screen
+  expect_canvas "$width" 71 "the graphics found before Cancel" "$start" "$(region_options "$index")"
   echo "Ctrl+F on 4 GiB showed its progress; Cancel kept the sprites found, shown at width $width"
 
   # From the start, F3 goes to the first region after it; Ctrl+E offers it in the file's folder as
   # NAME-OFFSET-wW.png, and the PNG written is the one the converter exports, byte for byte.
   truncate -s "$size" "$sprites"
-  region_title() {  # NUMBER: the title at that region, as F3 gives it
-    local s w
-    read -r s w < <(sed -E 's/.*: at ([0-9]+) .*, width ([0-9]+).*/\1 \2/' <<<"$found" | sed -n "$1p")
-    if [ "$s" = 0 ]; then echo "Pelorin,$w graphics $1 of $count"; else
-      echo "Pelorin,$w @ $s (\$$(printf %X "$s")) graphics $1 of $count"; fi
-  }
-  shortcut ctrl+Home title_is "Pelorin,$width"
+  shortcut ctrl+Home title_is "$(region_title "$index" start)"
   read -r start width < <(sed -E 's/.*: at ([0-9]+) .*, width ([0-9]+).*/\1 \2/' <<<"$found" | head -n 1)
   index=1
   [ "$start" != 0 ] || index=$((count > 1 ? 2 : 1))
@@ -624,7 +643,7 @@ browse() {
   echo "F3 then Ctrl+E wrote region $index as the converter exports it"
 
   # The list of what was found: its first row, chosen with Enter, is gone to as F3 goes there.
-  shortcut ctrl+Home title_is "Pelorin,$width"
+  shortcut ctrl+Home title_is "$(region_title "$index" start)"
   shortcut ctrl+shift+f window_named "Graphics found"
   local attempt
   for attempt in 1 2 3; do
