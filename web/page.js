@@ -43,7 +43,7 @@
   }
 
   function show() {
-    document.title = text(core._page_title());
+    document.title = $('title').textContent = text(core._page_title());
     $('source').textContent = text(core._page_source_name());
     $('message').textContent = text(core._page_message());
     $('width').value = $('width-shown').value = core._page_strip_width();

@@ -355,11 +355,13 @@ test('a long search answers between pieces, shows its progress, and can be cance
 });
 
 test('the page as README shows it', { skip: !process.env.PELORIN_PAGE_SCREENSHOT }, async () => {
+  const sample = path.join(work, 'sample.bin');
+  execFileSync('python3', [path.join(root, 'docs/sample_sprites.py'), sample]);
   const page = await open();
-  await page.setViewport({ width: 820, height: 720 });
-  await act(page, ['check', 'memory']);
-  await load(page, real('6666.tap'));
-  for (const step of [['zoom', 2], ['key', 'F3'], ['key', 'F3'], ['click', [20, 30]]])
+  await page.setViewport({ width: 820, height: 660 });
+  await load(page, sample);
+  for (const step of [['key', ']'], ['key', ']'], ['type', 'colour', '$45'], ['zoom', 2],
+    ['click', [60, 30]]])
     await act(page, step);
   await page.screenshot({ path: process.env.PELORIN_PAGE_SCREENSHOT });
   await page.close();
