@@ -2,11 +2,14 @@
 // how much of what it reports is graphics, and what it costs against reading the file.
 //
 //   graphics_finder_bench [--quick] [--details]
-//   graphics_finder_bench --image SEED OUT   writes the planted image of the seed to OUT
+//   graphics_finder_bench --image SEED OUT [--other] [--details]
+//                        writes the planted image of the seed to OUT, --other the second
+//                        maker's; --details lists its planted blocks
 //
 // Planted images come from two seed sets: the tuning set, which the finder was tuned on, and
-// a held-out set that it never was; both are reported. The real corpus is the shared folder
-// beside the repository (its truth.tsv), read raw and, for tapes and snapshots, as memory.
+// a held-out set that it never was; both are reported. A second maker of images, which shares
+// nothing with the first but the truth it records, is reported apart. The real corpus is the shared
+// folder beside the repository (its truth.tsv), read raw and, for tapes and snapshots, as memory.
 // The timing runs the converter's --find over 64 MiB of planted images (4 MiB with --quick)
 // against cat reading the same file, both whole processes with the file cached, in this one
 // run; then --find over a sparse 1 GiB file, which must stay under 64 MB resident. --details
@@ -17,6 +20,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <optional>
 #include <sstream>
@@ -31,6 +35,7 @@
 
 #include "analysis/graphics_finder.h"
 #include "memory_image_file.h"
+#include "other_images.h"
 #include "planted_images.h"
 
 extern char** environ;
@@ -43,6 +48,7 @@ using Bytes = std::vector<std::uint8_t>;
 
 constexpr std::uint32_t kTuningSeeds = 1;
 constexpr std::uint32_t kHeldOutSeeds = 9'000'001;  // never looked at while tuning
+constexpr std::uint32_t kOtherSeeds = 1;            // the second maker's images
 
 double Percent(std::int64_t part, std::int64_t whole) {
   return whole > 0 ? 100.0 * static_cast<double>(part) / static_cast<double>(whole) : 0.0;
@@ -69,13 +75,13 @@ bool Covers(const GraphicsRegion& r, std::int64_t start, std::int64_t length) {
 // A planted block is found when a region of its width covers it (as Covers has it); a screen
 // when a region found to be a screen does. A region is false when less than half of it lies
 // on planted graphics.
-Tally ScorePlanted(const PlantingMaterial& material, std::uint32_t firstSeed, int images,
-                   bool details) {
+Tally ScorePlanted(const std::function<PlantedImage(std::uint32_t)>& make, std::uint32_t firstSeed,
+                   int images, bool details) {
   Tally tally;
   std::map<PlantedKind, std::pair<int, int>> kinds;
   for (int i = 0; i < images; ++i) {
     const std::uint32_t seed = firstSeed + static_cast<std::uint32_t>(i);
-    const PlantedImage image = MakePlantedImage(material, seed);
+    const PlantedImage image = make(seed);
     const auto regions = FindGraphics(image.bytes.data(), std::ssize(image.bytes));
     for (const PlantedBlock& block : image.blocks) {
       bool found = false;
@@ -301,6 +307,47 @@ bool SearchHugeFile(const fs::path& converter) {
   return find.seconds >= 0 && find.kilobytes < 64 * 1024;
 }
 
+// A planted block as --find gives a region: the width the window shows it at, its kind and
+// how it is stored.
+void PrintBlock(const PlantedBlock& block) {
+  std::printf("at %lld, %lld bytes, width %d (%s", static_cast<long long>(block.start),
+              static_cast<long long>(block.length), ShownWidth(block), PlantedKindName(block.kind));
+  if (block.masks != MaskOrder::kNotMasked)
+    std::printf(", masked %s-first", block.masks == MaskOrder::kMaskFirst ? "mask" : "graphic");
+  if (block.columnHeight > 0) std::printf(", columns %d", block.columnHeight);
+  std::printf("), stored width %d\n", block.width);
+}
+
+// --image SEED OUT [--other] [--details]
+int WriteImage(const PlantingMaterial& material, const OtherMaterial& otherMaterial, int argc,
+               char** argv) {
+  bool second = false, list = false;
+  for (int i = 4; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--other") == 0) {
+      second = true;
+    } else if (std::strcmp(argv[i], "--details") == 0) {
+      list = true;
+    } else {
+      std::fprintf(stderr, "usage: graphics_finder_bench --image SEED OUT [--other] [--details]\n");
+      return 2;
+    }
+  }
+  if (second && otherMaterial.code.empty()) {
+    std::fprintf(stderr,
+                 "graphics_finder_bench: no Z80 code for the second maker: run scripts/setup\n");
+    return 1;
+  }
+  const auto seed = static_cast<std::uint32_t>(std::stoul(argv[2]));
+  const PlantedImage image =
+      second ? MakeOtherPlantedImage(otherMaterial, seed) : MakePlantedImage(material, seed);
+  std::ofstream(argv[3], std::ios::binary)
+      .write(reinterpret_cast<const char*>(image.bytes.data()),
+             static_cast<std::streamsize>(image.bytes.size()));
+  if (list)
+    for (const PlantedBlock& block : image.blocks) PrintBlock(block);
+  return 0;
+}
+
 }  // namespace
 }  // namespace pelorin
 
@@ -309,14 +356,9 @@ int main(int argc, char** argv) {
   const fs::path root =
       fs::canonical(fs::path(argv[0])).parent_path().parent_path().parent_path().parent_path();
   const PlantingMaterial material = LoadPlantingMaterial();
-  if (argc == 4 && std::strcmp(argv[1], "--image") == 0) {
-    const PlantedImage image =
-        MakePlantedImage(material, static_cast<std::uint32_t>(std::stoul(argv[2])));
-    std::ofstream(argv[3], std::ios::binary)
-        .write(reinterpret_cast<const char*>(image.bytes.data()),
-               static_cast<std::streamsize>(image.bytes.size()));
-    return 0;
-  }
+  const OtherMaterial otherMaterial = LoadOtherMaterial();
+  if (argc >= 4 && std::strcmp(argv[1], "--image") == 0)
+    return WriteImage(material, otherMaterial, argc, argv);
   bool quick = false, details = false;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--quick") == 0) {
@@ -332,9 +374,19 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "graphics_finder_bench: no ROM or console fonts: run scripts/setup\n");
     return 1;
   }
+  if (otherMaterial.code.empty()) {
+    std::fprintf(stderr,
+                 "graphics_finder_bench: no Z80 code for the second maker: run scripts/setup\n");
+    return 1;
+  }
   const int images = quick ? 6 : 120;
-  const Tally tuning = ScorePlanted(material, kTuningSeeds, images, details);
-  const Tally heldOut = ScorePlanted(material, kHeldOutSeeds, images, false);
+  const auto first = [&](std::uint32_t seed) { return MakePlantedImage(material, seed); };
+  const Tally tuning = ScorePlanted(first, kTuningSeeds, images, details);
+  const Tally heldOut = ScorePlanted(first, kHeldOutSeeds, images, false);
+  if (details) std::printf("other generator:\n");
+  const Tally other =
+      ScorePlanted([&](std::uint32_t seed) { return MakeOtherPlantedImage(otherMaterial, seed); },
+                   kOtherSeeds, images, details);
   const fs::path corpus = root.parent_path() / "shared" / "data" / "real-spectrum";
   const RealTally real = ScoreReal(corpus, details);
   const fs::path converter = root / "build" / "native" / "pelorin-convert";
@@ -348,6 +400,9 @@ int main(int argc, char** argv) {
   std::printf("find recall (planted, held-out): %.1f%%\n", Percent(heldOut.found, heldOut.blocks));
   std::printf("find false share (planted, held-out): %.1f%%\n",
               Percent(heldOut.falseRegions, heldOut.regions));
+  std::printf("find recall (other generator): %.1f%%\n", Percent(other.found, other.blocks));
+  std::printf("find false share (other generator): %.1f%%\n",
+              Percent(other.falseRegions, other.regions));
   std::printf("find recall (real): %.1f%%\n", Percent(real.rawFound, real.raw));
   std::printf("find recall (real, memory images): %.1f%%\n",
               Percent(real.memoryFound, real.memory));

@@ -15,7 +15,7 @@ std::int64_t HeldSpriteBytes(const ConverterState& state) {
 }
 
 std::int64_t PlacedSpriteBytes(const ConverterState& state) {
-  const std::int32_t width = std::clamp(state.stripWidth, kMinStripWidth, kMaxStripWidth);
+  const std::int32_t width = ClampStripWidth(state.stripWidth);
   const std::int64_t held = HeldSpriteBytes(state);
   const std::int64_t laid = Rearranges(state.layout) ? LaidLength(state.layout, width, held) : held;
   if (!state.oneScreen) return laid;

@@ -4,20 +4,17 @@
 #include <commctrl.h>
 #include <ole2.h>
 
-#include "canvas_view.h"
-#include "command_flows.h"
 #include "command_line.h"
-#include "dialog_support.h"
-#include "file_drop.h"
-#include "help_commands.h"
-#include "layout_commands.h"
-#include "next_event.h"
-#include "redraw.h"
+#include "commands/canvas_input.h"
+#include "commands/file_commands.h"
+#include "commands/menus.h"
+#include "commands/view_commands.h"
+#include "dialogs/dialog_support.h"
+#include "events/next_event.h"
+#include "file_drop/file_drop.h"
 #include "sprite_file.h"
-#include "view_commands.h"
-#include "view_offset.h"
-#include "analysis/width_guess.h"
-#include "width_scrollbar.h"
+#include "window/canvas_view.h"
+#include "window/width_scrollbar.h"
 
 namespace pelorin {
 
@@ -43,52 +40,6 @@ void PaintBlack(CanvasPainter& painter) {
   EndPainting(painter);
 }
 
-// A new file is shown from its start: a title that named an offset into the last one would
-// now be wrong, so it goes back to the width alone. Unmoved, the title stays as it was.
-void ShowNewSourceTitle(ShellState& shell, std::int64_t offsetBefore) {
-  if (offsetBefore != 0 && shell.state->viewOffset == 0)
-    SetMainTitle(shell.main, ViewTitle(shell.state->stripWidth, 0, shell.state->layout));
-}
-
-void OnWidthChanged(ShellState& shell) {
-  const std::int32_t position = ScrollbarPosition(shell.main.controls, kWidthScrollbarControl);
-  if (position < kMinStripWidth) return;  // no scrollbar: the width stays
-  shell.state->stripWidth = position;
-  SetMainTitle(shell.main, ViewTitle(position, shell.state->viewOffset, shell.state->layout));
-  Redraw(*shell.state, shell.painter);
-}
-
-void OnMenuItem(ShellState& shell, std::int32_t item) {
-  switch (item) {
-    case kOpenItem: {
-      const std::int64_t offsetBefore = shell.state->viewOffset;
-      ForgetGraphics(shell);
-      OpenSourceFile(*shell.state, shell.painter, shell.reportError);
-      ShowNewSourceTitle(shell, offsetBefore);
-      break;
-    }
-    case kFillItem:
-      EnterFillColour(*shell.state, shell.painter, shell.reportError);
-      break;
-    case kSaveItem:
-      if (!shell.state->sourcePath.empty()) SaveScreen(*shell.state, shell.reportError);
-      break;
-    case kQuitItem:
-      shell.quit = true;
-      break;
-    case kGuessWidthItem:
-      // As if the user had moved the scrollbar to the guessed width.
-      if (shell.state->sourcePath.empty()) break;
-      SetScrollbarPosition(shell.main.controls, kWidthScrollbarControl,
-                           GuessStripWidth(*shell.state).ranked[0]);
-      OnWidthChanged(shell);
-      break;
-    default:
-      if (!RunViewCommand(shell, item) && !RunLayoutCommand(shell, item)) RunHelpCommand(item);
-      break;
-  }
-}
-
 void Dispatch(ShellState& shell, EventKind kind) {
   const ShellEvent& event = *shell.queue.current;
   switch (kind) {
@@ -97,26 +48,22 @@ void Dispatch(ShellState& shell, EventKind kind) {
       break;
     case EventKind::Menu:
       ForgetLocatedByte(shell);
-      OnMenuItem(shell, event.source);
+      RunMenuItem(shell, event.source);
       break;
     case EventKind::Control:
       if (event.source == kWidthScrollbarControl) {
         ForgetLocatedByte(shell);
-        OnWidthChanged(shell);
+        ShowScrollbarWidth(shell);
       }
       if (event.source == kCanvasControl) RunCanvasInput(shell, event);
       break;
     case EventKind::Move:  // onto another monitor, or the work area changed under the window
       FitZoomToWorkArea(shell);
       break;
-    case EventKind::Drop: {
+    case EventKind::Drop:
       ForgetLocatedByte(shell);
-      const std::int64_t offsetBefore = shell.state->viewOffset;
-      ForgetGraphics(shell);
-      LoadDroppedFile(*shell.state, &event, shell.painter, shell.reportError);
-      ShowNewSourceTitle(shell, offsetBefore);
+      OpenDroppedFile(shell);
       break;
-    }
     default:
       break;
   }
@@ -128,7 +75,7 @@ bool StartShell(ShellState& shell, HINSTANCE instance, std::u16string_view comma
   PreparePlatform(shell.platform);
   shell.state = std::make_unique<ConverterState>();
   if (!shell.reportError) shell.reportError = ShowErrorMessage;
-  if (!OpenMainWindow(shell.main, instance, shell.queue)) return false;
+  if (!OpenMainWindow(shell.main, instance, shell.queue, MenuBar())) return false;
 
   // Neither control is examined: without a canvas painting does nothing, without a
   // scrollbar the width stays 1.

@@ -6,6 +6,7 @@
 #include "redraw.h"
 #include "screen/paint_screen.h"
 #include "view_offset.h"
+#include "typed_number.h"
 
 namespace pelorin {
 

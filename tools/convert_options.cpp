@@ -4,8 +4,8 @@
 #include <string_view>
 
 #include "screen/canvas_painter.h"
-#include "colour_entry.h"
 #include "view_offset.h"
+#include "typed_number.h"
 
 namespace pelorin {
 
@@ -97,18 +97,6 @@ bool ReadWholeNumber(std::u16string_view text, std::int64_t max, std::int64_t& v
   return true;
 }
 
-// The attribute as the window's colour entry reads it, by the same code: decimal, "$" or
-// "#" hexadecimal, "%" binary, the low 8 bits. Empty text when it is good, else the entry's
-// own message naming the wrong character.
-Text ReadAttribute(const Text& text, std::uint8_t& attribute) {
-  ConverterState scratch;  // nothing loaded, so the entry's redraw paints nothing
-  CanvasPainter noCanvas;
-  Text wrong;
-  ApplyColourAnswer(scratch, text, noCanvas, [&](const Text& message) { wrong = message; });
-  attribute = scratch.fillAttribute;
-  return wrong;
-}
-
 // Applies one option's value; the mistake, or empty text when the value is good.
 Text ApplyOption(OptionId id, const Text& name, const Text& value, ConvertOptions& options,
                  CommandAction& action) {
@@ -124,7 +112,9 @@ Text ApplyOption(OptionId id, const Text& name, const Text& value, ConvertOption
       options.width = static_cast<std::int32_t>(number);
       return {};
     case OptionId::kAttr: {
-      const Text wrong = ReadAttribute(value, options.attribute);
+      // As the window's colour entry reads it; the entry's own message names the mistake.
+      Text wrong;
+      options.attribute = ReadAttribute(value, [&](const Text& message) { wrong = message; });
       return wrong.empty() ? Text{} : name + u" " + value + u": " + wrong;
     }
     case OptionId::kOffset: {

@@ -18,6 +18,8 @@
 #include "sprite_file.h"
 #include "analysis/width_guess.h"
 #include "view_offset.h"
+#include "typed_number.h"
+#include "locate_byte.h"
 
 namespace pelorin {
 

@@ -11,11 +11,13 @@
 
 #include "analysis/graphics_finder.h"
 #include "colour_entry.h"
+#include "locate_byte.h"
 #include "memory_image_file.h"
 #include "redraw.h"
 #include "screen/pixel_buffer.h"
 #include "sprite_file.h"
 #include "view_offset.h"
+#include "view_title.h"
 
 namespace pelorin {
 

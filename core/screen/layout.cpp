@@ -27,7 +27,7 @@ void PlaceLaidOut(ScreenImage& screenImage, const SpriteLayout& layout, const st
   std::uint8_t* screen = screenImage.data();
   std::memset(screen, 0, kPixelBytes);
   std::memset(screen + kPixelBytes, fill, kAttributeBytes);
-  width = std::clamp(width, kMinStripWidth, kMaxStripWidth);
+  width = ClampStripWidth(width);
   const StoredBytes from{stored, storedLength};
 
   if (laidCount >= VisibleSprite[width]) {

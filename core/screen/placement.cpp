@@ -35,7 +35,7 @@ void PlaceStrips(ScreenImage& screenImage, const std::uint8_t* source, std::int6
   std::uint8_t* screen = screenImage.data();
   std::memset(screen, 0, kPixelBytes);
   std::memset(screen + kPixelBytes, fill, kAttributeBytes);
-  width = std::clamp(width, kMinStripWidth, kMaxStripWidth);
+  width = ClampStripWidth(width);
 
   if (length >= VisibleSprite[width]) {
     // Every strip's first line is there. Screen byte p is then written last by line 0 of

@@ -17,6 +17,12 @@ constexpr int kScreenBytes = kPixelBytes + kAttributeBytes;  // 6,912: also the 
 constexpr std::int32_t kMinStripWidth = 1;
 constexpr std::int32_t kMaxStripWidth = 31;
 
+// The width that is laid out for any width asked: the scrollbar and the converter keep to
+// the range, and what comes from elsewhere is held to it here.
+constexpr std::int32_t ClampStripWidth(std::int32_t width) {
+  return width < kMinStripWidth ? kMinStripWidth : width > kMaxStripWidth ? kMaxStripWidth : width;
+}
+
 // 6,144 pixel bytes in the interleaved line order, then 32 x 24 attribute bytes.
 using ScreenImage = std::array<std::uint8_t, kScreenBytes>;
 

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "colour_entry.h"
+#include "typed_number.h"
 #include "test_support.h"
 
 namespace pelorin {

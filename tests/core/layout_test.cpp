@@ -5,6 +5,7 @@
 #include "redraw.h"
 #include "test_support.h"
 #include "view_offset.h"
+#include "locate_byte.h"
 
 namespace pelorin {
 namespace {

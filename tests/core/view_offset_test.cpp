@@ -7,6 +7,8 @@
 #include "sprite_file.h"
 #include "test_support.h"
 #include "view_offset.h"
+#include "locate_byte.h"
+#include "view_title.h"
 
 namespace pelorin {
 namespace {

@@ -19,6 +19,7 @@
 #include "redraw.h"
 #include "sprite_file.h"
 #include "view_offset.h"
+#include "locate_byte.h"
 
 namespace {
 

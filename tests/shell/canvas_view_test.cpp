@@ -4,8 +4,8 @@
 #include <array>
 #include <climits>
 
-#include "canvas_view.h"
-#include "main_window.h"
+#include "window/canvas_view.h"
+#include "window/main_window.h"
 #include "shell_test_support.h"
 
 namespace pelorin {

@@ -7,8 +7,8 @@
 #include <gtest/gtest.h>
 
 #include "dialog_test_support.h"
-#include "input_dialog.h"
-#include "open_file_dialog.h"
+#include "dialogs/input_dialog.h"
+#include "dialogs/open_file_dialog.h"
 #include "shell_test_support.h"
 
 namespace pelorin {

@@ -17,8 +17,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "event_queue.h"
-#include "file_drop.h"
+#include "events/event_queue.h"
+#include "file_drop/file_drop.h"
 #include "platform/text.h"
 
 namespace {

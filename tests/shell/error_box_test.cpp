@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "dialog_support.h"
+#include "dialogs/dialog_support.h"
 #include "dialog_test_support.h"
 
 namespace pelorin {

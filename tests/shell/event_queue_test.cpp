@@ -6,7 +6,7 @@
 #include <new>
 #include <vector>
 
-#include "event_queue.h"
+#include "events/event_queue.h"
 
 // Live heap blocks of this test program, so that a released payload can be seen to go.
 static std::atomic<long> liveBlocks{0};

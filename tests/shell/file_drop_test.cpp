@@ -10,9 +10,9 @@
 
 #include <gtest/gtest.h>
 
-#include "command_flows.h"
+#include "commands/file_commands.h"
 #include "dialog_test_support.h"
-#include "file_drop.h"
+#include "file_drop/file_drop.h"
 #include "screen/pixel_buffer.h"
 #include "redraw.h"
 #include "test_data_object.h"

@@ -1,5 +1,4 @@
-// Tests of the input dialog worked through its real window, as keys and clicks reach it,
-// and of the colour entry that asks through it.
+// Tests of the input dialog worked through its real window, as keys and clicks reach it.
 #include <windows.h>
 
 #include <functional>
@@ -8,12 +7,8 @@
 
 #include <gtest/gtest.h>
 
-#include "colour_entry.h"
-#include "command_flows.h"
 #include "dialog_test_support.h"
-#include "input_dialog.h"
-#include "screen/pixel_buffer.h"
-#include "redraw.h"
+#include "dialogs/input_dialog.h"
 
 namespace pelorin {
 namespace {
@@ -301,150 +296,6 @@ TEST_F(InputDialogTest, WindowThatCannotBeMadeGivesTheInputBack) {
   EXPECT_EQ(answer, u"");
   EXPECT_TRUE(IsWindowEnabled(owner.handle()));
   EXPECT_TRUE(IsWindowEnabled(other.handle()));
-}
-
-// The colour entry, from the default it offers to the fill attribute and the picture.
-class ColourEntryFlowTest : public InputDialogTest {
- protected:
-  void SetUp() override {
-    InputDialogTest::SetUp();
-    state.spriteData = std::vector<std::uint8_t>(600, 0x3C);
-    state.spriteLength = 600;
-  }
-
-  PixelBuffer Expected(std::uint8_t fillAttribute) const {
-    ConverterState expected = state;
-    expected.fillAttribute = fillAttribute;
-    PixelBuffer picture;
-    CanvasPainter painter = MemoryPainter(picture);
-    Redraw(expected, painter);
-    return picture;
-  }
-
-  ConverterState state;
-};
-
-TEST_F(ColourEntryFlowTest, AnswerSetsTheFillAttributeAndRepaints) {
-  struct Case {
-    const char* name;
-    std::uint8_t startAttribute;
-    Text shownDefault;
-    Act act;
-    std::uint8_t expectedAttribute;
-    std::vector<Text> expectedMessages;
-    bool repainted;
-  };
-  const Case cases[] = {
-      {"5 typed after $47: $475 keeps its low byte",
-       71,
-       u"$47",
-       [](HWND, HWND field) {
-         PostText(field, u"5");
-         PostKey(field, VK_RETURN);
-       },
-       0x75,
-       {},
-       true},
-      {"lower-case hexadecimal, OK clicked",
-       10,
-       u"$0A",
-       [](HWND dialog, HWND field) {
-         SelectAll(field);
-         PostText(field, u"$4f");
-         ClickOk(dialog);
-       },
-       79,
-       {},
-       true},
-      {"binary",
-       0,
-       u"$00",
-       [](HWND, HWND field) {
-         SelectAll(field);
-         PostText(field, u"%1000111");
-         PostKey(field, VK_RETURN);
-       },
-       71,
-       {},
-       true},
-      {"a wrong character is reported; the digits before it count",
-       255,
-       u"$FF",
-       [](HWND, HWND field) {
-         SelectAll(field);
-         PostText(field, u"$4g");
-         PostKey(field, VK_RETURN);
-       },
-       4,
-       {u"Wrong character:G"},
-       true},
-      {"a leading blank is a wrong character",
-       71,
-       u"$47",
-       [](HWND, HWND field) {
-         SelectAll(field);
-         PostText(field, u" 7");
-         PostKey(field, VK_RETURN);
-       },
-       0,
-       {u"Wrong character: "},
-       true},
-      {"Escape changes nothing",
-       71,
-       u"$47",
-       [](HWND, HWND field) { PostKey(field, VK_ESCAPE); },
-       71,
-       {},
-       false},
-      {"the close box changes nothing",
-       71,
-       u"$47",
-       [](HWND dialog, HWND) { PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0); },
-       71,
-       {},
-       false},
-      {"an emptied field changes nothing",
-       71,
-       u"$47",
-       [](HWND, HWND field) {
-         SelectAll(field);
-         PostText(field, u"\b");
-         PostKey(field, VK_RETURN);
-       },
-       71,
-       {},
-       false},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    state.fillAttribute = c.startAttribute;
-    PixelBuffer picture;
-    CanvasPainter painter = MemoryPainter(picture);
-    std::vector<Text> messages;
-    Text shownDefault;
-    Text title;
-    Text prompt;
-    DialogDriver driver(kInputDialogClass, [&](HWND dialog) {
-      const HWND field = GetDlgItem(dialog, kInputFieldId);
-      shownDefault = WindowText(field);
-      title = WindowText(dialog);
-      prompt = WindowText(GetWindow(dialog, GW_CHILD));
-      c.act(dialog, field);
-    });
-    EnterFillColour(state, painter, [&](const Text& message) { messages.push_back(message); });
-    EXPECT_TRUE(driver.Finish());
-
-    EXPECT_EQ(title, u"Title");
-    EXPECT_EQ(prompt, u"input number($-hex,%-binary");
-    EXPECT_EQ(shownDefault, c.shownDefault);
-    EXPECT_EQ(state.fillAttribute, c.expectedAttribute);
-    EXPECT_EQ(messages, c.expectedMessages);
-    if (c.repainted) {
-      EXPECT_EQ(picture.bytes, Expected(c.expectedAttribute).bytes);
-    } else {
-      EXPECT_TRUE(testing::AllWhite(picture.bytes)) << "the canvas was repainted";
-    }
-  }
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 // NextEvent: one waiting event or one platform message per call, never both.
 #include <gtest/gtest.h>
 
-#include "next_event.h"
+#include "events/next_event.h"
 
 namespace pelorin {
 namespace {

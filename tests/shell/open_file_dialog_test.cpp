@@ -7,9 +7,9 @@
 
 #include <gtest/gtest.h>
 
-#include "command_flows.h"
+#include "commands/file_commands.h"
 #include "dialog_test_support.h"
-#include "open_file_dialog.h"
+#include "dialogs/open_file_dialog.h"
 #include "screen/pixel_buffer.h"
 #include "redraw.h"
 

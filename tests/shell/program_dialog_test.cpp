@@ -10,16 +10,18 @@
 #include <utility>
 #include <vector>
 
-#include "canvas_view.h"
+#include "window/canvas_view.h"
 #include "dialog_test_support.h"
-#include "file_drop.h"
-#include "input_dialog.h"
+#include "commands/menus.h"
+#include "file_drop/file_drop.h"
+#include "dialogs/input_dialog.h"
 #include "screen/pixel_buffer.h"
 #include "redraw.h"
-#include "scroll_request.h"
+#include "window/scroll_request.h"
 #include "shell_test_support.h"
 #include "test_data_object.h"
 #include "view_offset.h"
+#include "view_title.h"
 
 namespace pelorin {
 namespace {
@@ -361,7 +363,7 @@ TEST_F(ProgramDialogTest, EveryShortcutOfTheTablesReachesItsItemAndF1ListsThemAl
     return Text(reinterpret_cast<const char16_t*>(text));
   };
   BYTE keys[256] = {};
-  for (const TableMenu& menu : ShortcutMenus()) {
+  for (const TableMenu& menu : MenuBar()) {
     for (const MenuRow& row : menu.rows) {
       if (row.key == 0) continue;
       // A line of its own, under its menu's title.

@@ -5,13 +5,14 @@
 #include <fstream>
 #include <iterator>
 
-#include "canvas_view.h"
+#include "window/canvas_view.h"
 #include "screen/pixel_buffer.h"
 #include "redraw.h"
-#include "scroll_request.h"
+#include "window/scroll_request.h"
 #include "shell_test_support.h"
+#include "commands/menus.h"
 #include "sprite_file.h"
-#include "width_scrollbar.h"
+#include "window/width_scrollbar.h"
 
 namespace pelorin {
 namespace {

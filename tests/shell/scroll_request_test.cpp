@@ -3,7 +3,7 @@
 
 #include <climits>
 
-#include "scroll_request.h"
+#include "window/scroll_request.h"
 
 namespace pelorin {
 namespace {

@@ -3,7 +3,7 @@
 
 #include <fstream>
 
-#include "canvas_view.h"
+#include "window/canvas_view.h"
 #include "screen/pixel_buffer.h"
 #include "redraw.h"
 

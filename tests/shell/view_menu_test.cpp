@@ -6,13 +6,15 @@
 #include <gtest/gtest.h>
 
 #include "analysis/graphics_finder.h"
-#include "canvas_view.h"
+#include "window/canvas_view.h"
+#include "commands/menus.h"
 #include "dialog_test_support.h"
 #include "screen/pixel_buffer.h"
 #include "redraw.h"
 #include "shell_test_support.h"
 #include "view_offset.h"
-#include "width_scrollbar.h"
+#include "view_title.h"
+#include "window/width_scrollbar.h"
 
 namespace pelorin {
 namespace {
@@ -55,66 +57,40 @@ class ViewMenuTest : public ::testing::Test {
   std::filesystem::path path;  // of the file loaded at the start
 };
 
-TEST_F(ViewMenuTest, ListsTheItemsInOrderEachReachedByItsKeyWithItsModifiersOnly) {
+TEST_F(ViewMenuTest, ShowsItsRowsInOrderEachReachedByItsKeyWithItsModifiersOnly) {
   Start();
-  // text, id, the key that reaches it, with Ctrl unless said; a row of nulls is a separator.
-  const std::tuple<const wchar_t*, std::int32_t, WORD, BYTE> items[] = {
-      {L"Guess width\tCtrl+W", 4, 'W', kCtrl},
-      {L"Wider\t]", 22, VK_OEM_6, 0},
-      {L"Narrower\t[", 23, VK_OEM_4, 0},
-      {nullptr, 0, 0, 0},
-      {L"Find graphics\tCtrl+F", 19, 'F', kCtrl},
-      {L"Next graphics\tF3", 20, VK_F3, 0},
-      {L"Previous graphics\tShift+F3", 21, VK_F3, kShift},
-      {nullptr, 0, 0, 0},
-      {L"Next screen\tCtrl+PgDn", 5, VK_NEXT, kCtrl},
-      {L"Previous screen\tCtrl+PgUp", 6, VK_PRIOR, kCtrl},
-      {L"Next row\tCtrl+Down", 7, VK_DOWN, kCtrl},
-      {L"Previous row\tCtrl+Up", 8, VK_UP, kCtrl},
-      {L"Next byte\tCtrl+Right", 9, VK_RIGHT, kCtrl},
-      {L"Previous byte\tCtrl+Left", 10, VK_LEFT, kCtrl},
-      {L"Start of file\tCtrl+Home", 11, VK_HOME, kCtrl},
-      {L"Go to offset..\tCtrl+G", 12, 'G', kCtrl},
-      {nullptr, 0, 0, 0},
-      {L"Locate byte on click\tCtrl+L", 13, 'L', kCtrl},
-      {L"One screen only\tCtrl+K", 18, 'K', kCtrl},
-      {L"Snapshots and tapes as memory\tCtrl+M", 14, 'M', kCtrl},
-      {nullptr, 0, 0, 0},
-      {L"Zoom 1x\tCtrl+1", 15, '1', kCtrl},
-      {L"Zoom 2x\tCtrl+2", 16, '2', kCtrl},
-      {L"Zoom 3x\tCtrl+3", 17, '3', kCtrl},
-  };
+  const TableMenu& table = MenuBar()[1];
   wchar_t text[64] = {};
   GetMenuStringW(GetMenu(Window()), 1, text, 64, MF_BYPOSITION);
   EXPECT_STREQ(text, L"View");
-  ASSERT_EQ(GetMenuItemCount(View()), static_cast<int>(std::size(items)));
+  EXPECT_STREQ(table.title, L"View");
+  ASSERT_EQ(GetMenuItemCount(View()), static_cast<int>(table.rows.size()));
   BYTE keys[256] = {};
-  for (UINT i = 0; i < std::size(items); ++i) {
-    const auto& [expected, id, key, modifiers] = items[i];
+  for (UINT i = 0; i < table.rows.size(); ++i) {
+    const MenuRow& row = table.rows[i];
     text[0] = 0;
     GetMenuStringW(View(), i, text, 64, MF_BYPOSITION);
     const UINT state = GetMenuState(View(), i, MF_BYPOSITION);  // its type and state
-    EXPECT_EQ((state & MF_SEPARATOR) != 0, expected == nullptr) << i;
-    if (expected == nullptr) continue;
-    EXPECT_STREQ(text, expected);
-    EXPECT_EQ(GetMenuItemID(View(), static_cast<int>(i)), static_cast<UINT>(id)) << i;
-    EXPECT_EQ((state & MFT_RADIOCHECK) != 0, id >= kZoom1Item && id <= kZoom3Item)
-        << "the zooms are radio items";
-    EXPECT_EQ((state & MF_CHECKED) != 0, id == kZoom1Item) << i;
+    EXPECT_EQ((state & MF_SEPARATOR) != 0, row.kind == MenuRowKind::kSeparator) << i;
+    if (row.kind == MenuRowKind::kSeparator) continue;
+    EXPECT_EQ(std::wstring(text), std::wstring(row.text) + L"\t" + row.shortcut);
+    EXPECT_EQ(GetMenuItemID(View(), static_cast<int>(i)), static_cast<UINT>(row.item)) << i;
+    EXPECT_EQ((state & MFT_RADIOCHECK) != 0, row.kind == MenuRowKind::kRadio) << i;
+    EXPECT_EQ((state & MF_CHECKED) != 0, row.checkedAtStart) << i;
     // Tab, arrows and the rest keep their meaning without Ctrl; F3 does nothing with it.
     for (const bool own : {false, true}) {
-      const BYTE held = own ? modifiers : modifiers == kCtrl ? 0 : kCtrl;
+      const BYTE held = own ? row.modifiers : row.modifiers == kCtrl ? 0 : kCtrl;
       keys[VK_CONTROL] = held & kCtrl ? 0x80 : 0;
       keys[VK_SHIFT] = held & kShift ? 0x80 : 0;
       ASSERT_TRUE(SetKeyboardState(keys));
       shell.queue.waiting.clear();
-      MSG message{Window(), WM_KEYDOWN, key, 1, 0, {}};
+      MSG message{Window(), WM_KEYDOWN, row.key, 1, 0, {}};
       EXPECT_EQ(TranslateAcceleratorW(Window(), shell.main.accelerators.Get(), &message) != 0, own);
       const auto& waiting = shell.queue.waiting;
-      EXPECT_EQ(
-          !waiting.empty() && waiting.back().kind == EventKind::Menu && waiting.back().source == id,
-          own)
-          << "key " << key << (own ? " with" : " without") << " its modifiers";
+      EXPECT_EQ(!waiting.empty() && waiting.back().kind == EventKind::Menu &&
+                    waiting.back().source == row.item,
+                own)
+          << "key " << row.key << (own ? " with" : " without") << " its modifiers";
     }
   }
   keys[VK_CONTROL] = keys[VK_SHIFT] = 0;

@@ -1,10 +1,10 @@
 // The width scrollbar: its range, the handler of each request, and its events.
 #include <gtest/gtest.h>
 
-#include "canvas_view.h"
-#include "main_window.h"
-#include "scroll_request.h"
-#include "width_scrollbar.h"
+#include "window/canvas_view.h"
+#include "window/main_window.h"
+#include "window/scroll_request.h"
+#include "window/width_scrollbar.h"
 
 namespace pelorin {
 namespace {

@@ -1,7 +1,7 @@
 // The zoom whose window fits a work area.
 #include <gtest/gtest.h>
 
-#include "window_zoom.h"
+#include "window/window_zoom.h"
 
 namespace pelorin {
 namespace {
