@@ -9,7 +9,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 quick=()
-rounds=3
+rounds=5
 images=24
 if [ "${1:-}" = --quick ]; then
   quick=(--quick)
