@@ -127,9 +127,8 @@
         postMessage({ progress: end / total });
         if (!file) await new Promise((resolve) => setTimeout(resolve));  // a cancel comes in
       }
-      const count = core._finder_finish();
-      const first = core._finder_regions() / 8;
-      const regions = core.HEAPF64.slice(first, first + 4 * count);
+      const length = core._finder_finish();
+      const regions = core.HEAPU8.slice(core._finder_regions(), core._finder_regions() + length);
       postMessage({ regions }, [regions.buffer]);
     };
   }
@@ -174,9 +173,9 @@
     clearTimeout(progress);
     $('search').hidden = true;
     $('progress').value = 0;
-    const regions = answer.regions || [];
-    for (let i = 0; i < regions.length; i += 4)
-      core._page_found(regions[i], regions[i + 1], regions[i + 2], regions[i + 3]);
+    const regions = answer.regions || new Uint8Array();
+    const to = core._page_found(regions.length);  // may grow the memory: HEAPU8 after it
+    core.HEAPU8.set(regions, to);
     core._page_find_end(answer.failed ? 1 : 0);
     setBusy(false);
     show();

@@ -40,7 +40,7 @@ struct Page {
   bool byteInTitle = false;
   bool graphicsSearched = false;
   std::vector<GraphicsRegion> graphics;
-  std::vector<GraphicsRegion> found;  // what the search under way has handed back so far
+  std::vector<GraphicsRegion> found;  // what the search under way has handed back
   std::vector<std::uint8_t> rgba;     // the picture as the canvas takes it
   std::string text;                   // the last text handed to page.js, in UTF-8
 };
@@ -317,14 +317,10 @@ EMSCRIPTEN_KEEPALIVE int page_image_length() {
   return static_cast<int>(LoadedMemoryImage(page.state).size());
 }
 
-// One region the search found, in order.
-EMSCRIPTEN_KEEPALIVE void page_found(double start, double length, int width, int kind) {
-  GraphicsRegion& region = page.found.emplace_back();
-  region.start = static_cast<std::int64_t>(start);
-  region.length = static_cast<std::int64_t>(length);
-  region.width = std::clamp(width, kMinStripWidth, kMaxStripWidth);
-  region.kind =
-      static_cast<GraphicsKind>(std::clamp(kind, 0, static_cast<int>(GraphicsKind::kScreen)));
+// Where the regions the search found go, `bytes` of them as the worker's core held them.
+EMSCRIPTEN_KEEPALIVE GraphicsRegion* page_found(int bytes) {
+  page.found.resize(static_cast<std::size_t>(std::max(bytes, 0)) / sizeof(GraphicsRegion));
+  return page.found.data();
 }
 
 // The search is over, all searched or cancelled: what was found is kept either way, and the

@@ -4,15 +4,20 @@
 #include <emscripten/emscripten.h>
 
 #include <optional>
+#include <type_traits>
 #include <vector>
 
 #include "analysis/graphics_finder.h"
+
+// The regions go to the page as the bytes they are held in: the page's instance of the same
+// core reads them back as they are, whatever a region holds.
+static_assert(std::is_trivially_copyable_v<pelorin::GraphicsRegion>);
 
 namespace {
 
 std::optional<pelorin::GraphicsFinder> finder;
 std::vector<std::uint8_t> piece;
-std::vector<double> regions;  // start, length, width and kind of each region
+std::vector<pelorin::GraphicsRegion> regions;
 
 }  // namespace
 
@@ -32,19 +37,15 @@ EMSCRIPTEN_KEEPALIVE void finder_feed() {
   finder->Feed(piece.data(), piece.size());
 }
 
-// No more bytes come: how many regions there are, four numbers each at finder_regions.
+// No more bytes come: how many bytes the regions found take at finder_regions.
 EMSCRIPTEN_KEEPALIVE int finder_finish() {
   finder->Finish();
-  regions.clear();
-  for (const pelorin::GraphicsRegion& region : finder->TakeRegions())
-    regions.insert(regions.end(),
-                   {static_cast<double>(region.start), static_cast<double>(region.length),
-                    static_cast<double>(region.width), static_cast<double>(region.kind)});
+  regions = finder->TakeRegions();
   finder.reset();
-  return static_cast<int>(regions.size() / 4);
+  return static_cast<int>(regions.size() * sizeof(pelorin::GraphicsRegion));
 }
 
-EMSCRIPTEN_KEEPALIVE const double* finder_regions() {
+EMSCRIPTEN_KEEPALIVE const pelorin::GraphicsRegion* finder_regions() {
   return regions.data();
 }
 
