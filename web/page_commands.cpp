@@ -304,7 +304,6 @@ EMSCRIPTEN_KEEPALIVE int page_find(int move) {
     MoveAmongGraphics(chosen);
     return 0;
   }
-  page.found.clear();
   return LoadedMemoryImage(page.state).empty() ? 2 : 1;
 }
 
