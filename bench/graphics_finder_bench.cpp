@@ -2,11 +2,29 @@
 // how much of what it reports is graphics, and what it costs against reading the file.
 //
 //   graphics_finder_bench [--quick] [--details]
-//   graphics_finder_bench --image SEED OUT   writes the planted image of the seed to OUT
+//   graphics_finder_bench --image SEED OUT [--other] [--details]
+//                        writes the planted image of the seed to OUT, --other the second
+//                        maker's; --details lists its planted blocks
 //
 // Planted images come from two seed sets: the tuning set, which the finder was tuned on, and
-// a held-out set that it never was; both are reported. The real corpus is the shared folder
-// beside the repository (its truth.tsv), read raw and, for tapes and snapshots, as memory.
+// a held-out set that it never was; both are reported. A second maker of images, which shares
+// nothing with the first but the truth it records, is reported apart: nothing of the finder
+// was tuned on it. The real corpus is the shared folder beside the repository (its truth.tsv),
+// read raw and, for tapes and snapshots, as memory.
+//
+// The real corpus is scored source by source, a source being the repository its files come
+// from, and each figure is the mean over the sources: a constant or weight set while looking
+// at a source's results must never be scored on it. No constant of the finder is set on the
+// real corpus, and nothing is fitted, so that every source is scored by a finder that never
+// saw it. Its table lists known blocks only, and the files hold much more graphics, so that
+// a region that lies on none of them may be graphics all the same: a region is judged only
+// where it overlaps a known block, and is false when it shows none of the blocks it overlaps
+// (at the wrong width or layout, or a screen swallowing a font). A file that is one known
+// block, a screen file, has every region judged so. A block counts as found where a region
+// shows it: covers half of it (or lies half on it when shorter) at its stored width, or
+// under its layout at its width; a screen as a screen. Of those found, a region starts on a
+// row when it starts a whole number of its rows (whole sprites by columns) from the block's
+// first byte, and its layout is right when its masks, column height and width are the block's.
 // The timing runs the converter's --find over 64 MiB of planted images (4 MiB with --quick)
 // against cat reading the same file, both whole processes with the file cached, in this one
 // run; then --find over a sparse 1 GiB file, which must stay under 64 MB resident. --details
@@ -17,6 +35,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <optional>
 #include <sstream>
@@ -31,7 +50,10 @@
 
 #include "analysis/graphics_finder.h"
 #include "memory_image_file.h"
+#include "finder_scoring.h"
+#include "other_images.h"
 #include "planted_images.h"
+#include "real_corpus.h"
 
 extern char** environ;
 
@@ -43,122 +65,44 @@ using Bytes = std::vector<std::uint8_t>;
 
 constexpr std::uint32_t kTuningSeeds = 1;
 constexpr std::uint32_t kHeldOutSeeds = 9'000'001;  // never looked at while tuning
+constexpr std::uint32_t kOtherSeeds = 1;            // the second maker's images
 
-double Percent(std::int64_t part, std::int64_t whole) {
-  return whole > 0 ? 100.0 * static_cast<double>(part) / static_cast<double>(whole) : 0.0;
+// The planted blocks as known blocks, with their layouts, gathered under their kind.
+std::vector<Truth> PlantedTruth(const PlantedImage& image, std::uint32_t seed) {
+  std::vector<Truth> truths;
+  for (const PlantedBlock& block : image.blocks) {
+    const bool screen = block.kind == PlantedKind::kScreen;
+    truths.push_back({block.start, block.length, ShownWidth(block), screen ? 0 : block.width,
+                      LayoutOf(block), true, PlantedKindName(block.kind),
+                      "seed " + std::to_string(seed) + " " + PlantedKindName(block.kind) + " at " +
+                          std::to_string(block.start) + ", " + std::to_string(block.length) +
+                          " bytes, width " + std::to_string(block.width)});
+  }
+  return truths;
 }
 
-std::int64_t Overlap(std::int64_t a, std::int64_t aLength, std::int64_t b, std::int64_t bLength) {
-  return std::max<std::int64_t>(0, std::min(a + aLength, b + bLength) - std::max(a, b));
-}
-
-struct Tally {
-  std::int64_t blocks = 0;
-  std::int64_t found = 0;
-  std::int64_t regions = 0;
-  std::int64_t falseRegions = 0;
-};
-
-// A region covers a block when half the block lies in it, or, when the region is the shorter,
-// half the region lies on the block.
-bool Covers(const GraphicsRegion& r, std::int64_t start, std::int64_t length) {
-  const std::int64_t overlap = Overlap(r.start, r.length, start, length);
-  return 2 * overlap >= length || (r.length < length && 2 * overlap >= r.length);
-}
-
-// A planted block is found when a region of its width covers it (as Covers has it); a screen
-// when a region found to be a screen does. A region is false when less than half of it lies
-// on planted graphics.
-Tally ScorePlanted(const PlantingMaterial& material, std::uint32_t firstSeed, int images,
-                   bool details) {
-  Tally tally;
-  std::map<PlantedKind, std::pair<int, int>> kinds;
+// A planted block is found when a region shows it (as Shows has it); a region is false when
+// less than half of it lies on planted graphics.
+std::map<std::string, Score> ScorePlanted(const std::function<PlantedImage(std::uint32_t)>& make,
+                                          std::uint32_t firstSeed, int images, bool details) {
+  std::map<std::string, Score> kinds;
   for (int i = 0; i < images; ++i) {
     const std::uint32_t seed = firstSeed + static_cast<std::uint32_t>(i);
-    const PlantedImage image = MakePlantedImage(material, seed);
+    const PlantedImage image = make(seed);
     const auto regions = FindGraphics(image.bytes.data(), std::ssize(image.bytes));
-    for (const PlantedBlock& block : image.blocks) {
-      bool found = false;
-      for (const GraphicsRegion& r : regions) {
-        const bool right = block.kind == PlantedKind::kScreen ? r.kind == GraphicsKind::kScreen
-                                                              : r.width == block.width;
-        found |= right && Covers(r, block.start, block.length);
-      }
-      ++tally.blocks;
-      tally.found += found;
-      ++kinds[block.kind].first;
-      kinds[block.kind].second += found;
-      if (details && !found)
-        std::printf("  missed: seed %u %s at %lld, %lld bytes, width %d\n", seed,
-                    PlantedKindName(block.kind), static_cast<long long>(block.start),
-                    static_cast<long long>(block.length), block.width);
-    }
-    for (const GraphicsRegion& r : regions) {
-      std::int64_t on = 0;
-      for (const PlantedBlock& block : image.blocks)
-        on += Overlap(r.start, r.length, block.start, block.length);
-      const bool falsely = 2 * on < r.length;
-      ++tally.regions;
-      tally.falseRegions += falsely;
-      if (details && falsely)
-        std::printf("  false: seed %u at %lld, %lld bytes, width %d (%s)\n", seed,
-                    static_cast<long long>(r.start), static_cast<long long>(r.length), r.width,
-                    GraphicsKindName(r.kind));
-    }
+    ScoreImage(regions, PlantedTruth(image, seed), Judging::kHalfOnBlocks,
+               "seed " + std::to_string(seed), kinds, details);
   }
   if (details)
-    for (const auto& [kind, counts] : kinds)
-      std::printf("  %-15s %4d blocks, %5.1f%% found\n", PlantedKindName(kind), counts.first,
-                  Percent(counts.second, counts.first));
-  return tally;
+    for (const auto& [kind, score] : kinds)
+      std::printf("  %-15s %4d blocks, %5.1f%% found\n", kind.c_str(), score.blocks,
+                  Percent(score.found, score.blocks));
+  return kinds;
 }
 
-// One known block of the real corpus: where it lies raw and, if it is in one, in the file's
-// memory image, and the width at which its stored bytes form rows.
-struct KnownBlock {
-  std::string file;
-  std::int64_t offset;
-  std::optional<std::int64_t> address;
-  std::int64_t length;
-  std::int32_t width;
-  std::string head;  // its first bytes, in hexadecimal
-};
-
-std::vector<std::string> Fields(const std::string& line) {
-  std::vector<std::string> fields;
-  std::stringstream stream(line);
-  for (std::string field; std::getline(stream, field, '\t');) fields.push_back(field);
-  return fields;
-}
-
-std::vector<KnownBlock> ReadTruth(const fs::path& folder) {
-  std::vector<KnownBlock> blocks;
-  std::ifstream truth(folder / "truth.tsv");
-  std::string line;
-  std::getline(truth, line);
-  const std::vector<std::string> names = Fields(line);
-  const auto column = [&](const std::vector<std::string>& fields, const char* name) {
-    const auto at = std::find(names.begin(), names.end(), name) - names.begin();
-    return static_cast<std::size_t>(at) < fields.size() ? fields[static_cast<std::size_t>(at)]
-                                                        : std::string();
-  };
-  while (std::getline(truth, line)) {
-    const std::vector<std::string> f = Fields(line);
-    const std::string layout = column(f, "layout");
-    if (layout == "other:display-file") continue;  // screens have no strip width
-    const bool masked = column(f, "masked") != "no";
-    const std::int32_t across = std::stoi(column(f, "width_bytes"));
-    const std::int64_t rows = std::stoll(column(f, "height_rows"));
-    KnownBlock block;
-    block.file = column(f, "file");
-    block.offset = std::stoll(column(f, "offset"));
-    if (column(f, "address") != "-") block.address = std::stoll(column(f, "address"));
-    block.width = (layout == "columns" ? 1 : across) * (masked ? 2 : 1);
-    block.length = across * rows * (masked ? 2 : 1);
-    block.head = column(f, "head_hex");
-    blocks.push_back(block);
-  }
-  return blocks;
+Bytes ReadBytes(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return Bytes{std::istreambuf_iterator<char>(in), {}};
 }
 
 std::string Hex(const Bytes& bytes, std::int64_t at, std::size_t count) {
@@ -171,60 +115,62 @@ std::string Hex(const Bytes& bytes, std::int64_t at, std::size_t count) {
   return hex;
 }
 
-// Found: a region of the block's width covers half of it, or lies half on it when shorter.
-bool FoundIn(const std::vector<GraphicsRegion>& regions, std::int64_t start, std::int64_t length,
-             std::int32_t width) {
-  return std::any_of(regions.begin(), regions.end(), [&](const GraphicsRegion& r) {
-    return r.width == width && Covers(r, start, length);
-  });
-}
-
-struct RealTally {
-  int raw = 0, rawFound = 0, memory = 0, memoryFound = 0;
+// The real corpus scored file by file, raw and, for tapes and snapshots, as memory images;
+// each figure gathered under the block's source.
+struct RealScores {
+  std::map<std::string, Score> bySource;  // raw and memory images together
+  Score raw, memory;                      // the blocks shown in strips alone, pooled
 };
 
-RealTally ScoreReal(const fs::path& folder, bool details) {
-  RealTally tally;
-  std::map<std::string, std::vector<GraphicsRegion>> raw, memory;
-  std::map<std::string, Bytes> images;
-  for (const KnownBlock& block : ReadTruth(folder)) {
-    const fs::path path = folder / "files" / block.file;
-    if (!raw.count(block.file)) {
-      std::ifstream in(path, std::ios::binary);
-      const Bytes bytes{std::istreambuf_iterator<char>(in), {}};
-      raw[block.file] = FindGraphics(bytes.data(), std::ssize(bytes));
-      if (const auto image = ReadMemoryImage(Utf8ToText(path.string()))) {
-        images[block.file] = image->bytes;
-        memory[block.file] = FindGraphics(image->bytes.data(), std::ssize(image->bytes));
+RealScores ScoreReal(const std::vector<KnownBlock>& known, const fs::path& folder, bool details) {
+  RealScores scores;
+  std::map<std::string, std::vector<const KnownBlock*>> files;
+  for (const KnownBlock& block : known) files[block.file].push_back(&block);
+  for (const auto& [file, blocks] : files) {
+    const fs::path path = folder / "files" / file;
+    const Bytes bytes = ReadBytes(path);
+    const auto image = ReadMemoryImage(Utf8ToText(path.string()));
+    std::vector<Truth> raw, memory;
+    for (const KnownBlock* block : blocks) {
+      const std::string name = file + "@" + std::to_string(block->offset);
+      const Truth truth{
+          block->offset, block->Length(), block->width, block->StoredWidth(), block->layout,
+          true,          block->source,   name};
+      raw.push_back(truth);
+      // In the image only where its address holds the block: a headerless tape block goes
+      // after the address space, not to the address its loader gives it.
+      if (image && block->address &&
+          Hex(image->bytes, *block->address, block->head.size() / 2) == block->head) {
+        Truth inImage = truth;
+        inImage.start = *block->address;
+        inImage.name = name + " in memory at " + std::to_string(*block->address);
+        memory.push_back(inImage);
       }
     }
-    const bool rawFound = FoundIn(raw[block.file], block.offset, block.length, block.width);
-    ++tally.raw;
-    tally.rawFound += rawFound;
-    if (details && !rawFound)
-      std::printf("  missed raw: %s at %lld, %lld bytes, width %d\n", block.file.c_str(),
-                  static_cast<long long>(block.offset), static_cast<long long>(block.length),
-                  block.width);
-    // In the image only where its address holds the block: a headerless tape block goes
-    // after the address space, not to the address its loader gives it.
-    if (block.address && images.count(block.file) &&
-        Hex(images[block.file], *block.address, block.head.size() / 2) == block.head) {
-      const bool found = FoundIn(memory[block.file], *block.address, block.length, block.width);
-      ++tally.memory;
-      tally.memoryFound += found;
-      if (details && !found)
-        std::printf("  missed in memory: %s at %lld, %lld bytes, width %d\n", block.file.c_str(),
-                    static_cast<long long>(*block.address), static_cast<long long>(block.length),
-                    block.width);
-    }
+    const std::string& source = blocks.front()->source;
+    const auto strips = [](std::vector<Truth> truths) {
+      std::erase_if(truths, [](const Truth& t) { return t.storedWidth == 0; });
+      return truths;
+    };
+    const auto found = FindGraphics(bytes.data(), std::ssize(bytes));
+    ScoreImage(found, raw, Judging::kOverlapping, source, scores.bySource, details);
+    std::map<std::string, Score> pooled;
+    ScoreImage(found, strips(raw), Judging::kOverlapping, source, pooled, false);
+    if (details)
+      for (const GraphicsRegion& r : found)
+        std::printf("  %s: at %lld, %lld bytes, width %d (%s) masks %d columns %d, %d\n",
+                    file.c_str(), static_cast<long long>(r.start), static_cast<long long>(r.length),
+                    r.width, GraphicsKindName(r.kind), static_cast<int>(r.layout.masks),
+                    r.layout.columnHeight, r.confidence);
+    scores.raw.Add(Pooled(pooled));
+    if (!image) continue;
+    const auto inImage = FindGraphics(image->bytes.data(), std::ssize(image->bytes));
+    ScoreImage(inImage, memory, Judging::kOverlapping, source, scores.bySource, details);
+    pooled.clear();
+    ScoreImage(inImage, strips(memory), Judging::kOverlapping, source, pooled, false);
+    scores.memory.Add(Pooled(pooled));
   }
-  if (details)
-    for (const auto& [file, regions] : raw)
-      for (const GraphicsRegion& r : regions)
-        std::printf("  %s: at %lld, %lld bytes, width %d (%s) %d\n", file.c_str(),
-                    static_cast<long long>(r.start), static_cast<long long>(r.length), r.width,
-                    GraphicsKindName(r.kind), r.confidence);
-  return tally;
+  return scores;
 }
 
 double Seconds(std::chrono::steady_clock::duration duration) {
@@ -301,6 +247,47 @@ bool SearchHugeFile(const fs::path& converter) {
   return find.seconds >= 0 && find.kilobytes < 64 * 1024;
 }
 
+// A planted block as --find gives a region: the width the window shows it at, its kind and
+// how it is stored.
+void PrintBlock(const PlantedBlock& block) {
+  std::printf("at %lld, %lld bytes, width %d (%s", static_cast<long long>(block.start),
+              static_cast<long long>(block.length), ShownWidth(block), PlantedKindName(block.kind));
+  if (block.masks != MaskOrder::kNotMasked)
+    std::printf(", masked %s-first", block.masks == MaskOrder::kMaskFirst ? "mask" : "graphic");
+  if (block.columnHeight > 0) std::printf(", columns %d", block.columnHeight);
+  std::printf("), stored width %d\n", block.width);
+}
+
+// --image SEED OUT [--other] [--details]
+int WriteImage(const PlantingMaterial& material, const OtherMaterial& otherMaterial, int argc,
+               char** argv) {
+  bool second = false, list = false;
+  for (int i = 4; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--other") == 0) {
+      second = true;
+    } else if (std::strcmp(argv[i], "--details") == 0) {
+      list = true;
+    } else {
+      std::fprintf(stderr, "usage: graphics_finder_bench --image SEED OUT [--other] [--details]\n");
+      return 2;
+    }
+  }
+  if (second && otherMaterial.code.empty()) {
+    std::fprintf(stderr,
+                 "graphics_finder_bench: no Z80 code for the second maker: run scripts/setup\n");
+    return 1;
+  }
+  const auto seed = static_cast<std::uint32_t>(std::stoul(argv[2]));
+  const PlantedImage image =
+      second ? MakeOtherPlantedImage(otherMaterial, seed) : MakePlantedImage(material, seed);
+  std::ofstream(argv[3], std::ios::binary)
+      .write(reinterpret_cast<const char*>(image.bytes.data()),
+             static_cast<std::streamsize>(image.bytes.size()));
+  if (list)
+    for (const PlantedBlock& block : image.blocks) PrintBlock(block);
+  return 0;
+}
+
 }  // namespace
 }  // namespace pelorin
 
@@ -309,14 +296,9 @@ int main(int argc, char** argv) {
   const fs::path root =
       fs::canonical(fs::path(argv[0])).parent_path().parent_path().parent_path().parent_path();
   const PlantingMaterial material = LoadPlantingMaterial();
-  if (argc == 4 && std::strcmp(argv[1], "--image") == 0) {
-    const PlantedImage image =
-        MakePlantedImage(material, static_cast<std::uint32_t>(std::stoul(argv[2])));
-    std::ofstream(argv[3], std::ios::binary)
-        .write(reinterpret_cast<const char*>(image.bytes.data()),
-               static_cast<std::streamsize>(image.bytes.size()));
-    return 0;
-  }
+  const OtherMaterial otherMaterial = LoadOtherMaterial();
+  if (argc >= 4 && std::strcmp(argv[1], "--image") == 0)
+    return WriteImage(material, otherMaterial, argc, argv);
   bool quick = false, details = false;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--quick") == 0) {
@@ -332,25 +314,71 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "graphics_finder_bench: no ROM or console fonts: run scripts/setup\n");
     return 1;
   }
+  if (otherMaterial.code.empty()) {
+    std::fprintf(stderr,
+                 "graphics_finder_bench: no Z80 code for the second maker: run scripts/setup\n");
+    return 1;
+  }
   const int images = quick ? 6 : 120;
-  const Tally tuning = ScorePlanted(material, kTuningSeeds, images, details);
-  const Tally heldOut = ScorePlanted(material, kHeldOutSeeds, images, false);
+  const auto first = [&](std::uint32_t seed) { return MakePlantedImage(material, seed); };
+  const Score tuning = Pooled(ScorePlanted(first, kTuningSeeds, images, details));
+  const Score heldOut = Pooled(ScorePlanted(first, kHeldOutSeeds, images, false));
+  if (details) std::printf("other generator:\n");
+  const Score other = Pooled(
+      ScorePlanted([&](std::uint32_t seed) { return MakeOtherPlantedImage(otherMaterial, seed); },
+                   kOtherSeeds, images, details));
   const fs::path corpus = root.parent_path() / "shared" / "data" / "real-spectrum";
-  const RealTally real = ScoreReal(corpus, details);
+  const auto known = ReadKnownBlocks(corpus);
+  if (!known) {
+    std::fprintf(stderr, "graphics_finder_bench: cannot read %s\n", corpus.string().c_str());
+    return 1;
+  }
+  const RealScores real = ScoreReal(*known, corpus, details);
+  const Means unseen = MeanOverGroups(real.bySource);
+  const Score all = Pooled(real.bySource);
+  if (details)
+    for (const auto& [source, s] : real.bySource)
+      std::printf(
+          "  %-38s %3d blocks, %3d found, %3d starting on a row, layout %d of %d; "
+          "%d of %d judged regions false\n",
+          source.c_str(), s.blocks, s.found, s.startExact, s.layoutRight, s.laidOut, s.falseRegions,
+          s.judged);
   const fs::path converter = root / "build" / "native" / "pelorin-convert";
   const double ratio =
       FindReadRatio(material, converter, quick ? 4 << 20 : 64 << 20, quick ? 1 : 5);
   const bool bounded = SearchHugeFile(converter);
-  std::printf("planted images: %d tuning, %d held-out; real blocks: %d raw, %d in memory images\n",
-              images, images, real.raw, real.memory);
+  std::printf(
+      "planted images: %d tuning, %d held-out; real blocks: %d raw, %d in memory images "
+      "(shown in strips), %d raw and in memory from %zu sources in all\n",
+      images, images, real.raw.blocks, real.memory.blocks, all.blocks, real.bySource.size());
+  // Every source's figures come from a finder none of whose constants or weights were set on
+  // that source, so that the mean over the sources is the figure on sources never seen; the
+  // figures pooled over all blocks are printed beside them.
+  std::printf(
+      "real, all sources pooled: %.1f%% found, %.1f%% of %d judged regions false, "
+      "%.1f%% of those found start on a row, layout right for %d of %d\n",
+      Percent(all.found, all.blocks), Percent(all.falseRegions, all.judged), all.judged,
+      Percent(all.startExact, all.found), all.layoutRight, all.laidOut);
   std::printf("find recall (planted): %.1f%%\n", Percent(tuning.found, tuning.blocks));
-  std::printf("find false share (planted): %.1f%%\n", Percent(tuning.falseRegions, tuning.regions));
+  std::printf("find false share (planted): %.1f%%\n", Percent(tuning.falseRegions, tuning.judged));
   std::printf("find recall (planted, held-out): %.1f%%\n", Percent(heldOut.found, heldOut.blocks));
   std::printf("find false share (planted, held-out): %.1f%%\n",
-              Percent(heldOut.falseRegions, heldOut.regions));
-  std::printf("find recall (real): %.1f%%\n", Percent(real.rawFound, real.raw));
+              Percent(heldOut.falseRegions, heldOut.judged));
+  std::printf(
+      "planted, start on a row: %.1f%% of those found, layout right for %d of %d; "
+      "other generator: %.1f%%, layout right for %d of %d\n",
+      Percent(tuning.startExact, tuning.found), tuning.layoutRight, tuning.laidOut,
+      Percent(other.startExact, other.found), other.layoutRight, other.laidOut);
+  std::printf("find recall (other generator): %.1f%%\n", Percent(other.found, other.blocks));
+  std::printf("find false share (other generator): %.1f%%\n",
+              Percent(other.falseRegions, other.judged));
+  std::printf("find recall (real): %.1f%%\n", Percent(real.raw.found, real.raw.blocks));
   std::printf("find recall (real, memory images): %.1f%%\n",
-              Percent(real.memoryFound, real.memory));
+              Percent(real.memory.found, real.memory.blocks));
+  std::printf("find recall (unseen sources): %.1f%%\n", unseen.recall);
+  std::printf("find false share (unseen sources): %.1f%%\n", unseen.falseShare);
+  std::printf("find start exact (unseen sources): %.1f%%\n", unseen.startExact);
+  std::printf("find layout right (unseen sources): %.1f%%\n", unseen.layoutRight);
   std::printf("find/read ratio: %.1f\n", ratio);
-  return ratio < 0 || real.raw == 0 || !bounded ? 1 : 0;
+  return ratio < 0 || all.blocks == 0 || !bounded ? 1 : 0;
 }

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "screen/layout.h"
+
 namespace pelorin {
 
 enum class PlantedKind {
@@ -31,7 +33,18 @@ struct PlantedBlock {
   std::int64_t length;
   std::int32_t width;  // the stored row width: doubled when masked, 1 (2) for columns
   PlantedKind kind;
+  MaskOrder masks;            // which byte of each pair comes first, when masked
+  std::int32_t columnHeight;  // rows of each stored column, blank padding included; 0: by rows
+  std::int32_t columns;       // 8-pixel columns of each sprite stored by columns; 0: by rows
 };
+
+// The layout under which the block shows its pictures whole: its masks and columns, or the
+// Spectrum screen.
+SpriteLayout LayoutOf(const PlantedBlock& block);
+
+// The width the window shows the block at under that layout: a masked row's graphic bytes, a
+// column-stored sprite's columns, otherwise the stored width.
+std::int32_t ShownWidth(const PlantedBlock& block);
 
 struct PlantedImage {
   std::vector<std::uint8_t> bytes;

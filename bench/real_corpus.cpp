@@ -65,38 +65,79 @@ std::optional<std::int64_t> PlaceInImage(const Bytes& image, const Bytes& block,
 // One row of the table, by column name.
 using Row = std::map<std::string, std::string>;
 
-// Adds the row's cases; false when the row is malformed or its file cannot be read.
-bool AddBlock(const fs::path& folder, const Row& row, RealBlocks& blocks) {
-  const std::string& file = row.at("file");
+// The block a row of the table lists; nothing when the row is malformed.
+std::optional<KnownBlock> BlockOf(const Row& row) {
   const auto offset = Number(row.at("offset"));
   const auto width = Number(row.at("width_bytes"));
   const auto height = Number(row.at("height_rows"));
   const std::string& layout = row.at("layout");
-  if (!offset || !width || !height) return false;
-  if (layout == "other:display-file") return true;
-  // Column-stored sprites form rows at width 1: each column is a strip of its own.
-  const bool masked = row.at("masked") != "no";
-  const std::int32_t expected =
-      (layout == "columns" ? 1 : static_cast<std::int32_t>(*width)) * (masked ? 2 : 1);
-  const std::int64_t length = *width * *height * (masked ? 2 : 1);
+  const std::string& masked = row.at("masked");
+  if (!offset || !width || !height || *width > 255 || *height > 65535) return std::nullopt;
+  KnownBlock block{row.at("file"),
+                   row.at("source_repo"),
+                   *offset,
+                   Number(row.at("address")),
+                   static_cast<std::int32_t>(*width),
+                   *height,
+                   {},
+                   layout == "other:serpentine-rows",
+                   row.at("head_hex")};
+  if (layout == "other:display-file") block.layout.screen = ScreenLayout::kSpectrumScreen;
+  if (layout == "columns") block.layout.columnHeight = static_cast<std::int32_t>(*height);
+  if (masked != "no")
+    block.layout.masks = masked == "mask-first" ? MaskOrder::kMaskFirst : MaskOrder::kGraphicFirst;
+  return block;
+}
+
+// Adds the row's cases; false when the row is malformed or its file cannot be read.
+bool AddBlock(const fs::path& folder, const Row& row, RealBlocks& blocks) {
+  const auto known = BlockOf(row);
+  if (!known) return false;
+  if (known->layout.screen == ScreenLayout::kSpectrumScreen) return true;
+  const std::int32_t expected = known->StoredWidth();
+  const std::int64_t length = known->Length();
+  if (expected > kMaxStripWidth) return true;
+  const std::string& file = known->file;
   const fs::path path = folder / "files" / file;
   const auto bytes = ReadFile(path);
-  if (!bytes || *offset + length > std::ssize(*bytes)) return false;
+  if (!bytes || known->offset + length > std::ssize(*bytes)) return false;
 
   const std::string at = file + "@" + row.at("offset");
-  blocks.atOffset.push_back({at + " raw", WindowFrom(*bytes, *offset), expected});
-  const Bytes block(bytes->begin() + *offset, bytes->begin() + *offset + length);
-  blocks.alone.push_back({at, block, expected});
+  const std::string& source = known->source;
+  blocks.atOffset.push_back({at + " raw", WindowFrom(*bytes, known->offset), expected, source});
+  const Bytes block(bytes->begin() + known->offset, bytes->begin() + known->offset + length);
+  blocks.alone.push_back({at, block, expected, source});
   if (IsMemoryImagePath(path.u16string())) {
-    const auto address = Number(row.at("address"));
     const auto image = ReadMemoryImage(path.u16string());
-    if (!address || !image) return false;
-    const auto place = PlaceInImage(image->bytes, block, *address);
+    if (!known->address || !image) return false;
+    const auto place = PlaceInImage(image->bytes, block, *known->address);
     if (!place) return false;
-    blocks.atOffset.push_back(
-        {at + " memory " + std::to_string(*place), WindowFrom(image->bytes, *place), expected});
+    blocks.atOffset.push_back({at + " memory " + std::to_string(*place),
+                               WindowFrom(image->bytes, *place), expected, source});
   }
   return true;
+}
+
+// Reads the table's rows, each by column name; nothing when a column named is missing or a
+// row is short.
+std::optional<std::vector<Row>> ReadRows(const fs::path& folder) {
+  std::ifstream table(folder / "truth.tsv");
+  std::string line;
+  if (!table || !std::getline(table, line)) return std::nullopt;
+  const std::vector<std::string> columns = SplitTabs(line);
+  for (const char* needed : {"file", "offset", "address", "width_bytes", "height_rows", "masked",
+                             "layout", "source_repo", "head_hex"})
+    if (std::find(columns.begin(), columns.end(), needed) == columns.end()) return std::nullopt;
+  std::vector<Row> rows;
+  while (std::getline(table, line)) {
+    if (line.empty()) continue;
+    const std::vector<std::string> fields = SplitTabs(line);
+    if (fields.size() < columns.size()) return std::nullopt;
+    Row row;
+    for (std::size_t i = 0; i < columns.size(); ++i) row[columns[i]] = fields[i];
+    rows.push_back(row);
+  }
+  return rows;
 }
 
 std::optional<Bytes> Gunzip(const Bytes& packed) {
@@ -133,23 +174,37 @@ std::uint32_t FontWidth(const Bytes& font) {
 
 }  // namespace
 
-std::optional<RealBlocks> ReadRealBlocks(const fs::path& folder) {
-  std::ifstream table(folder / "truth.tsv");
-  std::string line;
-  if (!table || !std::getline(table, line)) return std::nullopt;
-  const std::vector<std::string> columns = SplitTabs(line);
-  for (const char* needed :
-       {"file", "offset", "address", "width_bytes", "height_rows", "masked", "layout"})
-    if (std::find(columns.begin(), columns.end(), needed) == columns.end()) return std::nullopt;
-  RealBlocks blocks;
-  while (std::getline(table, line)) {
-    if (line.empty()) continue;
-    const std::vector<std::string> fields = SplitTabs(line);
-    if (fields.size() < columns.size()) return std::nullopt;
-    Row row;
-    for (std::size_t i = 0; i < columns.size(); ++i) row[columns[i]] = fields[i];
-    if (!AddBlock(folder, row, blocks)) return std::nullopt;
+std::int64_t KnownBlock::Length() const {
+  if (layout.screen == ScreenLayout::kSpectrumScreen)
+    return rows == kScreenHeight ? kScreenBytes : width * rows + width * rows / 8;
+  return width * rows * StoredPerLaid(layout);
+}
+
+std::int32_t KnownBlock::StoredWidth() const {
+  if (layout.screen == ScreenLayout::kSpectrumScreen) return 0;
+  return (HasColumns(layout) ? 1 : width) * static_cast<std::int32_t>(StoredPerLaid(layout));
+}
+
+std::optional<std::vector<KnownBlock>> ReadKnownBlocks(const fs::path& folder) {
+  const auto rows = ReadRows(folder);
+  if (!rows) return std::nullopt;
+  std::vector<KnownBlock> blocks;
+  for (const Row& row : *rows) {
+    const auto block = BlockOf(row);
+    if (!block) return std::nullopt;
+    const bool partScreen =
+        block->layout.screen == ScreenLayout::kSpectrumScreen && block->rows != kScreenHeight;
+    if (!partScreen) blocks.push_back(*block);
   }
+  return blocks;
+}
+
+std::optional<RealBlocks> ReadRealBlocks(const fs::path& folder) {
+  const auto rows = ReadRows(folder);
+  if (!rows) return std::nullopt;
+  RealBlocks blocks;
+  for (const Row& row : *rows)
+    if (!AddBlock(folder, row, blocks)) return std::nullopt;
   return blocks;
 }
 
@@ -165,7 +220,8 @@ std::optional<std::vector<RealCase>> ReadConsoleFonts(const fs::path& folder) {
     const auto packed = ReadFile(path);
     const auto font = packed ? Gunzip(*packed) : std::nullopt;
     if (!font) return std::nullopt;
-    if (FontWidth(*font) == 8) fonts.push_back({path.filename().string(), *font, 1});
+    if (FontWidth(*font) == 8)
+      fonts.push_back({path.filename().string(), *font, 1, "console fonts"});
   }
   return fonts;
 }

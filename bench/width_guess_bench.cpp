@@ -16,6 +16,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -110,14 +111,45 @@ Tally ScoreStored(int filesEach, bool details) {
   return all;
 }
 
-// How often the guess puts each case's width first.
-Tally ScoreReal(const char* what, const std::vector<RealCase>& cases, bool details) {
+// A small sprite, 8 to 48 rows of a drawn file on tuning seeds, followed at once by another
+// drawn file of another width or by noise as packed data is: how often its own width comes
+// first.
+Tally ScoreSmallBlocks(int files) {
+  Tally tally;
+  for (int i = 0; i < files; ++i) {
+    const auto seed = kTuningSeeds + 500 + static_cast<std::uint32_t>(i);
+    SpriteFile small = MakeSpriteFile(seed);
+    if (small.kind == SpriteKind::kMasked || small.kind == SpriteKind::kText) continue;
+    const std::size_t rows = 8 + seed % 41;
+    small.bytes.resize(std::min(small.bytes.size(), rows * static_cast<std::size_t>(small.width)));
+    SpriteFile after = MakeSpriteFile(seed + 100'000);
+    if (after.width == small.width) continue;
+    if (i % 3 == 0)
+      for (std::uint8_t& b : after.bytes) b = static_cast<std::uint8_t>((b * 167 + 13) ^ (b >> 3));
+    small.bytes.insert(small.bytes.end(), after.bytes.begin(), after.bytes.end());
+    const WidthGuess guess =
+        GuessStripWidth(small.bytes.data(), static_cast<std::int32_t>(small.bytes.size()));
+    ++tally.files;
+    tally.first += guess.ranked[0] == small.width;
+  }
+  return tally;
+}
+
+// How often the guess puts each case's width first, over all cases and, in `bySource`, for
+// each source.
+Tally ScoreReal(const char* what, const std::vector<RealCase>& cases, bool details,
+                std::map<std::string, Tally>* bySource = nullptr) {
   Tally tally;
   for (const RealCase& c : cases) {
     const WidthGuess guess =
         GuessStripWidth(c.bytes.data(), static_cast<std::int32_t>(c.bytes.size()));
     ++tally.files;
     tally.first += guess.ranked[0] == c.width;
+    if (bySource) {
+      Tally& source = (*bySource)[c.source];
+      ++source.files;
+      source.first += guess.ranked[0] == c.width;
+    }
     if (details && guess.ranked[0] != c.width) {
       std::printf("  wrong: %s %s width %d, %zu bytes: guessed %d %d %d%s\n", what, c.name.c_str(),
                   c.width, c.bytes.size(), guess.ranked[0], guess.ranked[1], guess.ranked[2],
@@ -125,6 +157,14 @@ Tally ScoreReal(const char* what, const std::vector<RealCase>& cases, bool detai
     }
   }
   return tally;
+}
+
+// The mean over the sources of each one's share of first guesses right. No constant of the
+// guess is set on the real corpus, so that each source is judged by a guess never tuned on it.
+double MeanOverSources(const std::map<std::string, Tally>& bySource) {
+  double sum = 0;
+  for (const auto& [source, tally] : bySource) sum += Percent(tally.first, tally.files);
+  return bySource.empty() ? 0 : sum / static_cast<double>(bySource.size());
 }
 
 // The largest window there is: every byte that can reach the screen, drawn sprites repeated.
@@ -206,13 +246,15 @@ int main(int argc, char** argv) {
                       : "cannot read ../shared/data/real-spectrum (run from the repository root)");
     return 1;
   }
-  const Tally atOffset = ScoreReal("at offset", real->atOffset, details);
-  const Tally alone = ScoreReal("block alone", real->alone, details);
+  std::map<std::string, Tally> atOffsetBySource, aloneBySource;
+  const Tally atOffset = ScoreReal("at offset", real->atOffset, details, &atOffsetBySource);
+  const Tally alone = ScoreReal("block alone", real->alone, details, &aloneBySource);
   const Tally consoleFonts = ScoreReal("font", *fonts, details);
   const int files = quick ? 14 : 420;
   const Tally tuning = Score(kTuningSeeds, files, details);
   const Tally heldOut = Score(kHeldOutSeeds, files, false);
   const Tally stored = ScoreStored(quick ? 2 : 40, details);
+  const Tally small = ScoreSmallBlocks(quick ? 20 : 400);
   const double ratio = GuessLoadRatio(quick ? 3 : 30);
   std::printf("width guess files: %d tuning, %d held-out, %d drawn as programs store them\n",
               tuning.files, heldOut.files, stored.files);
@@ -223,11 +265,17 @@ int main(int argc, char** argv) {
   std::printf("width guess unsure (held-out): %.1f%%\n", Percent(heldOut.unsure, heldOut.files));
   std::printf("width guess top-1 (drawn as programs store them, held-out): %.1f%%\n",
               Percent(stored.first, stored.files));
+  std::printf("width guess top-1 (small sprite followed by other data): %.1f%%\n",
+              Percent(small.first, small.files));
   std::printf("width guess real cases: %d at offset, %d blocks alone, %d console fonts\n",
               atOffset.files, alone.files, consoleFonts.files);
   std::printf("width guess top-1 (real, at offset): %.1f%%\n",
               Percent(atOffset.first, atOffset.files));
   std::printf("width guess top-1 (real, block alone): %.1f%%\n", Percent(alone.first, alone.files));
+  std::printf("width guess top-1 (unseen sources, at offset): %.1f%%\n",
+              MeanOverSources(atOffsetBySource));
+  std::printf("width guess top-1 (unseen sources, block alone): %.1f%%\n",
+              MeanOverSources(aloneBySource));
   std::printf("width guess top-1 (console fonts): %.1f%%\n",
               Percent(consoleFonts.first, consoleFonts.files));
   std::printf("guess/load ratio: %.2f\n", ratio);

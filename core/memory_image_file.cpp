@@ -48,6 +48,15 @@ ImageRead ReadMemoryImage(const Text& path, const PlacedBlockSink& placed, ReadF
   }
 }
 
+Text KeepMemoryImage(ConverterState& state, Text& warning) {
+  state.memoryImage = std::vector<std::uint8_t>();  // released first: two may not fit at once
+  ImageRead read = ReadMemoryImage(state.sourcePath);
+  if (!read) return read.why;
+  state.memoryImage = std::move(read->bytes);
+  warning = std::move(read->warning);
+  return {};
+}
+
 bool CopyMemoryImageWindow(ConverterState& state, std::int64_t offset) {
   const std::vector<std::uint8_t>& image = state.memoryImage;
   if (image.empty() || offset < 0) return false;

@@ -18,6 +18,11 @@ namespace pelorin {
 ImageRead ReadMemoryImage(const Text& path, const PlacedBlockSink& placed = {},
                           ReadFor readFor = ReadFor::kImage);
 
+// Makes the memory image of the file sourcePath names and keeps its bytes in the state, where
+// they stay until the next load; `warning` gets what the user should know of it (the RAM
+// pages a snapshot left out). Why it cannot be made; empty when it was, and is kept.
+Text KeepMemoryImage(ConverterState& state, Text& warning);
+
 // Fills the state's sprite bytes from the kept memory image, from `offset` on and at most
 // as many as its layout can show (StoredReadBound); sourceLength becomes the image's length. False,
 // with the sprite bytes untouched, when no image is kept, the offset is negative or memory runs

@@ -47,10 +47,8 @@ LoadOutcome ReadSprite(ConverterState& state) {
   if (ReadsMemoryImage(state)) {
     Text warning;
     if (state.memoryImage.empty()) {
-      ImageRead read = ReadMemoryImage(state.sourcePath);
-      if (!read) return {read.why, {}};
-      state.memoryImage = std::move(read->bytes);
-      warning = std::move(read->warning);
+      const Text why = KeepMemoryImage(state, warning);
+      if (!why.empty()) return {why, {}};
     }
     if (!CopyMemoryImageWindow(state, offset)) return {u"out of memory", {}};
     return {{}, warning};

@@ -1,6 +1,7 @@
 // graphics_finder_fuzz.cpp: the graphics finder over arbitrary bytes fed in pieces of
 // arbitrary sizes: the regions are those it finds in the bytes all at once, in order, apart,
-// inside the bytes, each with a width the strips have.
+// inside the bytes, each with a width the strips have and whole rows of it under its layout.
+// The fuzz build searches in scans of a few kilobytes, so that short inputs cross their edges.
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
@@ -33,6 +34,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (const GraphicsRegion& region : whole) {
     Check(region.start >= end && region.length > 0 && region.start + region.length <= length);
     Check(region.width >= kMinStripWidth && region.width <= kMaxStripWidth);
+    const SpriteLayout& layout = region.layout;
+    const std::int64_t row = region.width * StoredPerLaid(layout);
+    const std::int64_t unit = layout.screen == ScreenLayout::kSpectrumScreen ? kScreenBytes
+                              : HasColumns(layout) ? row * layout.columnHeight
+                                                   : row;
+    Check(region.length % unit == 0);
     end = region.start + region.length;
   }
   return 0;

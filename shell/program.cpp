@@ -7,6 +7,7 @@
 #include "command_line.h"
 #include "commands/canvas_input.h"
 #include "commands/file_commands.h"
+#include "commands/graphics_list_commands.h"
 #include "commands/menus.h"
 #include "commands/view_commands.h"
 #include "dialogs/dialog_support.h"
@@ -56,6 +57,10 @@ void Dispatch(ShellState& shell, EventKind kind) {
         ShowScrollbarWidth(shell);
       }
       if (event.source == kCanvasControl) RunCanvasInput(shell, event);
+      if (event.source == kGraphicsListSource) {
+        ForgetLocatedByte(shell);
+        RunGraphicsListInput(shell, event);
+      }
       break;
     case EventKind::Move:  // onto another monitor, or the work area changed under the window
       FitZoomToWorkArea(shell);
@@ -110,6 +115,8 @@ bool RunEventLoopTurn(ShellState& shell) {
 void EndShell(ShellState& shell) {
   shell.state.reset();
   shell.painter = CanvasPainter{};
+  // The list goes before the window that owns it, which would otherwise take it along.
+  CloseGraphicsList(shell.graphicsList);
   // The canvas gives up its drop registration as it is destroyed with the window, while the
   // OLE apartment is still there.
   CloseMainWindow(shell.main);

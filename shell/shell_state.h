@@ -4,12 +4,14 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "analysis/graphics_finder.h"
 #include "converter_state.h"
 #include "events/event_queue.h"
 #include "screen/canvas_painter.h"
+#include "window/graphics_list.h"
 #include "window/main_window.h"
 
 namespace pelorin {
@@ -37,6 +39,10 @@ struct ShellState {
   // another file is loaded or the memory switch reads it the other way.
   bool graphicsSearched = false;
   std::vector<GraphicsRegion> graphics;
+  // The region of `graphics` the last Find, Next or Previous (or the list) went to: what
+  // Export and Copy take while the view still starts there.
+  std::optional<std::size_t> landedGraphics;
+  GraphicsListWindow graphicsList;  // "List of graphics..", made when first asked for
 };
 
 }  // namespace pelorin

@@ -40,6 +40,24 @@ using OwnedMemoryDC = Owned<HDC, &DeleteDC>;
 using OwnedWindow = Owned<HWND, &DestroyWindow>;
 using OwnedAccelerators = Owned<HACCEL, &DestroyAcceleratorTable>;
 using OwnedMenu = Owned<HMENU, &DestroyMenu>;
+using OwnedGlobal = Owned<HGLOBAL, &GlobalFree>;  // until the clipboard takes it
+
+// The clipboard, opened for the window and closed when the object goes. Check it before use:
+// another program may hold it.
+class OpenedClipboard {
+ public:
+  explicit OpenedClipboard(HWND owner) : open_(OpenClipboard(owner) != FALSE) {}
+  OpenedClipboard(const OpenedClipboard&) = delete;
+  OpenedClipboard& operator=(const OpenedClipboard&) = delete;
+  ~OpenedClipboard() {
+    if (open_) CloseClipboard();
+  }
+
+  explicit operator bool() const { return open_; }
+
+ private:
+  bool open_;
+};
 
 // A window class registered by this program, unregistered when released.
 class RegisteredClass {

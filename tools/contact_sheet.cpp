@@ -136,8 +136,7 @@ PixelBuffer MakeFoundSheet(const std::vector<FoundPanel>& panels, std::uint8_t a
     const FoundPanel& found = panels[static_cast<std::size_t>(i)];
     canvas.place = PanelAt(i);
     state.stripWidth = found.region.width;
-    state.layout.screen = found.region.kind == GraphicsKind::kScreen ? ScreenLayout::kSpectrumScreen
-                                                                     : ScreenLayout::kStrips;
+    state.layout = found.region.layout;
     state.spriteData = found.bytes.empty() ? std::vector<std::uint8_t>{0} : found.bytes;
     state.spriteLength = static_cast<std::int32_t>(found.bytes.size());
     PlaceSprite(state);

@@ -34,7 +34,8 @@ PanelPlace SheetPanelPlace(std::int32_t width);
 // digits. Uses the state's strip width and screen as it goes.
 PixelBuffer MakeContactSheet(ConverterState& state);
 
-// A stretch of graphics found, and its first bytes: as many as one screen shows at its width.
+// A stretch of graphics found, and its first bytes: as many as one screen shows at its width
+// under its layout.
 struct FoundPanel {
   GraphicsRegion region;
   std::vector<std::uint8_t> bytes;
@@ -43,9 +44,9 @@ struct FoundPanel {
 // The most panels a sheet of found graphics holds: a few hundred kilobytes of PNG.
 constexpr std::size_t kMaxFoundPanels = 64;
 
-// Each stretch at its width, one screen only, cut to its bytes, in the fill attribute, in
-// rows of kSheetColumns panels, each labelled with the stretch's offset in decimal and in
-// hexadecimal and its width: "15616 $3D00 w1". No panel for the stretches past
+// Each stretch at its width through its layout, one screen only, cut to its bytes, in the fill
+// attribute, in rows of kSheetColumns panels, each labelled with the stretch's offset in
+// decimal and in hexadecimal and its width: "15616 $3D00 w1". No panel for the stretches past
 // kMaxFoundPanels; a sheet of no panels is the background alone, one panel's size.
 PixelBuffer MakeFoundSheet(const std::vector<FoundPanel>& panels, std::uint8_t attribute);
 

@@ -32,6 +32,10 @@ enum class OptionId {
   kColumns,
   kFind,
   kFindSheet,
+  kExport,
+  kExportAs,
+  kLength,
+  kRecipe,
   kHelp,
   kVersion
 };
@@ -65,6 +69,10 @@ constexpr OptionEntry kOptions[] = {
     {0,    u"columns",  true,  OptionId::kColumns},
     {0,    u"find",     false, OptionId::kFind},
     {0,    u"find-sheet", true, OptionId::kFindSheet},
+    {0,    u"export",   true,  OptionId::kExport},
+    {0,    u"export-as", true, OptionId::kExportAs},
+    {0,    u"length",   true,  OptionId::kLength},
+    {0,    u"recipe",   true,  OptionId::kRecipe},
     {0,    u"help",     false, OptionId::kHelp},
     {0,    u"version",  false, OptionId::kVersion},
 };
@@ -200,6 +208,25 @@ Text ApplyOption(OptionId id, const Text& name, const Text& value, ConvertOption
     case OptionId::kFindSheet:
       options.findSheetPath = value;
       return {};
+    case OptionId::kExport:
+      options.exportFolder = value;
+      return {};
+    case OptionId::kExportAs: {
+      const auto forms = ParseExportForms(value);
+      if (!forms) return name + u" takes png, bin and asm, separated by commas, not: " + value;
+      options.exportForms = *forms;
+      return {};
+    }
+    case OptionId::kLength: {
+      const TypedOffset length = ReadOffset(value, [](const Text&) {});  // as --offset
+      if (length.wrongCharacter || length.past64Bits)
+        return name + u" takes a count of bytes, written as --offset, not: " + value;
+      options.exportLength = length.value;
+      return {};
+    }
+    case OptionId::kRecipe:
+      options.recipePath = value;
+      return {};
     case OptionId::kHelp:
       action = CommandAction::kHelp;
       return {};
@@ -233,6 +260,19 @@ bool ConflictsWithFind(OptionId id) {
          id == OptionId::kShowMasks || id == OptionId::kColumns;
 }
 
+// The options that make no sense beside --export, which writes only the region's forms.
+bool ConflictsWithExport(OptionId id) {
+  return id == OptionId::kPng || id == OptionId::kPngOnly || id == OptionId::kScale ||
+         id == OptionId::kSheet || id == OptionId::kFindSheet || id == OptionId::kOutput ||
+         id == OptionId::kGuessWidth || id == OptionId::kLocate || id == OptionId::kList ||
+         id == OptionId::kRecipe;
+}
+
+// --recipe takes the regions, the layouts and the forms from its lines.
+bool ConflictsWithRecipe(OptionId id) {
+  return id != OptionId::kRecipe && id != OptionId::kOutput && id != OptionId::kQuiet;
+}
+
 CommandLine Mistake(Text text) {
   CommandLine line;
   line.action = CommandAction::kMistake;
@@ -247,6 +287,8 @@ CommandLine ParseCommandLine(const std::vector<Text>& arguments) {
   ConvertOptions& options = line.options;
   Text sheetConflict;                     // the first option given that --sheet rules out
   Text findConflict;                      // and --find or --find-sheet
+  Text exportConflict;                    // and --export
+  Text recipeConflict;                    // and --recipe
   const OptionEntry* printing = nullptr;  // the first option given that prints instead
   Text printingName;
   bool endOfOptions = false;
@@ -304,8 +346,26 @@ CommandLine ParseCommandLine(const std::vector<Text>& arguments) {
       printingName = name;
     }
     if (ConflictsWithFind(entry->id) && findConflict.empty()) findConflict = name;
+    if (ConflictsWithExport(entry->id) && exportConflict.empty()) exportConflict = name;
+    if (ConflictsWithRecipe(entry->id) && recipeConflict.empty()) recipeConflict = name;
   }
 
+  if (!options.recipePath.empty()) {
+    if (!recipeConflict.empty())
+      return Mistake(u"--recipe makes the exports its lines name: " + recipeConflict +
+                     u" does not go with it");
+    return line;  // the files, when given, stand for those the lines name
+  }
+  if (options.exportFolder.empty() &&
+      (options.exportLength >= 0 || options.exportForms != ExportFormSet{}))
+    return Mistake(u"--length and --export-as choose what --export writes: add --export");
+  if (!options.exportFolder.empty()) {
+    if (!exportConflict.empty())
+      return Mistake(u"--export writes only the region's forms: " + exportConflict +
+                     u" does not go with it");
+    if (options.find && options.exportLength >= 0)
+      return Mistake(u"--find exports each region found whole: --length does not go with it");
+  }
   if (options.files.empty()) return Mistake(u"no input files");
   if (options.list && !options.memory) return Mistake(u"--list lists memory images: add --memory");
   const SpriteLayout& layout = options.layout;
@@ -334,6 +394,7 @@ CommandLine ParseCommandLine(const std::vector<Text>& arguments) {
 
 Text UsageText() {
   return uR"(Usage: pelorin-convert [options] FILE...
+       pelorin-convert --recipe DIR/rip.tsv [-o OUT] [FILE...]
 Lays each FILE out on a Spectrum screen as raw sprite bytes, in vertical strips of
 the given width, and writes FILE.scr: the 6,912-byte screen, byte for byte what
 Pelorin's Save writes at the same width and fill attribute.
@@ -388,6 +449,19 @@ Options:
                     one FILE: each stretch at its width, one screen only, labelled
                     with its offset and width.
                     --list, --guess-width, --locate and --find go one at a time
+      --export DIR  write only the region into the folder DIR, as NAME-OFFSET-wW.png
+                    (the picture, masks transparent), .bin (the bytes as stored)
+                    and .asm (defb lines): the bytes one screen shows from --offset
+                    at the width, through the layout; with --find every stretch
+                    found, each whole. Appends a line per region to DIR/rip.tsv
+      --export-as F the forms --export writes: png, bin, asm, separated by commas
+                    (default all three)
+      --length N    with --export: the region's length in stored bytes, cut at
+                    the end of FILE
+      --recipe RIP  make the exports listed in RIP (a rip.tsv) again, into -o DIR
+                    or the folder of RIP, from the files named there (looked up
+                    from the current folder) or the FILEs given, matched by name.
+                    A file whose SHA-256 differs is refused
       --help        show this text and exit
       --version     show the version and exit
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "converter_state.h"
+#include "export/export_region.h"
 #include "platform/text.h"
 
 namespace pelorin {
@@ -32,6 +33,10 @@ struct ConvertOptions {
   SpriteLayout layout{};   // masks, columns, or the bytes as a Spectrum screen
   bool find = false;       // print the regions of each file that hold pictures, write nothing
   Text findSheetPath{};    // not empty: write only this contact sheet of what is found
+  Text exportFolder{};     // not empty: take the region (or each found) out into this folder
+  ExportFormSet exportForms{};
+  std::int64_t exportLength = -1;  // stored bytes of the region; -1: what one screen shows
+  Text recipePath{};               // not empty: make the exports of this rip.tsv again
   std::vector<Text> files{};
 
   bool operator==(const ConvertOptions&) const = default;

@@ -7,6 +7,7 @@
 
 #include "contact_sheet.h"
 #include "convert_options.h"
+#include "export_run.h"
 #include "graphics_search.h"
 #include "memory_image_file.h"
 #include "output_files.h"
@@ -218,11 +219,17 @@ std::optional<GraphicsSearch> FindInFile(const Text& input, const ConvertOptions
   return search;
 }
 
-// "FILE: at 15616 ($3D00), 768 bytes, width 1 (font)".
+// "FILE: at 15616 ($3D00), 768 bytes, width 1 (font)", the layout after the kind word:
+// "(sprites, masked graphic-first, columns 24)".
 Text FoundLine(const Text& input, const GraphicsRegion& region) {
+  Text kind = Utf8ToText(GraphicsKindName(region.kind));
+  const SpriteLayout& layout = region.layout;
+  if (IsMasked(layout))
+    kind +=
+        layout.masks == MaskOrder::kMaskFirst ? u", masked mask-first" : u", masked graphic-first";
+  if (HasColumns(layout)) kind += u", columns " + DecimalText(layout.columnHeight);
   return input + u": at " + PositionText(region.start) + u", " + DecimalText(region.length) +
-         u" bytes, width " + DecimalText(region.width) + u" (" +
-         Utf8ToText(GraphicsKindName(region.kind)) + u")";
+         u" bytes, width " + DecimalText(region.width) + u" (" + kind + u")";
 }
 
 // --find: a line per region, or "FILE: none".
@@ -245,10 +252,10 @@ bool WriteFoundSheet(const ConvertOptions& options, OutputGuard& guard, Messages
   for (const GraphicsRegion& region : search->regions) {
     if (options.find) messages.Output(FoundLine(input, region));
     if (panels.size() == kMaxFoundPanels) continue;
-    // What one screen shows: the whole screen of a screen found, else its first strips.
-    const std::int64_t shown = region.kind == GraphicsKind::kScreen
-                                   ? region.length
-                                   : std::min(region.length, ScreenStep(region.width));
+    // What one screen shows through the region's layout: a screen found whole, else the
+    // stored bytes of its first strips.
+    const std::int64_t shown =
+        std::min(region.length, ScreenStoredStep(region.layout, region.width));
     std::optional<std::vector<std::uint8_t>> bytes;
     if (options.memory) {
       const auto from = image.begin() + std::min<std::int64_t>(region.start, image.size());
@@ -324,6 +331,9 @@ int RunConverter(const std::vector<Text>& arguments, const Console& console) {
                   options.outputFolder + u"\n");
     return kExitBadCommandLine;
   }
+
+  if (!options.recipePath.empty()) return RunRecipe(options, console);
+  if (!options.exportFolder.empty()) return RunExports(options, console);
 
   OutputGuard guard(options.files);
   Messages messages(console, options.quiet, options.files.size());

@@ -60,6 +60,14 @@ constexpr double kWidthOneAlignment = 0.02;  // over twice the few characters
 constexpr double kWidthOneAlignmentLag = 0.1;
 constexpr double kWidthOneJoin = 0.12;
 
+// The small blocks looked for at the first byte, in bytes, the fewest rows that make one, and
+// how much less alike rows must be where the bytes change character.
+constexpr std::int32_t kBlockBytes[] = {48, 64, 96, 128, 192, 256, 384};
+constexpr std::int32_t kLeastBlockRows = 6;
+constexpr double kCharacterChange = 0.15;
+constexpr double kRows = 0.3;    // rows alike at least this much go on
+constexpr double kNoRows = 0.1;  // and at most this much do not
+
 // A serpentine reading must beat the rows two apart by this much, in likeness and in line-up.
 constexpr double kSerpentineMargin = 0.04;
 
@@ -294,10 +302,8 @@ std::int32_t SerpentineBelow(std::int32_t k, std::int32_t width, std::int32_t un
   return (row + 1) * width + mirrored;
 }
 
-}  // namespace
-
-WidthGuess GuessStripWidth(const std::uint8_t* bytes, std::int32_t length) {
-  length = std::max(length, 0);
+// The guess over the first `length` bytes.
+WidthGuess GuessWithin(const std::uint8_t* bytes, std::int32_t length) {
   const Likeness likeness(bytes, length);
 
   WidthGuess guess;
@@ -378,6 +384,32 @@ WidthGuess GuessStripWidth(const std::uint8_t* bytes, std::int32_t length) {
   guess.unsure =
       !(r[first] > kSureCorrelation) ||
       (!promoted && guess.count > 1 && score[first] - score[guess.ranked[1]] < kSureMargin);
+  return guess;
+}
+
+}  // namespace
+
+WidthGuess GuessStripWidth(const std::uint8_t* bytes, std::int32_t length) {
+  length = std::max(length, 0);
+  const WidthGuess guess = GuessWithin(bytes, length);
+  // A small block at the first byte, followed at once by bytes of another character: the
+  // shortest stretch from the first byte whose own guess is sure, whose width's rows do not go
+  // on into what follows, and at the start of which the rows of the width the bytes beyond
+  // are guessed at do not continue as they do further on. It is judged on itself.
+  const Likeness likeness(bytes, length);
+  const std::int32_t beyond = guess.ranked[0];
+  const double further = likeness.AtLag(beyond, JudgedBytes(beyond, length));
+  for (const std::int32_t block : kBlockBytes) {
+    if (block >= JudgedBytes(beyond, length)) break;
+    const WidthGuess small = GuessWithin(bytes, block);
+    const std::int32_t own = small.ranked[0];
+    if (small.unsure || own == beyond || block < kLeastBlockRows * std::max(own, beyond)) continue;
+    const double ownRows = likeness.AtLag(own, block);
+    const bool changes = likeness.AtLag(beyond, block) < kNoRows && further >= kRows &&
+                         ownRows >= std::max(kRows, further) &&
+                         likeness.AtLag(own, JudgedBytes(own, length)) < ownRows - kCharacterChange;
+    if (changes) return small;
+  }
   return guess;
 }
 

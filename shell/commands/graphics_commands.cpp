@@ -3,6 +3,7 @@
 
 #include <utility>
 
+#include "commands/graphics_list_commands.h"
 #include "commands/layout_commands.h"
 #include "commands/view_commands.h"
 #include "dialogs/progress_window.h"
@@ -17,6 +18,8 @@ namespace pelorin {
 namespace {
 
 enum class Among { kFirst, kNext, kPrevious };
+
+}  // namespace
 
 // Searches the loaded file, or its memory image while that switch is on, and keeps what is
 // found. A search that takes a while shows its progress and can be cancelled; what it found
@@ -41,18 +44,21 @@ bool SearchLoadedFile(ShellState& shell) {
   }
   shell.graphics = std::move(search->regions);
   shell.graphicsSearched = true;
+  shell.landedGraphics.reset();
+  RefreshGraphicsList(shell);
   return true;
 }
 
-// Shows the region found: from its start, at its width as if the scrollbar had moved there,
-// one screen only, and says which of them it is in the title. Its width is that of the bytes
-// as stored, so it is shown as plain strips, or a screen found as a Spectrum screen.
+namespace {
+
+// Shows the region found: from its start, through the layout the finder saw (masks and their
+// order, columns and their height, or a Spectrum screen), at the width that shows it under
+// that layout as if the scrollbar had moved there, one screen only, and says which of them
+// it is in the title.
 void ShowGraphics(ShellState& shell, std::size_t index) {
   ConverterState& state = *shell.state;
   const GraphicsRegion& region = shell.graphics[index];
-  SpriteLayout layout;
-  if (region.kind == GraphicsKind::kScreen) layout.screen = ScreenLayout::kSpectrumScreen;
-  SetLayout(shell, layout);
+  SetLayout(shell, region.layout);
   state.stripWidth = region.width;
   SetScrollbarPosition(shell.main.controls, kWidthScrollbarControl, region.width);
   SetCheck(shell, kOneScreenItem, state.oneScreen, true);
@@ -60,6 +66,7 @@ void ShowGraphics(ShellState& shell, std::size_t index) {
   SetMainTitle(shell.main, GraphicsTitle(region.width, region.start, index + 1,
                                          shell.graphics.size(), state.layout));
   shell.byteInTitle = false;
+  shell.landedGraphics = index;
 }
 
 void MoveAmongGraphics(ShellState& shell, Among among) {
@@ -92,6 +99,12 @@ void MoveAmongGraphics(ShellState& shell, Among among) {
 void ForgetGraphics(ShellState& shell) {
   shell.graphicsSearched = false;
   shell.graphics.clear();
+  shell.landedGraphics.reset();
+  RefreshGraphicsList(shell);
+}
+
+void GoToGraphics(ShellState& shell, std::size_t index) {
+  if (index < shell.graphics.size()) ShowGraphics(shell, index);
 }
 
 void FindFirstGraphics(ShellState& shell) {

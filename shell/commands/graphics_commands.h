@@ -19,4 +19,12 @@ void FindFirstGraphics(ShellState& shell);
 void GoToNextGraphics(ShellState& shell);
 void GoToPreviousGraphics(ShellState& shell);
 
+// Shows region `index` of what was found, as Next and Previous show it: at its width, one
+// screen only, the title saying which it is. Nothing for an index past the last.
+void GoToGraphics(ShellState& shell, std::size_t index);
+
+// Searches the loaded file as "Find graphics" does, without going anywhere. False when it
+// can no longer be read (said).
+bool SearchLoadedFile(ShellState& shell);
+
 }  // namespace pelorin

@@ -1,7 +1,9 @@
 // menus.cpp: the menu bar's tables and the running of an item.
 #include "commands/menus.h"
 
+#include "commands/export_commands.h"
 #include "commands/file_commands.h"
+#include "commands/graphics_list_commands.h"
 #include "commands/graphics_commands.h"
 #include "commands/help_commands.h"
 #include "commands/layout_commands.h"
@@ -20,8 +22,13 @@ constexpr MenuRow kFileMenu[] = {
     {MenuRowKind::kCommand,    kOpenItem,             L"Open..",                        L"Ctrl+O",     'O',      kCtrl,      false, OpenChosenFile},
     {MenuRowKind::kCommand,    kFillItem,             L"Fill with color..",             nullptr,       0,        0,          false, FillWithColour},
     {MenuRowKind::kCommand,    kSaveItem,             L"Save",                          L"Ctrl+S",     'S',      kCtrl,      false, SaveShownScreen},
+    {MenuRowKind::kCommand,    kExportItem,           L"Export..",                      L"Ctrl+E",     'E',      kCtrl,      false, ExportShownRegion},
     kSeparator,
     {MenuRowKind::kCommand,    kQuitItem,             L"Quit",                          nullptr,       0,        0,          false, QuitProgram},
+};
+
+constexpr MenuRow kEditMenu[] = {
+    {MenuRowKind::kCommand,    kCopyPictureItem,      L"Copy picture",                  L"Ctrl+C",     'C',      kCtrl,      false, CopyPicture},
 };
 
 constexpr MenuRow kViewMenu[] = {
@@ -32,6 +39,7 @@ constexpr MenuRow kViewMenu[] = {
     {MenuRowKind::kCommand,    kFindGraphicsItem,     L"Find graphics",                 L"Ctrl+F",     'F',      kCtrl,      false, FindFirstGraphics},
     {MenuRowKind::kCommand,    kNextGraphicsItem,     L"Next graphics",                 L"F3",         VK_F3,    0,          false, GoToNextGraphics},
     {MenuRowKind::kCommand,    kPreviousGraphicsItem, L"Previous graphics",             L"Shift+F3",   VK_F3,    kShift,     false, GoToPreviousGraphics},
+    {MenuRowKind::kCommand,    kListGraphicsItem,     L"List of graphics..",            L"Ctrl+Shift+F", 'F',    kCtrlShift, false, ListGraphics},
     kSeparator,
     {MenuRowKind::kCommand,    kNextScreenItem,       L"Next screen",                   L"Ctrl+PgDn",  VK_NEXT,  kCtrl,      false, NextScreen},
     {MenuRowKind::kCommand,    kPreviousScreenItem,   L"Previous screen",               L"Ctrl+PgUp",  VK_PRIOR, kCtrl,      false, PreviousScreen},
@@ -68,14 +76,15 @@ constexpr MenuRow kHelpMenu[] = {
     {MenuRowKind::kCommand,    kKeyboardShortcutsItem, L"Keyboard shortcuts",           L"F1",         VK_F1,    0,          false, ShowKeyboardShortcuts},
     {MenuRowKind::kCommand,    kAboutItem,            L"About Pelorin",                 nullptr,       0,        0,          false, ShowAbout},
 };
-// clang-format on
 
 constexpr TableMenu kMenuBar[] = {
     {L"File", kFileMenu},
+    {L"Edit", kEditMenu},
     {L"View", kViewMenu},
     {L"Layout", kLayoutMenu},
     {L"Help", kHelpMenu},
 };
+// clang-format on
 
 }  // namespace
 

@@ -35,6 +35,9 @@ enum MenuItem : std::int32_t {
   kPreviousGraphicsItem = 21,
   kWiderItem = 22,
   kNarrowerItem = 23,
+  kExportItem = 24,
+  kCopyPictureItem = 25,
+  kListGraphicsItem = 26,
   kStripsItem = 30,
   kSpectrumScreenItem = 31,
   kNotMaskedItem = 32,
@@ -46,7 +49,7 @@ enum MenuItem : std::int32_t {
   kAboutItem = 41,
 };
 
-// The menus in the order of the menu bar: "File", "View", "Layout", "Help".
+// The menus in the order of the menu bar: "File", "Edit", "View", "Layout", "Help".
 std::span<const TableMenu> MenuBar();
 
 // Runs the handler of the item's row; an id that names no row does nothing.

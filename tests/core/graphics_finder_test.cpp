@@ -206,20 +206,25 @@ struct FinderCase {
   Bytes graphics;      // planted between code; empty: the filler alone
   std::int32_t width;  // the width it must be found at; 0: kind screen
   GraphicsKind kind;
+  SpriteLayout layout;
 };
 
-// Graphics with code before and after: found at their width, over at least half of them,
-// starting within two rows of their start; nothing else reported.
+constexpr SpriteLayout kGraphicFirst{ScreenLayout::kStrips, MaskOrder::kGraphicFirst};
+constexpr SpriteLayout kScreenLayout{ScreenLayout::kSpectrumScreen};
+constexpr SpriteLayout kColumns20{ScreenLayout::kStrips, MaskOrder::kNotMasked, false, 20};
+
+// Graphics with code before and after: found at their width under their layout, over at
+// least half of them, starting within two rows of their start; nothing else reported.
 TEST(FindGraphics, FindsEachKindAtItsWidthAndNothingAroundIt) {
   const FinderCase cases[] = {
-      {"a font of 8 x 8 letters", Font(), 1, GraphicsKind::kFont},
-      {"frames 3 bytes wide", Balls(3, 10), 3, GraphicsKind::kSprites},
-      {"outlined frames 3 bytes wide", Rings(3, 6), 3, GraphicsKind::kSprites},
-      {"masked frames, at twice their width", MaskedBalls(2, 10), 4, GraphicsKind::kMasked},
-      {"frames stored column by column", ColumnBalls(2, 10), 1, GraphicsKind::kTiles},
-      {"a picture 24 bytes wide", Picture(), 24, GraphicsKind::kPicture},
-      {"a whole screen", Screen(), 0, GraphicsKind::kScreen},
-      {"a screen whose first third is blank", Screen(64), 0, GraphicsKind::kScreen},
+      {"a font of 8 x 8 letters", Font(), 1, GraphicsKind::kFont, {}},
+      {"frames 3 bytes wide", Balls(3, 10), 3, GraphicsKind::kSprites, {}},
+      {"outlined frames 3 bytes wide", Rings(3, 6), 3, GraphicsKind::kSprites, {}},
+      {"masked frames", MaskedBalls(2, 10), 2, GraphicsKind::kSprites, kGraphicFirst},
+      {"frames stored column by column", ColumnBalls(2, 10), 2, GraphicsKind::kSprites, kColumns20},
+      {"a picture 24 bytes wide", Picture(), 24, GraphicsKind::kPicture, {}},
+      {"a whole screen", Screen(), 0, GraphicsKind::kScreen, kScreenLayout},
+      {"a screen whose first third is blank", Screen(64), 0, GraphicsKind::kScreen, kScreenLayout},
   };
   for (const FinderCase& c : cases) {
     Bytes bytes = Code(3000, 1);
@@ -233,12 +238,13 @@ TEST(FindGraphics, FindsEachKindAtItsWidthAndNothingAroundIt) {
     const GraphicsRegion& r = regions.front();
     EXPECT_EQ(regions.size(), 1u) << c.name << ": only the graphics";
     EXPECT_EQ(r.kind, c.kind) << c.name;
+    EXPECT_EQ(r.layout, c.layout) << c.name;
     EXPECT_EQ(c.width > 0 ? r.width : 0, c.width) << c.name;
     const std::int64_t covered =
         std::min(r.start + r.length, start + length) - std::max(r.start, start);
     EXPECT_GE(2 * covered, length) << c.name;
-    EXPECT_LE(std::abs(r.start - start), 2 * std::max(r.width, 1))
-        << c.name << ": starts at " << r.start;
+    const std::int64_t row = IsMasked(r.layout) ? 2 * r.width : std::max(r.width, 1);
+    EXPECT_LE(std::abs(r.start - start), 2 * row) << c.name << ": starts at " << r.start;
     EXPECT_GE(r.confidence, 1) << c.name;
     EXPECT_LE(r.confidence, 100) << c.name;
   }

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# The download: scripts/package's zip unpacked, its files checked, and both exes run from the
-# unpacked folder under Wine as a user would: the converter on a file, Pelorin started and
-# closed.
+# The downloads: scripts/package's zips, their files checked, and both exes run from the
+# unpacked Windows folder under Wine as a user would: the converter on a file, Pelorin
+# started and closed.
 #   package_test.sh BUILD_FOLDER WORK_FOLDER
 # Run by ctest with the Wine environment set and an X display.
 set -euo pipefail
@@ -25,6 +25,14 @@ zip="$work/dist/$name-win32.zip"
 expected=$(printf '%s\n' "$name/" "$name/LICENSE" "$name/Pelorin.exe" "$name/README.txt" \
   "$name/pelorin-convert.exe" | sort)
 [ "$(unzip -Z1 "$zip" | sort)" = "$expected" ] || fail "the zip holds: $(unzip -Z1 "$zip" | tr '\n' ' ')"
+web="$work/dist/$name-web.zip"
+expected=$(printf '%s\n' "$name-web/" "$name-web/README.txt" "$name-web/index.html" \
+  "$name-web/pelorin.js" | sort)
+[ "$(unzip -Z1 "$web" | sort)" = "$expected" ] || fail "the web zip holds: $(unzip -Z1 "$web" | tr '\n' ' ')"
+unzip -p "$web" "$name-web/README.txt" | grep -q "Copyright (c) 2026 the Pelorin authors" ||
+  fail "the web zip's README.txt has no licence"
+! unzip -p "$web" "$name-web/README.txt" | grep -niE 'cmake|scripts/|build/|apt-get|emscripten' ||
+  fail "the web zip's README.txt names a build step"
 unzip -q "$zip" -d "$work/unpacked"
 folder="$work/unpacked/$name"
 cd "$folder"

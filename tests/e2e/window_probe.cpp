@@ -9,6 +9,7 @@
 //   window_probe field CAPTION ID -> the text of that window's control ID
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -52,7 +53,18 @@ int Reference(const wchar_t* source, int width, int attribute, const wchar_t* pi
               const wchar_t* screen, long long offset, const std::wstring& options) {
   pelorin::ConverterState state;
   state.stripWidth = width;
-  state.oneScreen = options.find(L"one-screen") != std::wstring::npos;
+  // The options, joined by commas; the layout as the converter's --find names it.
+  for (std::size_t at = 0; at <= options.size();) {
+    const std::size_t end = std::min(options.find(L',', at), options.size());
+    const std::wstring option = options.substr(at, end - at);
+    at = end + 1;
+    if (option == L"one-screen") state.oneScreen = true;
+    if (option == L"mask-first") state.layout.masks = pelorin::MaskOrder::kMaskFirst;
+    if (option == L"graphic-first") state.layout.masks = pelorin::MaskOrder::kGraphicFirst;
+    if (option == L"screen") state.layout.screen = pelorin::ScreenLayout::kSpectrumScreen;
+    if (option.starts_with(L"columns="))
+      state.layout.columnHeight = static_cast<std::int32_t>(std::wcstol(&option[8], nullptr, 10));
+  }
   state.fillAttribute = static_cast<std::uint8_t>(attribute);
   state.sourcePath = ArgumentText(source);
   pelorin::PixelBuffer buffer;
@@ -150,7 +162,8 @@ int wmain(int argc, wchar_t** argv) {
   std::fprintf(stderr,
                "usage: window_probe reference FILE WIDTH ATTRIBUTE PICTURE.ppm SCREEN.scr [OFFSET "
                "[OPTIONS]]\n"
-               "         OPTIONS: one-screen\n"
+               "         OPTIONS: one-screen, mask-first, graphic-first, columns=H, screen,\n"
+               "         joined by commas\n"
                "       window_probe locate FILE WIDTH OFFSET X Y\n"
                "       window_probe client\n"
                "       window_probe message CAPTION\n"

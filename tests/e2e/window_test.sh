@@ -479,8 +479,8 @@ shortcut() {
 # A file loaded, then browsed from the keyboard: the shortcuts step by screen, byte and row
 # within the file, a typed $ offset goes there, Save writes what is shown, 2x zoom shows
 # every pixel twice across and down, and a click in locate mode names the byte under it.
-# ] and [ move the width, the wheel steps, a Shift+click starts there, F1 lists the keys, and
-# a long search for graphics can be cancelled.
+# ] and [ move the width, the wheel steps, a Shift+click starts there, F1 lists the keys, a
+# long search for graphics can be cancelled, and what is found is exported and listed.
 browse() {
   # Random bytes, then the sprite sheet 6,912 bytes in: a screen's worth at width 2.
   head -c 6912 /dev/urandom >"$sprites"
@@ -586,14 +586,75 @@ browse() {
     index=1
     read -r start width < <(sed -E 's/.*: at ([0-9]+) .*, width ([0-9]+).*/\1 \2/' <<<"$found")
   fi
+  # The title at region NUMBER as F3 gives it, through the layout its --find line names; with
+  # "start", the title back at the file's start in that layout.
+  region_title() {  # NUMBER [start]
+    local line s w name height
+    line="$(sed -n "$1p" <<<"$found")"
+    read -r s w < <(sed -E 's/.*: at ([0-9]+) .*, width ([0-9]+).*/\1 \2/' <<<"$line")
+    name="Pelorin,$w"
+    grep -q 'masked' <<<"$line" && name+=" masked"
+    height="$(sed -nE 's/.*columns ([0-9]+).*/\1/p' <<<"$line")"
+    [ -z "$height" ] || name+=" columns $height"
+    grep -q '(screen' <<<"$line" && name="Pelorin screen"
+    if [ "${2:-}" = start ]; then echo "$name"
+    elif [ "$s" = 0 ]; then echo "$name graphics $1 of $count"
+    else echo "$name @ $s (\$$(printf %X "$s")) graphics $1 of $count"; fi
+  }
+  # The reference's options for region NUMBER: one screen only, through its layout.
+  region_options() {  # NUMBER
+    local line options=one-screen
+    line="$(sed -n "$1p" <<<"$found")"
+    grep -q 'mask-first' <<<"$line" && options+=",mask-first"
+    grep -q 'graphic-first' <<<"$line" && options+=",graphic-first"
+    grep -qE 'columns [0-9]+' <<<"$line" && options+=",columns=$(sed -nE 's/.*columns ([0-9]+).*/\1/p' <<<"$line")"
+    grep -q '(screen' <<<"$line" && options+=",screen"
+    echo "$options"
+  }
+  local size
+  size="$(stat -c %s "$sprites")"
   truncate -s 4G "$sprites"
   shortcut ctrl+1 eval 'find_client && [ "$client_width" = 255 ]'
   shortcut ctrl+f window_named "Finding graphics"
   press_until_gone "Finding graphics" space
-  poll 10 title_is "Pelorin,$width @ $start (\$$(printf %X "$start")) graphics $index of $count" ||
+  poll 10 title_is "$(region_title "$index")" ||
     fail "after Cancel the title is $(xdotool getwindowname "$window")"
-  expect_canvas "$width" 71 "the graphics found before Cancel" "$start" one-screen
+  expect_canvas "$width" 71 "the graphics found before Cancel" "$start" "$(region_options "$index")"
   echo "Ctrl+F on 4 GiB showed its progress; Cancel kept the sprites found, shown at width $width"
+
+  # From the start, F3 goes to the first region after it; Ctrl+E offers it in the file's folder as
+  # NAME-OFFSET-wW.png, and the PNG written is the one the converter exports, byte for byte.
+  truncate -s "$size" "$sprites"
+  shortcut ctrl+Home title_is "$(region_title "$index" start)"
+  read -r start width < <(sed -E 's/.*: at ([0-9]+) .*, width ([0-9]+).*/\1 \2/' <<<"$found" | head -n 1)
+  index=1
+  [ "$start" != 0 ] || index=$((count > 1 ? 2 : 1))
+  read -r start width < <(sed -E 's/.*: at ([0-9]+) .*, width ([0-9]+).*/\1 \2/' <<<"$found" | sed -n "${index}p")
+  shortcut F3 title_is "$(region_title "$index")"
+  local exported="$work/sprite files/sprites.bin-$start-w$width.png"
+  shortcut ctrl+e window_named Export
+  press_until_gone Export Return
+  poll 10 test -s "$exported" || fail "Ctrl+E wrote no $(basename "$exported")"
+  mkdir -p "$work/converted"
+  wine "$(dirname "$pelorin")/pelorin-convert.exe" --export "$(winepath -w "$work/converted")" \
+    --export-as png --find "$sprites_wine" >>"$log" 2>&1 || fail "the converter exported nothing"
+  cmp "$exported" "$work/converted/$(basename "$exported")" ||
+    fail "the PNG Ctrl+E wrote differs from the converter's"
+  echo "F3 then Ctrl+E wrote region $index as the converter exports it"
+
+  # The list of what was found: its first row, chosen with Enter, is gone to as F3 goes there.
+  shortcut ctrl+Home title_is "$(region_title "$index" start)"
+  shortcut ctrl+shift+f window_named "Graphics found"
+  local attempt
+  for attempt in 1 2 3; do
+    focus_named "Graphics found"
+    xdotool key Home
+    sleep 0.3
+    xdotool key Return
+    poll 5 title_is "$(region_title 1)" && break
+  done
+  title_is "$(region_title 1)" || fail "the list's first row gave the title $(xdotool getwindowname "$window")"
+  echo "the list of graphics went to its first row, titled as F3 titles it"
   close_with_alt_f4
 }
 

@@ -387,7 +387,7 @@ TEST_F(ProgramDialogTest, EveryShortcutOfTheTablesReachesItsItemAndF1ListsThemAl
 // through it from the same offset; "Stored by columns.." offers the last answer.
 TEST_F(ProgramDialogTest, TheLayoutItemsMarkTheLayoutAndShowTheFileThroughIt) {
   Start();
-  const HMENU layoutMenu = GetSubMenu(GetMenu(Window()), 2);
+  const HMENU layoutMenu = GetSubMenu(GetMenu(Window()), 3);
   std::wstring listed;  // the items' texts, a radio item's after "o ", a separator's empty
   for (int i = 0; i < GetMenuItemCount(layoutMenu); ++i) {
     wchar_t text[64] = {};

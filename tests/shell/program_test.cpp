@@ -124,7 +124,7 @@ TEST_F(ShellTest, BuildsTheFileMenuItemByItem) {
   Start();
   const HMENU bar = GetMenu(Window());
   ASSERT_NE(bar, nullptr);
-  ASSERT_EQ(GetMenuItemCount(bar), 4) << "File, then View, Layout and Help";
+  ASSERT_EQ(GetMenuItemCount(bar), 5) << "File, then Edit, View, Layout and Help";
   wchar_t text[64] = {};
   GetMenuStringW(bar, 0, text, 64, MF_BYPOSITION);
   EXPECT_STREQ(text, L"File");
@@ -135,10 +135,10 @@ TEST_F(ShellTest, BuildsTheFileMenuItemByItem) {
     const wchar_t* text;  // null: a separator
     UINT id;
   };
-  const Item items[] = {
-      {L"Open..", 0}, {L"Fill with color..", 1}, {L"Save", 2}, {nullptr, 0}, {L"Quit", 3}};
-  ASSERT_EQ(GetMenuItemCount(file), 5);
-  for (UINT i = 0; i < 5; ++i) {
+  const Item items[] = {{L"Open..", 0},  {L"Fill with color..", 1}, {L"Save", 2},
+                        {L"Export..", 24}, {nullptr, 0},             {L"Quit", 3}};
+  ASSERT_EQ(GetMenuItemCount(file), 6);
+  for (UINT i = 0; i < 6; ++i) {
     MENUITEMINFOW info{};
     info.cbSize = sizeof info;
     info.fMask = MIIM_FTYPE | MIIM_ID | MIIM_STRING | MIIM_SUBMENU;

@@ -43,7 +43,7 @@ class ViewMenuTest : public ::testing::Test {
 
   HWND Window() const { return shell.main.window.Get(); }
   HWND Canvas() const { return ControlWindow(shell.main.controls, kCanvasControl); }
-  HMENU View() const { return GetSubMenu(GetMenu(Window()), 1); }
+  HMENU View() const { return GetSubMenu(GetMenu(Window()), 2); }
   bool Checked(std::int32_t item) const {
     return GetMenuState(View(), item, MF_BYCOMMAND) & MF_CHECKED;
   }
@@ -59,9 +59,9 @@ class ViewMenuTest : public ::testing::Test {
 
 TEST_F(ViewMenuTest, ShowsItsRowsInOrderEachReachedByItsKeyWithItsModifiersOnly) {
   Start();
-  const TableMenu& table = MenuBar()[1];
+  const TableMenu& table = MenuBar()[2];
   wchar_t text[64] = {};
-  GetMenuStringW(GetMenu(Window()), 1, text, 64, MF_BYPOSITION);
+  GetMenuStringW(GetMenu(Window()), 2, text, 64, MF_BYPOSITION);
   EXPECT_STREQ(text, L"View");
   EXPECT_STREQ(table.title, L"View");
   ASSERT_EQ(GetMenuItemCount(View()), static_cast<int>(table.rows.size()));
@@ -77,9 +77,13 @@ TEST_F(ViewMenuTest, ShowsItsRowsInOrderEachReachedByItsKeyWithItsModifiersOnly)
     EXPECT_EQ(GetMenuItemID(View(), static_cast<int>(i)), static_cast<UINT>(row.item)) << i;
     EXPECT_EQ((state & MFT_RADIOCHECK) != 0, row.kind == MenuRowKind::kRadio) << i;
     EXPECT_EQ((state & MF_CHECKED) != 0, row.checkedAtStart) << i;
-    // Tab, arrows and the rest keep their meaning without Ctrl; F3 does nothing with it.
+    // Tab, arrows and the rest keep their meaning without Ctrl; F3 does nothing with it; a
+    // Ctrl+Shift key does nothing with Shift alone (with Ctrl alone it may be another row's).
     for (const bool own : {false, true}) {
-      const BYTE held = own ? row.modifiers : row.modifiers == kCtrl ? 0 : kCtrl;
+      const BYTE held = own                           ? row.modifiers
+                        : row.modifiers == kCtrl      ? 0
+                        : row.modifiers == kCtrlShift ? kShift
+                                                      : kCtrl;
       keys[VK_CONTROL] = held & kCtrl ? 0x80 : 0;
       keys[VK_SHIFT] = held & kShift ? 0x80 : 0;
       ASSERT_TRUE(SetKeyboardState(keys));

@@ -406,14 +406,16 @@ TEST(Converter, WidthAutoConvertsEachFileAtItsOwnWidth) {
 }
 
 // --find writes nothing and prints a line per region, in order: the offset in decimal and
-// upper-case hexadecimal, the length, the width and the kind; "none" for a file without
-// any. --offset searches from there on, counting from the file's start; with --memory the
-// offsets are addresses in the image.
+// upper-case hexadecimal, the length, the width and the kind, then the layout; "none" for a
+// file without any. --offset searches from there on, counting from the file's start; with
+// --memory the offsets are addresses in the image.
 TEST(Converter, FindPrintsALinePerRegionFoundAsTheCoreFindsIt) {
   ScratchFolder folder;
   Bytes ram = SampleBytes(4000, 1);
-  for (const std::uint32_t seed : {21u, 24u}) {
-    const Bytes sheet = MakeSpriteFile(SpriteKind::kSheet, seed).bytes;
+  for (const std::uint32_t seed : {21u, 24u, 6u}) {
+    const Bytes sheet =
+        seed < 20 ? MakeStoredFile(StoredKind::kMaskedColumns, Followed::kByNothing, seed).bytes
+                  : MakeSpriteFile(SpriteKind::kSheet, seed).bytes;
     ram.insert(ram.end(), sheet.begin(), sheet.end());
     const Bytes noise = SampleBytes(4000, seed);
     ram.insert(ram.end(), noise.begin(), noise.end());
@@ -429,15 +431,22 @@ TEST(Converter, FindPrintsALinePerRegionFoundAsTheCoreFindsIt) {
   const auto lines = [&](const Bytes& bytes, std::int64_t from) {
     std::string text;
     for (GraphicsRegion r : FindGraphics(bytes.data() + from, std::ssize(bytes) - from)) {
-      char line[160];
-      std::snprintf(line, sizeof line, ": at %lld ($%llX), %lld bytes, width %d (%s)\n",
+      std::string layout;
+      if (IsMasked(r.layout))
+        layout += r.layout.masks == MaskOrder::kMaskFirst ? ", masked mask-first"
+                                                          : ", masked graphic-first";
+      if (HasColumns(r.layout)) layout += ", columns " + std::to_string(r.layout.columnHeight);
+      char line[200];
+      std::snprintf(line, sizeof line, ": at %lld ($%llX), %lld bytes, width %d (%s%s)\n",
                     static_cast<long long>(r.start + from), static_cast<long long>(r.start + from),
-                    static_cast<long long>(r.length), r.width, GraphicsKindName(r.kind));
+                    static_cast<long long>(r.length), r.width, GraphicsKindName(r.kind),
+                    layout.c_str());
       text += Utf8(game) + line;
     }
     return text;
   };
-  ASSERT_NE(lines(sna, 0), "");
+  ASSERT_NE(lines(sna, 0).find(", masked graphic-first, columns "), std::string::npos)
+      << "a region with its layout among them";
   const std::pair<std::vector<Text>, std::string> cases[] = {
       {{u"--find", game, blank}, lines(sna, 0) + Utf8(blank) + ": none\n"},
       {{u"--find", u"--offset", u"$1800", game}, lines(sna, 0x1800)},

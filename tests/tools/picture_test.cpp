@@ -152,12 +152,15 @@ TEST(ContactSheet, HoldsEveryWidthsScreenUnderItsOwnLabel) {
 }
 
 // --find-sheet: a labelled panel for each region found, in order, showing the region's bytes
-// at its width, one screen only, as the window shows them after Find graphics.
-TEST(ContactSheet, ShowsEachRegionFoundAtItsWidthOneScreenOnly) {
+// at its width through its layout, one screen only, as the window shows them after Find
+// graphics.
+TEST(ContactSheet, ShowsEachRegionFoundAtItsWidthThroughItsLayoutOneScreenOnly) {
   ScratchFolder folder;
   Bytes bytes = SampleBytes(4000, 1);
-  for (const std::uint32_t seed : {21u, 24u, 27u}) {
-    const Bytes sheet = MakeSpriteFile(SpriteKind::kSheet, seed).bytes;
+  for (const std::uint32_t seed : {21u, 24u, 6u}) {
+    const Bytes sheet =
+        seed < 20 ? MakeStoredFile(StoredKind::kMaskedColumns, Followed::kByNothing, seed).bytes
+                  : MakeSpriteFile(SpriteKind::kSheet, seed).bytes;
     bytes.insert(bytes.end(), sheet.begin(), sheet.end());
     const Bytes noise = SampleBytes(4000, seed);
     bytes.insert(bytes.end(), noise.begin(), noise.end());
@@ -166,6 +169,9 @@ TEST(ContactSheet, ShowsEachRegionFoundAtItsWidthOneScreenOnly) {
   WriteBytes(input, bytes);
   const auto regions = FindGraphics(bytes.data(), std::ssize(bytes));
   ASSERT_GE(regions.size(), 2u);
+  ASSERT_TRUE(std::any_of(regions.begin(), regions.end(), [](const GraphicsRegion& r) {
+    return HasColumns(r.layout);
+  })) << "a region drawn through its layout among them";
   ASSERT_EQ(ConvertWithoutErrors({u"--find-sheet", sheetPath, u"-a", u"$45", input}),
             kExitConverted);
   const Picture sheet = DecodePng(sheetPath);
@@ -180,9 +186,11 @@ TEST(ContactSheet, ShowsEachRegionFoundAtItsWidthOneScreenOnly) {
     state.fillAttribute = 0x45;
     state.oneScreen = true;
     state.stripWidth = region.width;
-    state.spriteData.assign(bytes.begin() + region.start,
-                            bytes.begin() + region.start + region.length);
-    state.spriteLength = static_cast<std::int32_t>(region.length);
+    state.layout = region.layout;
+    const std::int64_t shown =
+        std::min(region.length, ScreenStoredStep(region.layout, region.width));
+    state.spriteData.assign(bytes.begin() + region.start, bytes.begin() + region.start + shown);
+    state.spriteLength = static_cast<std::int32_t>(shown);
     PlaceSprite(state);
     PixelBuffer canvas;
     CanvasPainter painter = MemoryPainter(canvas);

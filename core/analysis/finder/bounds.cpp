@@ -1,0 +1,125 @@
+// bounds.cpp: a run's bounds to the byte, and a font's to the character.
+#include "analysis/finder/bounds.h"
+
+#include <algorithm>
+
+namespace pelorin::finder {
+
+namespace {
+
+constexpr double kSettleToll = 0.3;       // of the usual unmatched bits, per pair
+constexpr std::int64_t kSettleCells = 4;  // how far inside a run its bounds may move
+constexpr int kCharactersBack = 16;       // a font's characters taken in before its evidence
+
+// A character of the font: its spacing column clear, and a blank row where the font has one,
+// or anywhere for the few characters (a tilde, a bar) that fill that row.
+bool LooksLikeCharacter(const std::uint8_t* p, std::int32_t blankRow, std::uint8_t spacing) {
+  if (!std::all_of(p, p + 8, [&](std::uint8_t b) { return (b & spacing) == 0; })) return false;
+  return p[blankRow] == 0 || std::find(p, p + 8, 0) != p + 8;
+}
+
+}  // namespace
+
+std::int64_t StoredUnit(const GraphicsRegion& region) {
+  const SpriteLayout& layout = region.layout;
+  if (layout.screen == ScreenLayout::kSpectrumScreen) return kScreenBytes;
+  const std::int64_t row = region.width * StoredPerLaid(layout);
+  return HasColumns(layout) ? row * layout.columnHeight : row;
+}
+
+void WholeUnits(GraphicsRegion& region) {
+  const std::int64_t unit = StoredUnit(region);
+  region.length = std::max<std::int64_t>(region.length / unit, 1) * unit;
+}
+
+Found BoundRun(const std::uint8_t* data, std::int64_t available, std::int64_t origin,
+               const std::vector<double>& usualAround, const Segment& segment) {
+  const std::int32_t w = segment.width;
+  // What continuity is usual around byte i: over the cells near its own, as Weigh has it.
+  const auto n = static_cast<std::int64_t>(usualAround.size());
+  const auto usual = [&](std::int64_t i) {
+    return usualAround[static_cast<std::size_t>(
+        std::clamp<std::int64_t>((i - origin) / kCell, 0, n - 1))];
+  };
+  // Each pair pays a little, so that the bounds do not reach into bytes that agree by chance
+  // as often as not; pairs of blank or filled bytes tell nothing either way.
+  const auto agreement = [&](std::int64_t i) {
+    if (i < 0 || i + w >= available) return -8.0;
+    if (!Partial(data[i]) && !Partial(data[i + w])) return 0.0;
+    return (1 - kSettleToll) * usual(i) - PairUnmatched(data[i], data[i + w]);
+  };
+  const std::int64_t first = origin + segment.firstCell * kCell;
+  const std::int64_t last = std::min(available, origin + segment.endCell * kCell);
+  // Start: the latest byte from which the sum up to a point inside is largest.
+  const std::int64_t inside = std::min(first + kSettleCells * kCell, last);
+  double sum = 0, bestSum = -1e300;
+  std::int64_t start = inside;
+  for (std::int64_t i = inside - 1; i >= std::max<std::int64_t>(0, first - 2 * kCell); --i) {
+    sum += agreement(i);
+    if (sum > bestSum) {
+      bestSum = sum;
+      start = i;
+    }
+  }
+  const std::int64_t from = std::max(start, last - kSettleCells * kCell);
+  sum = 0;
+  bestSum = 0;
+  std::int64_t pairsEnd = from;
+  for (std::int64_t i = from; i < std::min(available - w, last + 2 * kCell); ++i) {
+    sum += agreement(i);
+    if (sum > bestSum) {
+      bestSum = sum;
+      pairsEnd = i + 1;
+    }
+  }
+  Found found;
+  found.region.start = start;
+  found.region.length = std::max<std::int64_t>(pairsEnd + w, start + 1) - start;
+  found.region.width = w;
+  found.score = segment.score;
+  return found;
+}
+
+void TakeFilledRows(const std::uint8_t* data, std::int64_t available, GraphicsRegion& region) {
+  const std::int64_t w = region.width;
+  const std::int64_t most = region.start + 2 * region.length;
+  std::int64_t end = region.start + region.length;
+  const auto row = [&](std::int64_t at) { return data + at; };
+  while (end + 2 * w <= std::min(available, most)) {
+    const std::uint8_t* first = row(end);
+    if (std::all_of(first, first + w, [](std::uint8_t b) { return b == 0; })) break;
+    std::int64_t next = end + w;
+    while (next + w <= std::min(available, most) && std::equal(first, first + w, row(next)))
+      next += w;
+    if (next - end < 2 * w) break;
+    end = next;
+  }
+  region.length = end - region.start;
+}
+
+void TakeWholeCharacters(const std::uint8_t* data, std::int64_t available, GraphicsRegion& region,
+                         const Judgment& j) {
+  const std::uint8_t* p = data + region.start;
+  std::int64_t left = 0, right = 0;
+  for (std::int64_t i = 0; i < std::min(region.length, kJudgedBytes); ++i) {
+    left += (p[i] & 0x80) == 0;
+    right += (p[i] & 0x01) == 0;
+  }
+  const std::uint8_t spacing = left >= right ? 0x80 : 0x01;
+  const std::int32_t blankRow = (j.blankRow - j.characterStart + 8) % 8;
+  const auto character = [&](std::int64_t at) {
+    return at >= 0 && at + 8 <= available && LooksLikeCharacter(data + at, blankRow, spacing);
+  };
+  std::int64_t start = region.start + j.characterStart - (j.characterStart > 0 ? 8 : 0);
+  std::int64_t end = start + (region.start + region.length - start + 7) / 8 * 8;
+  for (int steps = 0; steps < kCharactersBack && start + 8 < end && !character(start); ++steps)
+    start += 8;
+  for (int steps = 0; steps < kCharactersBack && end - 8 > start && !character(end - 8); ++steps)
+    end -= 8;
+  for (int steps = 0; steps < kCharactersBack && character(start - 8); ++steps) start -= 8;
+  for (int steps = 0; steps < kCharactersBack && character(end); ++steps) end += 8;
+  region.start = std::max<std::int64_t>(0, start);
+  region.length = std::min(end, available) - region.start;
+}
+
+}  // namespace pelorin::finder

@@ -1,0 +1,42 @@
+// bounds.h: where a run of one width begins and ends, to the byte, and a font's to the
+// character.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "analysis/finder/judgment.h"
+#include "analysis/finder/weighing.h"
+
+namespace pelorin::finder {
+
+struct Found {
+  GraphicsRegion region;
+  double score;
+};
+
+// The stored bytes the region's rows repeat at: a row of its width, twice as many bytes when
+// masked, a whole sprite when stored by columns, a screen.
+std::int64_t StoredUnit(const GraphicsRegion& region);
+
+// The region cut to whole units at its end.
+void WholeUnits(GraphicsRegion& region);
+
+// The byte where a run's evidence begins and the byte after its last row, found from how
+// well each byte continues into the one a row down, around the cells' coarse bounds.
+Found BoundRun(const std::uint8_t* data, std::int64_t available, std::int64_t origin,
+               const std::vector<double>& usualAround, const Segment& segment);
+
+// A picture goes on over rows filled the same, as the ground below hills is, though they hold
+// no edges to measure: the region, at its stored width, takes in the runs of two or more
+// identical rows that are not blank right after its end, as many bytes as it holds at most.
+void TakeFilledRows(const std::uint8_t* data, std::int64_t available, GraphicsRegion& region);
+
+// A font starts and ends with whole characters: where its evidence began and ended inside a
+// character, or on bytes before or after it that are no characters, its bounds move to the
+// nearest characters, and take in those just outside as far as they look like its characters,
+// the space that most fonts begin with included.
+void TakeWholeCharacters(const std::uint8_t* data, std::int64_t available, GraphicsRegion& region,
+                         const Judgment& j);
+
+}  // namespace pelorin::finder
