@@ -13,7 +13,6 @@
 #include "memory_image_file.h"
 #include "output_files.h"
 #include "platform/platform.h"
-#include "replace_file.h"
 #include "run_converter.h"
 #include "sprite_file.h"
 
@@ -50,7 +49,7 @@ bool WriteForms(ExportRun& run, const Text& input, const Text& folder, const Con
       written = false;
       continue;
     }
-    if (!ReplaceFileWith(path, ExportFormBytes(*bytes, region, form, attribute, name))) {
+    if (!platform::WriteWholeFile(path, ExportFormBytes(*bytes, region, form, attribute, name))) {
       run.messages.Error(u"error writing: " + path);
       written = false;
       continue;
@@ -72,14 +71,14 @@ bool LoadSource(ConverterState& state, const Text& input, const ConvertOptions& 
   state.stripWidth = options.width == kGuessedWidth ? kMinStripWidth : options.width;
   state.fillAttribute = options.attribute;
   state.sourcePath = input;
-  bool failed = false;
   CanvasPainter noCanvas;
-  LoadSpriteAtOffset(
-      state, noCanvas, [&](const Text&) { failed = true; }, options.offset);
-  if (failed) {
-    messages.Error(u"error reading: " + input);
+  const LoadOutcome outcome = LoadSpriteAtOffset(
+      state, noCanvas, [](const Text&) {}, options.offset);
+  if (!outcome.fault.empty()) {
+    messages.Error(u"error reading: " + input + u": " + outcome.fault);
     return false;
   }
+  if (!outcome.warning.empty()) messages.Warning(input, outcome.warning);
   if (options.width == kGuessedWidth) state.stripWidth = GuessStripWidth(state).ranked[0];
   return true;
 }
@@ -164,7 +163,8 @@ bool AppendRip(const Text& folder, const std::string& lines, Messages& messages)
   if (text->empty()) *text = kRipHeader;
   if (text->back() != '\n') *text += '\n';
   *text += lines;
-  if (ReplaceFileWith(path, {reinterpret_cast<const std::uint8_t*>(text->data()), text->size()}))
+  if (platform::WriteWholeFile(path,
+                               {reinterpret_cast<const std::uint8_t*>(text->data()), text->size()}))
     return true;
   messages.Error(u"error writing: " + path);
   return false;

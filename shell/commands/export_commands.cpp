@@ -10,7 +10,7 @@
 #include "export/export_names.h"
 #include "export/region_picture.h"
 #include "export_source.h"
-#include "replace_file.h"
+#include "platform/platform.h"
 #include "win32_handles.h"
 
 namespace pelorin {
@@ -54,7 +54,7 @@ bool WriteForm(ShellState& shell, const Text& path, const std::vector<std::uint8
   const ConverterState& state = *shell.state;
   const std::vector<std::uint8_t> written =
       ExportFormBytes(bytes, region, form, state.fillAttribute, SourceFileName(state.sourcePath));
-  if (!written.empty() && ReplaceFileWith(path, written)) return true;
+  if (!written.empty() && platform::WriteWholeFile(path, written)) return true;
   shell.reportError(u"error writing\n" + path);
   return false;
 }
