@@ -10,14 +10,19 @@ namespace pelorin {
 
 class Sha256 {
  public:
-  Sha256();
+  // Hashes `count` blocks of 64 bytes into the state.
+  using Blocks = void (*)(std::array<std::uint32_t, 8>& state, const std::uint8_t* blocks,
+                          std::size_t count);
+
+  // With the processor's SHA instructions where it has them; the plain code otherwise, or
+  // when asked for (the tests compare the two).
+  explicit Sha256(bool processorInstructions = true);
   void Update(std::span<const std::uint8_t> bytes);
   // The digest of every byte fed; the object is spent.
   std::array<std::uint8_t, 32> Finish();
 
  private:
-  void Block(const std::uint8_t* block);
-
+  Blocks blocks_;
   std::array<std::uint32_t, 8> state_;
   std::array<std::uint8_t, 64> pending_{};
   std::size_t pendingCount_ = 0;
