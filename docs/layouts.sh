@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Draws docs/layouts.png, README's picture of the layouts: one masked sheet of the sample
+# Draws docs/layouts.png, the picture of the layouts: one masked sheet of the sample
 # sprites (docs/sample_sprites.py --masked-columns), stored by columns, shown by the
 # converter at width 3, one screen only, as plain strips, with the masks taken out, and by
 # columns too.
