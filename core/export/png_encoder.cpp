@@ -4,7 +4,9 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <array>
 #include <bit>
+#include <cmath>
 #include <cstring>
 #include <limits>
 #include <new>
@@ -30,6 +32,28 @@ void AppendChunk(std::vector<std::uint8_t>& out, std::string_view type,
   AppendBigEndian(out, static_cast<std::uint32_t>(crc));
 }
 
+// Whether looking for runs can save anything: deflate's run search gains only from bytes that
+// repeat the one before and from some byte values being more common than others. Bytes with
+// neither (a picture of noise) are stored as they are, which costs a copy instead of coding
+// every byte for nothing.
+bool WorthPacking(const std::vector<std::uint8_t>& raw) {
+  std::array<std::uint32_t, 256> counts{};
+  std::size_t repeats = 0;
+  for (std::size_t i = 0; i < raw.size(); ++i) {
+    ++counts[raw[i]];
+    repeats += i > 0 && raw[i] == raw[i - 1];
+  }
+  if (repeats * 16 >= raw.size()) return true;
+  // The bits a byte needs at the least when each value is coded by how common it is.
+  double bits = 0;
+  for (const std::uint32_t count : counts)
+    if (count > 0) {
+      const double share = static_cast<double>(count) / static_cast<double>(raw.size());
+      bits -= share * std::log2(share);
+    }
+  return bits < 7.5;
+}
+
 // The bytes as one zlib stream. A region's picture is a few kilobytes: the window and the
 // hash table are sized to it, since clearing zlib's full-sized ones would cost more than
 // compressing. Only runs are looked for: rows of a few colours are runs and repeats of the
@@ -38,8 +62,9 @@ bool Deflate(const std::vector<std::uint8_t>& raw, std::vector<std::uint8_t>& pa
   int windowBits = 9;
   while (windowBits < 15 && (std::size_t{1} << windowBits) < raw.size()) ++windowBits;
   z_stream stream{};
-  if (deflateInit2(&stream, Z_BEST_SPEED, Z_DEFLATED, windowBits, std::max(1, windowBits - 7),
-                   Z_RLE) != Z_OK)
+  const int level = WorthPacking(raw) ? Z_BEST_SPEED : Z_NO_COMPRESSION;
+  if (deflateInit2(&stream, level, Z_DEFLATED, windowBits, std::max(1, windowBits - 7), Z_RLE) !=
+      Z_OK)
     return false;
   packed.resize(deflateBound(&stream, static_cast<uLong>(raw.size())));
   stream.next_in = const_cast<Bytef*>(raw.data());
