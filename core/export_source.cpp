@@ -58,12 +58,7 @@ std::optional<std::string> FileSha256(const Text& path) {
 }
 
 Text SourceFileName(const Text& path) {
-#ifdef _WIN32
-  const std::size_t last = path.find_last_of(u"\\/:");
-#else
-  const std::size_t last = path.rfind(u'/');
-#endif
-  return last == Text::npos ? path : path.substr(last + 1);
+  return platform::FileNamePart(path);
 }
 
 }  // namespace pelorin

@@ -74,6 +74,10 @@ bool WriteWholeFile(const Text& path, std::span<const std::uint8_t> bytes);
 // Whether the path names a folder (a directory, or the root of a drive).
 bool IsFolder(const Text& path);
 
+// The last part of a path, the file's own name: after the last separator of the platform's
+// paths ("\\", "/" or a drive's ":" on Windows, "/" elsewhere); the whole path when it has none.
+Text FileNamePart(const Text& path);
+
 // Which file a path reaches, whatever its spelling: two paths give the same identity only
 // when they reach the same file (through links, "." and "..", or letter case where the file
 // system ignores it).

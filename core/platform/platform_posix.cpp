@@ -169,6 +169,11 @@ bool IsFolder(const Text& path) {
   return FileSystemPath(path, bytes) && ::stat(bytes.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
+Text FileNamePart(const Text& path) {
+  const std::size_t last = path.rfind(u'/');
+  return last == Text::npos ? path : path.substr(last + 1);
+}
+
 std::optional<FileIdentity> QueryFileIdentity(const Text& path) {
   std::string bytes;
   struct stat info;

@@ -173,6 +173,11 @@ bool IsFolder(const Text& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
+Text FileNamePart(const Text& path) {
+  const std::size_t last = path.find_last_of(u"\\/:");
+  return last == Text::npos ? path : path.substr(last + 1);
+}
+
 std::optional<FileIdentity> QueryFileIdentity(const Text& path) {
   if (!CanNameFile(path)) return std::nullopt;
   // No access asked and every sharing allowed: the file is only looked at, and a file that

@@ -114,5 +114,9 @@ char16_t UpperCase(char16_t c) {
   return c >= u'a' && c <= u'z' ? c - 32 : c;
 }
 
+Text FileNamePart(const Text& path) {
+  return path.substr(path.rfind(u'/') + 1);
+}
+
 }  // namespace platform
 }  // namespace pelorin
