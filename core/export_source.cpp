@@ -44,9 +44,10 @@ std::optional<std::string> FileSha256(const Text& path) {
   if (!file.IsOpen()) return std::nullopt;
   Sha256 digest;
   // Pieces of 64 KiB: large enough that reading costs little beside hashing, and a small
-  // file's piece is not a megabyte to clear.
+  // file's piece is not a megabyte to clear. Left uncleared (new without braces), as the page's
+  // older C++ library has no make_unique_for_overwrite.
   constexpr std::int32_t kPiece = 1 << 16;
-  const auto piece = std::make_unique_for_overwrite<std::uint8_t[]>(kPiece);
+  const std::unique_ptr<std::uint8_t[]> piece(new std::uint8_t[kPiece]);
   for (;;) {
     const std::int64_t delivered = file.Read(piece.get(), kPiece);
     if (delivered < 0) return std::nullopt;
