@@ -15,6 +15,8 @@
     ArrowLeft: 5, Home: 6 };
   // The layout select's values, numbered as page_layout takes them.
   const layouts = ['strips', 'screen', 'mask-first', 'graphic-first'];
+  // The export select's values, numbered as page_export takes them.
+  const exportForms = ['png', 'bin', 'asm'];
   const folder = '/files';  // the in-memory folder that holds the file loaded
   const progressDelay = 200;  // a search shows its progress once it has taken this long
 
@@ -190,6 +192,17 @@
     });
   }
 
+  // "Export.." in the form the select names: the region downloaded under the name the
+  // window suggests.
+  function exportRegion() {
+    run(() => {
+      const length = core._page_export(exportForms.indexOf($('export-form').value));
+      if (length === 0) return;
+      const bytes = core._page_exported();
+      download(text(core._page_export_name()), core.HEAPU8.slice(bytes, bytes + length));
+    });
+  }
+
   function toggleHelp() {
     run(() => core._page_command());
     $('help').hidden = !$('help').hidden;
@@ -245,6 +258,7 @@
       m: () => run(() => core._page_toggle_memory()),
       o: () => $('file').click(),
       s: save,
+      e: exportRegion,
       1: () => setZoom(1),
       2: () => setZoom(2),
       3: () => setZoom(3),
@@ -325,6 +339,7 @@
     $('previous').addEventListener('click', () => find(2));
     $('cancel').addEventListener('click', cancelSearch);
     $('save').addEventListener('click', save);
+    $('export').addEventListener('click', exportRegion);
     $('help-button').addEventListener('click', toggleHelp);
     $('zoom').addEventListener('change', () => setZoom($('zoom').value));
     $('layout').addEventListener('change', () => setLayout($('layout').value));
