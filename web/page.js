@@ -97,7 +97,8 @@
 
   // Runs in the search worker, made from a Blob of the core's source and this function's: the
   // finder is fed there a piece at a time, the progress told after each, and a cancel taken
-  // between them, so that the page never waits for it.
+  // between them, so that the page never waits for it. A file that cannot be read, or a core
+  // that fails (out of memory, say), makes the search a failed one.
   function searchWorker() {
     const piece = 1 << 20;
     const started = PelorinCore();
@@ -108,30 +109,28 @@
         return;
       }
       cancelled = false;
-      const core = await started;
       const source = data.source;  // a memory image's bytes, or the file
       const file = source instanceof Blob;
       const total = file ? source.size : source.byteLength;
-      core._finder_start();
-      for (let at = 0; at < total && !cancelled; at += piece) {
-        const end = Math.min(total, at + piece);
-        let bytes;
-        try {
-          bytes = file ? new Uint8Array(await source.slice(at, end).arrayBuffer())
+      try {
+        const core = await started;
+        core._finder_start();
+        for (let at = 0; at < total && !cancelled; at += piece) {
+          const end = Math.min(total, at + piece);
+          const bytes = file ? new Uint8Array(await source.slice(at, end).arrayBuffer())
             : new Uint8Array(source, at, end - at);
-        } catch (failure) {
-          postMessage({ failed: true });
-          return;
+          const to = core._finder_piece(bytes.length);  // may grow the memory: HEAPU8 after it
+          core.HEAPU8.set(bytes, to);
+          core._finder_feed();
+          postMessage({ progress: end / total });
+          if (!file) await new Promise((resolve) => setTimeout(resolve));  // a cancel comes in
         }
-        const to = core._finder_piece(bytes.length);  // may grow the memory: HEAPU8 after it
-        core.HEAPU8.set(bytes, to);
-        core._finder_feed();
-        postMessage({ progress: end / total });
-        if (!file) await new Promise((resolve) => setTimeout(resolve));  // a cancel comes in
+        const length = core._finder_finish();
+        const regions = core.HEAPU8.slice(core._finder_regions(), core._finder_regions() + length);
+        postMessage({ regions }, [regions.buffer]);
+      } catch (failure) {
+        postMessage({ failed: true });
       }
-      const length = core._finder_finish();
-      const regions = core.HEAPU8.slice(core._finder_regions(), core._finder_regions() + length);
-      postMessage({ regions }, [regions.buffer]);
     };
   }
 
@@ -146,9 +145,7 @@
       };
       worker.onerror = (event) => {
         event.preventDefault();
-        worker.terminate();
-        worker = null;
-        searchDone({ failed: true });
+        if (searchDone !== null) searchDone({ failed: true });
       };
     }
     return new Promise((resolve) => {
@@ -172,6 +169,11 @@
     const answer = await searchInWorker(search === 1
       ? core.HEAPU8.slice(image, image + core._page_image_length()).buffer : held);
     searchDone = null;
+    // A core that failed is not trusted again: the next search makes another.
+    if (answer.failed) {
+      worker.terminate();
+      worker = null;
+    }
     clearTimeout(progress);
     $('search').hidden = true;
     $('progress').value = 0;
