@@ -42,7 +42,7 @@ struct Page {
   bool byteInTitle = false;
   bool graphicsSearched = false;
   std::vector<GraphicsRegion> graphics;
-  std::optional<std::size_t> landed;   // the region found that a find or a step landed on
+  std::optional<std::size_t> landed;   // the region found that the view was last moved to
   std::vector<GraphicsRegion> found;   // what the search under way has handed back
   std::vector<std::uint8_t> rgba;      // the picture as the canvas takes it
   std::vector<std::uint8_t> exported;  // the last export's bytes, for its download
