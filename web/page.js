@@ -112,13 +112,22 @@
       const source = data.source;  // a memory image's bytes, or the file
       const file = source instanceof Blob;
       const total = file ? source.size : source.byteLength;
+      // The piece from `at`. A file's next piece is read while the finder searches this one.
+      const read = (at) => {
+        const end = Math.min(total, at + piece);
+        if (!file) return Promise.resolve(new Uint8Array(source, at, end - at));
+        const reading = source.slice(at, end).arrayBuffer().then((b) => new Uint8Array(b));
+        reading.catch(() => {});  // a read left behind by a cancel fails unheard
+        return reading;
+      };
       try {
         const core = await started;
         core._finder_start();
+        let next = read(0);
         for (let at = 0; at < total && !cancelled; at += piece) {
           const end = Math.min(total, at + piece);
-          const bytes = file ? new Uint8Array(await source.slice(at, end).arrayBuffer())
-            : new Uint8Array(source, at, end - at);
+          const bytes = await next;
+          if (end < total) next = read(end);
           const to = core._finder_piece(bytes.length);  // may grow the memory: HEAPU8 after it
           core.HEAPU8.set(bytes, to);
           core._finder_feed();
