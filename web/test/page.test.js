@@ -1,7 +1,6 @@
 // page.test.js: Pelorin's page, as scripts/build makes it, in Debian's chromium, headless,
 // against the native converter: the canvas pixel for pixel, the title after each step,
-// finding, locating, errors, Save and Export, and a page that keeps answering while it
-// searches.
+// finding, locating, errors, Save, Export, and a page that keeps answering while it searches.
 // PELORIN_PAGE_SCREENSHOT names a PNG to write of the page (README's picture).
 'use strict';
 const { test, before, after } = require('node:test');
@@ -51,8 +50,7 @@ function decodePng(bytes) {
 }
 
 function convert(file, options) {
-  return execFileSync(converter, [...options, file], { encoding: 'utf8', maxBuffer: 64 << 20 })
-    .trim().split('\n');
+  return execFileSync(converter, [...options, file], { encoding: 'utf8', maxBuffer: 1 << 26 }).trim().split('\n');
 }
 
 // A line of --find: where the region starts, its width and layout, the converter's options
@@ -60,14 +58,13 @@ function convert(file, options) {
 function foundRegion(line) {
   const [, start, hex, width, kind, rest] =
     line.match(/at (\d+) \((\$[0-9A-F]+)\), \d+ bytes, width (\d+) \((\w+)(.*)\)$/);
-  const masked = rest.match(/masked ([\w-]+)/)?.[1], columns = rest.match(/columns (\d+)/)?.[1];
-  const screen = kind === 'screen';
-  const shows = ['-w', width, ...(screen ? ['--layout', 'screen'] : []),
-    ...(masked ? ['--masked', masked] : []), ...(columns ? ['--columns', columns] : [])];
-  const title = (screen ? 'Pelorin screen' : `Pelorin,${width}`) + (masked ? ' masked' : '') +
-    (columns ? ` columns ${columns}` : '') + (start === '0' ? '' : ` @ ${start} (${hex})`);
-  return { start, width, shows, title, layout: screen ? 'screen' : masked || 'strips',
-    columns: columns || '0' };
+  const masked = rest.match(/masked ([\w-]+)/)?.[1], columns = rest.match(/columns (\d+)/)?.[1] || '0';
+  const screen = kind === 'screen', layout = screen ? 'screen' : masked || 'strips';
+  const shows = ['-w', width, '--layout', screen ? 'screen' : 'strips', '--columns', columns,
+    ...(masked ? ['--masked', masked] : [])];
+  const title = (screen ? 'Pelorin screen' : `Pelorin,${width}${masked ? ' masked' : ''}`) +
+    (columns === '0' ? '' : ` columns ${columns}`) + (start === '0' ? '' : ` @ ${start} (${hex})`);
+  return { start, width, shows, title, layout, columns };
 }
 
 // The converter's picture of the file with these options.
@@ -320,31 +317,19 @@ test('errors show in the page in the window\'s words, and keep the picture', asy
   await page.close();
 });
 
-// A page whose downloads go into the folder.
-async function openDownloading(folder) {
-  const page = await open();
-  const session = await page.createCDPSession();
-  await session.send('Browser.setDownloadBehavior', { behavior: 'allow', downloadPath: folder });
-  return page;
-}
-
-// The download of that name, once it is whole in the folder.
-async function downloaded(folder, name) {
-  const file = path.join(folder, name);
-  for (let i = 0; i < 100 && !fs.existsSync(file); i++) await new Promise((r) => setTimeout(r, 50));
-  return fs.readFileSync(file);
-}
-
 test('Save downloads the .scr the converter writes', async () => {
   const file = real('mk2_hobbit_ts.bin');
   const downloads = fs.mkdtempSync(path.join(work, 'downloads-'));
-  const page = await openDownloading(downloads);
+  const page = await open();
+  const session = await page.createCDPSession();
+  await session.send('Browser.setDownloadBehavior', { behavior: 'allow', downloadPath: downloads });
   await load(page, file);
   for (const step of [['width', 5], ['type', 'colour', '#0E'], ['key', 'ArrowDown'], ['key', 's']])
     await act(page, step);
+  const saved = path.join(downloads, 'mk2_hobbit_ts.bin.scr');
+  for (let i = 0; i < 100 && !fs.existsSync(saved); i++) await new Promise((r) => setTimeout(r, 50));
   convert(file, ['-q', '-w', '5', '-a', '14', '--offset', '5', '-o', work]);
-  const saved = await downloaded(downloads, 'mk2_hobbit_ts.bin.scr');
-  assert.ok(saved.equals(fs.readFileSync(path.join(work, 'mk2_hobbit_ts.bin.scr'))));
+  assert.ok(fs.readFileSync(saved).equals(fs.readFileSync(path.join(work, 'mk2_hobbit_ts.bin.scr'))));
   await page.close();
 });
 
@@ -365,14 +350,16 @@ test('Export downloads the region as --export writes it, in each form', async ()
     const written = fs.mkdtempSync(path.join(work, 'export-'));
     convert(file, ['-q', '--export', written, ...options]);
     const downloads = fs.mkdtempSync(path.join(work, 'downloads-'));
-    const page = await openDownloading(downloads);
+    const page = await open();
+    await (await page.createCDPSession()).send('Browser.setDownloadBehavior', { behavior: 'allow', downloadPath: downloads });
     await load(page, file);
     for (const step of steps) await act(page, step);
     for (const form of ['png', 'bin', 'asm']) {
       await page.select('#export-form', form);
       await act(page, ['key', 'e']);
-      const name = `${path.basename(file)}-${named}.${form}`;
-      assert.ok((await downloaded(downloads, name)).equals(fs.readFileSync(path.join(written, name))), name);
+      const name = `${path.basename(file)}-${named}.${form}`, saved = path.join(downloads, name);
+      for (let i = 0; i < 100 && !fs.existsSync(saved); i++) await new Promise((r) => setTimeout(r, 50));
+      assert.ok(fs.readFileSync(saved).equals(fs.readFileSync(path.join(written, name))), name);
     }
     await page.close();
   }
