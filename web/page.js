@@ -15,6 +15,8 @@
     ArrowLeft: 5, Home: 6 };
   // The layout select's values, numbered as page_layout takes them.
   const layouts = ['strips', 'screen', 'mask-first', 'graphic-first'];
+  // The export select's values, numbered as page_export takes them.
+  const exportForms = ['png', 'bin', 'asm'];
   const folder = '/files';  // the in-memory folder that holds the file loaded
   const progressDelay = 200;  // a search shows its progress once it has taken this long
 
@@ -95,7 +97,8 @@
 
   // Runs in the search worker, made from a Blob of the core's source and this function's: the
   // finder is fed there a piece at a time, the progress told after each, and a cancel taken
-  // between them, so that the page never waits for it.
+  // between them, so that the page never waits for it. A file that cannot be read, or a core
+  // that fails (out of memory, say), makes the search a failed one.
   function searchWorker() {
     const piece = 1 << 20;
     const started = PelorinCore();
@@ -106,30 +109,37 @@
         return;
       }
       cancelled = false;
-      const core = await started;
       const source = data.source;  // a memory image's bytes, or the file
       const file = source instanceof Blob;
       const total = file ? source.size : source.byteLength;
-      core._finder_start();
-      for (let at = 0; at < total && !cancelled; at += piece) {
+      // The piece from `at`. A file's next piece is read while the finder searches this one.
+      const read = (at) => {
         const end = Math.min(total, at + piece);
-        let bytes;
-        try {
-          bytes = file ? new Uint8Array(await source.slice(at, end).arrayBuffer())
-            : new Uint8Array(source, at, end - at);
-        } catch (failure) {
-          postMessage({ failed: true });
-          return;
+        if (!file) return Promise.resolve(new Uint8Array(source, at, end - at));
+        const reading = source.slice(at, end).arrayBuffer().then((b) => new Uint8Array(b));
+        reading.catch(() => {});  // a read left behind by a cancel fails unheard
+        return reading;
+      };
+      try {
+        const core = await started;
+        core._finder_start();
+        let next = read(0);
+        for (let at = 0; at < total && !cancelled; at += piece) {
+          const end = Math.min(total, at + piece);
+          const bytes = await next;
+          if (end < total) next = read(end);
+          const to = core._finder_piece(bytes.length);  // may grow the memory: HEAPU8 after it
+          core.HEAPU8.set(bytes, to);
+          core._finder_feed();
+          postMessage({ progress: end / total });
+          if (!file) await new Promise((resolve) => setTimeout(resolve));  // a cancel comes in
         }
-        const to = core._finder_piece(bytes.length);  // may grow the memory: HEAPU8 after it
-        core.HEAPU8.set(bytes, to);
-        core._finder_feed();
-        postMessage({ progress: end / total });
-        if (!file) await new Promise((resolve) => setTimeout(resolve));  // a cancel comes in
+        const length = core._finder_finish();
+        const regions = core.HEAPU8.slice(core._finder_regions(), core._finder_regions() + length);
+        postMessage({ regions }, [regions.buffer]);
+      } catch (failure) {
+        postMessage({ failed: true });
       }
-      const length = core._finder_finish();
-      const regions = core.HEAPU8.slice(core._finder_regions(), core._finder_regions() + length);
-      postMessage({ regions }, [regions.buffer]);
     };
   }
 
@@ -144,9 +154,7 @@
       };
       worker.onerror = (event) => {
         event.preventDefault();
-        worker.terminate();
-        worker = null;
-        searchDone({ failed: true });
+        if (searchDone !== null) searchDone({ failed: true });
       };
     }
     return new Promise((resolve) => {
@@ -170,6 +178,11 @@
     const answer = await searchInWorker(search === 1
       ? core.HEAPU8.slice(image, image + core._page_image_length()).buffer : held);
     searchDone = null;
+    // A core that failed is not trusted again: the next search makes another.
+    if (answer.failed) {
+      worker.terminate();
+      worker = null;
+    }
     clearTimeout(progress);
     $('search').hidden = true;
     $('progress').value = 0;
@@ -187,6 +200,17 @@
       if (!core._page_loaded()) return;
       const screen = core._page_screen();
       download(text(core._page_screen_name()), core.HEAPU8.slice(screen, screen + 6912));
+    });
+  }
+
+  // "Export.." in the form the select names: the region downloaded under the name the
+  // window suggests.
+  function exportRegion() {
+    run(() => {
+      const length = core._page_export(exportForms.indexOf($('export-form').value));
+      if (length === 0) return;
+      const bytes = core._page_exported();
+      download(text(core._page_export_name()), core.HEAPU8.slice(bytes, bytes + length));
     });
   }
 
@@ -245,6 +269,7 @@
       m: () => run(() => core._page_toggle_memory()),
       o: () => $('file').click(),
       s: save,
+      e: exportRegion,
       1: () => setZoom(1),
       2: () => setZoom(2),
       3: () => setZoom(3),
@@ -325,6 +350,7 @@
     $('previous').addEventListener('click', () => find(2));
     $('cancel').addEventListener('click', cancelSearch);
     $('save').addEventListener('click', save);
+    $('export').addEventListener('click', exportRegion);
     $('help-button').addEventListener('click', toggleHelp);
     $('zoom').addEventListener('change', () => setZoom($('zoom').value));
     $('layout').addEventListener('change', () => setLayout($('layout').value));

@@ -11,6 +11,8 @@
 
 #include "analysis/graphics_finder.h"
 #include "colour_entry.h"
+#include "export/export_names.h"
+#include "export_source.h"
 #include "locate_byte.h"
 #include "memory_image_file.h"
 #include "redraw.h"
@@ -40,9 +42,12 @@ struct Page {
   bool byteInTitle = false;
   bool graphicsSearched = false;
   std::vector<GraphicsRegion> graphics;
-  std::vector<GraphicsRegion> found;  // what the search under way has handed back
-  std::vector<std::uint8_t> rgba;     // the picture as the canvas takes it
-  std::string text;                   // the last text handed to page.js, in UTF-8
+  std::optional<std::size_t> landed;   // the region found that the view was last moved to
+  std::vector<GraphicsRegion> found;   // what the search under way has handed back
+  std::vector<std::uint8_t> rgba;      // the picture as the canvas takes it
+  std::vector<std::uint8_t> exported;  // the last export's bytes, for its download
+  Text exportName;                     // and the name the window suggests for them
+  std::string text;                    // the last text handed to page.js, in UTF-8
 };
 
 Page page;
@@ -74,6 +79,7 @@ void BeginCommand() {
 void ForgetGraphics() {
   page.graphicsSearched = false;
   page.graphics.clear();
+  page.landed.reset();
 }
 
 // Shows the file from `offset` on. When it cannot be read there, the picture and the title
@@ -97,19 +103,20 @@ void ShowLayout() {
   ShowViewTitle();
 }
 
-// A region found: from its start, at its width, one screen only, as plain strips (a screen
-// as a Spectrum screen), and the title says which of them it is.
+// A region found: from its start, through the layout the finder saw (masks and their order,
+// columns and their height, or a Spectrum screen), at the width that shows it under that
+// layout, one screen only, and the title says which of them it is.
 void ShowGraphics(std::size_t index) {
   ConverterState& state = page.state;
   const GraphicsRegion& region = page.graphics[index];
-  state.layout = SpriteLayout{};
-  if (region.kind == GraphicsKind::kScreen) state.layout.screen = ScreenLayout::kSpectrumScreen;
+  state.layout = region.layout;
   state.stripWidth = region.width;
   state.oneScreen = true;
   if (!MoveViewOffset(state, page.painter, kReport, region.start)) return;
   page.title =
       GraphicsTitle(region.width, region.start, index + 1, page.graphics.size(), state.layout);
   page.byteInTitle = false;
+  page.landed = index;
 }
 
 // Among the regions found: the first at or after the offset for "Find graphics", the first
@@ -132,6 +139,29 @@ void MoveAmongGraphics(GraphicsMove move) {
       if (graphics[i].start > offset || (at && graphics[i].start == offset)) index = i;
   }
   ShowGraphics(index);
+}
+
+// "Export.." in the form chosen: the region's bytes in that form, kept for the download, and
+// the name the window suggests for them. Nothing kept, and said in the window's words, when
+// the region is empty, its bytes can no longer be read or its form cannot be made.
+void ExportRegionForm(ExportForm form) {
+  const ConverterState& state = page.state;
+  const GraphicsRegion* landed =
+      page.landed && *page.landed < page.graphics.size() ? &page.graphics[*page.landed] : nullptr;
+  const ExportRegion region = ExportRegionOf(state, landed);
+  const Text source = SourceFileName(state.sourcePath);
+  if (region.length == 0) {
+    Report(source + u": nothing at " + DecimalText(region.start));
+    return;
+  }
+  const auto bytes = ReadExportBytes(state, region);
+  if (!bytes) {
+    Report(u"error reading\n" + state.sourcePath);
+    return;
+  }
+  page.exportName = ExportFileName(source, region, form);
+  page.exported = ExportFormBytes(*bytes, region, form, state.fillAttribute, source);
+  if (page.exported.empty()) Report(u"error writing\n" + page.exportName);
 }
 
 const char* Handed(const Text& text) {
@@ -333,7 +363,26 @@ EMSCRIPTEN_KEEPALIVE void page_find_end(int failed) {
   page.graphics = std::move(page.found);
   page.found.clear();
   page.graphicsSearched = true;
+  page.landed.reset();
   MoveAmongGraphics(GraphicsMove::kFind);
+}
+
+// "Export.." in the form numbered as ExportForm (PNG, binary, assembler): how many bytes
+// page_exported holds for the download named page_export_name, 0 for none.
+EMSCRIPTEN_KEEPALIVE int page_export(int form) {
+  BeginCommand();
+  page.exported.clear();
+  if (Loaded() && form >= 0 && form < static_cast<int>(std::size(kExportForms)))
+    ExportRegionForm(kExportForms[form]);
+  return static_cast<int>(page.exported.size());
+}
+
+EMSCRIPTEN_KEEPALIVE const std::uint8_t* page_exported() {
+  return page.exported.data();
+}
+
+EMSCRIPTEN_KEEPALIVE const char* page_export_name() {
+  return Handed(page.exportName);
 }
 
 // Whether "Save" has a file to name the screen after.

@@ -1,6 +1,6 @@
 // page.test.js: Pelorin's page, as scripts/build makes it, in Debian's chromium, headless,
 // against the native converter: the canvas pixel for pixel, the title after each step,
-// finding, locating, errors, Save, and a page that keeps answering while it searches.
+// finding, locating, errors, Save, Export, and a page that keeps answering while it searches.
 // PELORIN_PAGE_SCREENSHOT names a PNG to write of the page (README's picture).
 'use strict';
 const { test, before, after } = require('node:test');
@@ -50,7 +50,21 @@ function decodePng(bytes) {
 }
 
 function convert(file, options) {
-  return execFileSync(converter, [...options, file], { encoding: 'utf8' }).trim().split('\n');
+  return execFileSync(converter, [...options, file], { encoding: 'utf8', maxBuffer: 1 << 26 }).trim().split('\n');
+}
+
+// A line of --find: where the region starts, its width and layout, the converter's options
+// that show it (the offset aside) and the words the window's title gives it.
+function foundRegion(line) {
+  const [, start, hex, width, kind, rest] =
+    line.match(/at (\d+) \((\$[0-9A-F]+)\), \d+ bytes, width (\d+) \((\w+)(.*)\)$/);
+  const masked = rest.match(/masked ([\w-]+)/)?.[1], columns = rest.match(/columns (\d+)/)?.[1] || '0';
+  const screen = kind === 'screen', layout = screen ? 'screen' : masked || 'strips';
+  const shows = ['-w', width, '--layout', screen ? 'screen' : 'strips', '--columns', columns,
+    ...(masked ? ['--masked', masked] : [])];
+  const title = (screen ? 'Pelorin screen' : `Pelorin,${width}${masked ? ' masked' : ''}`) +
+    (columns === '0' ? '' : ` columns ${columns}`) + (start === '0' ? '' : ` @ ${start} (${hex})`);
+  return { start, width, shows, title, layout, columns };
 }
 
 // The converter's picture of the file with these options.
@@ -231,12 +245,12 @@ test('the title is the window\'s after the same steps', async () => {
     [['type', 'columns', '24'], 'Pelorin,2 masks columns 24'],
     [['key', 'Shift+KeyS'], 'Pelorin,2 columns 24'],
     [['key', 'Shift+KeyD'], 'Pelorin screen'],
-    [['key', 'f'], 'Pelorin,2 @ 16 ($10) graphics 1 of 2'],
-    [['key', 'F3'], 'Pelorin,2 @ 1454 ($5AE) graphics 2 of 2'],
-    [['key', 'F3'], 'Pelorin,2 @ 16 ($10) graphics 1 of 2'],
-    [['key', 'Shift+F3'], 'Pelorin,2 @ 1454 ($5AE) graphics 2 of 2'],
-    [['key', '['], 'Pelorin,1 @ 1454 ($5AE)'],
-    [['key', 'm'], 'Pelorin,1'],  // read again the other way: from the start
+    [['key', 'f'], 'Pelorin,2 masked columns 24 graphics 1 of 2'],  // the finder's layout
+    [['key', 'F3'], 'Pelorin,1 masked @ 1454 ($5AE) graphics 2 of 2'],
+    [['key', 'F3'], 'Pelorin,2 masked columns 24 graphics 1 of 2'],
+    [['key', 'Shift+F3'], 'Pelorin,1 masked @ 1454 ($5AE) graphics 2 of 2'],
+    [['key', ']'], 'Pelorin,2 masked @ 1454 ($5AE)'],
+    [['key', 'm'], 'Pelorin,2 masked'],  // read again the other way: from the start
   ];
   for (const [step, title] of steps) {
     await act(page, step);
@@ -245,20 +259,20 @@ test('the title is the window\'s after the same steps', async () => {
   await page.close();
 });
 
-test('F3 goes through the regions --find lists, each shown as the converter shows it', async () => {
-  const file = real('6666.tap');
-  const found = convert(file, ['--memory', '--find']).map((line) =>
-    line.match(/at (\d+) \((\$[0-9A-F]+)\), \d+ bytes, width (\d+) \((\w+)\)/));
+test('F3 goes through the regions --find lists, each shown through its layout as the converter shows it', async () => {
+  const file = real('redplanet_en.tap');  // a screen, sprites by columns, masked ones too
+  const found = convert(file, ['--memory', '--find']).map(foundRegion);
   const page = await open();
   await act(page, ['check', 'memory']);
   await load(page, file);
   for (let k = 0; k < found.length; k++) {
-    const [, start, hex, width, kind] = found[k];
+    const region = found[k];
     await act(page, ['key', 'F3']);
-    const layout = kind === 'screen' ? 'Pelorin screen' : `Pelorin,${width}`;
-    assert.equal(await page.title(), `${layout} @ ${start} (${hex}) graphics ${k + 1} of ${found.length}`);
-    const options = ['--memory', '--one-screen', '-w', width, '--offset', start];
-    if (kind === 'screen') options.push('--layout', 'screen');
+    assert.equal(await page.title(), `${region.title} graphics ${k + 1} of ${found.length}`);
+    const controls = await page.evaluate(() => ['layout', 'columns', 'width', 'one-screen',
+      'show-masks'].map((id) => document.getElementById(id)).map((c) => c.type === 'checkbox' ? c.checked : c.value));
+    assert.deepEqual(controls, [region.layout, region.columns, region.width, true, false], `region ${k + 1}`);
+    const options = ['--memory', '--one-screen', ...region.shows, '--offset', region.start];
     samePicture(await canvas(page), converted(file, options), `region ${k + 1}`);
   }
   await page.close();
@@ -319,6 +333,38 @@ test('Save downloads the .scr the converter writes', async () => {
   await page.close();
 });
 
+test('Export downloads the region as --export writes it, in each form', async () => {
+  const tape = real('redplanet_en.tap'), sprites = real('mk2_espadewr.bin');
+  const found = foundRegion(convert(tape, ['--memory', '--find']).find((line) => line.includes('masked')));
+  const moved = String(Number(found.start) + 6);
+  const landing = [['check', 'memory'], ['type', 'offset', found.start], ['key', 'f']];
+  const cases = [  // the steps; the converter's options for the same region; its name's end
+    [tape, landing, ['--memory', '--find'], `${found.start}-w${found.width}`],  // exactly its bytes
+    [tape, [...landing, ['type', 'offset', moved]],  // moved off it: what one screen shows
+      ['--memory', ...found.shows, '--offset', moved], `${moved}-w${found.width}`],
+    [sprites, [['width', 3], ['layout', 'mask-first'], ['check', 'show-masks'],
+      ['type', 'offset', '7411'], ['type', 'colour', '%1000101']],
+    ['-w', '3', '--masked', 'mask-first', '--show-masks', '--offset', '7411', '-a', '$45'], '7411-w3'],
+  ];
+  for (const [file, steps, options, named] of cases) {
+    const written = fs.mkdtempSync(path.join(work, 'export-'));
+    convert(file, ['-q', '--export', written, ...options]);
+    const downloads = fs.mkdtempSync(path.join(work, 'downloads-'));
+    const page = await open();
+    await (await page.createCDPSession()).send('Browser.setDownloadBehavior', { behavior: 'allow', downloadPath: downloads });
+    await load(page, file);
+    for (const step of steps) await act(page, step);
+    for (const form of ['png', 'bin', 'asm']) {
+      await page.select('#export-form', form);
+      await act(page, ['key', 'e']);
+      const name = `${path.basename(file)}-${named}.${form}`, saved = path.join(downloads, name);
+      for (let i = 0; i < 100 && !fs.existsSync(saved); i++) await new Promise((r) => setTimeout(r, 50));
+      assert.ok(fs.readFileSync(saved).equals(fs.readFileSync(path.join(written, name))), name);
+    }
+    await page.close();
+  }
+});
+
 test('a long search answers between pieces, shows its progress, and can be cancelled', async () => {
   const pieces = ['mk2_espadewr.bin', 'glazx_sprites.bin', 'perseus.scr', 'jari_solargun_logo.bin']
     .map((name) => fs.readFileSync(real(name)));
@@ -355,14 +401,12 @@ test('a long search answers between pieces, shows its progress, and can be cance
 });
 
 test('the page as README shows it', { skip: !process.env.PELORIN_PAGE_SCREENSHOT }, async () => {
-  const sample = path.join(work, 'sample.bin');
-  execFileSync('python3', [path.join(root, 'docs/sample_sprites.py'), sample]);
+  const sample = path.join(work, 'masked.bin');
+  execFileSync('python3', [path.join(root, 'docs/sample_sprites.py'), '--masked-columns', sample]);
   const page = await open();
   await page.setViewport({ width: 820, height: 660 });
   await load(page, sample);
-  for (const step of [['key', ']'], ['key', ']'], ['type', 'colour', '$45'], ['zoom', 2],
-    ['click', [60, 30]]])
-    await act(page, step);
+  for (const step of [['type', 'colour', '$45'], ['zoom', 2], ['key', 'f']]) await act(page, step);
   await page.screenshot({ path: process.env.PELORIN_PAGE_SCREENSHOT });
   await page.close();
 });

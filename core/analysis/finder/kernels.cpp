@@ -16,7 +16,7 @@ constexpr FinderKernels kPlain{"plain",
                                plain::ScreenEvidences,
                                plain::WholeCellWidths,
                                plain::Forward};
-#ifdef PELORIN_FINDER_X86
+#ifdef PELORIN_FINDER_SSE2
 constexpr FinderKernels kSse2{"SSE2",
                               plain::MakePlanes,
                               sse2::MeasureCells,
@@ -25,6 +25,8 @@ constexpr FinderKernels kSse2{"SSE2",
                               sse2::ScreenEvidences,
                               sse2::WholeCellWidths,
                               sse2::Forward};
+#endif
+#ifdef PELORIN_FINDER_X86
 constexpr FinderKernels kAvx2{"AVX2",
                               avx2::MakePlanes,
                               avx2::MeasureCells,
@@ -43,10 +45,14 @@ constexpr FinderKernels kAvx512{"AVX-512",
                                 avx2::Forward};
 #endif
 
-// The sets the processor has, the widest last. Neither build may assume more than the
-// plain one's instructions: the processor is asked once.
+// The sets the processor has, the widest last. Neither Windows nor Linux build may assume
+// more than the plain one's instructions: the processor is asked once. WebAssembly built
+// with vectors does not start without them, so its SSE2 set is there whenever it runs.
 std::vector<const FinderKernels*> Available() {
   std::vector<const FinderKernels*> sets{&kPlain};
+#if defined(PELORIN_FINDER_SSE2) && !defined(PELORIN_FINDER_X86)
+  sets.push_back(&kSse2);
+#endif
 #ifdef PELORIN_FINDER_X86
   __builtin_cpu_init();
   if (__builtin_cpu_supports("sse2") == 0 || __builtin_cpu_supports("popcnt") == 0) return sets;

@@ -1,6 +1,7 @@
 // kernels.h: the finder's hot loops, each written plainly and again for the processor's
 // vector registers (SSE2, AVX2, AVX-512), and the one table of them chosen for this
-// processor. Every set gives the same results as the plain one, bit for bit.
+// processor. Every set gives the same results as the plain one, bit for bit. WebAssembly
+// built with its 128-bit vectors runs the SSE2 set, which the compiler translates to them.
 #pragma once
 
 #include <array>
@@ -66,6 +67,9 @@ void Forward(const std::vector<WidthRow>& evidence, float entry, std::uint32_t* 
 
 #if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
 #define PELORIN_FINDER_X86 1
+#endif
+#if defined(PELORIN_FINDER_X86) || (defined(__wasm_simd128__) && defined(__SSE2__))
+#define PELORIN_FINDER_SSE2 1
 // SSE2 with the instruction that counts the bits of a word.
 namespace sse2 {
 void MeasureCells(const Planes& planes, std::int64_t first, std::int64_t end, Cell* cells);
@@ -76,6 +80,8 @@ void WholeCellWidths(const Cell& cell, float expected, float scale, float cost, 
 void Forward(const std::vector<WidthRow>& evidence, float entry, std::uint32_t* stayed,
              std::uint8_t* best);
 }  // namespace sse2
+#endif
+#ifdef PELORIN_FINDER_X86
 namespace avx2 {
 void MakePlanes(const std::uint8_t* p, std::size_t n, std::uint8_t* widened, std::uint8_t* edges,
                 std::uint64_t* blank);

@@ -1,23 +1,29 @@
 // kernels_sse2.cpp: the finder's hot loops four floats at a time in SSE2, and the cells and
-// looks counted with the instruction that counts the bits of a word.
+// looks counted with the instruction that counts the bits of a word. In WebAssembly the
+// compiler translates the SSE2 to its 128-bit vectors, and has that instruction anyway.
 #include "analysis/finder/kernels.h"
 
-#ifdef PELORIN_FINDER_X86
-#include <immintrin.h>
+#ifdef PELORIN_FINDER_SSE2
+#include <emmintrin.h>
 
 #ifndef __SSE2__
 #error "the finder's floating point is SSE2's in every build, so that every set agrees"
 #endif
 
+#ifdef PELORIN_FINDER_X86
+#define PELORIN_COUNTS_BITS [[gnu::target("popcnt")]]
+#else
+#define PELORIN_COUNTS_BITS
+#endif
+
 namespace pelorin::finder::sse2 {
 
-[[gnu::target("popcnt")]] void MeasureCells(const Planes& planes, std::int64_t first,
-                                            std::int64_t end, Cell* cells) {
+PELORIN_COUNTS_BITS void MeasureCells(const Planes& planes, std::int64_t first, std::int64_t end,
+                                      Cell* cells) {
   MeasureBody(planes, first, end, cells);
 }
 
-[[gnu::target("popcnt")]] void SampleBlocks(const std::uint8_t* bytes, std::int64_t blocks,
-                                            Look* looks) {
+PELORIN_COUNTS_BITS void SampleBlocks(const std::uint8_t* bytes, std::int64_t blocks, Look* looks) {
   SampleBody(bytes, blocks, looks);
 }
 
