@@ -201,15 +201,17 @@ EMSCRIPTEN_KEEPALIVE void page_forget_file() {
   page.state.sourcePath.clear();
 }
 
-// Loads the file of that name, chosen or dropped, from its start. A title that named an
-// offset into the last file goes back to the width alone; unmoved, it stays as it was.
+// Loads the file of that name, chosen or dropped, from its start, as the window loads a file
+// it is given: a snapshot or tape that is none is shown as its own bytes with the memory
+// switch off, and pages a snapshot left out are told. A title that named an offset into the
+// last file goes back to the width alone; unmoved, it stays as it was.
 EMSCRIPTEN_KEEPALIVE void page_load(const char* name) {
   BeginCommand();
   ConverterState& state = page.state;
   const std::int64_t offsetBefore = state.viewOffset;
   ForgetGraphics();
   state.sourcePath = Utf8ToText(name);
-  LoadSpriteAtOffset(state, page.painter, kReport, 0);
+  LoadGivenFile(state, page.painter, kReport, kReport);
   if (offsetBefore != 0 && state.viewOffset == 0) ShowViewTitle();
 }
 
@@ -306,7 +308,7 @@ EMSCRIPTEN_KEEPALIVE void page_toggle_memory() {
   if (state.readMemoryImages) state.oneScreen = true;
   ForgetGraphics();
   if (!Loaded()) return;
-  LoadSpriteAtOffset(state, page.painter, kReport, 0);
+  LoadGivenFile(state, page.painter, kReport, kReport);
   if (Loaded()) ShowViewTitle();
 }
 

@@ -300,20 +300,24 @@ test('a click names the byte --locate names; Shift+click starts there', async ()
   await page.close();
 });
 
-test('errors show in the page in the window\'s words, and keep the picture', async () => {
+test('errors show in the page in the window\'s words; a snapshot that is none shows as its bytes', async () => {
   const broken = path.join(work, 'broken.z80');
   fs.writeFileSync(broken, fs.readFileSync(path.join(root, 'fuzz/seeds/snapshot_z80_fuzz/v1.z80')).subarray(0, 200));
   const page = await open();
   await act(page, ['check', 'memory']);
   await load(page, real('tetris.sna'));
   await act(page, ['type', 'offset', '$D274']);
-  const shown = await canvas(page);
   await act(page, ['type', 'offset', '12g4']);
   assert.equal(await page.$eval('#message', (m) => m.textContent), 'Wrong character:G');
   assert.equal(await page.title(), 'Pelorin,1 @ 53876 ($D274)');  // nothing moved
+  // As the window does: the reason under the path, then the file as its own bytes, the
+  // memory switch off.
   await load(page, broken, 'drop');
-  assert.equal(await page.$eval('#message', (m) => m.innerText), 'error reading\nbroken.z80');
-  samePicture(await canvas(page), shown, 'after a failed load');
+  assert.equal(await page.$eval('#message', (m) => m.innerText),
+    'error reading\nbroken.z80\nits memory does not decode to 48 KiB\n' +
+    'shown as its own bytes: "Snapshots and tapes as memory" is off');
+  assert.equal(await page.$eval('#memory', (m) => m.checked), false);
+  samePicture(await canvas(page), converted(broken, ['--one-screen']), 'a broken snapshot as bytes');
   await page.close();
 });
 
