@@ -2,6 +2,7 @@
 #include "analysis/finder/bounds.h"
 
 #include <algorithm>
+#include <array>
 
 namespace pelorin::finder {
 
@@ -10,6 +11,9 @@ namespace {
 constexpr double kSettleToll = 0.3;       // of the usual unmatched bits, per pair
 constexpr std::int64_t kSettleCells = 4;  // how far inside a run its bounds may move
 constexpr int kCharactersBack = 16;       // a font's characters taken in before its evidence
+// How much of the evidence for the width the division found a width that divides it must have
+// to be the width of the rows.
+constexpr double kRowShare = 0.5;
 
 // A character of the font: its spacing column clear, and a blank row where the font has one,
 // or anywhere for the few characters (a tilde, a bar) that fill that row.
@@ -78,6 +82,29 @@ Found BoundRun(const std::uint8_t* data, std::int64_t available, std::int64_t or
   found.region.width = w;
   found.score = segment.score;
   return found;
+}
+
+std::int32_t RowWidth(const std::vector<Cell>& cells, const Evidence& evidence, std::int64_t origin,
+                      std::int64_t start, std::int64_t length, std::int32_t width) {
+  const auto first = static_cast<std::size_t>(std::max<std::int64_t>(0, (start - origin) / kCell));
+  const auto end = std::min(
+      cells.size(), static_cast<std::size_t>((start - origin + length + kCell - 1) / kCell));
+  std::array<double, kStates> totals{};
+  std::array<std::int64_t, kMaxLag + 1> unmatched{};
+  for (std::size_t c = first; c < end; ++c) {
+    for (std::size_t v = 1; v < totals.size(); ++v) totals[v] += evidence.widths[c][v];
+    for (std::size_t lag = 1; lag < unmatched.size(); ++lag)
+      unmatched[lag] += cells[c].unmatched[lag];
+  }
+  for (std::int32_t d = 1; d < width; ++d) {
+    if (width % d != 0 || totals[static_cast<std::size_t>(d)] <= 0) continue;
+    const bool rows = 2 * d > kMaxLag || unmatched[static_cast<std::size_t>(d)] <
+                                             unmatched[static_cast<std::size_t>(2 * d)];
+    if (rows &&
+        totals[static_cast<std::size_t>(d)] >= kRowShare * totals[static_cast<std::size_t>(width)])
+      return d;
+  }
+  return width;
 }
 
 void TakeFilledRows(const std::uint8_t* data, std::int64_t available, GraphicsRegion& region) {
