@@ -14,6 +14,10 @@ constexpr int kCharactersBack = 16;       // a font's characters taken in before
 // How much of the evidence for the width the division found a width that divides it must have
 // to be the width of the rows.
 constexpr double kRowShare = 0.5;
+// Rows stored right to left every other row continue, mirrored, into the next with this share
+// fewer unmatched pixels than the rows two apart at least, as in the drawn sheets the width
+// guess is measured on.
+constexpr double kSerpentineMargin = 0.1;
 
 // A character of the font: its spacing column clear, and a blank row where the font has one,
 // or anywhere for the few characters (a tilde, a bar) that fill that row.
@@ -103,6 +107,42 @@ std::int32_t RowWidth(const std::vector<Cell>& cells, const Evidence& evidence, 
     if (rows &&
         totals[static_cast<std::size_t>(d)] >= kRowShare * totals[static_cast<std::size_t>(width)])
       return d;
+  }
+  return width;
+}
+
+std::int32_t SerpentineWidth(const std::uint8_t* data, GraphicsRegion& region, bool pairs) {
+  const std::int32_t width = region.width;
+  if (width % (pairs ? 4 : 2) != 0) return width;
+  const std::int32_t half = width / 2;
+  const std::uint8_t* p = data + region.start;
+  const std::int64_t n = std::min(region.length, kJudgedBytes);
+  const auto unmatched = [&](std::int64_t k, std::int64_t below) {
+    return Partial(p[k]) || Partial(p[below]) ? PairUnmatched(p[k], p[below]) : 0;
+  };
+  std::int64_t twoRows = 0;
+  for (std::int64_t k = 0; k + width < n; ++k) twoRows += unmatched(k, k + width);
+  // Where the rows begin is not known: each place in a pair of rows is tried.
+  for (std::int32_t unit = pairs ? 2 : 1; unit <= 2 && half % unit == 0; ++unit) {
+    for (std::int32_t phase = 0; phase < width; phase += unit) {
+      std::int64_t mirrored = 0, counted = 0;
+      for (std::int64_t k = phase; k + width < n; ++k) {
+        const std::int64_t column = (k - phase) % half;
+        const std::int64_t below =
+            k - column + half + half - unit - column / unit * unit + column % unit;
+        mirrored += unmatched(k, below);
+        ++counted;
+      }
+      // Per pair, against the rows two apart over as many pairs.
+      const double expected = static_cast<double>(twoRows) * static_cast<double>(counted) /
+                              static_cast<double>(n - width);
+      if (static_cast<double>(mirrored) <= (1 - kSerpentineMargin) * expected) {
+        const std::int32_t skip = phase % half;
+        region.start += skip;
+        region.length -= skip;
+        return half;
+      }
+    }
   }
   return width;
 }

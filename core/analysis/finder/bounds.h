@@ -34,6 +34,12 @@ Found BoundRun(const std::uint8_t* data, std::int64_t available, std::int64_t or
 std::int32_t RowWidth(const std::vector<Cell>& cells, const Evidence& evidence, std::int64_t origin,
                       std::int64_t start, std::int64_t length, std::int32_t width);
 
+// The width of rows stored right to left every other row, as some engines draw them: half the
+// region's width, where each half-row mirrored, in bytes or in pairs of bytes (always in pairs
+// where `pairs` are a mask and its graphic), continues into the next better than the rows two
+// apart do (the region's start then moved onto a row); the region's width otherwise.
+std::int32_t SerpentineWidth(const std::uint8_t* data, GraphicsRegion& region, bool pairs);
+
 // A picture goes on over rows filled the same, as the ground below hills is, though they hold
 // no edges to measure: the region, at its stored width, takes in the runs of two or more
 // identical rows that are not blank right after its end, as many bytes as it holds at most.

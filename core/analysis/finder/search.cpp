@@ -73,6 +73,7 @@ std::vector<Found> FindInZone(const std::uint8_t* data, std::int64_t available, 
         found.push_back(part);
       }
     }
+    f.region.width = SerpentineWidth(data, f.region, Masked(j));
     f.region.kind = KindOf(j, f.region.width);
     if (f.region.kind == GraphicsKind::kFont) TakeWholeCharacters(data, available, f.region, j);
     if (f.region.width > 1) TakeFilledRows(data, available, f.region);
