@@ -146,6 +146,7 @@ struct Planted {
   MaskOrder masks = MaskOrder::kNotMasked;
   std::int32_t columnHeight = 0;
   std::int32_t columns = 0;
+  std::int64_t lead = 0;  // bytes drawn before the block: the padding before the first column
 };
 
 Bytes DrawMasked(Random& random, Planted& planted) {
@@ -165,8 +166,9 @@ Bytes DrawMasked(Random& random, Planted& planted) {
 }
 
 // Each 8-pixel column of each frame top to bottom, then the next; some engines pad every
-// column with blank rows below it (and one before the first) to shift sprites down. Each
-// column then starts with the blank rows before it: its height counts them.
+// column with blank rows below it (and one before the first) to shift sprites down. A column
+// starts on its first drawn row and its height counts the blank rows below it; the lone
+// padding before the first column belongs to no sprite, and the block starts after it.
 Bytes DrawColumns(Random& random, bool masked, Planted& planted) {
   const int columns = random.Between(1, 4);
   const int rows = random.Between(8, 24);
@@ -185,6 +187,7 @@ Bytes DrawColumns(Random& random, bool masked, Planted& planted) {
     }
   };
   blank(padding);
+  planted.lead = std::ssize(bytes);
   for (const Canvas& frame : DrawFrames(random, columns, rows)) {
     const Canvas mask = MaskOf(frame);
     for (int column = 0; column < columns; ++column) {
@@ -734,8 +737,9 @@ PlantedImage MakePlantedImage(const PlantingMaterial& material, std::uint32_t se
   for (const Planted& planted : graphics) {
     if (!random.Chance(15)) fill(std::ssize(bytes) + random.Between(share / 3, share * 5 / 3));
     if (std::ssize(bytes) + std::ssize(planted.bytes) > size) break;
-    image.blocks.push_back({std::ssize(bytes), std::ssize(planted.bytes), planted.width,
-                            planted.kind, planted.masks, planted.columnHeight, planted.columns});
+    image.blocks.push_back({std::ssize(bytes) + planted.lead,
+                            std::ssize(planted.bytes) - planted.lead, planted.width, planted.kind,
+                            planted.masks, planted.columnHeight, planted.columns});
     bytes.insert(bytes.end(), planted.bytes.begin(), planted.bytes.end());
   }
   fill(size);

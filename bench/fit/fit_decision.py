@@ -117,6 +117,10 @@ def fit(runs, names):
     counts = {s: makers.count(s) for s in set(makers)}
     weight = np.array([1.0 if s == "real" else len(makers) / (len(counts) * counts[s])
                        for s in sets])
+    # Graphics and the rest weigh the same in all, as many runs of each as not.
+    graphics = float(np.sum(weight * y))
+    weight = np.where(y == 1, weight * np.sum(weight) / (2 * graphics),
+                      weight * np.sum(weight) / (2 * (np.sum(weight) - graphics)))
     mean = x.mean(axis=0)
     spread = x.std(axis=0)
     spread[spread == 0] = 1
