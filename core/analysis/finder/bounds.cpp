@@ -14,6 +14,7 @@ constexpr int kCharactersBack = 16;       // a font's characters taken in before
 // How much of the evidence for the width the division found a width that divides it must have
 // to be the width of the rows.
 constexpr double kRowShare = 0.5;
+constexpr std::int64_t kLeastMaskPairs = 8;  // pairs of two inked bytes enough to tell masks by
 // Rows stored right to left every other row continue, mirrored, into the next with this share
 // fewer unmatched pixels than the rows two apart at least, as in the drawn sheets the width
 // guess is measured on.
@@ -24,6 +25,21 @@ constexpr double kSerpentineMargin = 0.1;
 bool LooksLikeCharacter(const std::uint8_t* p, std::int32_t blankRow, std::uint8_t spacing) {
   if (!std::all_of(p, p + 8, [&](std::uint8_t b) { return (b & spacing) == 0; })) return false;
   return p[blankRow] == 0 || std::find(p, p + 8, 0) != p + 8;
+}
+
+// Whether the bytes come in pairs of a mask and its graphic, which share no pixel where both
+// hold some, in nine pairs of ten at least.
+bool MaskPairs(const std::uint8_t* p, std::int64_t length) {
+  for (std::int64_t phase = 0; phase < 2; ++phase) {
+    std::int64_t inked = 0, apart = 0;
+    for (std::int64_t k = phase; k + 1 < length; k += 2) {
+      const bool both = p[k] != 0 && p[k + 1] != 0;
+      inked += both;
+      apart += both && (p[k] & p[k + 1]) == 0;
+    }
+    if (inked >= kLeastMaskPairs && 10 * apart >= 9 * inked) return true;
+  }
+  return false;
 }
 
 }  // namespace
@@ -88,8 +104,9 @@ Found BoundRun(const std::uint8_t* data, std::int64_t available, std::int64_t or
   return found;
 }
 
-std::int32_t RowWidth(const std::vector<Cell>& cells, const Evidence& evidence, std::int64_t origin,
-                      std::int64_t start, std::int64_t length, std::int32_t width) {
+std::int32_t RowWidth(const std::uint8_t* data, const std::vector<Cell>& cells,
+                      const Evidence& evidence, std::int64_t origin, std::int64_t start,
+                      std::int64_t length, std::int32_t width) {
   const auto first = static_cast<std::size_t>(std::max<std::int64_t>(0, (start - origin) / kCell));
   const auto end = std::min(
       cells.size(), static_cast<std::size_t>((start - origin + length + kCell - 1) / kCell));
@@ -102,8 +119,13 @@ std::int32_t RowWidth(const std::vector<Cell>& cells, const Evidence& evidence, 
   }
   for (std::int32_t d = 1; d < width; ++d) {
     if (width % d != 0 || totals[static_cast<std::size_t>(d)] <= 0) continue;
-    const bool rows = 2 * d > kMaxLag || unmatched[static_cast<std::size_t>(d)] <
-                                             unmatched[static_cast<std::size_t>(2 * d)];
+    // Rows of a pattern every other row (hatching, stripes) continue better two rows down:
+    // at half the width, where mask and graphic pairs do not make the peak, that is no reason
+    // against.
+    const bool striped = 2 * d == width && !MaskPairs(data + start, std::min(length, kJudgedBytes));
+    const bool rows =
+        striped || 2 * d > kMaxLag ||
+        unmatched[static_cast<std::size_t>(d)] < unmatched[static_cast<std::size_t>(2 * d)];
     if (rows &&
         totals[static_cast<std::size_t>(d)] >= kRowShare * totals[static_cast<std::size_t>(width)])
       return d;

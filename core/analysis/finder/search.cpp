@@ -85,7 +85,7 @@ std::vector<Found> FindInZone(const std::uint8_t* data, std::int64_t available, 
     Found f = BoundRun(data, available, origin, evidence.usual, segment);
     if (f.region.length < 2 * f.region.width) continue;
     f.region.width =
-        RowWidth(cells, evidence, origin, f.region.start, f.region.length, f.region.width);
+        RowWidth(data, cells, evidence, origin, f.region.start, f.region.length, f.region.width);
     Judgment j;
     if (!judge(f.region, f.score, j)) {
       // A run that goes on into a table of its width: judged again without the table, on
