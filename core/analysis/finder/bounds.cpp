@@ -19,6 +19,9 @@ constexpr std::int64_t kLeastMaskPairs = 8;  // pairs of two inked bytes enough 
 // fewer unmatched pixels than the rows two apart at least, as in the drawn sheets the width
 // guess is measured on.
 constexpr double kSerpentineMargin = 0.1;
+constexpr std::int64_t kSerpentineBytes = 512;  // enough rows to tell by
+constexpr std::int64_t kSerpentineTried = 192;  // and to tell where they begin
+constexpr std::int32_t kSerpentineWidest = 16;  // two rows of sprites 8 bytes wide
 
 // A character of the font: its spacing column clear, and a blank row where the font has one,
 // or anywhere for the few characters (a tilde, a bar) that fill that row.
@@ -135,35 +138,48 @@ std::int32_t RowWidth(const std::uint8_t* data, const std::vector<Cell>& cells,
 
 std::int32_t SerpentineWidth(const std::uint8_t* data, GraphicsRegion& region, bool pairs) {
   const std::int32_t width = region.width;
-  if (width % (pairs ? 4 : 2) != 0) return width;
+  // A row of one byte (or pair) mirrored is itself; the routines that draw so draw sprites of a
+  // few bytes, not pictures.
+  if (width % (pairs ? 4 : 2) != 0 || width < (pairs ? 8 : 4) || width > kSerpentineWidest)
+    return width;
   const std::int32_t half = width / 2;
   const std::uint8_t* p = data + region.start;
-  const std::int64_t n = std::min(region.length, kJudgedBytes);
+  const std::int64_t n = std::min(region.length, kSerpentineBytes);
   const auto unmatched = [&](std::int64_t k, std::int64_t below) {
     return Partial(p[k]) || Partial(p[below]) ? PairUnmatched(p[k], p[below]) : 0;
   };
   std::int64_t twoRows = 0;
   for (std::int64_t k = 0; k + width < n; ++k) twoRows += unmatched(k, k + width);
-  // Where the rows begin is not known: each place in a pair of rows is tried.
+  // Where the rows begin is not known: each place in a pair of rows is tried on the first
+  // rows, and the best one judged on all.
+  const auto mirroredFrom = [&](std::int32_t phase, std::int32_t unit, std::int64_t end) {
+    std::int64_t mirrored = 0, column = 0;
+    for (std::int64_t k = phase; k + width < end; ++k) {
+      // The byte (or pair) `column` of a row lies over the one as far from the end of the next.
+      const std::int64_t inUnit = unit == 1 ? 0 : column & 1;
+      mirrored += unmatched(k, k - column + 2 * half - unit - (column - inUnit) + inUnit);
+      if (++column == half) column = 0;
+    }
+    return mirrored;
+  };
   for (std::int32_t unit = pairs ? 2 : 1; unit <= 2 && half % unit == 0; ++unit) {
+    std::int32_t best = 0;
+    std::int64_t fewest = -1;
     for (std::int32_t phase = 0; phase < width; phase += unit) {
-      std::int64_t mirrored = 0, counted = 0;
-      for (std::int64_t k = phase; k + width < n; ++k) {
-        const std::int64_t column = (k - phase) % half;
-        const std::int64_t below =
-            k - column + half + half - unit - column / unit * unit + column % unit;
-        mirrored += unmatched(k, below);
-        ++counted;
+      const std::int64_t mirrored = mirroredFrom(phase, unit, std::min(n, kSerpentineTried));
+      if (fewest < 0 || mirrored < fewest) {
+        fewest = mirrored;
+        best = phase;
       }
-      // Per pair, against the rows two apart over as many pairs.
-      const double expected = static_cast<double>(twoRows) * static_cast<double>(counted) /
-                              static_cast<double>(n - width);
-      if (static_cast<double>(mirrored) <= (1 - kSerpentineMargin) * expected) {
-        const std::int32_t skip = phase % half;
-        region.start += skip;
-        region.length -= skip;
-        return half;
-      }
+    }
+    // Per pair, against the rows two apart over as many pairs.
+    const double expected = static_cast<double>(twoRows) * static_cast<double>(n - width - best) /
+                            static_cast<double>(n - width);
+    if (static_cast<double>(mirroredFrom(best, unit, n)) <= (1 - kSerpentineMargin) * expected) {
+      const std::int32_t skip = best % half;
+      region.start += skip;
+      region.length -= skip;
+      return half;
     }
   }
   return width;

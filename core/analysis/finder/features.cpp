@@ -21,6 +21,17 @@ const std::array<const char*, kFeatureCount> kFeatureNames = {
 
 namespace {
 
+// c times the logarithm to base 2 of c, for each count c of a value among the bytes judged.
+const std::array<float, kJudgedBytes + 1> kCountLogs = [] {
+  std::array<float, kJudgedBytes + 1> logs{};
+  for (std::size_t c = 1; c < logs.size(); ++c)
+    logs[c] = static_cast<float>(static_cast<double>(c) * std::log2(static_cast<double>(c)));
+  return logs;
+}();
+
+// Enough bytes to tell how a run's bytes change by.
+constexpr std::int64_t kChangedBytes = 512;
+
 // The correlation of two yes-or-no measures from their counts over `n` cases.
 double Phi(double both, double a, double b, double n) {
   if (n <= 0) return 0;
@@ -42,15 +53,21 @@ constexpr std::array<std::uint64_t, 256> MakeByteKinds() {
 }
 constexpr std::array<std::uint64_t, 256> kByteKinds = MakeByteKinds();
 
-// The share of pairs `lag` apart, blank pairs left out, whose bytes are equal.
-double EqualShare(const std::uint8_t* p, std::int64_t n, std::int32_t lag) {
-  std::int64_t equal = 0, pairs = 0;
-  for (std::int64_t i = 0; i + lag < n; ++i) {
-    const bool blank = (p[i] | p[i + lag]) == 0;
-    pairs += !blank;
-    equal += !blank && p[i] == p[i + lag];
-  }
-  return pairs > 0 ? static_cast<double>(equal) / static_cast<double>(pairs) : 0;
+// The share of pairs a row apart, blank pairs left out, whose bytes are equal, less the larger
+// share of those a byte either side of that.
+double RepeatContrast(const std::uint8_t* p, std::int64_t n, std::int32_t w) {
+  std::array<std::int64_t, 3> equal{}, pairs{};
+  for (std::int64_t i = 0; i + w + 1 < n; ++i)
+    for (std::size_t k = 0; k < 3; ++k) {
+      const std::uint8_t a = p[i], b = p[i + w - 1 + static_cast<std::int64_t>(k)];
+      const bool blank = (a | b) == 0;
+      pairs[k] += !blank;
+      equal[k] += !blank && a == b;
+    }
+  const auto share = [&](std::size_t k) {
+    return pairs[k] > 0 ? static_cast<double>(equal[k]) / static_cast<double>(pairs[k]) : 0.0;
+  };
+  return share(1) - std::max(w > 1 ? share(0) : 0.0, share(2));
 }
 
 }  // namespace
@@ -96,29 +113,67 @@ Features MeasureRun(const std::uint8_t* data, const std::vector<Cell>& cells,
   f[9] = static_cast<float>(j.exactCorrelation);
   f[10] = static_cast<float>(j.worstBit);
   f[11] = static_cast<float>(static_cast<double>(j.inked) / judged);
-  // One pass over the bytes: what each is, its pixels, its value in its column, the seams.
+  // One pass over the bytes: what each is, its value in its column; and, eight bytes at a
+  // time, its pixels and the seams between them.
   std::uint64_t kinds = 0;
-  std::array<std::int64_t, 8> bits{};
   std::array<std::int32_t, 256> values{};
   std::array<std::array<std::uint64_t, 4>, kMaxStripWidth> columns{};
-  std::int64_t evenInk = 0, oddInk = 0, pairsBoth = 0, pairsLow = 0, pairsHigh = 0;
-  std::int64_t seamBoth = 0, seamLast = 0, seamFirst = 0;
+  std::size_t column = 0;
   for (std::int64_t i = 0; i < n; ++i) {
     const std::uint32_t b = p[i];
     kinds += kByteKinds[b];
-    for (std::size_t k = 0; k < 8; ++k) bits[k] += b >> k & 1;
     ++values[b];
-    columns[static_cast<std::size_t>(i % w)][b >> 6] |= std::uint64_t{1} << (b & 63);
-    (i % 2 == 0 ? evenInk : oddInk) += std::popcount(b);
-    // Pixels side by side within the byte: set together as a shape's, or at random.
-    pairsBoth += std::popcount(b & b >> 1 & 0x7F);
-    pairsLow += std::popcount(b & 0x7F);
-    pairsHigh += std::popcount(b >> 1);
+    columns[column][b >> 6] |= std::uint64_t{1} << (b & 63);
+    if (++column == static_cast<std::size_t>(w)) column = 0;
+  }
+  const auto sum = [](std::uint64_t counts) {  // of up to 8 in each byte
+    return static_cast<std::int64_t>(counts * kOnes >> 56);
+  };
+  constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7Full, kEven = 0x00FF00FF00FF00FFull;
+  std::array<std::int64_t, 8> bits{};
+  std::array<std::uint64_t, 8> lanes{};  // each pixel column's count in each byte of a word
+  std::int64_t evenInk = 0, oddInk = 0, pairsBoth = 0, pairsLow = 0, pairsHigh = 0;
+  std::int64_t seamBoth = 0, seamLast = 0, seamFirst = 0;
+  const auto spill = [&] {
+    for (std::size_t k = 0; k < 8; ++k) {
+      for (int lane = 0; lane < 8; ++lane)
+        bits[k] += static_cast<std::int64_t>(lanes[k] >> (8 * lane) & 0xFF);
+      lanes[k] = 0;
+    }
+  };
+  std::int64_t i = 0;
+  for (int words = 0; i + 9 <= n; i += 8) {
+    const std::uint64_t x = Load(p + i), next = Load(p + i + 1);
+    for (std::size_t k = 0; k < 8; ++k) lanes[k] += x >> k & kOnes;
+    if (++words == 255) {
+      spill();
+      words = 0;
+    }
+    const std::uint64_t ink = BitsPerByte(x);
+    evenInk += sum(ink & kEven);
+    oddInk += sum(ink >> 8 & kEven);
+    // Pixels side by side within a byte: set together as a shape's, or at random.
+    pairsBoth += sum(BitsPerByte(x & x >> 1 & kLow7));
+    pairsLow += sum(BitsPerByte(x & kLow7));
+    pairsHigh += sum(BitsPerByte(x >> 1 & kLow7));
+    const std::uint64_t last = x & kOnes, first = next >> 7 & kOnes;
+    seamBoth += sum(last & first);
+    seamLast += sum(last);
+    seamFirst += sum(first);
+  }
+  spill();
+  for (; i < n; ++i) {
+    const std::uint32_t b = p[i];
+    for (std::size_t k = 0; k < 8; ++k) bits[k] += b >> k & 1;
+    ((i & 1) == 0 ? evenInk : oddInk) += kBitCounts[b];
+    pairsBoth += kBitCounts[b & b >> 1 & 0x7F];
+    pairsLow += kBitCounts[b & 0x7F];
+    pairsHigh += kBitCounts[b >> 1];
     if (i + 1 < n) {
-      const std::uint32_t last = b & 1, next = p[i + 1] >> 7;
-      seamBoth += last & next;
+      const std::uint32_t last = b & 1, first = p[i + 1] >> 7;
+      seamBoth += last & first;
       seamLast += last;
-      seamFirst += next;
+      seamFirst += first;
     }
   }
   const auto count = [&](int field) {
@@ -128,7 +183,7 @@ Features MeasureRun(const std::uint8_t* data, const std::vector<Cell>& cells,
   f[13] = static_cast<float>(count(1));
   f[14] = static_cast<float>(j.text);
   f[15] = static_cast<float>(Counting(p, n, w));
-  f[16] = static_cast<float>(Changes(p, n));
+  f[16] = static_cast<float>(Changes(p, std::min<std::int64_t>(n, kChangedBytes)));
   f[17] = static_cast<float>(TileEdges(p, n));
   f[18] = static_cast<float>(j.maskedShare);
   // How evenly the 8 pixel columns of a byte carry ink: numbers that stay small use only the
@@ -144,16 +199,15 @@ Features MeasureRun(const std::uint8_t* data, const std::vector<Cell>& cells,
       static_cast<float>(w > 1 ? Phi(static_cast<double>(seamBoth), static_cast<double>(seamLast),
                                      static_cast<double>(seamFirst), judged - 1)
                                : 0);
-  double distinct = 0, entropy = 0;
+  double distinct = 0, spreadOut = 0;
   for (const std::int32_t c : values) {
-    if (c == 0) continue;
-    ++distinct;
-    entropy -= c / judged * std::log2(c / judged);
+    distinct += c > 0;
+    spreadOut += kCountLogs[static_cast<std::size_t>(c)];
   }
+  const double entropy = std::log2(judged) - spreadOut / judged;
   f[21] = static_cast<float>(distinct / static_cast<double>(std::min<std::int64_t>(n, 256)));
   f[22] = static_cast<float>(entropy / 8);
-  f[23] = static_cast<float>(EqualShare(p, n, w) - std::max(w > 1 ? EqualShare(p, n, w - 1) : 0.0,
-                                                            EqualShare(p, n, w + 1)));
+  f[23] = static_cast<float>(RepeatContrast(p, n, w));
   f[24] = static_cast<float>(count(3));
   f[25] = static_cast<float>(count(2));
   double blankRows = 0, rows = 0;
