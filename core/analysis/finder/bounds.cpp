@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 
 namespace pelorin::finder {
 
@@ -15,6 +16,9 @@ constexpr int kCharactersBack = 16;       // a font's characters taken in before
 // to be the width of the rows.
 constexpr double kRowShare = 0.5;
 constexpr std::int64_t kLeastMaskPairs = 8;  // pairs of two inked bytes enough to tell masks by
+// A count stands out from another where it lies this many standard deviations away, as counts
+// that chance alone spreads.
+constexpr double kStandsOut = 3.0;
 // Rows stored right to left every other row continue, mirrored, into the next with this share
 // fewer unmatched pixels than the rows two apart at least, as in the drawn sheets the width
 // guess is measured on.
@@ -43,6 +47,25 @@ bool MaskPairs(const std::uint8_t* p, std::int64_t length) {
     if (inked >= kLeastMaskPairs && 10 * apart >= 9 * inked) return true;
   }
   return false;
+}
+
+// Whether the bytes, in rows of `width`, end a row at its middle: shapes cross the seams
+// between the bytes of a row, not those between a row's last byte and the next row's first,
+// and the two seams a half-row apart there are crossed far less than the others.
+bool HalfRowsEnd(const std::uint8_t* p, std::int64_t length, std::int32_t width) {
+  std::array<std::int64_t, kMaxStripWidth> crossed{};
+  for (std::int64_t k = 0, place = 0; k + 1 < length; ++k) {
+    crossed[static_cast<std::size_t>(place)] += (p[k] & 1) & (p[k + 1] >> 7);
+    if (++place == width) place = 0;
+  }
+  const std::int64_t ends = crossed[static_cast<std::size_t>(width / 2 - 1)] +
+                            crossed[static_cast<std::size_t>(width - 1)];
+  std::int64_t all = 0;
+  for (std::int32_t place = 0; place < width; ++place)
+    all += crossed[static_cast<std::size_t>(place)];
+  // Two places' worth of the others' crossings, against the ends'.
+  const double others = 2.0 * static_cast<double>(all - ends) / (width - 2);
+  return others - static_cast<double>(ends) >= kStandsOut * std::sqrt(others + 1);
 }
 
 }  // namespace
@@ -125,7 +148,9 @@ std::int32_t RowWidth(const std::uint8_t* data, const std::vector<Cell>& cells,
     // Rows of a pattern every other row (hatching, stripes) continue better two rows down:
     // at half the width, where mask and graphic pairs do not make the peak, that is no reason
     // against.
-    const bool striped = 2 * d == width && !MaskPairs(data + start, std::min(length, kJudgedBytes));
+    const bool striped = 2 * d == width &&
+                         !MaskPairs(data + start, std::min(length, kJudgedBytes)) &&
+                         HalfRowsEnd(data + start, std::min(length, kJudgedBytes), width);
     const bool rows =
         striped || 2 * d > kMaxLag ||
         unmatched[static_cast<std::size_t>(d)] < unmatched[static_cast<std::size_t>(2 * d)];
