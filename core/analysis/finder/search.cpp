@@ -16,6 +16,7 @@ namespace pelorin::finder {
 namespace {
 
 constexpr double kConfidenceScore = 40.0;  // the evidence that makes a region 63 in 100 sure
+constexpr std::int64_t kCharacterHeight = 8;
 
 // The regions in one stretch that the first look picked out, measured cell by cell.
 std::vector<Found> FindInZone(const std::uint8_t* data, std::int64_t available, std::int64_t origin,
@@ -86,6 +87,8 @@ std::vector<Found> FindInZone(const std::uint8_t* data, std::int64_t available, 
     if (f.region.length < 2 * f.region.width) continue;
     f.region.width =
         RowWidth(data, cells, evidence, origin, f.region.start, f.region.length, f.region.width);
+    // The smallest graphics are a character, 8 rows high: fewer rows are a piece of something.
+    if (f.region.length < kCharacterHeight * f.region.width) continue;
     Judgment j;
     if (!judge(f.region, f.score, j)) {
       // A run that goes on into a table of its width: judged again without the table, on
