@@ -27,6 +27,8 @@
 #include <cstring>
 #include <vector>
 
+#include "analysis/row_clues.h"
+
 namespace pelorin {
 
 namespace {
@@ -72,7 +74,6 @@ constexpr double kNoRows = 0.1;  // and at most this much do not
 // far as the best width's do.
 constexpr double kHalfPeak = 0.5;
 constexpr std::int32_t kFewestRows = 3;  // rows enough to judge a width by, ranked before others
-constexpr std::int32_t kLeastMaskPairs = 8;  // pairs of two inked bytes enough to tell masks by
 
 // A serpentine reading must beat the rows two apart by this much, in likeness and in line-up.
 constexpr double kSerpentineMargin = 0.04;
@@ -308,21 +309,6 @@ std::int32_t SerpentineBelow(std::int32_t k, std::int32_t width, std::int32_t un
   return (row + 1) * width + mirrored;
 }
 
-// Whether the bytes come in pairs of a mask and its graphic, which share no pixel where both
-// hold some, in nine pairs of ten at least: their graphic bytes peak at half the width too.
-bool MaskPairs(const std::uint8_t* bytes, std::int32_t length) {
-  for (std::int32_t phase = 0; phase < 2; ++phase) {
-    std::int32_t inked = 0, apart = 0;
-    for (std::int32_t k = phase; k + 1 < length; k += 2) {
-      const bool both = bytes[k] != 0 && bytes[k + 1] != 0;
-      inked += both;
-      apart += both && (bytes[k] & bytes[k + 1]) == 0;
-    }
-    if (inked >= kLeastMaskPairs && 10 * apart >= 9 * inked) return true;
-  }
-  return false;
-}
-
 // The guess over the first `length` bytes.
 WidthGuess GuessWithin(const std::uint8_t* bytes, std::int32_t length) {
   const Likeness likeness(bytes, length);
@@ -386,8 +372,10 @@ WidthGuess GuessWithin(const std::uint8_t* bytes, std::int32_t length) {
 
   // Rows with a pattern that repeats every other row (hatching, stripes) are more alike two
   // rows down than one, and peak at twice their width; their own width peaks too, as no width
-  // whose half-rows are unalike does.
-  if (serpentineUnit == 0 && best % 2 == 0 && best >= 4 && !MaskPairs(bytes, moreBytes)) {
+  // whose half-rows are unalike does, and shapes stop at its rows' ends, unlike those of a
+  // picture whose halves are alike.
+  if (serpentineUnit == 0 && best % 2 == 0 && best >= 4 && !MaskPairs(bytes, moreBytes) &&
+      HalfRowsEnd(bytes, JudgedBytes(best, length), best)) {
     const std::int32_t half = best / 2;
     const auto window = [&](std::int32_t w) { return JudgedBytes(w, length); };
     const auto peak = [&](std::int32_t w) {

@@ -1,9 +1,10 @@
 // bounds.cpp: a run's bounds to the byte, and a font's to the character.
 #include "analysis/finder/bounds.h"
 
+#include "analysis/row_clues.h"
+
 #include <algorithm>
 #include <array>
-#include <cmath>
 
 namespace pelorin::finder {
 
@@ -15,10 +16,6 @@ constexpr int kCharactersBack = 16;       // a font's characters taken in before
 // How much of the evidence for the width the division found a width that divides it must have
 // to be the width of the rows.
 constexpr double kRowShare = 0.5;
-constexpr std::int64_t kLeastMaskPairs = 8;  // pairs of two inked bytes enough to tell masks by
-// A count stands out from another where it lies this many standard deviations away, as counts
-// that chance alone spreads.
-constexpr double kStandsOut = 3.0;
 // Rows stored right to left every other row continue, mirrored, into the next with this share
 // fewer unmatched pixels than the rows two apart at least, as in the drawn sheets the width
 // guess is measured on.
@@ -32,40 +29,6 @@ constexpr std::int32_t kSerpentineWidest = 16;  // two rows of sprites 8 bytes w
 bool LooksLikeCharacter(const std::uint8_t* p, std::int32_t blankRow, std::uint8_t spacing) {
   if (!std::all_of(p, p + 8, [&](std::uint8_t b) { return (b & spacing) == 0; })) return false;
   return p[blankRow] == 0 || std::find(p, p + 8, 0) != p + 8;
-}
-
-// Whether the bytes come in pairs of a mask and its graphic, which share no pixel where both
-// hold some, in nine pairs of ten at least.
-bool MaskPairs(const std::uint8_t* p, std::int64_t length) {
-  for (std::int64_t phase = 0; phase < 2; ++phase) {
-    std::int64_t inked = 0, apart = 0;
-    for (std::int64_t k = phase; k + 1 < length; k += 2) {
-      const bool both = p[k] != 0 && p[k + 1] != 0;
-      inked += both;
-      apart += both && (p[k] & p[k + 1]) == 0;
-    }
-    if (inked >= kLeastMaskPairs && 10 * apart >= 9 * inked) return true;
-  }
-  return false;
-}
-
-// Whether the bytes, in rows of `width`, end a row at its middle: shapes cross the seams
-// between the bytes of a row, not those between a row's last byte and the next row's first,
-// and the two seams a half-row apart there are crossed far less than the others.
-bool HalfRowsEnd(const std::uint8_t* p, std::int64_t length, std::int32_t width) {
-  std::array<std::int64_t, kMaxStripWidth> crossed{};
-  for (std::int64_t k = 0, place = 0; k + 1 < length; ++k) {
-    crossed[static_cast<std::size_t>(place)] += (p[k] & 1) & (p[k + 1] >> 7);
-    if (++place == width) place = 0;
-  }
-  const std::int64_t ends = crossed[static_cast<std::size_t>(width / 2 - 1)] +
-                            crossed[static_cast<std::size_t>(width - 1)];
-  std::int64_t all = 0;
-  for (std::int32_t place = 0; place < width; ++place)
-    all += crossed[static_cast<std::size_t>(place)];
-  // Two places' worth of the others' crossings, against the ends'.
-  const double others = 2.0 * static_cast<double>(all - ends) / (width - 2);
-  return others - static_cast<double>(ends) >= kStandsOut * std::sqrt(others + 1);
 }
 
 }  // namespace
