@@ -1,34 +1,43 @@
 // graphics_finder_bench.cpp: how much of the planted and the real graphics the finder finds,
 // how much of what it reports is graphics, and what it costs against reading the file.
 //
-//   graphics_finder_bench [--quick] [--details]
+//   graphics_finder_bench [--quick] [--details] [--no-timing]
 //   graphics_finder_bench --image SEED OUT [--other] [--details]
 //                        writes the planted image of the seed to OUT, --other the second
 //                        maker's; --details lists its planted blocks
+//   graphics_finder_bench --evidence OUT [IMAGES [TABLE]]
+//                        writes every run the finder judges, with its measures and label, in
+//                        IMAGES images of each maker (120) and in the real corpus, searched
+//                        with the table fitted without TABLE (a source, "first", "other"):
+//                        what bench/fit/fit_decision.py fits the finder's weights on
 //
-// Planted images come from two seed sets: the tuning set, which the finder was tuned on, and
-// a held-out set that it never was; both are reported. A second maker of images, which shares
-// nothing with the first but the truth it records, is reported apart: nothing of the finder
-// was tuned on it. The real corpus is the shared folder beside the repository (its truth.tsv),
-// read raw and, for tapes and snapshots, as memory.
+// The finder decides whether a run holds pictures by weights fitted on labelled runs
+// (bench/fit/): the first maker's tuning images, other images of the second maker than those
+// it is scored on, and the real corpus. Each figure on data the weights never saw is scored
+// with the table fitted without that data (bench/fit/tables.tsv): the first maker's held-out
+// images with the table fitted without the first maker, the second maker's with the table
+// fitted without it, and each source of the real corpus with the table fitted without that
+// source; the figures with the table the finder ships, which saw all of them, are printed
+// beside them. The hand-set constants of the finder's other stages were set on the first
+// maker's images or by what the formats are.
 //
-// The real corpus is scored source by source, a source being the repository its files come
-// from, and each figure is the mean over the sources: a constant or weight set while looking
-// at a source's results must never be scored on it. No constant of the finder is set on the
-// real corpus, and nothing is fitted, so that every source is scored by a finder that never
-// saw it. Its table lists known blocks only, and the files hold much more graphics, so that
-// a region that lies on none of them may be graphics all the same: a region is judged only
-// where it overlaps a known block, and is false when it shows none of the blocks it overlaps
-// (at the wrong width or layout, or a screen swallowing a font). A file that is one known
-// block, a screen file, has every region judged so. A block counts as found where a region
-// shows it: covers half of it (or lies half on it when shorter) at its stored width, or
-// under its layout at its width; a screen as a screen. Of those found, a region starts on a
-// row when it starts a whole number of its rows (whole sprites by columns) from the block's
-// first byte, and its layout is right when its masks, column height and width are the block's.
+// The real corpus is the shared folder beside the repository (its truth.tsv), read raw and,
+// for tapes and snapshots, as memory, and scored source by source, a source being the
+// repository its files come from; each figure is the mean over the sources. Its table lists
+// known blocks only, and the files hold much more graphics, so that a region that lies on
+// none of them may be graphics all the same: a region is judged only where it overlaps a
+// known block, and is false when it shows none of the blocks it overlaps (at the wrong width
+// or layout, or a screen swallowing a font). A file that is one known block, a screen file,
+// has every region judged so. A block counts as found where a region shows it: covers half of
+// it (or lies half on it when shorter) at its stored width, or under its layout at its width;
+// a screen as a screen. Of those found, a region starts on a row when it starts a whole number
+// of its rows (whole sprites by columns) from the block's first byte, and its layout is right
+// when its masks, column height and width are the block's. In planted images every byte is
+// known: a region is false when less than half of it lies on planted blocks.
 // The timing runs the converter's --find over 64 MiB of planted images (4 MiB with --quick)
 // against cat reading the same file, both whole processes with the file cached, in this one
 // run; then --find over a sparse 1 GiB file, which must stay under 64 MB resident. --details
-// prints each miss and each false region.
+// prints each miss and each false region; --no-timing leaves the timings out.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -319,6 +328,15 @@ int main(int argc, char** argv) {
                  corpus.string().c_str());
     return 1;
   }
+  // The folds must have been fitted with the table the finder ships, on the same runs.
+  const auto shipped = tables->find("all");
+  if (shipped == tables->end() || shipped->second.bias != finder::FittedDecision().bias ||
+      shipped->second.weights != finder::FittedDecision().weights) {
+    std::fprintf(stderr,
+                 "graphics_finder_bench: bench/fit/tables.tsv does not hold the finder's table: "
+                 "run bench/fit/fit_decision.py\n");
+    return 1;
+  }
   // The figures with the fitted table, which saw the first maker's tuning images, other images
   // of the second maker and the whole real corpus; and each unseen figure with the table fitted
   // without that maker or that source.
@@ -362,8 +380,8 @@ int main(int argc, char** argv) {
       "planted images: %d tuning, %d held-out; real blocks: %d raw, %d in memory images "
       "(shown in strips), %d raw and in memory from %zu sources in all\n",
       images, images, real.raw.blocks, real.memory.blocks, all.blocks, real.bySource.size());
-  // Every source's figures come from a finder none of whose constants or weights were set on
-  // that source, so that the mean over the sources is the figure on sources never seen; the
+  // Every source's figures come from a finder whose weights were fitted without that source,
+  // so that the mean over the sources is the figure on sources the weights never saw; the
   // figures pooled over all blocks are printed beside them.
   std::printf(
       "real, all sources pooled: %.1f%% found, %.1f%% of %d judged regions false, "
