@@ -139,8 +139,8 @@ bool MaskFirst(const std::uint8_t* p, std::int64_t length, std::int64_t rowBytes
 
 // The row, counted from `p`, at which the columns of sprites stored by columns `height` rows
 // high begin: the row after the padding below each column, where the rows blank in every
-// column are found, a character's rows of them the padding and the rest the next column's
-// own; 0 where no row is blank in every column.
+// column are found, a character's rows of them the padding and the rest the figures' own,
+// above and below them; 0 where no row is blank in every column.
 std::int32_t ColumnStart(const std::uint8_t* p, std::int64_t rows, std::int32_t height,
                          std::int32_t step, bool masked, bool maskFirst) {
   if (rows < 2 * std::int64_t{height}) return 0;
@@ -157,7 +157,10 @@ std::int32_t ColumnStart(const std::uint8_t* p, std::int64_t rows, std::int32_t 
     }
   }
   if (longest == 0 || longest == height) return 0;
-  return (end - longest + std::min(longest, kCharacterRows) + height) % height;
+  // The rest are the figures' own: as likely below them as above, half taken for each.
+  const std::int32_t padding = std::min(longest, kCharacterRows);
+  const std::int32_t below = (longest - padding) / 2;
+  return (end - longest + below + padding + height) % height;
 }
 
 // The one place among each sprite's `columns` columns, counted from the first looked at, whose
