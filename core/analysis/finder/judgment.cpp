@@ -266,7 +266,6 @@ Judgment Judge(const std::uint8_t* p, std::int64_t length, std::int32_t width, d
   j.text = static_cast<double>(count(1)) / length;
   j.letters = static_cast<double>(count(2)) / length;
   j.runs = nonzero > 0 ? static_cast<double>(repeats) / nonzero : 0;
-  for (int k = 0; k < 8; ++k) j.bitsUsed += set[k] * 33 >= nonzero && set[k] > 0;
   if (width % 2 == 0) {
     for (int phase = 0; phase < 2; ++phase) {
       std::uint32_t clear = 0, counted = 0;

@@ -29,7 +29,6 @@ struct Judgment {
   std::int32_t characterStart = 0;  // blank row lies, and where each character begins
   double text = 0;     // share of bytes that are letters, digits, blanks or punctuation
   double letters = 0;  // share of bytes that are letters
-  int bitsUsed = 0;    // pixel columns of the byte that hold ink in some rows
   double runs = 0;     // share of inked bytes equal to the byte before
   double ragged = 0;   // ink edges per byte that starts a run, as likely by chance as not
 };
