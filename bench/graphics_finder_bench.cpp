@@ -1,34 +1,43 @@
 // graphics_finder_bench.cpp: how much of the planted and the real graphics the finder finds,
 // how much of what it reports is graphics, and what it costs against reading the file.
 //
-//   graphics_finder_bench [--quick] [--details]
+//   graphics_finder_bench [--quick] [--details] [--no-timing]
 //   graphics_finder_bench --image SEED OUT [--other] [--details]
 //                        writes the planted image of the seed to OUT, --other the second
 //                        maker's; --details lists its planted blocks
+//   graphics_finder_bench --evidence OUT [IMAGES [TABLE]]
+//                        writes every run the finder judges, with its measures and label, in
+//                        IMAGES images of each maker (120) and in the real corpus, searched
+//                        with the table fitted without TABLE (a source, "first", "other"):
+//                        what bench/fit/fit_decision.py fits the finder's weights on
 //
-// Planted images come from two seed sets: the tuning set, which the finder was tuned on, and
-// a held-out set that it never was; both are reported. A second maker of images, which shares
-// nothing with the first but the truth it records, is reported apart: nothing of the finder
-// was tuned on it. The real corpus is the shared folder beside the repository (its truth.tsv),
-// read raw and, for tapes and snapshots, as memory.
+// The finder decides whether a run holds pictures by weights fitted on labelled runs
+// (bench/fit/): the first maker's tuning images, other images of the second maker than those
+// it is scored on, and the real corpus. Each figure on data the weights never saw is scored
+// with the table fitted without that data (bench/fit/tables.tsv): the first maker's held-out
+// images with the table fitted without the first maker, the second maker's with the table
+// fitted without it, and each source of the real corpus with the table fitted without that
+// source; the figures with the table the finder ships, which saw all of them, are printed
+// beside them. The hand-set constants of the finder's other stages were set on the first
+// maker's images or by what the formats are.
 //
-// The real corpus is scored source by source, a source being the repository its files come
-// from, and each figure is the mean over the sources: a constant or weight set while looking
-// at a source's results must never be scored on it. No constant of the finder is set on the
-// real corpus, and nothing is fitted, so that every source is scored by a finder that never
-// saw it. Its table lists known blocks only, and the files hold much more graphics, so that
-// a region that lies on none of them may be graphics all the same: a region is judged only
-// where it overlaps a known block, and is false when it shows none of the blocks it overlaps
-// (at the wrong width or layout, or a screen swallowing a font). A file that is one known
-// block, a screen file, has every region judged so. A block counts as found where a region
-// shows it: covers half of it (or lies half on it when shorter) at its stored width, or
-// under its layout at its width; a screen as a screen. Of those found, a region starts on a
-// row when it starts a whole number of its rows (whole sprites by columns) from the block's
-// first byte, and its layout is right when its masks, column height and width are the block's.
+// The real corpus is the shared folder beside the repository (its truth.tsv), read raw and,
+// for tapes and snapshots, as memory, and scored source by source, a source being the
+// repository its files come from; each figure is the mean over the sources. Its table lists
+// known blocks only, and the files hold much more graphics, so that a region that lies on
+// none of them may be graphics all the same: a region is judged only where it overlaps a
+// known block, and is false when it shows none of the blocks it overlaps (at the wrong width
+// or layout, or a screen swallowing a font). A file that is one known block, a screen file,
+// has every region judged so. A block counts as found where a region shows it: covers half of
+// it (or lies half on it when shorter) at its stored width, or under its layout at its width;
+// a screen as a screen. Of those found, a region starts on a row when it starts a whole number
+// of its rows (whole sprites by columns) from the block's first byte, and its layout is right
+// when its masks, column height and width are the block's. In planted images every byte is
+// known: a region is false when less than half of it lies on planted blocks.
 // The timing runs the converter's --find over 64 MiB of planted images (4 MiB with --quick)
 // against cat reading the same file, both whole processes with the file cached, in this one
 // run; then --find over a sparse 1 GiB file, which must stay under 64 MB resident. --details
-// prints each miss and each false region.
+// prints each miss and each false region; --no-timing leaves the timings out.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -50,6 +59,9 @@
 
 #include "analysis/graphics_finder.h"
 #include "memory_image_file.h"
+#include "decision_tables.h"
+#include "finder_corpus.h"
+#include "finder_evidence.h"
 #include "finder_scoring.h"
 #include "other_images.h"
 #include "planted_images.h"
@@ -66,20 +78,8 @@ using Bytes = std::vector<std::uint8_t>;
 constexpr std::uint32_t kTuningSeeds = 1;
 constexpr std::uint32_t kHeldOutSeeds = 9'000'001;  // never looked at while tuning
 constexpr std::uint32_t kOtherSeeds = 1;            // the second maker's images
-
-// The planted blocks as known blocks, with their layouts, gathered under their kind.
-std::vector<Truth> PlantedTruth(const PlantedImage& image, std::uint32_t seed) {
-  std::vector<Truth> truths;
-  for (const PlantedBlock& block : image.blocks) {
-    const bool screen = block.kind == PlantedKind::kScreen;
-    truths.push_back({block.start, block.length, ShownWidth(block), screen ? 0 : block.width,
-                      LayoutOf(block), true, PlantedKindName(block.kind),
-                      "seed " + std::to_string(seed) + " " + PlantedKindName(block.kind) + " at " +
-                          std::to_string(block.start) + ", " + std::to_string(block.length) +
-                          " bytes, width " + std::to_string(block.width)});
-  }
-  return truths;
-}
+// The second maker's images that weights are fitted on, apart from those it is scored on.
+constexpr std::uint32_t kOtherTrainingSeeds = 2'000'001;
 
 // A planted block is found when a region shows it (as Shows has it); a region is false when
 // less than half of it lies on planted graphics.
@@ -100,21 +100,6 @@ std::map<std::string, Score> ScorePlanted(const std::function<PlantedImage(std::
   return kinds;
 }
 
-Bytes ReadBytes(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return Bytes{std::istreambuf_iterator<char>(in), {}};
-}
-
-std::string Hex(const Bytes& bytes, std::int64_t at, std::size_t count) {
-  std::string hex;
-  char digits[3];
-  for (std::size_t i = 0; i < count && at + static_cast<std::int64_t>(i) < std::ssize(bytes); ++i) {
-    std::snprintf(digits, sizeof digits, "%02x", bytes[static_cast<std::size_t>(at) + i]);
-    hex += digits;
-  }
-  return hex;
-}
-
 // The real corpus scored file by file, raw and, for tapes and snapshots, as memory images;
 // each figure gathered under the block's source.
 struct RealScores {
@@ -122,54 +107,29 @@ struct RealScores {
   Score raw, memory;                      // the blocks shown in strips alone, pooled
 };
 
-RealScores ScoreReal(const std::vector<KnownBlock>& known, const fs::path& folder, bool details) {
+// Each image searched with `table(source)` in use: the table its figures are scored with.
+RealScores ScoreReal(const std::vector<RealImage>& images, bool details,
+                     const std::function<const finder::DecisionTable&(const std::string&)>& table) {
   RealScores scores;
-  std::map<std::string, std::vector<const KnownBlock*>> files;
-  for (const KnownBlock& block : known) files[block.file].push_back(&block);
-  for (const auto& [file, blocks] : files) {
-    const fs::path path = folder / "files" / file;
-    const Bytes bytes = ReadBytes(path);
-    const auto image = ReadMemoryImage(Utf8ToText(path.string()));
-    std::vector<Truth> raw, memory;
-    for (const KnownBlock* block : blocks) {
-      const std::string name = file + "@" + std::to_string(block->offset);
-      const Truth truth{
-          block->offset, block->Length(), block->width, block->StoredWidth(), block->layout,
-          true,          block->source,   name};
-      raw.push_back(truth);
-      // In the image only where its address holds the block: a headerless tape block goes
-      // after the address space, not to the address its loader gives it.
-      if (image && block->address &&
-          Hex(image->bytes, *block->address, block->head.size() / 2) == block->head) {
-        Truth inImage = truth;
-        inImage.start = *block->address;
-        inImage.name = name + " in memory at " + std::to_string(*block->address);
-        memory.push_back(inImage);
-      }
-    }
-    const std::string& source = blocks.front()->source;
+  for (const RealImage& image : images) {
     const auto strips = [](std::vector<Truth> truths) {
       std::erase_if(truths, [](const Truth& t) { return t.storedWidth == 0; });
       return truths;
     };
-    const auto found = FindGraphics(bytes.data(), std::ssize(bytes));
-    ScoreImage(found, raw, Judging::kOverlapping, source, scores.bySource, details);
+    finder::UseDecision(table(image.source));
+    const auto found = FindGraphics(image.bytes.data(), std::ssize(image.bytes));
+    ScoreImage(found, image.blocks, Judging::kOverlapping, image.source, scores.bySource, details);
     std::map<std::string, Score> pooled;
-    ScoreImage(found, strips(raw), Judging::kOverlapping, source, pooled, false);
-    if (details)
+    ScoreImage(found, strips(image.blocks), Judging::kOverlapping, image.source, pooled, false);
+    if (details && !image.memory)
       for (const GraphicsRegion& r : found)
         std::printf("  %s: at %lld, %lld bytes, width %d (%s) masks %d columns %d, %d\n",
-                    file.c_str(), static_cast<long long>(r.start), static_cast<long long>(r.length),
-                    r.width, GraphicsKindName(r.kind), static_cast<int>(r.layout.masks),
-                    r.layout.columnHeight, r.confidence);
-    scores.raw.Add(Pooled(pooled));
-    if (!image) continue;
-    const auto inImage = FindGraphics(image->bytes.data(), std::ssize(image->bytes));
-    ScoreImage(inImage, memory, Judging::kOverlapping, source, scores.bySource, details);
-    pooled.clear();
-    ScoreImage(inImage, strips(memory), Judging::kOverlapping, source, pooled, false);
-    scores.memory.Add(Pooled(pooled));
+                    image.file.c_str(), static_cast<long long>(r.start),
+                    static_cast<long long>(r.length), r.width, GraphicsKindName(r.kind),
+                    static_cast<int>(r.layout.masks), r.layout.columnHeight, r.confidence);
+    (image.memory ? scores.memory : scores.raw).Add(Pooled(pooled));
   }
+  finder::UseDecision(finder::FittedDecision());
   return scores;
 }
 
@@ -288,6 +248,40 @@ int WriteImage(const PlantingMaterial& material, const OtherMaterial& otherMater
   return 0;
 }
 
+// --evidence OUT [IMAGES]: every run judged in IMAGES (120) images of each maker, tuning
+// and held-out seeds of the first, and in the real corpus, with its measures and label.
+int WriteAllEvidence(const PlantingMaterial& material, const OtherMaterial& otherMaterial,
+                     const fs::path& corpus, const char* path, int images) {
+  const auto known = ReadKnownBlocks(corpus);
+  std::FILE* out = std::fopen(path, "w");
+  if (out == nullptr || !known) {
+    std::fprintf(stderr, "graphics_finder_bench: cannot write %s or read the corpus\n", path);
+    return 1;
+  }
+  WriteEvidenceHeader(out);
+  for (int i = 0; i < images; ++i) {
+    for (const std::uint32_t first : {kTuningSeeds, kHeldOutSeeds}) {
+      const std::uint32_t seed = first + static_cast<std::uint32_t>(i);
+      const PlantedImage image = MakePlantedImage(material, seed);
+      WriteEvidence(out, first == kTuningSeeds ? "first" : "first held-out", std::to_string(seed),
+                    "seed " + std::to_string(seed), image.bytes, PlantedTruth(image, seed),
+                    &image.fillers);
+    }
+    for (const std::uint32_t first : {kOtherTrainingSeeds, kOtherSeeds}) {
+      const std::uint32_t seed = first + static_cast<std::uint32_t>(i);
+      const PlantedImage image = MakeOtherPlantedImage(otherMaterial, seed);
+      WriteEvidence(out, first == kOtherSeeds ? "other scored" : "other", std::to_string(seed),
+                    "seed " + std::to_string(seed), image.bytes, PlantedTruth(image, seed),
+                    &image.fillers);
+    }
+  }
+  for (const RealImage& image : ReadRealImages(*known, corpus))
+    WriteEvidence(out, "real", image.source, image.file + (image.memory ? " memory" : ""),
+                  image.bytes, image.blocks, nullptr);
+  std::fclose(out);
+  return 0;
+}
+
 }  // namespace
 }  // namespace pelorin
 
@@ -299,14 +293,23 @@ int main(int argc, char** argv) {
   const OtherMaterial otherMaterial = LoadOtherMaterial();
   if (argc >= 4 && std::strcmp(argv[1], "--image") == 0)
     return WriteImage(material, otherMaterial, argc, argv);
-  bool quick = false, details = false;
+  const fs::path corpus = root.parent_path() / "shared" / "data" / "real-spectrum";
+  const auto tables = ReadDecisionTables(root / "bench" / "fit" / "tables.tsv");
+  if (argc >= 3 && std::strcmp(argv[1], "--evidence") == 0) {
+    if (argc >= 5 && tables) finder::UseDecision(TableWithout(*tables, argv[4]));
+    return WriteAllEvidence(material, otherMaterial, corpus, argv[2],
+                            argc >= 4 ? std::stoi(argv[3]) : 120);
+  }
+  bool quick = false, details = false, timing = true;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--quick") == 0) {
       quick = true;
     } else if (std::strcmp(argv[i], "--details") == 0) {
       details = true;
+    } else if (std::strcmp(argv[i], "--no-timing") == 0) {
+      timing = false;
     } else {
-      std::fprintf(stderr, "usage: graphics_finder_bench [--quick] [--details]\n");
+      std::fprintf(stderr, "usage: graphics_finder_bench [--quick] [--details] [--no-timing]\n");
       return 2;
     }
   }
@@ -319,22 +322,48 @@ int main(int argc, char** argv) {
                  "graphics_finder_bench: no Z80 code for the second maker: run scripts/setup\n");
     return 1;
   }
-  const int images = quick ? 6 : 120;
-  const auto first = [&](std::uint32_t seed) { return MakePlantedImage(material, seed); };
-  const Score tuning = Pooled(ScorePlanted(first, kTuningSeeds, images, details));
-  const Score heldOut = Pooled(ScorePlanted(first, kHeldOutSeeds, images, false));
-  if (details) std::printf("other generator:\n");
-  const Score other = Pooled(
-      ScorePlanted([&](std::uint32_t seed) { return MakeOtherPlantedImage(otherMaterial, seed); },
-                   kOtherSeeds, images, details));
-  const fs::path corpus = root.parent_path() / "shared" / "data" / "real-spectrum";
   const auto known = ReadKnownBlocks(corpus);
-  if (!known) {
-    std::fprintf(stderr, "graphics_finder_bench: cannot read %s\n", corpus.string().c_str());
+  if (!tables || !known) {
+    std::fprintf(stderr, "graphics_finder_bench: cannot read bench/fit/tables.tsv or %s\n",
+                 corpus.string().c_str());
     return 1;
   }
-  const RealScores real = ScoreReal(*known, corpus, details);
+  // The folds must have been fitted with the table the finder ships, on the same runs.
+  const auto shipped = tables->find("all");
+  if (shipped == tables->end() || shipped->second.bias != finder::FittedDecision().bias ||
+      shipped->second.weights != finder::FittedDecision().weights) {
+    std::fprintf(stderr,
+                 "graphics_finder_bench: bench/fit/tables.tsv does not hold the finder's table: "
+                 "run bench/fit/fit_decision.py\n");
+    return 1;
+  }
+  // The figures with the fitted table, which saw the first maker's tuning images, other images
+  // of the second maker and the whole real corpus; and each unseen figure with the table fitted
+  // without that maker or that source.
+  const int images = quick ? 6 : 120;
+  const auto first = [&](std::uint32_t seed) { return MakePlantedImage(material, seed); };
+  const auto second = [&](std::uint32_t seed) {
+    return MakeOtherPlantedImage(otherMaterial, seed);
+  };
+  const Score tuning = Pooled(ScorePlanted(first, kTuningSeeds, images, details));
+  const Score heldOut = Pooled(ScorePlanted(first, kHeldOutSeeds, images, false));
+  const Score otherFitted = Pooled(ScorePlanted(second, kOtherSeeds, images, false));
+  finder::UseDecision(TableWithout(*tables, "first"));
+  const Score firstUnseen = Pooled(ScorePlanted(first, kHeldOutSeeds, images, false));
+  finder::UseDecision(TableWithout(*tables, "other"));
+  if (details) std::printf("other generator:\n");
+  const Score other = Pooled(ScorePlanted(second, kOtherSeeds, images, details));
+  finder::UseDecision(finder::FittedDecision());
+  const std::vector<RealImage> realImages = ReadRealImages(*known, corpus);
+  const RealScores fitted = ScoreReal(
+      realImages,
+      false, [&](const std::string&) -> const auto& { return finder::FittedDecision(); });
+  const RealScores real = ScoreReal(
+      realImages, details, [&](const std::string& source) -> const auto& {
+        return TableWithout(*tables, source);
+      });
   const Means unseen = MeanOverGroups(real.bySource);
+  const Means seen = MeanOverGroups(fitted.bySource);
   const Score all = Pooled(real.bySource);
   if (details)
     for (const auto& [source, s] : real.bySource)
@@ -345,14 +374,14 @@ int main(int argc, char** argv) {
           s.judged);
   const fs::path converter = root / "build" / "native" / "pelorin-convert";
   const double ratio =
-      FindReadRatio(material, converter, quick ? 4 << 20 : 64 << 20, quick ? 1 : 5);
-  const bool bounded = SearchHugeFile(converter);
+      timing ? FindReadRatio(material, converter, quick ? 4 << 20 : 64 << 20, quick ? 1 : 5) : 0;
+  const bool bounded = !timing || SearchHugeFile(converter);
   std::printf(
       "planted images: %d tuning, %d held-out; real blocks: %d raw, %d in memory images "
       "(shown in strips), %d raw and in memory from %zu sources in all\n",
       images, images, real.raw.blocks, real.memory.blocks, all.blocks, real.bySource.size());
-  // Every source's figures come from a finder none of whose constants or weights were set on
-  // that source, so that the mean over the sources is the figure on sources never seen; the
+  // Every source's figures come from a finder whose weights were fitted without that source,
+  // so that the mean over the sources is the figure on sources the weights never saw; the
   // figures pooled over all blocks are printed beside them.
   std::printf(
       "real, all sources pooled: %.1f%% found, %.1f%% of %d judged regions false, "
@@ -369,6 +398,15 @@ int main(int argc, char** argv) {
       "other generator: %.1f%%, layout right for %d of %d\n",
       Percent(tuning.startExact, tuning.found), tuning.layoutRight, tuning.laidOut,
       Percent(other.startExact, other.found), other.layoutRight, other.laidOut);
+  std::printf("find recall (planted, held-out, fitted on the other generator): %.1f%%\n",
+              Percent(firstUnseen.found, firstUnseen.blocks));
+  std::printf("find false share (planted, held-out, fitted on the other generator): %.1f%%\n",
+              Percent(firstUnseen.falseRegions, firstUnseen.judged));
+  std::printf(
+      "other generator with the fitted table: %.1f%% found, %.1f%% false; "
+      "real sources with it: %.1f%% found, %.1f%% false\n",
+      Percent(otherFitted.found, otherFitted.blocks),
+      Percent(otherFitted.falseRegions, otherFitted.judged), seen.recall, seen.falseShare);
   std::printf("find recall (other generator): %.1f%%\n", Percent(other.found, other.blocks));
   std::printf("find false share (other generator): %.1f%%\n",
               Percent(other.falseRegions, other.judged));

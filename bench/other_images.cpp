@@ -97,14 +97,23 @@ Bytes SystemVariables(Dice& dice) {
   return bytes;
 }
 
-Bytes Filler(const OtherMaterial& material, Dice& dice) {
+Bytes Filler(const OtherMaterial& material, Dice& dice, const char*& kind) {
   const int roll = dice.Below(100);
+  kind = roll < 32   ? "code"
+         : roll < 40 ? "packed screen"
+         : roll < 50 ? "level map"
+         : roll < 54 ? "music"
+         : roll < 62 ? "colours"
+         : roll < 70 ? "pointers"
+         : roll < 84 ? "blank"
+                     : "messages";
   if (roll < 32) return other::Z80Code(material.code, dice);
   if (roll < 40) {
     const Bytes screen = other::DrawLoadingScreen(dice);
     // Most packers of the last decades repeat what came before; runs of a byte are older.
     const bool runs = dice.Odds(25);
     const auto marker = static_cast<std::uint8_t>(dice.Below(256));
+    if (runs) kind = "packed screen (runs)";
     return runs ? other::PackRuns(screen, marker) : other::PackRepeats(screen);
   }
   if (roll < 50) return other::LevelMap(dice);
@@ -164,17 +173,21 @@ PlantedImage MakeOtherPlantedImage(const OtherMaterial& material, std::uint32_t 
   Bytes& bytes = image.bytes;
   const auto fill = [&](std::int64_t target) {
     while (std::ssize(bytes) < target) {
-      Bytes filler = Filler(material, dice);
+      const char* kind = "";
+      Bytes filler = Filler(material, dice, kind);
       filler.resize(static_cast<std::size_t>(
           std::min<std::int64_t>(std::ssize(filler), target - std::ssize(bytes))));
+      image.fillers.push_back({std::ssize(bytes), std::ssize(filler), kind});
       bytes.insert(bytes.end(), filler.begin(), filler.end());
     }
   };
   // The ROM's place: zeros, as a snapshot leaves it, or data, as blocks loaded there fill it.
-  if (dice.Odds(85))
+  if (dice.Odds(85)) {
     bytes.assign(static_cast<std::size_t>(kRomBytes), 0);
-  else
+    image.fillers.push_back({0, kRomBytes, "blank"});
+  } else {
     fill(kRomBytes);
+  }
   if (dice.Odds(50)) {
     const Bytes screen = other::DrawLoadingScreen(dice);
     bytes.insert(bytes.end(), screen.begin(), screen.end());
@@ -183,10 +196,12 @@ PlantedImage MakeOtherPlantedImage(const OtherMaterial& material, std::uint32_t 
   } else {
     const int paper = dice.Below(8);
     const int ink = dice.Below(8);
+    image.fillers.push_back({kScreenAddress, kScreenSize, "cleared screen"});
     bytes.insert(bytes.end(), 6144, 0);
     bytes.insert(bytes.end(), 768, static_cast<std::uint8_t>(paper << 3 | ink));
   }
   if (dice.Odds(60)) {  // the printer's buffer, the system's variables, a BASIC loader
+    image.fillers.push_back({std::ssize(bytes), kProgram + 100 - std::ssize(bytes), "system"});
     bytes.resize(static_cast<std::size_t>(kPrinterBuffer + 256), 0);
     const Bytes variables = SystemVariables(dice);
     bytes.insert(bytes.end(), variables.begin(), variables.end());

@@ -146,6 +146,7 @@ struct Planted {
   MaskOrder masks = MaskOrder::kNotMasked;
   std::int32_t columnHeight = 0;
   std::int32_t columns = 0;
+  std::int64_t lead = 0;  // bytes drawn before the block: the padding before the first column
 };
 
 Bytes DrawMasked(Random& random, Planted& planted) {
@@ -165,8 +166,9 @@ Bytes DrawMasked(Random& random, Planted& planted) {
 }
 
 // Each 8-pixel column of each frame top to bottom, then the next; some engines pad every
-// column with blank rows below it (and one before the first) to shift sprites down. Each
-// column then starts with the blank rows before it: its height counts them.
+// column with blank rows below it (and one before the first) to shift sprites down. A column
+// starts on its first drawn row and its height counts the blank rows below it; the lone
+// padding before the first column belongs to no sprite, and the block starts after it.
 Bytes DrawColumns(Random& random, bool masked, Planted& planted) {
   const int columns = random.Between(1, 4);
   const int rows = random.Between(8, 24);
@@ -185,6 +187,7 @@ Bytes DrawColumns(Random& random, bool masked, Planted& planted) {
     }
   };
   blank(padding);
+  planted.lead = std::ssize(bytes);
   for (const Canvas& frame : DrawFrames(random, columns, rows)) {
     const Canvas mask = MaskOf(frame);
     for (int column = 0; column < columns; ++column) {
@@ -443,10 +446,14 @@ void PutWord(Bytes& bytes, int value) {
 
 // The tables games keep: counts, addresses, screen line addresses, sines, records, scores,
 // colours and level maps.
-Bytes NumberTable(Random& random) {
+Bytes NumberTable(Random& random, const char*& kind) {
   Bytes bytes;
   const int entries = random.Between(16, 256);
-  switch (random.Between(0, 7)) {
+  const int table = random.Between(0, 7);
+  constexpr const char* kTables[] = {"counts",  "addresses", "line addresses", "sines",
+                                     "records", "scores",    "colours",        "level map"};
+  kind = kTables[table];
+  switch (table) {
     case 0: {  // a count with a step
       const int step = random.Between(1, 8), first = random.Between(0, 255);
       for (int i = 0; i < entries; ++i)
@@ -525,22 +532,26 @@ Bytes Compressed(const PlantingMaterial& material, Random& random) {
   return packed;
 }
 
-Bytes Filler(const PlantingMaterial& material, Random& random) {
+Bytes Filler(const PlantingMaterial& material, Random& random, const char*& kind) {
   switch (random.Between(0, 9)) {
     case 0:
     case 1:
     case 2:
+      kind = "code";
       return RealCode(material, random);
     case 3:
     case 4:
+      kind = "text";
       return Text(random);
     case 5:
     case 6:
+      kind = "blank";
       return ZeroRun(random);
     case 7:
     case 8:
-      return NumberTable(random);
+      return NumberTable(random, kind);
     default:
+      kind = "packed";
       return Compressed(material, random);
   }
 }
@@ -686,6 +697,7 @@ PlantedImage MakePlantedImage(const PlantingMaterial& material, std::uint32_t se
   PlantedImage image;
   Bytes& bytes = image.bytes;
   bytes.assign(static_cast<std::size_t>(kRomBytes), 0);
+  image.fillers.push_back({0, kRomBytes, "ROM"});
   if (!material.rom.empty()) {
     bytes = material.rom;
     image.blocks.push_back({kRomFont, 768, 1, PlantedKind::kRomFont, MaskOrder::kNotMasked, 0, 0});
@@ -697,6 +709,7 @@ PlantedImage MakePlantedImage(const PlantingMaterial& material, std::uint32_t se
     image.blocks.push_back(
         {kScreenAddress, kScreenSize, 16, PlantedKind::kScreen, MaskOrder::kNotMasked, 0, 0});
   } else {
+    image.fillers.push_back({kScreenAddress, kScreenSize, "cleared screen"});
     bytes.insert(bytes.end(), 6144, 0);
     bytes.insert(bytes.end(), 768, static_cast<std::uint8_t>(random.Between(0, 7) << 3 | 7));
   }
@@ -713,17 +726,20 @@ PlantedImage MakePlantedImage(const PlantingMaterial& material, std::uint32_t se
   const std::int64_t share = room / static_cast<std::int64_t>(graphics.size() + 1);
   const auto fill = [&](std::int64_t target) {
     while (std::ssize(bytes) < target) {
-      Bytes filler = Filler(material, random);
+      const char* kind = "";
+      Bytes filler = Filler(material, random, kind);
       filler.resize(static_cast<std::size_t>(
           std::min<std::int64_t>(std::ssize(filler), target - std::ssize(bytes))));
+      image.fillers.push_back({std::ssize(bytes), std::ssize(filler), kind});
       bytes.insert(bytes.end(), filler.begin(), filler.end());
     }
   };
   for (const Planted& planted : graphics) {
     if (!random.Chance(15)) fill(std::ssize(bytes) + random.Between(share / 3, share * 5 / 3));
     if (std::ssize(bytes) + std::ssize(planted.bytes) > size) break;
-    image.blocks.push_back({std::ssize(bytes), std::ssize(planted.bytes), planted.width,
-                            planted.kind, planted.masks, planted.columnHeight, planted.columns});
+    image.blocks.push_back({std::ssize(bytes) + planted.lead,
+                            std::ssize(planted.bytes) - planted.lead, planted.width, planted.kind,
+                            planted.masks, planted.columnHeight, planted.columns});
     bytes.insert(bytes.end(), planted.bytes.begin(), planted.bytes.end());
   }
   fill(size);

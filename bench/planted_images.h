@@ -46,9 +46,17 @@ SpriteLayout LayoutOf(const PlantedBlock& block);
 // column-stored sprite's columns, otherwise the stored width.
 std::int32_t ShownWidth(const PlantedBlock& block);
 
+// A stretch of what lies around the graphics, and what it is: code, text, a table..
+struct FillerSpan {
+  std::int64_t start;
+  std::int64_t length;
+  const char* kind;
+};
+
 struct PlantedImage {
   std::vector<std::uint8_t> bytes;
   std::vector<PlantedBlock> blocks;  // in the order of their start
+  std::vector<FillerSpan> fillers;   // in order, as laid
 };
 
 // What the images are made of besides what is drawn in code: the free Spectrum ROM (real Z80

@@ -27,6 +27,8 @@
 #include <cstring>
 #include <vector>
 
+#include "analysis/row_clues.h"
+
 namespace pelorin {
 
 namespace {
@@ -67,6 +69,11 @@ constexpr std::int32_t kLeastBlockRows = 6;
 constexpr double kCharacterChange = 0.15;
 constexpr double kRows = 0.3;    // rows alike at least this much go on
 constexpr double kNoRows = 0.1;  // and at most this much do not
+
+// Half the best width comes first where its rows stand out of their neighbours this share as
+// far as the best width's do.
+constexpr double kHalfPeak = 0.5;
+constexpr std::int32_t kFewestRows = 3;  // rows enough to judge a width by, ranked before others
 
 // A serpentine reading must beat the rows two apart by this much, in likeness and in line-up.
 constexpr double kSerpentineMargin = 0.04;
@@ -326,6 +333,9 @@ WidthGuess GuessWithin(const std::uint8_t* bytes, std::int32_t length) {
   if (guess.count == 0) return WidthGuess{};  // width 1, unsure
   std::stable_sort(guess.ranked.begin(), guess.ranked.begin() + guess.count,
                    [&](std::int32_t a, std::int32_t b) { return score[a] > score[b]; });
+  // Two rows are one pair of rows, too few to judge a width by: such widths come last.
+  std::stable_partition(guess.ranked.begin(), guess.ranked.begin() + guess.count,
+                        [&](std::int32_t w) { return w == 1 || length >= kFewestRows * w; });
   const auto putFirst = [&](std::int32_t width) {
     const auto at = std::find(guess.ranked.begin(), guess.ranked.begin() + guess.count, width);
     std::rotate(guess.ranked.begin(), at, at + 1);
@@ -357,6 +367,24 @@ WidthGuess GuessWithin(const std::uint8_t* bytes, std::int32_t length) {
         promoted = true;
         break;
       }
+    }
+  }
+
+  // Rows with a pattern that repeats every other row (hatching, stripes) are more alike two
+  // rows down than one, and peak at twice their width; their own width peaks too, as no width
+  // whose half-rows are unalike does, and shapes stop at its rows' ends, unlike those of a
+  // picture whose halves are alike.
+  if (serpentineUnit == 0 && best % 2 == 0 && best >= 4 && !MaskPairs(bytes, moreBytes) &&
+      HalfRowsEnd(bytes, JudgedBytes(best, length), best)) {
+    const std::int32_t half = best / 2;
+    const auto window = [&](std::int32_t w) { return JudgedBytes(w, length); };
+    const auto peak = [&](std::int32_t w) {
+      return r[w] - std::max(likeness.AtLag(w - 1, window(w)), likeness.AtLag(w + 1, window(w)));
+    };
+    if (peak(half) > kHalfPeak * peak(best)) {
+      putFirst(half);
+      best = half;
+      promoted = true;
     }
   }
 

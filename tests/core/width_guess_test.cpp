@@ -1,4 +1,6 @@
 // Tests of the width guess: sprite files of every kind, candidates, unsure runs, long runs.
+#include <cmath>
+#include <functional>
 #include <set>
 
 #include <gtest/gtest.h>
@@ -79,6 +81,49 @@ TEST(GuessStripWidth, RanksOnlyWidthsWithTwoRows) {
     EXPECT_EQ(*widths.begin(), 1) << length;
     EXPECT_EQ(*widths.rbegin(), candidates) << length;
   }
+}
+
+// A picture `columns` bytes wide, one flag per pixel, drawn by a rule.
+Bytes Draw(int columns, int rows, const std::function<bool(int x, int y)>& ink) {
+  Bytes bytes;
+  for (int y = 0; y < rows; ++y)
+    for (int c = 0; c < columns; ++c) {
+      std::uint8_t byte = 0;
+      for (int bit = 0; bit < 8; ++bit)
+        if (ink(c * 8 + bit, y)) byte |= static_cast<std::uint8_t>(0x80 >> bit);
+      bytes.push_back(byte);
+    }
+  return bytes;
+}
+
+// Shapes hatched every other row are more alike two rows down than one, and a picture whose
+// halves are alike peaks at half its width: each comes at its own width, told by where shapes
+// stop crossing the seams between bytes.
+TEST(GuessStripWidth, TellsHatchedRowsFromPicturesWithAlikeHalves) {
+  const auto hatched = [](bool outlined) {
+    return Draw(3, 192, [=](int x, int y) {
+      const int fy = y % 24, fx = x - 12 + (y / 24) % 3;
+      const bool body = fx * fx / 64.0 + (fy - 12) * (fy - 12) / 100.0 < 1;
+      const bool inner = fx * fx / 49.0 + (fy - 12) * (fy - 12) / 81.0 < 1;
+      return outlined ? body && (!inner || fy % 2 == 0)
+                      : x > 1 && x < 22 && fy > 1 && fy < 22 && (fy % 2 == 0 || x < 4 || x > 19);
+    });
+  };
+  // Balls and boxes every 12 bytes along a row, hills below them, a frame round it all.
+  const Bytes alikeHalves = Draw(24, 64, [](int x, int y) {
+    const bool frame = x == 0 || y == 0 || x == 191 || y == 63;
+    const bool hill = y > 48 + 4 * std::sin(x / 12.0);
+    const double dx = (x % 48) - 24, dy = y - 22;
+    const bool ball = dx * dx + dy * dy < 120 && (x / 48) % 2 == 0;
+    const bool box = (x / 48) % 2 == 1 && x % 48 > 10 && x % 48 < 36 && y > 12 && y < 34;
+    return frame || hill || ball || box;
+  });
+  const std::pair<const char*, std::pair<Bytes, std::int32_t>> cases[] = {
+      {"outlined shapes hatched inside", {hatched(true), 3}},
+      {"framed boxes hatched", {hatched(false), 3}},
+      {"a picture whose halves are alike", {alikeHalves, 24}},
+  };
+  for (const auto& [name, c] : cases) EXPECT_EQ(Guess(c.first).ranked[0], c.second) << name;
 }
 
 // Too few bytes for two rows, a blank run, a run of one value, noise however long.

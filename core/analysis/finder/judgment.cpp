@@ -9,25 +9,12 @@ namespace pelorin::finder {
 
 namespace {
 
-// The evidence a region needs: more where its bytes are as ragged as random ones, less
-// where they hold the whole shapes of pictures, or where they end every 8 bytes as tiles do.
-constexpr double kReportScore = 10.0;
-constexpr double kRaggedScore = 16.0;  // per ink edge per byte past kSmooth
-constexpr double kSmooth = 2.0;
-constexpr double kTileEdgeScore = 4.0;  // per standard deviation of tile edges
-// A table: the share of rows that count in some column; how much a row that steps evenly
-// weighs against one that does not; the share of the rows left out that must step evenly.
-constexpr double kCounting = 0.3;
+// A table: how much a row that steps evenly weighs against one that does not; the share of
+// the rows left out that must step evenly.
 constexpr std::int64_t kTableRowCost = 3;
 constexpr double kTableShare = 0.6;
 constexpr double kMaskedShare = 0.9;       // of pairs whose mask clears the graphic
 constexpr std::uint32_t kMaskedPairs = 8;  // pairs of two inked bytes enough to tell
-constexpr double kFlippingBit = -0.15;     // correlation of a bit from row to row
-constexpr double kLoneBit = 0.25;          // below that of the whole bytes
-// A level map: bytes that repeat in runs, ragged, and leaping where they change.
-constexpr double kMapRuns = 0.5;
-constexpr double kMapRagged = 2.0;
-constexpr double kSmoothChanges = 0.3;
 // The fewest bytes of characters at a run's end that make a font of their own.
 constexpr std::int64_t kLeastFontBytes = 256;
 
@@ -66,6 +53,8 @@ class PlaceCounts {
 
 // Ink edges per byte that starts a run of equal bytes, blank bytes left out: about 3.5 for
 // random bytes, 1 or 2 for the whole shapes of pictures.
+}  // namespace
+
 double Ragged(const std::uint8_t* p, std::int64_t length) {
   if (length <= 0) return 0;
   std::int64_t starts = p[0] != 0, edges = p[0] != 0 ? BitsOfByte((p[0] ^ (p[0] >> 1)) & 0x7F) : 0;
@@ -88,6 +77,8 @@ double Ragged(const std::uint8_t* p, std::int64_t length) {
   return starts > 0 ? static_cast<double>(edges) / starts : 0;
 }
 
+namespace {
+
 // What each byte is, for the counts Judge takes in one pass, 12 bits to a count (it judges
 // kJudgedBytes at most): neither 0 nor 0xFF; printable, as text is (top bit set or not); a
 // letter; clear in its leftmost or rightmost pixel; not 0.
@@ -108,15 +99,12 @@ constexpr std::array<std::uint64_t, 256> MakeByteFacts() {
 }
 constexpr std::array<std::uint64_t, 256> kByteFacts = MakeByteFacts();
 
-// The evidence a region of that raggedness needs.
-double ScoreNeeded(double ragged) {
-  return kReportScore + kRaggedScore * std::max(0.0, ragged - kSmooth);
-}
-
 // Tiles and characters 1 byte wide, 8 rows each: their rows continue from one byte to the
 // next but at the edges of each 8, the same place in all of them. How many unmatched bits
 // fewer the pairs inside have than the edges' rate gives them, in standard deviations; near
 // 0 where no place in each 8 stands out, as in code.
+}  // namespace
+
 double TileEdges(const std::uint8_t* p, std::int64_t length) {
   // Counted as whole numbers, 8 pairs a word: a count for each place in a byte of it, added
   // up before a byte can overflow.
@@ -161,6 +149,8 @@ double TileEdges(const std::uint8_t* p, std::int64_t length) {
     }
   return (rate * insidePairs - inside) / std::sqrt(rate * insidePairs + 1);
 }
+
+namespace {
 
 // Each bit of a byte moved to the lowest bit of its own byte of a word, so that adding the
 // words of up to 255 bytes counts each bit apart.
@@ -208,6 +198,8 @@ std::array<std::int64_t, 8> BitCounts(const std::uint8_t* p, std::int64_t count,
 // are no multiple of 8 (characters 8 rows high are alike at those, row for row) and no row
 // nor near one: 1 - the bits unmatched one row down / those unmatched there, from the cells
 // of the stretch's first kJudgedBytes. Width 1 takes the better of 1 and 8 rows down.
+}  // namespace
+
 double Continuity(const std::vector<Cell>& cells, std::int64_t origin, std::int64_t start,
                   std::int64_t length, std::int32_t width) {
   const auto first = static_cast<std::size_t>(std::max<std::int64_t>(0, (start - origin) / kCell));
@@ -274,7 +266,6 @@ Judgment Judge(const std::uint8_t* p, std::int64_t length, std::int32_t width, d
   j.text = static_cast<double>(count(1)) / length;
   j.letters = static_cast<double>(count(2)) / length;
   j.runs = nonzero > 0 ? static_cast<double>(repeats) / nonzero : 0;
-  for (int k = 0; k < 8; ++k) j.bitsUsed += set[k] * 33 >= nonzero && set[k] > 0;
   if (width % 2 == 0) {
     for (int phase = 0; phase < 2; ++phase) {
       std::uint32_t clear = 0, counted = 0;
@@ -321,6 +312,8 @@ Judgment Judge(const std::uint8_t* p, std::int64_t length, std::int32_t width, d
   return j;
 }
 
+namespace {
+
 // Whether the byte at `p`, read as a number down its column, steps from the row above as it
 // steps to the row below: by the same, or by 4 or more give or take 1. A step of 128 is the
 // top bit turning on and off, as a dither at the edge of a column does, not a count.
@@ -341,6 +334,8 @@ bool StepsEvenly(const std::uint8_t* p, std::int32_t width) {
 // column go up or down by a step that stays or changes little (counts, addresses, sines),
 // where the bytes of a picture leap from one shape to the next. The share of rows in which
 // the column that does so most steps evenly.
+}  // namespace
+
 double Counting(const std::uint8_t* p, std::int64_t length, std::int32_t width) {
   const std::int64_t rows = length / width;
   if (rows < kColumnRows) return 0;
@@ -364,7 +359,23 @@ double Counting(const std::uint8_t* p, std::int64_t length, std::int32_t width) 
 // near are alike as well.
 double Changes(const std::uint8_t* p, std::int64_t length) {
   std::int64_t next = 0, nextPairs = 0, apart = 0, apartPairs = 0;
-  for (std::int64_t i = 0; i + 9 < length; ++i) {
+  // Eight places at a time: a pair of equal bytes leaves no pixel unmatched, so only the count
+  // of pairs needs to leave them out.
+  const auto sum = [](std::uint64_t counts) {
+    return static_cast<std::int64_t>(counts * kOnes >> 56);
+  };
+  std::int64_t i = 0;
+  for (; i + 8 + 9 <= length; i += 8) {
+    const std::uint64_t x = Load(p + i), wx = WidenWord(x);
+    for (const int lag : {1, 5, 7, 9}) {
+      const std::uint64_t y = Load(p + i + lag);
+      const std::int64_t bits = sum(BitsPerByte((x & ~WidenWord(y)) | (y & ~wx)));
+      const std::int64_t pairs = sum(~ZeroBytes(x ^ y) & kOnes);
+      (lag == 1 ? next : apart) += bits;
+      (lag == 1 ? nextPairs : apartPairs) += pairs;
+    }
+  }
+  for (; i + 9 < length; ++i) {
     if (p[i] != p[i + 1]) {
       next += PairUnmatched(p[i], p[i + 1]);
       ++nextPairs;
@@ -377,49 +388,6 @@ double Changes(const std::uint8_t* p, std::int64_t length) {
   }
   if (nextPairs == 0 || apart == 0) return 1;
   return 1 - (static_cast<double>(next) / nextPairs) / (static_cast<double>(apart) / apartPairs);
-}
-
-// A bit that turns on and off from row to row while the others stay, as the low bit of a
-// count does. In a dithered fill all of them turn so, and the bytes as a whole agree as
-// little as that bit; not so the bytes 1 apart of pairs, as of a mask and its graphic.
-bool LoneBit(const Judgment& j, std::int32_t width) {
-  return j.worstBit < kFlippingBit && (width == 1 || j.worstBit < j.exactCorrelation - kLoneBit);
-}
-
-// What tells pictures from the other things that repeat at a distance: tables of numbers,
-// whose low bits count or hop while the high ones stay, or that use only some of the bits;
-// text; runs of small numbers such as a level map holds, whose values are ragged where
-// shapes are whole and which leap where they change.
-// The judgment and the bytes judged; what takes longest is looked at last.
-bool LooksLikePictures(const Judgment& j, const std::uint8_t* p, std::int64_t length,
-                       std::int32_t width) {
-  if (j.inked < 4 || j.correlation < 0.2 || LoneBit(j, width)) return false;
-  if (j.text >= 0.9 && j.letters >= 0.5) return false;
-  if (j.bitsUsed < 6) return false;
-  length = std::min(length, kJudgedBytes);
-  if (width == 1 && j.runs >= kMapRuns && j.ragged >= kMapRagged &&
-      Changes(p, length) < kSmoothChanges)
-    return false;
-  return Counting(p, length, width) < kCounting;
-}
-
-}  // namespace
-
-std::int32_t RowWidth(const std::vector<Cell>& cells, std::int64_t origin, std::int64_t start,
-                      std::int64_t length, std::int32_t width) {
-  const auto first = static_cast<std::size_t>(std::max<std::int64_t>(0, (start - origin) / kCell));
-  const auto end = std::min(
-      cells.size(), static_cast<std::size_t>((start - origin + length + kCell - 1) / kCell));
-  while (width % 2 == 0) {
-    std::int64_t row = 0, half = 0;
-    for (std::size_t c = first; c < end; ++c) {
-      row += cells[c].unmatched[static_cast<std::size_t>(width)];
-      half += cells[c].unmatched[static_cast<std::size_t>(width / 2)];
-    }
-    if (half > row) break;
-    width /= 2;
-  }
-  return width;
 }
 
 std::int64_t FontAt(const std::uint8_t* p, std::int64_t length, bool fromEnd) {
@@ -443,20 +411,6 @@ std::int64_t FontAt(const std::uint8_t* p, std::int64_t length, bool fromEnd) {
 
 Judgment JudgeCharacters(const std::uint8_t* p, std::int64_t length) {
   return Judge(p, length, 1, 1, Ragged(p, std::min(length, kJudgedBytes)));
-}
-
-bool JudgeRun(const std::uint8_t* data, const std::vector<Cell>& cells, std::int64_t origin,
-              const GraphicsRegion& region, double score, Judgment& j) {
-  // Most runs are noise that the raggedness of their bytes alone rules out; tiles are
-  // ragged too, but their edges every 8 bytes make up for it.
-  const std::int64_t judged = std::min(region.length, kJudgedBytes);
-  const double tiled =
-      region.width == 1 ? kTileEdgeScore * TileEdges(data + region.start, judged) : 0;
-  const double ragged = Ragged(data + region.start, judged);
-  if (score < std::max(kReportScore, ScoreNeeded(ragged) - tiled)) return false;
-  j = Judge(data + region.start, region.length, region.width,
-            Continuity(cells, origin, region.start, region.length, region.width), ragged);
-  return LooksLikePictures(j, data + region.start, region.length, region.width);
 }
 
 // The rows of a region before or after a table of its width: the stretch of rows in which

@@ -29,16 +29,26 @@ struct Judgment {
   std::int32_t characterStart = 0;  // blank row lies, and where each character begins
   double text = 0;     // share of bytes that are letters, digits, blanks or punctuation
   double letters = 0;  // share of bytes that are letters
-  int bitsUsed = 0;    // pixel columns of the byte that hold ink in some rows
   double runs = 0;     // share of inked bytes equal to the byte before
   double ragged = 0;   // ink edges per byte that starts a run, as likely by chance as not
 };
 
-// The width of a run's rows: its width, or half of it where the bytes half a row on continue
-// at least as well as those a row on, as the rows of a sheet half as wide do (two of its rows
-// side by side continue two rows down, less well than one row down), and so on.
-std::int32_t RowWidth(const std::vector<Cell>& cells, std::int64_t origin, std::int64_t start,
-                      std::int64_t length, std::int32_t width);
+// Ink edges per byte that starts a run of equal bytes, blank bytes left out: about 3.5 for
+// random bytes, 1 or 2 for the whole shapes of pictures.
+double Ragged(const std::uint8_t* p, std::int64_t length);
+// How far fewer unmatched bits the pairs inside 8-byte characters have than those across
+// their edges, in standard deviations.
+double TileEdges(const std::uint8_t* p, std::int64_t length);
+// 1 - the bits unmatched one row down / those unmatched at other distances, from the cells.
+double Continuity(const std::vector<Cell>& cells, std::int64_t origin, std::int64_t start,
+                  std::int64_t length, std::int32_t width);
+// The statistics of the bytes at the width.
+Judgment Judge(const std::uint8_t* p, std::int64_t length, std::int32_t width, double continuity,
+               double ragged);
+// The share of rows in which some column steps evenly, as a table's numbers do.
+double Counting(const std::uint8_t* p, std::int64_t length, std::int32_t width);
+// 1 - unmatched pixels of neighbouring bytes that change / of bytes 5, 7 or 9 apart.
+double Changes(const std::uint8_t* p, std::int64_t length);
 
 // The bytes at the start (or the end) of a run that are a font of their own, 8-byte characters
 // each with a blank row and a clear spacing column, judged a font at width 1; 0 where fewer
@@ -47,12 +57,6 @@ std::int64_t FontAt(const std::uint8_t* p, std::int64_t length, bool fromEnd);
 
 // The judgment of bytes at width 1 as a font's characters.
 Judgment JudgeCharacters(const std::uint8_t* p, std::int64_t length);
-
-// Whether the region of the bytes, with the evidence `score` of its run, holds pictures: its
-// evidence enough for how ragged its bytes are, and its statistics a picture's; `j` then
-// holds them. `cells` from `origin` measured the bytes.
-bool JudgeRun(const std::uint8_t* data, const std::vector<Cell>& cells, std::int64_t origin,
-              const GraphicsRegion& region, double score, Judgment& j);
 
 // The rows of a region before or after a table of its width: the stretch of rows in which
 // rows that step evenly in some column are fewest against the others, as a byte offset and

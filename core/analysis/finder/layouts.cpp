@@ -25,6 +25,8 @@ constexpr double kStandsOut = 3.0;
 constexpr std::int32_t kLeastColumnHeight = 8;
 constexpr std::int32_t kMostColumnHeight = 64;
 constexpr std::int32_t kMostColumns = 8;
+// The rows of a character: the most blank rows below a column that engines pad it with.
+constexpr std::int32_t kCharacterRows = 8;
 // The share of the shapes at a column's right edge that go on into the next column.
 constexpr double kGoesOn = 0.5;
 // A stretch of masked pairs: what a pair of two inked bytes that share pixels costs it, against
@@ -135,6 +137,51 @@ bool MaskFirst(const std::uint8_t* p, std::int64_t length, std::int64_t rowBytes
   return bits[0] > bits[1];
 }
 
+// The row, counted from `p`, at which the columns of sprites stored by columns `height` rows
+// high begin: the row after the padding below each column, where the rows blank in every
+// column are found, a character's rows of them the padding and the rest the figures' own,
+// above and below them; 0 where no row is blank in every column.
+std::int32_t ColumnStart(const std::uint8_t* p, std::int64_t rows, std::int32_t height,
+                         std::int32_t step, bool masked, bool maskFirst) {
+  if (rows < 2 * std::int64_t{height}) return 0;
+  std::vector<std::uint8_t> blank(static_cast<std::size_t>(height), 1);
+  for (std::int64_t k = 0; k < rows; ++k)
+    blank[static_cast<std::size_t>(k % height)] &= BlankAt(p + k * step, masked, maskFirst);
+  // The longest run of blank rows, going round the column.
+  std::int32_t longest = 0, end = 0;
+  for (std::int32_t row = 0, run = 0; row < 2 * height; ++row) {
+    run = blank[static_cast<std::size_t>(row % height)] ? run + 1 : 0;
+    if (run > longest && run <= height) {
+      longest = run;
+      end = (row + 1) % height;
+    }
+  }
+  if (longest == 0 || longest == height) return 0;
+  // The rest are the figures' own: as likely below them as above, half taken for each.
+  const std::int32_t padding = std::min(longest, kCharacterRows);
+  const std::int32_t below = (longest - padding) / 2;
+  return (end - longest + below + padding + height) % height;
+}
+
+// The one place among each sprite's `columns` columns, counted from the first looked at, whose
+// graphic bytes are blank in every whole sprite; -1 where none or more than one is.
+std::int32_t BlankColumn(const Graphic& g, std::int32_t columns, std::int32_t height) {
+  const std::int64_t sprites = g.count / (std::int64_t{columns} * height);
+  if (sprites < 2) return -1;
+  std::int32_t found = -1;
+  for (std::int32_t place = 0; place < columns; ++place) {
+    bool blank = true;
+    for (std::int64_t s = 0; s < sprites && blank; ++s)
+      for (std::int64_t k = (s * columns + place) * height; k < (s * columns + place + 1) * height;
+           ++k)
+        blank = blank && g[k] == 0;
+    if (!blank) continue;
+    if (found >= 0) return -1;
+    found = place;
+  }
+  return found;
+}
+
 }  // namespace
 
 std::pair<std::int64_t, std::int64_t> MaskedStretch(const std::uint8_t* p, std::int64_t length) {
@@ -200,7 +247,9 @@ void SetLayout(const std::uint8_t* data, std::int64_t available, const Judgment&
     }
   } else if ((height = ColumnHeight(graphic(0))) > 0) {
     columns = SpriteColumns(graphic(0), height);
-    if (looked / step < 2 * std::int64_t{columns} * height) height = 0;
+    // Columns of a character's height are characters side by side, as a tile set holds: shown
+    // as they are stored, one above the other.
+    if (looked / step < 2 * std::int64_t{columns} * height || height == kCharacterRows) height = 0;
   }
   if (masked && maskFirst < 0) {
     const std::int64_t rowBytes = height > 0 ? 2 : 2 * std::int64_t{across};
@@ -212,16 +261,22 @@ void SetLayout(const std::uint8_t* data, std::int64_t available, const Judgment&
     region.layout.masks = maskFirst == 1 ? MaskOrder::kMaskFirst : MaskOrder::kGraphicFirst;
   region.width = across;
   if (height == 0) return;
-  // Sprites by columns: the blank rows just before the first drawn ones belong to its column,
-  // and the sprite begins at the column after the seams that no shape crosses.
-  std::int32_t blank = 0;
-  while (blank + 1 < height && region.start >= (blank + 1) * step &&
-         BlankAt(data + region.start - (blank + 1) * step, masked, maskFirst == 1))
-    ++blank;
-  region.start -= blank * step;
-  region.length += blank * step;
+  // Sprites by columns: a column begins on its first row, after the rows blank in every
+  // column, which are the blank rows below the one before (a character's rows at most, as
+  // engines shift sprites down by less than one) and its own blank rows above its figure.
+  const std::int32_t first =
+      ColumnStart(data + region.start, looked / step, height, step, masked, maskFirst == 1);
+  if (first > 0) {
+    const bool back = 2 * first > height && region.start >= (height - first) * step;
+    const std::int64_t move = back ? -(height - first) * step : first * step;
+    region.start += move;
+    region.length -= move;
+  }
   const Graphic shifted{data + region.start + (maskFirst == 1 ? 1 : 0), looked / step, step};
-  const Beginning sprite = BeginningOf(shifted, columns, height, height);
+  Beginning sprite = BeginningOf(shifted, columns, height, height);
+  // A column blank in every sprite is the room a sprite shifted right moves into: its last.
+  const std::int32_t room = BlankColumn(shifted, columns, height);
+  if (room >= 0) sprite = {(room + 1) % columns, kStandsOut};
   if (sprite.deviations >= kStandsOut && sprite.at > 0) {
     const std::int64_t back = (columns - sprite.at) * height * step;
     const bool room = region.start >= back;

@@ -8,9 +8,11 @@ namespace pelorin::finder {
 
 namespace {
 
-// The continuity a line on that a screen's cells must sum to; how little less a round
-// address may fit than the best start; how many cells of one colour count as colours.
-constexpr double kScreenScore = 200.0;
+// The continuity a line on that a screen's cells must sum to (half what once was, which
+// still lets none of the makers' fillers through, where 60 lets a packed screen pass); how
+// little less a round address may fit than the best start; how many cells of one colour count
+// as colours.
+constexpr double kScreenScore = 100.0;
 constexpr double kScreenRoundMargin = 8.0;
 constexpr std::int32_t kColourCells = kAttributeBytes / 64;
 
@@ -85,16 +87,20 @@ std::vector<Found> FindScreens(const std::uint8_t* data, std::int64_t available,
     }
     for (std::int32_t w = 1; w <= kMaxStripWidth; ++w) widthScore = std::max(widthScore, totals[w]);
     // A picture over the screen, not a stretch of something else that repeats at 256 bytes
-    // (a font, every 32 characters): lines that continue in two thirds of it at least, and
-    // more evidence than any strip width finds in the same bytes.
-    int thirds = 0;
-    for (std::int64_t t = 0; t < 3; ++t)
-      thirds += sum[static_cast<std::size_t>(best + (t + 1) * kPixelCells / 3)] -
-                    sum[static_cast<std::size_t>(best + t * kPixelCells / 3)] >=
+    // (a font, every 32 characters): lines that continue in two thirds of it at least, or in
+    // every third that is not blank, as a title over an empty screen; and more evidence than
+    // any strip width finds in the same bytes.
+    int thirds = 0, blank = 0;
+    for (std::int64_t t = 0; t < 3; ++t) {
+      const std::int64_t from = best + t * kPixelCells / 3, to = best + (t + 1) * kPixelCells / 3;
+      thirds += sum[static_cast<std::size_t>(to)] - sum[static_cast<std::size_t>(from)] >=
                 kScreenScore / 4;
+      blank += std::all_of(cells.begin() + from, cells.begin() + to,
+                           [](const Cell& cell) { return cell.blank && cell.edges == 0; });
+    }
     // Where that fails, so does the next start but one or two: the search goes on an eighth
     // of a screen later, and the start found is placed to the byte over a wider stretch.
-    if (thirds < 2 || window(best) < widthScore) {
+    if ((thirds < 2 && (thirds == 0 || thirds + blank < 3)) || window(best) < widthScore) {
       c = best + kPixelCells / 8;
       continue;
     }

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cmath>
 
+#include "analysis/finder/decision.h"
 #include "analysis/finder/first_look.h"
 #include "analysis/finder/layouts.h"
 #include "analysis/finder/screens.h"
@@ -15,10 +16,11 @@ namespace pelorin::finder {
 namespace {
 
 constexpr double kConfidenceScore = 40.0;  // the evidence that makes a region 63 in 100 sure
+constexpr std::int64_t kCharacterHeight = 8;
 
 // The regions in one stretch that the first look picked out, measured cell by cell.
 std::vector<Found> FindInZone(const std::uint8_t* data, std::int64_t available, std::int64_t origin,
-                              std::int64_t end, PlaneStore& store) {
+                              std::int64_t end, PlaneStore& store, std::vector<JudgedRun>* judged) {
   const std::vector<Cell> cells =
       MeasureCells(MakePlanes(data, available, origin, end, store), origin, end);
   Evidence evidence = Weigh(cells);
@@ -47,8 +49,12 @@ std::vector<Found> FindInZone(const std::uint8_t* data, std::int64_t available, 
     return score;
   };
   const auto judge = [&](const GraphicsRegion& region, double score, Judgment& j) {
-    return JudgeRun(data, cells, origin, region, score, j);
+    Features features;
+    const bool kept = JudgeRun(data, cells, evidence, origin, region, score, j, features);
+    if (judged != nullptr) judged->push_back({region, features, kept});
+    return kept;
   };
+
   // A region judged: a font at either end of it is a region of its own, and the rest is shown
   // under its layout.
   const auto add = [&](Found f, const Judgment& j) {
@@ -68,6 +74,7 @@ std::vector<Found> FindInZone(const std::uint8_t* data, std::int64_t available, 
         found.push_back(part);
       }
     }
+    f.region.width = SerpentineWidth(data, f.region, Masked(j));
     f.region.kind = KindOf(j, f.region.width);
     if (f.region.kind == GraphicsKind::kFont) TakeWholeCharacters(data, available, f.region, j);
     if (f.region.width > 1) TakeFilledRows(data, available, f.region);
@@ -78,7 +85,10 @@ std::vector<Found> FindInZone(const std::uint8_t* data, std::int64_t available, 
   for (const Segment& segment : Divide(evidence.widths)) {
     Found f = BoundRun(data, available, origin, evidence.usual, segment);
     if (f.region.length < 2 * f.region.width) continue;
-    f.region.width = RowWidth(cells, origin, f.region.start, f.region.length, f.region.width);
+    f.region.width =
+        RowWidth(data, cells, evidence, origin, f.region.start, f.region.length, f.region.width);
+    // The smallest graphics are a character, 8 rows high: fewer rows are a piece of something.
+    if (f.region.length < kCharacterHeight * f.region.width) continue;
     Judgment j;
     if (!judge(f.region, f.score, j)) {
       // A run that goes on into a table of its width: judged again without the table, on
@@ -120,7 +130,8 @@ std::vector<Found> FindInZone(const std::uint8_t* data, std::int64_t available, 
 
 }  // namespace
 
-std::vector<Found> FindInScan(const std::uint8_t* data, std::int64_t span, std::int64_t available) {
+std::vector<Found> FindInScan(const std::uint8_t* data, std::int64_t span, std::int64_t available,
+                              std::vector<JudgedRun>* judged) {
   // Zones are judged each on its own, the largest first, each core taking the next one left
   // when it is done with its last, so that both finish together; their regions are gathered
   // in the zones' order.
@@ -133,12 +144,15 @@ std::vector<Found> FindInScan(const std::uint8_t* data, std::int64_t span, std::
   });
   std::atomic<std::size_t> next{0};
   std::vector<std::vector<Found>> inZone(zones.size());
+  std::vector<std::vector<JudgedRun>> judgedInZone(judged != nullptr ? zones.size() : 0);
   OnTwoCores([&](int) {
     PlaneStore store;
     for (std::size_t i; (i = next.fetch_add(1)) < order.size();)
-      inZone[order[i]] =
-          FindInZone(data, available, zones[order[i]].first, zones[order[i]].second, store);
+      inZone[order[i]] = FindInZone(data, available, zones[order[i]].first, zones[order[i]].second,
+                                    store, judged != nullptr ? &judgedInZone[order[i]] : nullptr);
   });
+  for (const std::vector<JudgedRun>& runs : judgedInZone)
+    judged->insert(judged->end(), runs.begin(), runs.end());
   std::vector<Found> all;
   for (const std::vector<Found>& zone : inZone) all.insert(all.end(), zone.begin(), zone.end());
   std::stable_sort(all.begin(), all.end(),
