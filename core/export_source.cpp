@@ -57,6 +57,17 @@ std::optional<std::string> FileSha256(const Text& path) {
   return DigestHex(digest.Finish());
 }
 
+std::optional<std::string> SourceSha256(const ConverterState& state) {
+  const bool wholeFileHeld =
+      state.memoryImage.empty() && state.viewOffset == 0 &&
+      state.spriteLength == state.sourceLength &&
+      static_cast<std::int64_t>(state.spriteData.size()) >= state.spriteLength;
+  if (!wholeFileHeld) return FileSha256(state.sourcePath);
+  Sha256 digest;
+  digest.Update({state.spriteData.data(), static_cast<std::size_t>(state.spriteLength)});
+  return DigestHex(digest.Finish());
+}
+
 Text SourceFileName(const Text& path) {
   return platform::FileNamePart(path);
 }

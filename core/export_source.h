@@ -26,6 +26,11 @@ std::optional<std::vector<std::uint8_t>> ReadExportBytes(const ConverterState& s
 // when it cannot be read.
 std::optional<std::string> FileSha256(const Text& path);
 
+// FileSha256 of the loaded file, from the bytes the load read when they are all of it (a
+// file read as its own bytes from its start, no longer than what a load reads), so that
+// it is not read a second time.
+std::optional<std::string> SourceSha256(const ConverterState& state);
+
 // The file name of a path, after its last separator: what the exports' names start with.
 Text SourceFileName(const Text& path);
 

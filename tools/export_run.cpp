@@ -125,7 +125,7 @@ bool ExportFile(ExportRun& run, const Text& input) {
     run.messages.Error(input + u": nothing at " + DecimalText(options.offset));
     return false;
   }
-  const auto digest = FileSha256(input);
+  const auto digest = SourceSha256(state);
   if (!digest) {
     run.messages.Error(u"error reading: " + input);
     return false;

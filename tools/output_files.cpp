@@ -15,21 +15,19 @@ constexpr char16_t kSeparator = u'/';
 
 }  // namespace
 
-Text FileName(const Text& path) {
-  const std::size_t last = path.find_last_of(kSeparators);
-  return last == Text::npos ? path : path.substr(last + 1);
-}
-
 Text OutputBase(const Text& input, const Text& outputFolder) {
   if (outputFolder.empty()) return input;
   Text base = outputFolder;
   if (kSeparators.find(base.back()) == std::u16string_view::npos) base += kSeparator;
-  return base + FileName(input);
+  return base + platform::FileNamePart(input);
 }
 
 OutputGuard::OutputGuard(const std::vector<Text>& inputs) {
   for (const Text& input : inputs)
-    if (const auto identity = platform::QueryFileIdentity(input)) inputs_.insert(*identity);
+    if (const auto identity = platform::QueryFileIdentity(input)) {
+      inputs_.insert(*identity);
+      inputNamed_.emplace(input, *identity);
+    }
 }
 
 Text OutputGuard::Refusal(const Text& output, const Text& input) const {
@@ -38,15 +36,17 @@ Text OutputGuard::Refusal(const Text& output, const Text& input) const {
   if (!identity) return {};
   if (inputs_.contains(*identity)) return u"would replace an input file: " + output;
   const auto earlier = written_.find(*identity);
-  if (earlier != written_.end() && earlier->second != platform::QueryFileIdentity(input))
+  const auto source = inputNamed_.find(input);
+  if (earlier != written_.end() &&
+      (source == inputNamed_.end() || earlier->second != source->second))
     return u"already written from another input: " + output;
   return {};
 }
 
 void OutputGuard::Record(const Text& output, const Text& input) {
   const auto identity = platform::QueryFileIdentity(output);
-  const auto source = platform::QueryFileIdentity(input);
-  if (identity && source) written_[*identity] = *source;
+  const auto source = inputNamed_.find(input);
+  if (identity && source != inputNamed_.end()) written_[*identity] = source->second;
 }
 
 }  // namespace pelorin

@@ -14,9 +14,6 @@ namespace pelorin {
 // with an output folder, the input's file name inside that folder.
 Text OutputBase(const Text& input, const Text& outputFolder);
 
-// The last component of a path: after the last separator (and, on Windows, a drive).
-Text FileName(const Text& path);
-
 // Refuses any output that is one of the inputs, however either is spelt, and any output
 // that a different input of the same run has already written (two inputs of one name sent
 // to one folder), so that nothing the user gave or got is lost without a word.
@@ -31,6 +28,7 @@ class OutputGuard {
 
  private:
   std::set<platform::FileIdentity> inputs_;
+  std::map<Text, platform::FileIdentity> inputNamed_;  // each input that exists, as given
   std::map<platform::FileIdentity, platform::FileIdentity> written_;  // output -> its input
 };
 

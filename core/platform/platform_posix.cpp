@@ -78,14 +78,19 @@ bool WriteWholeFile(const Text& path, std::span<const std::uint8_t> bytes) {
   std::string target;
   if (!FileSystemPath(path, target)) return false;
   // Through a link the file it leads to is replaced, as writing into it would have done.
-  if (char* real = ::realpath(target.c_str(), nullptr)) {
-    target = real;
-    std::free(real);
+  // Only a link as the file's own name matters: the rename happens in the folder that holds
+  // the name, whatever links lead to that folder.
+  struct stat old;
+  bool replacing = ::lstat(target.c_str(), &old) == 0;
+  if (replacing && S_ISLNK(old.st_mode)) {
+    if (char* real = ::realpath(target.c_str(), nullptr)) {
+      target = real;
+      std::free(real);
+    }
+    replacing = ::stat(target.c_str(), &old) == 0;
   }
   // A FIFO would pass the bytes to whoever reads it, or to no one; a device or a folder is
   // not ours to replace.
-  struct stat old;
-  const bool replacing = ::stat(target.c_str(), &old) == 0;
   if (replacing && !S_ISREG(old.st_mode)) return false;
   // A file its owner made read-only stays as it is, though the folder would let it be replaced.
   if (replacing) {
@@ -96,8 +101,9 @@ bool WriteWholeFile(const Text& path, std::span<const std::uint8_t> bytes) {
 
   std::string temporary;
   int fd = -1;
+  static const std::string process = std::to_string(::getpid());
   for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
-    temporary = target + "." + std::to_string(::getpid()) + "-" + std::to_string(attempt) + ".tmp";
+    temporary = target + "." + process + "-" + std::to_string(attempt) + ".tmp";
     do {
       fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
     } while (fd < 0 && errno == EINTR);
